@@ -1,0 +1,10 @@
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# quillwen_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
+function(quillwen_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()

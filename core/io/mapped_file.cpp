@@ -1,0 +1,50 @@
+#include "core/io/mapped_file.h"
+
+#include <sys/mman.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/io/read_only_file.h"
+
+namespace quillwen::io {
+
+MappedFile::~MappedFile() { Unmap(); }
+
+bool MappedFile::Map(const std::filesystem::path& path) {
+  Unmap();
+  ReadOnlyFile file;
+  if (!file.Open(path)) {
+    lastError_ = file.LastError();
+    return false;
+  }
+  const std::optional<uint64_t> size = file.Size();
+  if (!size) {
+    lastError_ = file.LastError();
+    return false;
+  }
+  if (*size > SIZE_MAX) {
+    lastError_ = path.string() + ": too large to map";
+    return false;
+  }
+  if (*size > 0) {
+    void* address = ::mmap(nullptr, *size, PROT_READ, MAP_PRIVATE, file.Descriptor(), 0);
+    if (address == MAP_FAILED) {
+      lastError_ = path.string() + ": cannot map: " + std::strerror(errno);
+      return false;
+    }
+    data_ = static_cast<unsigned char*>(address);
+  }
+  size_ = static_cast<size_t>(*size);
+  mapped_ = true;
+  return true;  // the mapping outlives the descriptor
+}
+
+void MappedFile::Unmap() {
+  if (data_ != nullptr) ::munmap(data_, size_);
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = false;
+}
+
+}  // namespace quillwen::io

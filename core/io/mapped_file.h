@@ -1,0 +1,37 @@
+#pragma once
+
+// Owner of a read-only mapping of a whole file. Readers take views of its bytes
+// and must not keep them past Unmap or destruction.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace quillwen::io {
+
+class MappedFile {
+ public:
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  // Unmaps whatever was mapped, then maps `path` read-only. An empty file maps
+  // to an empty view.
+  bool Map(const std::filesystem::path& path);
+  void Unmap();
+  bool IsMapped() const { return mapped_; }
+
+  const unsigned char* Data() const { return data_; }
+  size_t Size() const { return size_; }
+
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  unsigned char* data_ = nullptr;
+  size_t size_ = 0;
+  bool mapped_ = false;
+  std::string lastError_;
+};
+
+}  // namespace quillwen::io

@@ -1,0 +1,84 @@
+#pragma once
+
+// CFileList reads the volume store: the page table and the scrambled content
+// file (layout in volume_store_format.h). Nothing is cached between calls; every
+// operation reads the two files afresh, and every read is checked against what
+// the files hold, so a damaged table makes an operation fail rather than read
+// outside a buffer.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/io/read_only_file.h"
+#include "core/store/volume_store_format.h"
+
+namespace quillwen {
+
+// One entry of the page table as stored.
+struct PageEntry {
+  std::string name;  // up to the NUL, or all S bytes when the field has none
+  uint32_t endOffset = 0;
+  uint32_t length = 0;
+};
+
+class CFileList {
+ public:
+  CFileList() = default;
+  ~CFileList();
+  CFileList(const CFileList&) = delete;
+  CFileList& operator=(const CFileList&) = delete;
+
+  // Closes the store, then opens folder/baseName + "-fl.h" and "-fl.cnt" and loads
+  // the header. False when a file cannot be opened, the header is incomplete or
+  // its name size lies outside 1 to 260; the store is then closed.
+  bool Open(const std::filesystem::path& folder, std::u16string_view baseName);
+  void Close();
+  bool IsOpen() const { return open_; }
+
+  // The headerValue of the last successful Open; 0 before any.
+  int32_t HeaderValue() const { return headerValue_; }
+  uint32_t NameSize() const { return nameSize_; }
+
+  // The length of entry `entryIndex`. False when the store is closed or the entry
+  // lies beyond the table.
+  bool PageLength(uint32_t entryIndex, uint32_t* length) const;
+
+  // Copies the page's bytes into `buffer`, which must hold at least its length,
+  // and unscrambles them; the buffer is not NUL-terminated. False when the store is
+  // closed, the entry lies beyond the table, the buffer is too small, or the entry
+  // points outside the content file.
+  bool ReadPage(uint32_t entryIndex, std::span<char> buffer) const;
+
+  // PageLength and ReadPage in one: `page` holds exactly the unscrambled text.
+  bool ReadPage(uint32_t entryIndex, std::string& page) const;
+
+  // Scans forward from entry `start` for the first entry whose page number is
+  // `pageNumber`. On success *outIndex is that entry. On failure *outIndex is the
+  // last entry examined, or start - 1 when none was; it is left unchanged when the
+  // store is closed or `start` is negative.
+  bool FindPage(int32_t start, int32_t pageNumber, int32_t* outIndex) const;
+
+  // Reads entry `entryIndex` of the page table. False when the store is closed or
+  // the entry is not wholly in the table.
+  bool ReadEntry(uint32_t entryIndex, PageEntry* entry) const;
+
+  // What made the last operation fail, for diagnostics.
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  uint64_t EntryOffset(uint32_t entryIndex) const;
+  uint64_t EntrySize() const { return uint64_t{nameSize_} + kPageEntryTrailerSize; }
+  bool Fail(std::string message) const;
+
+  io::ReadOnlyFile pageTable_;
+  io::ReadOnlyFile content_;
+  int32_t headerValue_ = 0;
+  uint32_t nameSize_ = kDefaultNameSize;
+  bool open_ = false;
+  mutable std::string lastError_;
+};
+
+}  // namespace quillwen

@@ -1,0 +1,263 @@
+#include "core/store/filelist.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/common/little_endian.h"
+#include "core/writer/volume_store_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillwen {
+namespace {
+
+using testing::PatchFileBytes;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+struct Page {
+  std::string name;
+  std::string html;
+};
+
+class FileListTest : public ::testing::Test {
+ protected:
+  void Write(const std::vector<Page>& pages, VolumeStoreWriter::Options options = {}) {
+    VolumeStoreWriter writer;
+    ASSERT_TRUE(writer.Open(dir_.path(), "Index", options)) << writer.Error();
+    for (const Page& page : pages) ASSERT_TRUE(writer.AddPage(page.name, page.html)) << writer.Error();
+    ASSERT_TRUE(writer.Finish()) << writer.Error();
+  }
+
+  void WriteThreeVolumePages() {
+    Write({{"V1\\1.htm", "<html>one</html>"},
+           {"V1\\2.htm", "<html>two</html>"},
+           {"V2\\1.htm", ""},
+           {"a\\b\\7.htm", "<html>seven?</html>"}},
+          {.nameSize = 100, .headerValue = 4242});
+  }
+
+  bool OpenStore() { return store_.Open(dir_.path(), u"Index"); }
+  std::filesystem::path TablePath() const { return dir_ / "Index-fl.h"; }
+  std::filesystem::path ContentPath() const { return dir_ / "Index-fl.cnt"; }
+
+  TempDir dir_;
+  CFileList store_;
+};
+
+TEST_F(FileListTest, ReadsAndUnscramblesEveryPage) {
+  WriteThreeVolumePages();
+  EXPECT_EQ(store_.HeaderValue(), 0);
+  ASSERT_TRUE(OpenStore()) << store_.LastError();
+  EXPECT_EQ(store_.HeaderValue(), 4242);
+
+  uint32_t length = 0;
+  ASSERT_TRUE(store_.PageLength(1, &length));
+  EXPECT_EQ(length, 16u);
+  std::vector<char> buffer(length);
+  ASSERT_TRUE(store_.ReadPage(1, buffer));
+  EXPECT_EQ(std::string(buffer.begin(), buffer.end()), "<html>two</html>");
+
+  std::string page = "stale";
+  ASSERT_TRUE(store_.ReadPage(2, page));
+  EXPECT_EQ(page, "");
+  ASSERT_TRUE(store_.ReadPage(3, page));
+  EXPECT_EQ(page, "<html>seven?</html>");
+
+  // The content file holds every byte XORed with 0xC6.
+  const std::string stored = ReadFileBytes(ContentPath());
+  EXPECT_EQ(static_cast<unsigned char>(stored[0]), '<' ^ 0xC6);
+}
+
+TEST_F(FileListTest, UnscramblingTwiceRestoresTheBytes) {
+  std::string bytes("\x00\xC6\xFFz", 4);
+  Unscramble(bytes.data(), bytes.size());
+  EXPECT_EQ(bytes, std::string("\xC6\x00\x39\xBC", 4));
+  Unscramble(bytes.data(), bytes.size());
+  EXPECT_EQ(bytes, std::string("\x00\xC6\xFFz", 4));
+}
+
+TEST_F(FileListTest, ClosedStoreReadsNothingAndLeavesTheOutIndex) {
+  WriteThreeVolumePages();
+  uint32_t length = 99;
+  int32_t out = 77;
+  std::string page;
+  EXPECT_FALSE(store_.PageLength(0, &length));
+  EXPECT_FALSE(store_.ReadPage(0, page));
+  EXPECT_FALSE(store_.FindPage(0, 1, &out));
+  EXPECT_EQ(out, 77);
+  EXPECT_EQ(length, 99u);
+
+  ASSERT_TRUE(OpenStore());
+  store_.Close();
+  EXPECT_FALSE(store_.IsOpen());
+  EXPECT_FALSE(store_.ReadPage(0, page));
+}
+
+struct FindCase {
+  const char* label;
+  int32_t start;
+  int32_t pageNumber;
+  bool found;
+  int32_t out;
+};
+
+class FindPageTest : public FileListTest, public ::testing::WithParamInterface<FindCase> {};
+
+TEST_P(FindPageTest, ScansForwardFromStart) {
+  WriteThreeVolumePages();
+  ASSERT_TRUE(OpenStore());
+  int32_t out = -99;
+  EXPECT_EQ(store_.FindPage(GetParam().start, GetParam().pageNumber, &out), GetParam().found);
+  EXPECT_EQ(out, GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindPageTest,
+    ::testing::Values(FindCase{"first_match_from_zero", 0, 1, true, 0},
+                      FindCase{"first_match_from_start", 1, 1, true, 2},
+                      FindCase{"second_page", 0, 2, true, 1},
+                      FindCase{"two_folder_parts_read_as_zero", 0, 7, false, 3},
+                      FindCase{"zero_matches_the_b_name", 0, 0, true, 3},
+                      FindCase{"missing_reports_last_entry", 1, 5, false, 3},
+                      FindCase{"started_at_last_examines_one", 3, 5, false, 3},
+                      FindCase{"started_beyond_examines_none", 4, 1, false, 3},
+                      FindCase{"started_far_beyond", 50, 1, false, 49}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(FileListTest, FindPageRefusesANegativeStart) {
+  WriteThreeVolumePages();
+  ASSERT_TRUE(OpenStore());
+  int32_t out = 5;
+  EXPECT_FALSE(store_.FindPage(-1, 1, &out));
+  EXPECT_EQ(out, 5);
+}
+
+TEST_F(FileListTest, FindPageCrossesReadChunks) {
+  std::vector<Page> pages;
+  for (int i = 0; i < 3000; ++i) pages.push_back({"V\\" + std::to_string(i) + ".htm", "p"});
+  Write(pages, {.nameSize = 260});
+  ASSERT_TRUE(OpenStore());
+  int32_t out = 0;
+  for (int32_t page : {0, 29, 30, 31, 91, 977, 978, 979, 1957, 2999}) {
+    ASSERT_TRUE(store_.FindPage(0, page, &out)) << page;
+    EXPECT_EQ(out, page);
+  }
+  EXPECT_FALSE(store_.FindPage(0, 3000, &out));
+  EXPECT_EQ(out, 2999);
+}
+
+struct NameSizeCase {
+  uint32_t nameSize;
+  bool opens;
+};
+
+class NameSizeTest : public FileListTest, public ::testing::WithParamInterface<NameSizeCase> {};
+
+TEST_P(NameSizeTest, OnlyOneTo260Opens) {
+  Write({}, {.nameSize = GetParam().nameSize});
+  EXPECT_EQ(OpenStore(), GetParam().opens);
+  EXPECT_EQ(store_.IsOpen(), GetParam().opens);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, NameSizeTest,
+                         ::testing::Values(NameSizeCase{0, false}, NameSizeCase{1, true},
+                                           NameSizeCase{260, true}, NameSizeCase{261, false},
+                                           NameSizeCase{0xFFFFFFFF, false}));
+
+TEST_F(FileListTest, NameFillingItsFieldIsReadWithinTheField) {
+  VolumeStoreWriter writer;
+  ASSERT_TRUE(writer.Open(dir_.path(), "Index", {.nameSize = 8}));
+  writer.AddRawEntry("V\\12.htm", 0, 0);  // exactly 8 bytes: no NUL
+  writer.AddRawEntry("V\\1234567890123", 0, 0);  // cut to "V\\123456": no full stop within
+  ASSERT_TRUE(writer.Finish());
+  ASSERT_TRUE(OpenStore());
+  int32_t out = 0;
+  EXPECT_TRUE(store_.FindPage(0, 12, &out));
+  EXPECT_EQ(out, 0);
+  EXPECT_FALSE(store_.FindPage(1, 123456, &out));
+  PageEntry entry;
+  ASSERT_TRUE(store_.ReadEntry(0, &entry));
+  EXPECT_EQ(entry.name, "V\\12.htm");
+}
+
+TEST_F(FileListTest, EntriesPointingOutsideTheContentFail) {
+  VolumeStoreWriter writer;
+  ASSERT_TRUE(writer.Open(dir_.path(), "Index", {}));
+  ASSERT_TRUE(writer.AddPage("V\\1.htm", "abcdef"));
+  writer.AddRawEntry("V\\2.htm", 7, 3);           // ends past the 6 content bytes
+  writer.AddRawEntry("V\\3.htm", 2, 4);           // starts before the content file
+  writer.AddRawEntry("V\\4.htm", 6, 0xFFFFFFFF);  // absurd length
+  ASSERT_TRUE(writer.Finish());
+  ASSERT_TRUE(OpenStore());
+  std::string page;
+  std::vector<char> big(16);
+  for (uint32_t entry : {1u, 2u, 3u}) {
+    EXPECT_FALSE(store_.ReadPage(entry, page)) << entry;
+    EXPECT_TRUE(page.empty());
+  }
+  EXPECT_FALSE(store_.ReadPage(1, big));
+  EXPECT_FALSE(store_.ReadPage(4, page));  // beyond the table
+  uint32_t length = 0;
+  EXPECT_FALSE(store_.PageLength(4, &length));
+  EXPECT_FALSE(store_.PageLength(0xFFFFFFFF, &length));
+  ASSERT_TRUE(store_.ReadPage(0, page));
+  EXPECT_EQ(page, "abcdef");
+}
+
+TEST_F(FileListTest, ReadPageRefusesABufferSmallerThanThePage) {
+  Write({{"V\\1.htm", "abcdef"}});
+  ASSERT_TRUE(OpenStore());
+  std::vector<char> small(5, 'z');
+  EXPECT_FALSE(store_.ReadPage(0, small));
+  EXPECT_EQ(std::string(small.begin(), small.end()), "zzzzz");
+}
+
+TEST_F(FileListTest, TrailingPartialEntryIsExaminedButNotRead) {
+  Write({{"V\\1.htm", "a"}, {"V\\2.htm", "b"}});
+  std::string table = ReadFileBytes(TablePath());
+  table.resize(table.size() - 5);  // the last entry loses most of its trailer
+  WriteFileBytes(TablePath(), table);
+  ASSERT_TRUE(OpenStore());
+  int32_t out = 0;
+  EXPECT_TRUE(store_.FindPage(0, 2, &out));
+  EXPECT_EQ(out, 1);
+  std::string page;
+  EXPECT_FALSE(store_.ReadPage(1, page));
+  ASSERT_TRUE(store_.ReadPage(0, page));
+  EXPECT_EQ(page, "a");
+}
+
+TEST_F(FileListTest, OpenFailsOnMissingFilesAndShortHeaders) {
+  EXPECT_FALSE(OpenStore());
+  Write({{"V\\1.htm", "a"}});
+  std::filesystem::rename(ContentPath(), dir_ / "moved");
+  EXPECT_FALSE(OpenStore());
+  EXPECT_FALSE(store_.IsOpen());
+  std::filesystem::rename(dir_ / "moved", ContentPath());
+  ASSERT_TRUE(OpenStore());
+
+  WriteFileBytes(TablePath(), std::string(267, '\0'));
+  EXPECT_FALSE(OpenStore());
+  EXPECT_FALSE(store_.IsOpen());
+}
+
+TEST_F(FileListTest, OpenRefusesAPathTooLongForThePlatform) {
+  Write({{"V\\1.htm", "a"}});
+  EXPECT_FALSE(store_.Open(dir_.path() / std::string(300, 'd') / std::string(4000, 'e'), u"Index"));
+  EXPECT_FALSE(store_.Open(dir_.path(), std::u16string(5000, u'I')));
+  EXPECT_FALSE(store_.IsOpen());
+}
+
+TEST_F(FileListTest, HeaderValueIsSigned) {
+  Write({}, {.headerValue = -2});
+  ASSERT_TRUE(OpenStore());
+  EXPECT_EQ(store_.HeaderValue(), -2);
+  PatchFileBytes(TablePath(), 0, std::string("\x07\x00\x00\x00", 4));
+  ASSERT_TRUE(OpenStore());
+  EXPECT_EQ(store_.HeaderValue(), 7);
+}
+
+}  // namespace
+}  // namespace quillwen
