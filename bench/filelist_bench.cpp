@@ -23,7 +23,8 @@ struct Store {
     writer.Open(folder, "Index", {});
     const std::string page(kPageBytes, 'x');
     for (int i = 0; i < kEntries; ++i) {
-      const std::string name = "V" + std::to_string(i / 200) + "\\" + std::to_string(i) + ".htm";
+      std::string name = "V";
+      name.append(std::to_string(i / 200)).append("\\").append(std::to_string(i)).append(".htm");
       writer.AddPage(name, i % 1000 == 0 ? std::string_view(page) : std::string_view("p"));
     }
     writer.Finish();

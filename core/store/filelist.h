@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/io/read_only_file.h"
+#include "core/store/page_renderer.h"
 #include "core/store/volume_store_format.h"
 
 namespace quillwen {
@@ -60,6 +61,13 @@ class CFileList {
   // last entry examined, or start - 1 when none was; it is left unchanged when the
   // store is closed or `start` is negative.
   bool FindPage(int32_t start, int32_t pageNumber, int32_t* outIndex) const;
+
+  // Rebuilds page `entryIndex` into the result frame with every term of `query`
+  // marked in the items `scope` covers; returns the number of anchors placed.
+  // `output` must be empty; it stays untouched (and the result is 0) when the
+  // store is closed, the page cannot be read, or the query has no terms.
+  int RenderPage(uint32_t entryIndex, std::string& output, std::u16string_view query,
+                 HitScope scope) const;
 
   // Reads entry `entryIndex` of the page table. False when the store is closed or
   // the entry is not wholly in the table.

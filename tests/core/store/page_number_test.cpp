@@ -29,7 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PageNumberCase{"V\\.htm", 0},                         // no digits
                       PageNumberCase{"V\\123456789012345.htm", 2147483647},  // only 11 read, saturated
                       PageNumberCase{"V\\00000000000123.htm", 0},           // 11 zeros read, the 123 not
-                      PageNumberCase{"V\\-99999999999.htm", -2147483648}));
+                      PageNumberCase{"V\\-99999999999.htm", -2147483648}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
 
 }  // namespace
 }  // namespace quillwen

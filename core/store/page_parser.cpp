@@ -1,0 +1,92 @@
+#include "core/store/page_parser.h"
+
+namespace quillwen {
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// Sections of a page as the parser walks it:
+//   0 before the title, 1 in the title, 2 after it, 3 in the first cell,
+//   4 between the cells, 5 in the second cell, 6 after it.
+enum Section { kBeforeTitle, kTitle, kAfterTitle, kCell1, kBetween, kCell2, kAfterCells };
+
+std::string* TextOf(ParsedPage& nodes, int section) {
+  switch (section) {
+    case kTitle: return &nodes[0].text;
+    case kCell1: return &nodes[1].text;
+    case kCell2: return &nodes[2].text;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+ParsedPage ParsePage(std::string_view page) {
+  ParsedPage nodes;
+  int section = kBeforeTitle;
+  bool inTag = false;
+  std::string tag;
+  for (const char byte : page) {
+    if (!inTag) {
+      if (byte == '<') {
+        tag.assign(1, '<');
+        inTag = true;
+      } else if (std::string* text = TextOf(nodes, section)) {
+        text->push_back(byte);
+      }
+      continue;
+    }
+    tag.push_back(byte);
+    if (byte != '>') continue;
+    if (StartsWith(tag, "<title") && section == kBeforeTitle) {
+      section = kTitle;
+    } else if (StartsWith(tag, "<TD")) {
+      if (section == kAfterTitle) section = kCell1;
+      else if (section == kBetween) section = kCell2;
+    } else if (StartsWith(tag, "</title>")) {
+      section = kAfterTitle;
+    } else if (StartsWith(tag, "</TD>")) {
+      if (section == kCell1) section = kBetween;
+      else if (section == kCell2) section = kAfterCells;
+    } else if (std::string* text = TextOf(nodes, section)) {
+      text->append(tag);
+    }
+    tag.clear();
+    inTag = false;
+  }
+  return nodes;  // a tag still open at the end is dropped
+}
+
+std::vector<FilterItem> SplitAnnotations(std::string_view cell) {
+  std::vector<FilterItem> items(1);
+  items.back().text.reserve(cell.size());
+  bool inTag = false;
+  std::string tag;
+  for (const char byte : cell) {
+    if (!inTag) {
+      if (byte == '<') {
+        tag.assign(1, '<');
+        inTag = true;
+      } else {
+        items.back().text.push_back(byte);
+      }
+      continue;
+    }
+    tag.push_back(byte);
+    if (byte != '>') continue;
+    if (StartsWith(tag, AnnotationOpen)) {
+      items.push_back({{}, kAnnotationItem});
+    } else if (items.back().kind == kAnnotationItem && StartsWith(tag, kAnnotationClose)) {
+      items.push_back({{}, kMainTextItem});
+    } else {
+      items.back().text.append(tag);
+    }
+    tag.clear();
+    inTag = false;
+  }
+  return items;  // a tag still open at the end is dropped
+}
+
+}  // namespace quillwen

@@ -1,0 +1,39 @@
+#pragma once
+
+// Taking a stored page apart for rendering: its title and two table cells, and a
+// cell into main text and annotations. Both are byte-level state machines that
+// recognise only a few tags, byte for byte and case-sensitive; they never fail,
+// whatever the bytes (invalid UTF-8 included) are.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillwen {
+
+inline constexpr std::string_view AnnotationOpen = "<font size=-1 color=\"#993366\">";
+inline constexpr std::string_view kAnnotationClose = "</font>";
+
+// One part of a parsed page: the inner content of the element as the page has it.
+struct HTMLNode {
+  std::string text;
+  int kind = 2;  // every node is of kind 2
+};
+
+// The title, the first table cell and the second table cell, in this order.
+using ParsedPage = std::array<HTMLNode, 3>;
+
+ParsedPage ParsePage(std::string_view page);
+
+enum FilterItemKind : int { kMainTextItem = 0, kAnnotationItem = 1 };
+
+// One piece of a cell's text. The first item of a cell is always main text.
+struct FilterItem {
+  std::string text;
+  FilterItemKind kind = kMainTextItem;
+};
+
+std::vector<FilterItem> SplitAnnotations(std::string_view cell);
+
+}  // namespace quillwen
