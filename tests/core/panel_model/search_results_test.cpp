@@ -1,0 +1,134 @@
+#include "core/panel_model/search_results.h"
+
+#include <gtest/gtest.h>
+
+#include "core/panel_model/contents_catalogue.h"
+
+namespace quillwen {
+namespace {
+
+// Pages (1-based page entries): 論語 1-40 (巻一 1-40), 孟子 41-60 (巻一 41-50
+// from page 1, 巻二 51-60 from page 11), 史記 61-70.
+const std::vector<CatalogueRecord> kCatalogue = {
+    {u"経部", 1, 1, 60, 1},  // 1
+    {u"論語", 2, 1, 40, 1},  // 2
+    {u"巻一", 3, 1, 40, 1},  // 3
+    {u"孟子", 2, 41, 20, 1}, // 4
+    {u"巻一", 3, 41, 10, 1}, // 5
+    {u"巻二", 3, 51, 10, 11},// 6
+    {u"史部", 1, 61, 10, 1}, // 7
+    {u"史記", 2, 61, 10, 1}, // 8
+    {u"巻一", 3, 61, 10, 1}, // 9
+};
+
+class BuildResultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const CatalogueRecord& record : kCatalogue) catalogue_.AddRecord(record);
+  }
+  int64_t Build(int rangeRecord) {
+    return BuildResults(*catalogue_.NodeOf(rangeRecord), pages_, counts_, rows_);
+  }
+
+  ContentsCatalogue catalogue_;
+  // Index pages are 0-based: page entry p + 1.
+  std::vector<uint32_t> pages_ = {55, 0, 40, 65, 39, 50};
+  std::vector<uint32_t> counts_ = {2, 5, 1, 7, 3, 4};
+  std::vector<SearchNodeTag> rows_;
+};
+
+TEST_F(BuildResultsTest, CategoryRangeNamesBookAndVolumeOfEachPage) {
+  EXPECT_EQ(Build(1), 15);  // page 65 lies in another category
+  const std::vector<SearchNodeTag> expected = {
+      {u"経部", u"論語", u"巻一", 0, 1, 5},
+      {u"経部", u"孟子", u"巻一", 40, 1, 1},
+      {u"経部", u"孟子", u"巻二", 50, 11, 4},
+      {u"経部", u"孟子", u"巻二", 55, 16, 2},
+      {u"経部", u"論語", u"巻一", 39, 40, 3},
+  };
+  EXPECT_EQ(rows_, expected);
+}
+
+TEST_F(BuildResultsTest, BookRangeNamesItsVolumes) {
+  EXPECT_EQ(Build(4), 7);
+  const std::vector<SearchNodeTag> expected = {
+      {u"経部", u"孟子", u"巻一", 40, 1, 1},
+      {u"経部", u"孟子", u"巻二", 50, 11, 4},
+      {u"経部", u"孟子", u"巻二", 55, 16, 2},
+  };
+  EXPECT_EQ(rows_, expected);
+}
+
+TEST_F(BuildResultsTest, VolumeRangeTakesCategoryAndBookFromAbove) {
+  EXPECT_EQ(Build(6), 6);
+  const std::vector<SearchNodeTag> expected = {
+      {u"経部", u"孟子", u"巻二", 50, 11, 4},
+      {u"経部", u"孟子", u"巻二", 55, 16, 2},
+  };
+  EXPECT_EQ(rows_, expected);
+}
+
+TEST_F(BuildResultsTest, PageOfAVolumeStartingAtEntry41) {
+  // docID 41, curFileName 1: volumePage = p - 39.
+  pages_ = {40, 45};
+  counts_ = {1, 1};
+  Build(5);
+  ASSERT_EQ(rows_.size(), 2u);
+  EXPECT_EQ(rows_[0].volumePage, 1);
+  EXPECT_EQ(rows_[1].volumePage, 6);
+}
+
+TEST_F(BuildResultsTest, PagesWithoutAVolumeGetNoVolumeAndPageZero) {
+  ContentsCatalogue sparse;
+  sparse.AddRecord({u"部", 1, 1, 100, 1});
+  sparse.AddRecord({u"書", 2, 1, 10, 1});
+  sparse.AddRecord({u"巻", 3, 1, 5, 1});
+  pages_ = {3, 7, 50};
+  counts_ = {1, 2, 3};
+  EXPECT_EQ(BuildResults(*sparse.NodeOf(1), pages_, counts_, rows_), 6);
+  const std::vector<SearchNodeTag> expected = {
+      {u"部", u"書", u"", 7, 0, 2},
+      {u"部", u"", u"", 50, 0, 3},
+      {u"部", u"書", u"巻", 3, 4, 1},
+  };
+  EXPECT_EQ(rows_, expected);
+}
+
+TEST_F(BuildResultsTest, OverlappingVolumesAreSearchedInOrder) {
+  ContentsCatalogue overlapping;
+  overlapping.AddRecord({u"部", 1, 1, 20, 1});
+  overlapping.AddRecord({u"書", 2, 1, 20, 1});
+  overlapping.AddRecord({u"甲", 3, 5, 10, 1});
+  overlapping.AddRecord({u"乙", 3, 1, 20, 1});
+  pages_ = {2, 6};
+  counts_ = {1, 1};
+  BuildResults(*overlapping.NodeOf(2), pages_, counts_, rows_);
+  ASSERT_EQ(rows_.size(), 2u);
+  EXPECT_EQ(rows_[0].page, 2);
+  EXPECT_EQ(rows_[0].volume, u"乙");
+  EXPECT_EQ(rows_[1].page, 6);
+  EXPECT_EQ(rows_[1].volume, u"甲");  // covered by both; the first in order wins
+}
+
+TEST_F(BuildResultsTest, EqualVolumePagesKeepTheIndexOrder) {
+  pages_ = {60, 0, 40};
+  counts_ = {1, 1, 1};
+  Build(1);  // page 60 is outside 経部
+  ASSERT_EQ(rows_.size(), 2u);
+  EXPECT_EQ(rows_[0].page, 0);
+  EXPECT_EQ(rows_[1].page, 40);
+}
+
+TEST(CategoryOf, FollowsTheRangeLevel) {
+  ContentsCatalogue catalogue;
+  for (const CatalogueRecord& record : kCatalogue) catalogue.AddRecord(record);
+  EXPECT_EQ(CategoryOf(*catalogue.NodeOf(7)), u"史部");
+  EXPECT_EQ(CategoryOf(*catalogue.NodeOf(8)), u"史部");
+  EXPECT_EQ(CategoryOf(*catalogue.NodeOf(9)), u"史部");
+  ContentsCatalogue orphan;
+  orphan.AddRecord({u"巻", 3, 1, 1, 1});
+  EXPECT_EQ(CategoryOf(*orphan.NodeOf(1)), u"");
+}
+
+}  // namespace
+}  // namespace quillwen
