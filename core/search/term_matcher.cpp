@@ -57,7 +57,6 @@ class Matcher {
   std::array<SegmentCursors, kMaxCursors> segments_;
   uint32_t cursorCount_ = 0;
   uint32_t segmentCount_ = 0;
-  bool far_ = false;
 };
 
 bool Matcher::StartCursors() {
@@ -144,14 +143,13 @@ bool Matcher::MatchPage(uint32_t& current) {
         if (slots_[k].aligned != a) {
           failed = true;
           target = MaxAligned(segment.end);
-          restart = far_ ? 0 : segment.first;
+          restart = segment.first;
           break;
         }
       }
     }
     // Gaps: each segment after the one before, at most 300 characters beyond it.
     for (uint32_t s = 1; s < segmentCount_ && !failed; ++s) {
-      far_ = false;
       const SegmentCursors& earlier = segments_[s - 1];
       const uint32_t a = slots_[earlier.end - 1].aligned;
       const uint32_t b = slots_[segments_[s].first].aligned;
@@ -160,10 +158,13 @@ bool Matcher::MatchPage(uint32_t& current) {
         target = MaxAligned(earlier.end);
         restart = earlier.first;
       } else if (b - a > kMaxGap) {
+        // The earlier segment is too far behind: it must come within 300 of the
+        // later one. Only it and the cursors after it move: a segment before it may
+        // still reach it once it has moved on, so moving that one too (or every
+        // cursor up to the highest) would lose places.
         failed = true;
-        far_ = true;
-        target = MaxAligned(cursorCount_);
-        restart = 0;
+        target = b - kMaxGap;
+        restart = earlier.first;
       }
     }
     if (!failed) {
