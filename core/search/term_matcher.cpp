@@ -175,6 +175,8 @@ bool Matcher::MatchPage(uint32_t& current) {
         ++result_.placeCounts.back();
       }
       ++places;
+      // No place can start after the highest position there is.
+      if (slots_[0].aligned == UINT32_MAX) return pageDone();
       target = slots_[0].aligned + 1;
       restart = 0;
     }

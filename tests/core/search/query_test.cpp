@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/search/character_id.h"
 #include "core/search/index.h"
 #include "core/search/query_terms.h"
 #include "core/search/result_merge.h"
@@ -224,6 +225,44 @@ TEST_F(SearchTest, TheVariantTableIsReadByEveryOpenAndKeptByClose) {
   ASSERT_TRUE(index_.Open(dir_.path(), u"Index", ScopeFullText));
   EXPECT_EQ(index_.FindVariantGroup(U'體'), std::nullopt);
   EXPECT_EQ(index_.ExpandVariants(u"国"), (std::vector<std::u16string>{u"国", u"國"}));
+}
+
+// `required` (ascending) with values added wherever two lie more than `stride`
+// apart, so that every delta fits a VarNum.
+std::vector<uint32_t> Bridged(const std::vector<uint32_t>& required, uint32_t stride) {
+  std::vector<uint32_t> values;
+  for (const uint32_t value : required) {
+    while (!values.empty() && value - values.back() > kMaxVarNum) values.push_back(values.back() + stride);
+    values.push_back(value);
+  }
+  return values;
+}
+
+TEST(SearchLimitsTest, PlacesAtTheHighestPositionsAndPages) {
+  // Positions and pages run up to the end of their 32-bit range; a place there
+  // ends the page rather than aiming past it. 甲乙 stands at positions 5 and
+  // 0xFFFFFFFE of page 0, and on pages 0xFFFFFFFE and 0xFFFFFFFF; the bridging
+  // positions and pages never put 乙 right after 甲.
+  TempDir dir;
+  testing::WriteVolumeStore(dir.path(), 1);
+  const uint32_t jia = static_cast<uint32_t>(CharacterId(U'甲'));
+  const uint32_t yi = static_cast<uint32_t>(CharacterId(U'乙'));
+  testing::Occurrences occurrences;
+  occurrences[jia][0] = Bridged({5, 0xFFFFFFFE}, kMaxVarNum);
+  occurrences[yi][0] = Bridged({6, 0xFFFFFFFF}, kMaxVarNum - 7);
+  for (const uint32_t page : Bridged({0, 0xFFFFFFFE, 0xFFFFFFFF}, kMaxVarNum)) {
+    if (page == 0) continue;
+    const bool placed = page >= 0xFFFFFFFE;
+    occurrences[jia][page] = {placed ? page - 0xFFFFFFFE : 9};
+    occurrences[yi][page] = {placed ? page - 0xFFFFFFFE + 1 : 9};
+  }
+  testing::WriteIndexSet(dir.path(), occurrences);
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+  std::u16string query = u"甲乙";
+  index.SearchAnd(query, false);
+  EXPECT_EQ(index.pages(), (std::vector<uint32_t>{0, 0xFFFFFFFE, 0xFFFFFFFF}));
+  EXPECT_EQ(index.placeCounts(), (std::vector<uint32_t>{2, 1, 1}));
 }
 
 TEST(MergeTermResultTest, KeepsTheStatedOrders) {
