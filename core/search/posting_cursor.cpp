@@ -109,6 +109,32 @@ bool PostingCursor::NextPositionSlow() {
   return true;
 }
 
+int64_t PostingCursor::CountPositions() {
+  int64_t count = 0;
+  while (positionBytesLeft_ > 0) {
+    // Whole VarNums of this block first; the one crossing into the next block, if
+    // any, through the byte-wise path.
+    const uint32_t inBlock = std::min(positionBytesLeft_, limit_ - offset_);
+    const unsigned char* bytes = blockData_ + offset_;
+    uint32_t at = 0;
+    while (at + 3 <= inBlock) {
+      at += VarNumLength(bytes[at]);
+      ++count;
+    }
+    while (at < inBlock && at + VarNumLength(bytes[at]) <= inBlock) {
+      at += VarNumLength(bytes[at]);
+      ++count;
+    }
+    offset_ += at;
+    positionBytesLeft_ -= at;
+    if (positionBytesLeft_ == 0) break;
+    if (!NextPositionSlow()) return -1;
+    ++count;
+  }
+  position_ = 0;  // the positions were not added up
+  return count;
+}
+
 bool PostingCursor::NextPage() {
   // Skip the unread position bytes along the chain, one block at a time.
   uint32_t end = offset_ + positionBytesLeft_;

@@ -50,6 +50,10 @@ class PostingCursor {
   // REQUIRES: PositionBytesLeft() > 0.
   inline bool NextPosition();
 
+  // Reads the rest of the page's positions without adding them up and returns how
+  // many there were; -1 when the list is damaged. What a one-character term needs.
+  int64_t CountPositions();
+
   // next page: skips the page's unread position bytes without decoding them and
   // reads the next page entry's header. REQUIRES: !AtLastPage().
   bool NextPage();

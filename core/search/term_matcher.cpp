@@ -37,6 +37,7 @@ class Matcher {
 
  private:
   bool StartCursors();
+  void CountEveryPosition();
   bool MatchPage(uint32_t& current);
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
@@ -85,6 +86,10 @@ void Matcher::Run() {
     intact = slots_[k].cursor.Start(tables_.postings, tables_.firstBlock[plan_.lookups[k].id],
                                     tables_.lastPage[plan_.lookups[k].id]);
   }
+  if (intact && cursorCount_ == 1) {
+    CountEveryPosition();
+    intact = false;
+  }
   while (intact) {
     // Page alignment: every cursor on the highest page among them.
     uint32_t current = 0;
@@ -106,6 +111,19 @@ void Matcher::Run() {
   for (uint32_t k = 0; k < cursorCount_; ++k) {
     result_.postingBytes += slots_[k].cursor.BytesSpanned();
     result_.damagedList |= slots_[k].cursor.Damaged();
+  }
+}
+
+// One looked-up character: every position of it is a place, and every page of its
+// list a page of the result.
+void Matcher::CountEveryPosition() {
+  PostingCursor& cursor = slots_[0].cursor;
+  for (;;) {
+    const int64_t places = cursor.CountPositions();
+    if (places < 0) return;
+    result_.pages.push_back(cursor.Page());
+    result_.placeCounts.push_back(static_cast<uint32_t>(places));
+    if (cursor.AtLastPage() || !cursor.NextPage()) return;
   }
 }
 
@@ -180,11 +198,15 @@ bool Matcher::MatchPage(uint32_t& current) {
       target = slots_[0].aligned + 1;
       restart = 0;
     }
-    // Advance the cursors behind the target, one position each.
+    // Advance the cursors behind the target. Every target is a position below
+    // which the cursor can take part in no later place, so a cursor moves on until
+    // it reaches the target rather than one position per attempt: the same places,
+    // fewer attempts.
     for (uint32_t k = restart; k < cursorCount_; ++k) {
-      if (slots_[k].aligned >= target) continue;
-      if (slots_[k].cursor.PositionBytesLeft() == 0) return pageDone();
-      if (!ReadPosition(k)) return damaged();
+      while (slots_[k].aligned < target) {
+        if (slots_[k].cursor.PositionBytesLeft() == 0) return pageDone();
+        if (!ReadPosition(k)) return damaged();
+      }
     }
   }
 }

@@ -188,6 +188,24 @@ TEST(PostingCursorTest, PositionNumbersStraddleTheBoundary) {
   EXPECT_EQ(positions[positions.size() - 2], (kBlockSize - 4) + 0x12345);
   EXPECT_EQ(positions.back(), (kBlockSize - 4) + 0x12345 + 0x1234);
   EXPECT_EQ(cursor.Block(), 0u);
+
+  // Counting them without adding them up walks the same bytes.
+  PostingCursor counting;
+  ASSERT_TRUE(counting.Start(source, postings.first, 0));
+  EXPECT_EQ(counting.CountPositions(), static_cast<int64_t>(deltas.size()));
+  EXPECT_EQ(counting.PositionBytesLeft(), 0u);
+  EXPECT_EQ(counting.Block(), 0u);
+  EXPECT_EQ(counting.Offset(), cursor.Offset());
+}
+
+TEST(PostingCursorTest, CountingMeetsAPositionNumberLongerThanItsCount) {
+  // Page 0 counts 4 position bytes: 01 01, then a 3-byte VarNum needing 5.
+  const Postings postings(Bytes({0x00, 0x04, 0x00, 0x01, 0x01, 0xC0, 0x00, 0x01}), {0}, 1);
+  const PostingSource source = postings.Source();
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, 0, 0));
+  EXPECT_EQ(cursor.CountPositions(), -1);
+  EXPECT_TRUE(cursor.Damaged());
 }
 
 TEST(PostingCursorTest, APageListEndingAtTheBlockEndLeavesTheOffsetThere) {
