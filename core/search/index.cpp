@@ -9,8 +9,8 @@
 namespace quillwen {
 namespace {
 
-std::filesystem::path IndexSetBase(const std::filesystem::path& folder, std::u16string_view baseName,
-                                   IndexScope scope) {
+std::filesystem::path IndexSetBase(const std::filesystem::path& folder,
+                                   std::u16string_view baseName, IndexScope scope) {
   std::filesystem::path base = folder / std::filesystem::path(std::u16string(baseName));
   base += IndexSetSuffix(scope);
   return base;
@@ -44,7 +44,8 @@ bool CIndex::FailOpen(std::string error) {
   return false;
 }
 
-bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseName, IndexScope scope) {
+bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseName,
+                  IndexScope scope) {
   Close();
   lastError_.clear();
   variants_.LoadVariants(folder);
@@ -76,7 +77,8 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   // Only entries of blocks the postings file has can ever be followed; reading no
   // more keeps a header padded with garbage from claiming memory.
   const uint64_t declared = (*headerSize - kNextBlockOffset) / 4;
-  const size_t entries = static_cast<size_t>(std::min<uint64_t>(declared, BlockCountOf(postings_.Size())));
+  const size_t entries =
+      static_cast<size_t>(std::min<uint64_t>(declared, BlockCountOf(postings_.Size())));
   std::vector<char> nextBlockBytes(4 * entries);
   if (!header.ReadExactly(kNextBlockOffset, nextBlockBytes)) return FailOpen(header.LastError());
   DecodeTable(nextBlockBytes.data(), entries, nextBlock_);

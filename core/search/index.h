@@ -66,9 +66,7 @@ class CIndex {
   std::span<const uint32_t> LastPage() const { return lastPage_; }
   std::span<const uint32_t> NextBlock() const { return nextBlock_; }
   // The mapped postings file.
-  std::span<const unsigned char> Postings() const {
-    return {postings_.Data(), postings_.Size()};
-  }
+  std::span<const unsigned char> Postings() const { return {postings_.Data(), postings_.Size()}; }
 
   // The result of the last query: pages (entry indices) and the places on each.
   const std::vector<uint32_t>& pages() const { return lists_.pages; }

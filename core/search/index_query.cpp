@@ -14,15 +14,16 @@ int CIndex::SearchOr(std::u16string& query, bool useVariants) {
   return Search(query, useVariants, MergeUnion, MergeUnion);
 }
 
-int CIndex::Search(std::u16string& query, bool useVariants, MergeMode firstMode, MergeMode laterMode) {
+int CIndex::Search(std::u16string& query, bool useVariants, MergeMode firstMode,
+                   MergeMode laterMode) {
   if (CountTerms(query) == 0) return lists_.resultCount;
   lists_ = ResultLists{};
   postingBytesRead_ = 0;
 
   bool firstTerm = true;
   auto evaluate = [&](size_t start, size_t end) {
-    EvaluateTerm(std::u16string_view(query).substr(start, end - start), firstTerm ? firstMode : laterMode,
-                 useVariants);
+    EvaluateTerm(std::u16string_view(query).substr(start, end - start),
+                 firstTerm ? firstMode : laterMode, useVariants);
     firstTerm = false;
   };
   // A term runs up to the next U+0020, which becomes U+3000 in the caller's buffer

@@ -45,7 +45,8 @@ class PageFinder {
 
 int32_t MergeTermResult(MergeMode mode, std::span<const uint32_t> termPages,
                         std::span<const uint32_t> termCounts, ResultLists& lists) {
-  const size_t count = std::min(lists.pages.size(), static_cast<size_t>(std::max(lists.resultCount, 0)));
+  const size_t count =
+      std::min(lists.pages.size(), static_cast<size_t>(std::max(lists.resultCount, 0)));
   switch (mode) {
     case MergeReplace:
       lists.pages.assign(termPages.begin(), termPages.end());

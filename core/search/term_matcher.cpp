@@ -93,7 +93,8 @@ void Matcher::Run() {
   while (intact) {
     // Page alignment: every cursor on the highest page among them.
     uint32_t current = 0;
-    for (uint32_t k = 0; k < cursorCount_; ++k) current = std::max(current, slots_[k].cursor.Page());
+    for (uint32_t k = 0; k < cursorCount_; ++k)
+      current = std::max(current, slots_[k].cursor.Page());
     bool aligned = true;
     for (uint32_t k = 0; k < cursorCount_; ++k) aligned &= slots_[k].cursor.Page() == current;
     if (aligned && !MatchPage(current)) break;

@@ -22,8 +22,8 @@ int HexDigit(char c) {
 std::optional<char32_t> ParseField(std::string_view field) {
   size_t at = 0;
   while (at < field.size() && IsSpace(field[at])) ++at;
-  if (field.size() - at >= 3 && field[at] == '0' && (field[at + 1] == 'x' || field[at + 1] == 'X') &&
-      HexDigit(field[at + 2]) >= 0) {
+  if (field.size() - at >= 3 && field[at] == '0' &&
+      (field[at + 1] == 'x' || field[at + 1] == 'X') && HexDigit(field[at + 2]) >= 0) {
     at += 2;
   }
   uint64_t value = 0;
@@ -76,7 +76,8 @@ void VariantTable::Parse(std::string_view text) {
     start = end + 1;
   }
   for (uint32_t group = 0; group < groups_.size(); ++group) {
-    for (const char32_t member : groups_[group]) firstGroup_.emplace(member, group);  // keeps the first
+    for (const char32_t member : groups_[group])
+      firstGroup_.emplace(member, group);  // keeps the first
   }
 }
 
@@ -109,7 +110,8 @@ std::vector<std::u16string> VariantTable::ExpandVariants(std::u16string_view key
   while (spellings.size() < kMaxSpellings) {
     std::u16string spelling;
     spelling.reserve(keyword.size() + 4);
-    for (size_t i = 0; i < alternatives.size(); ++i) AppendUtf16(spelling, alternatives[i][choice[i]]);
+    for (size_t i = 0; i < alternatives.size(); ++i)
+      AppendUtf16(spelling, alternatives[i][choice[i]]);
     spellings.push_back(std::move(spelling));
     size_t i = alternatives.size();
     while (i > 0) {

@@ -14,7 +14,9 @@
 namespace quillwen {
 
 // The number of bytes of the VarNum whose first byte is `first`.
-inline constexpr uint32_t VarNumLength(uint8_t first) { return first < 0x80 ? 1 : first < 0xC0 ? 2 : 3; }
+inline constexpr uint32_t VarNumLength(uint8_t first) {
+  return first < 0x80 ? 1 : first < 0xC0 ? 2 : 3;
+}
 
 // Decodes a VarNum that lies whole at `bytes` (VarNumLength(bytes[0]) bytes).
 inline uint32_t DecodeVarNum(const unsigned char* bytes) {

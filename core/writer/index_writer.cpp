@@ -27,7 +27,8 @@ bool WriteAll(const std::filesystem::path& path, const std::string& bytes) {
 
 void AppendVarNum(std::string& out, uint32_t value) { AppendVarNumBytes(out, value); }
 
-IndexWriter::IndexWriter(IndexWriterOptions options) : options_(options), lists_(kIdentifierCount) {}
+IndexWriter::IndexWriter(IndexWriterOptions options)
+    : options_(options), lists_(kIdentifierCount) {}
 
 bool IndexWriter::Fail(std::string message) {
   error_ = std::move(message);
@@ -36,15 +37,17 @@ bool IndexWriter::Fail(std::string message) {
 
 bool IndexWriter::AddPage(uint32_t id, uint32_t page, std::span<const uint32_t> positions) {
   if (id >= kIdentifierCount) {
-    return Fail("identifier " + std::to_string(id) + " is not below " + std::to_string(kIdentifierCount));
+    return Fail("identifier " + std::to_string(id) + " is not below " +
+                std::to_string(kIdentifierCount));
   }
-  if (positions.empty()) return Fail(Where(id, page) + ": a page entry needs at least one position");
+  if (positions.empty())
+    return Fail(Where(id, page) + ": a page entry needs at least one position");
   List& list = lists_[id];
   uint32_t pageDelta = page;
   if (list.hasPages) {
     if (page <= list.lastPage) {
-      return Fail(Where(id, page) + ": pages must ascend, but page " + std::to_string(list.lastPage) +
-                  " came before");
+      return Fail(Where(id, page) + ": pages must ascend, but page " +
+                  std::to_string(list.lastPage) + " came before");
     }
     pageDelta = page - list.lastPage;
   }

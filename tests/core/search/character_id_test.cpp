@@ -8,6 +8,7 @@ namespace {
 // U+F900..U+FAFF also lies inside U+E000..U+FFFF; the earlier range wins, so the
 // code points around it belong to the later one.
 TEST(CharacterIdTest, MapsEachRangeAndNothingElse) {
+  // clang-format off
   const struct {
     char32_t codePoint;
     int32_t id;
@@ -19,8 +20,10 @@ TEST(CharacterIdTest, MapsEachRangeAndNothingElse) {
       {0xF8FF, 82356},  {0xFB00, 82869},     {0x2A6E0, -1},    {0x2F7FF, -1},    {0x2FA20, -1},
       {0x30F7, -1},     {0xDFFF, -1},     {0x10FFFF, -1},   {0x3F, -1},       {0x2A, -1},
   };
+  // clang-format on
   for (const auto& c : cases) {
-    EXPECT_EQ(CharacterId(c.codePoint), c.id) << std::hex << "U+" << static_cast<uint32_t>(c.codePoint);
+    EXPECT_EQ(CharacterId(c.codePoint), c.id)
+        << std::hex << "U+" << static_cast<uint32_t>(c.codePoint);
   }
 }
 

@@ -86,7 +86,8 @@ TEST_F(IndexTest, OpensTheSetOfEachScope) {
   WriteIndexSet(dir_.path(), OccurrencesOf({u"甲"}), ScopeFullText);
   WriteIndexSet(dir_.path(), OccurrencesOf({u"", u"甲"}), ScopeAnnotations);
   WriteIndexSet(dir_.path(), OccurrencesOf({u"", u"", u"甲"}), ScopeMainText);
-  for (const auto& [scope, page] : {std::pair{ScopeFullText, 0u}, {ScopeAnnotations, 1u}, {ScopeMainText, 2u}}) {
+  for (const auto& [scope, page] :
+       {std::pair{ScopeFullText, 0u}, {ScopeAnnotations, 1u}, {ScopeMainText, 2u}}) {
     ASSERT_TRUE(Open(scope)) << index_.LastError();
     EXPECT_EQ(Search(u"甲"), std::vector<uint32_t>{page}) << scope;
     index_.Close();
@@ -128,25 +129,32 @@ TEST_F(IndexTest, ReadsNoMoreNextBlockEntriesThanThePostingsHaveBlocks) {
 }
 
 TEST_F(IndexTest, AFailedOpenShowsTheMessageAndLeavesTheIndexClosed) {
+  // clang-format off
   const struct {
     const char* name;
     void (*damage)(const std::filesystem::path& folder);
   } cases[] = {
-      {"header missing", [](const auto& folder) { std::filesystem::remove(folder / "Index-idx.h"); }},
+      {"header missing",
+       [](const auto& folder) { std::filesystem::remove(folder / "Index-idx.h"); }},
       {"header one byte short",
        [](const auto& folder) {
          std::filesystem::resize_file(folder / "Index-idx.h", kNextBlockOffset - 1);
        }},
-      {"header empty", [](const auto& folder) { std::filesystem::resize_file(folder / "Index-idx.h", 0); }},
+      {"header empty",
+       [](const auto& folder) { std::filesystem::resize_file(folder / "Index-idx.h", 0); }},
       {"header is a folder",
        [](const auto& folder) {
          std::filesystem::remove(folder / "Index-idx.h");
          std::filesystem::create_directory(folder / "Index-idx.h");
        }},
-      {"postings missing", [](const auto& folder) { std::filesystem::remove(folder / "Index-idx.m"); }},
-      {"page table missing", [](const auto& folder) { std::filesystem::remove(folder / "Index-fl.h"); }},
-      {"content file missing", [](const auto& folder) { std::filesystem::remove(folder / "Index-fl.cnt"); }},
+      {"postings missing",
+       [](const auto& folder) { std::filesystem::remove(folder / "Index-idx.m"); }},
+      {"page table missing",
+       [](const auto& folder) { std::filesystem::remove(folder / "Index-fl.h"); }},
+      {"content file missing",
+       [](const auto& folder) { std::filesystem::remove(folder / "Index-fl.cnt"); }},
   };
+  // clang-format on
   for (const auto& c : cases) {
     TempDir folder;
     WriteCollection(folder.path(), {u"甲"});
@@ -154,7 +162,8 @@ TEST_F(IndexTest, AFailedOpenShowsTheMessageAndLeavesTheIndexClosed) {
     RecordingMessageSink messages;
     CIndex index(&messages);
     EXPECT_FALSE(index.Open(folder.path(), u"Index", ScopeFullText)) << c.name;
-    EXPECT_EQ(messages.messages, std::vector<std::u16string>{u"データを開けませんでした。"}) << c.name;
+    EXPECT_EQ(messages.messages, std::vector<std::u16string>{u"データを開けませんでした。"})
+        << c.name;
     EXPECT_FALSE(index.IsOpen()) << c.name;
     EXPECT_FALSE(index.LastError().empty()) << c.name;
     EXPECT_TRUE(index.FirstBlock().empty()) << c.name;
@@ -186,6 +195,7 @@ TEST_F(IndexTest, ADamagedListEndsWithoutHarmingTheOthers) {
   index_.Close();
   const std::string header = ReadFileBytes(HeaderPath());
 
+  // clang-format off
   const struct {
     const char* name;
     size_t offset;
@@ -203,6 +213,7 @@ TEST_F(IndexTest, ADamagedListEndsWithoutHarmingTheOthers) {
       {"last page before the list's end", kLastPageOffset + 4 * Id(u'甲'), LE32(1), {0, 1}},
       {"last page beyond the list's end", kLastPageOffset + 4 * Id(u'甲'), LE32(9), {0, 1, 2}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     WriteFileBytes(HeaderPath(), header);
     PatchFileBytes(HeaderPath(), c.offset, c.bytes);

@@ -22,7 +22,8 @@ struct Postings {
       const size_t start = i * kBlockSize;
       if (start < stream.size()) {
         const size_t n = std::min(kBlockSize, stream.size() - start);
-        std::copy_n(stream.data() + start, n, bytes.begin() + static_cast<std::ptrdiff_t>(blocks[i] * kBlockSize));
+        std::copy_n(stream.data() + start, n,
+                    bytes.begin() + static_cast<std::ptrdiff_t>(blocks[i] * kBlockSize));
       }
       if (i + 1 < blocks.size()) next[blocks[i]] = blocks[i + 1];
     }
@@ -66,7 +67,8 @@ std::vector<uint32_t> ReadPositions(PostingCursor& cursor) {
 
 TEST(PostingCursorTest, ReadsTheTwoPageExample) {
   // Positions 5 and 9 on page 3, position 200 on page 130.
-  const Postings postings(Bytes({0x03, 0x02, 0x00, 0x05, 0x04, 0x7F, 0x02, 0x00, 0x80, 0xC8}), {0}, 1);
+  const Postings postings(Bytes({0x03, 0x02, 0x00, 0x05, 0x04, 0x7F, 0x02, 0x00, 0x80, 0xC8}), {0},
+                          1);
   const PostingSource source = postings.Source();
   PostingCursor cursor;
   ASSERT_TRUE(cursor.Start(source, 0, 130));
@@ -171,7 +173,8 @@ std::vector<StraddleCase> StraddleCases() {
   return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllOffsets, PostingCursorStraddleTest, ::testing::ValuesIn(StraddleCases()));
+INSTANTIATE_TEST_SUITE_P(AllOffsets, PostingCursorStraddleTest,
+                         ::testing::ValuesIn(StraddleCases()));
 
 TEST(PostingCursorTest, PositionNumbersStraddleTheBoundary) {
   // Page 0: 4093 one-byte deltas fill the first block up to byte 4095, where a
@@ -240,7 +243,7 @@ struct DamageCase {
   std::vector<uint32_t> blocks;  // layout of the stream
   uint32_t fileBlocks;
   uint32_t lastPage;
-  size_t cutFileTo = 0;           // 0: keep the whole file
+  size_t cutFileTo = 0;            // 0: keep the whole file
   uint32_t startBlock = kNoBlock;  // kNoBlock: the list's first block
   std::vector<std::pair<uint32_t, uint32_t>> nextBlockPatches = {};
   size_t nextBlockEntries = SIZE_MAX;  // n, SIZE_MAX: one per block
@@ -252,33 +255,36 @@ struct DamageCase {
 void PrintTo(const DamageCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<DamageCase> DamageCases() {
-  const std::string longPage = PageEntry(0, std::vector<uint32_t>(kBlockSize, 1));  // spans 2 blocks
-  const std::string longerPage = PageEntry(0, std::vector<uint32_t>(20000, 1));  // spans 5 blocks
+  const std::string longPage = PageEntry(0, std::vector<uint32_t>(kBlockSize, 1));  // 2 blocks
+  const std::string longerPage = PageEntry(0, std::vector<uint32_t>(20000, 1));     // 5 blocks
   const std::string nextPage = PageEntry(1, {1});
+  // clang-format off
   return {
-      {.name = "FirstBlockBeyondTheFile", .stream = nextPage, .blocks = {0}, .fileBlocks = 1, .lastPage = 1,
-       .startBlock = 1},
-      {.name = "PositionCountZero", .stream = Bytes({0x01, 0x00, 0x00, 0x02, 0x01, 0x00, 0x05}), .blocks = {0},
-       .fileBlocks = 1, .lastPage = 3},
-      {.name = "PageBeyondLastPage", .stream = PageEntry(4, {1}) + PageEntry(2, {1}), .blocks = {0},
+      {.name = "FirstBlockBeyondTheFile", .stream = nextPage, .blocks = {0},
+       .fileBlocks = 1, .lastPage = 1, .startBlock = 1},
+      {.name = "PositionCountZero", .stream = Bytes({0x01, 0x00, 0x00, 0x02, 0x01, 0x00, 0x05}),
+       .blocks = {0}, .fileBlocks = 1, .lastPage = 3},
+      {.name = "PageBeyondLastPage", .stream = PageEntry(4, {1}) + PageEntry(2, {1}),
+       .blocks = {0}, .fileBlocks = 1, .lastPage = 5},
+      {.name = "FirstPageBeyondLastPage", .stream = PageEntry(9, {1}), .blocks = {0},
        .fileBlocks = 1, .lastPage = 5},
-      {.name = "FirstPageBeyondLastPage", .stream = PageEntry(9, {1}), .blocks = {0}, .fileBlocks = 1,
-       .lastPage = 5},
-      {.name = "PagesNotAscending", .stream = PageEntry(4, {1}) + PageEntry(0, {1}) + nextPage, .blocks = {0},
-       .fileBlocks = 1, .lastPage = 5},
-      {.name = "PositionNumberLongerThanItsCount", .stream = Bytes({0x00, 0x01, 0x00, 0x81, 0x01}) + nextPage,
-       .blocks = {0}, .fileBlocks = 1, .lastPage = 1, .skippingMeetsIt = false},
-      {.name = "NextBlockIndexBeyondTheTable", .stream = longPage + nextPage, .blocks = {1, 0}, .fileBlocks = 2,
-       .lastPage = 1, .nextBlockEntries = 1},
-      {.name = "NextBlockBeyondTheFile", .stream = longPage + nextPage, .blocks = {0, 1}, .fileBlocks = 2,
-       .lastPage = 1, .nextBlockPatches = {{0, 7}}},
-      {.name = "NextBlockCycle", .stream = longerPage, .blocks = {0}, .fileBlocks = 1, .lastPage = 0,
-       .nextBlockPatches = {{0, 0}}},
-      {.name = "CountRunsPastTheMapping", .stream = longerPage + nextPage, .blocks = {0, 1}, .fileBlocks = 2,
-       .lastPage = 1, .cutFileTo = kBlockSize + 10},
-      {.name = "CountRunsPastACutBlock", .stream = longPage + nextPage, .blocks = {0, 1}, .fileBlocks = 2,
-       .lastPage = 1, .cutFileTo = 100},
+      {.name = "PagesNotAscending", .stream = PageEntry(4, {1}) + PageEntry(0, {1}) + nextPage,
+       .blocks = {0}, .fileBlocks = 1, .lastPage = 5},
+      {.name = "PositionNumberLongerThanItsCount",
+       .stream = Bytes({0x00, 0x01, 0x00, 0x81, 0x01}) + nextPage, .blocks = {0},
+       .fileBlocks = 1, .lastPage = 1, .skippingMeetsIt = false},
+      {.name = "NextBlockIndexBeyondTheTable", .stream = longPage + nextPage, .blocks = {1, 0},
+       .fileBlocks = 2, .lastPage = 1, .nextBlockEntries = 1},
+      {.name = "NextBlockBeyondTheFile", .stream = longPage + nextPage, .blocks = {0, 1},
+       .fileBlocks = 2, .lastPage = 1, .nextBlockPatches = {{0, 7}}},
+      {.name = "NextBlockCycle", .stream = longerPage, .blocks = {0},
+       .fileBlocks = 1, .lastPage = 0, .nextBlockPatches = {{0, 0}}},
+      {.name = "CountRunsPastTheMapping", .stream = longerPage + nextPage, .blocks = {0, 1},
+       .fileBlocks = 2, .lastPage = 1, .cutFileTo = kBlockSize + 10},
+      {.name = "CountRunsPastACutBlock", .stream = longPage + nextPage, .blocks = {0, 1},
+       .fileBlocks = 2, .lastPage = 1, .cutFileTo = 100},
   };
+  // clang-format on
 }
 
 class PostingCursorDamageTest : public ::testing::TestWithParam<DamageCase> {};
@@ -289,10 +295,12 @@ TEST_P(PostingCursorDamageTest, EndsTheListWithoutReadingOutside) {
   for (const auto& [block, next] : c.nextBlockPatches) postings.next[block] = next;
   if (c.cutFileTo != 0) postings.bytes.resize(c.cutFileTo);
   PostingSource source = postings.Source();
-  if (c.nextBlockEntries != SIZE_MAX) source.nextBlockCount = static_cast<uint32_t>(c.nextBlockEntries);
+  if (c.nextBlockEntries != SIZE_MAX)
+    source.nextBlockCount = static_cast<uint32_t>(c.nextBlockEntries);
 
   PostingCursor cursor;
-  bool intact = cursor.Start(source, c.startBlock == kNoBlock ? postings.first : c.startBlock, c.lastPage);
+  bool intact =
+      cursor.Start(source, c.startBlock == kNoBlock ? postings.first : c.startBlock, c.lastPage);
   // Walk the whole list as a query would, reading every position.
   for (int steps = 0; intact && steps < 100000; ++steps) {
     while (intact && cursor.PositionBytesLeft() > 0) intact = cursor.NextPosition();
@@ -307,8 +315,10 @@ TEST_P(PostingCursorDamageTest, EndsTheListWithoutReadingOutside) {
   if (!c.skippingMeetsIt) return;
   // Skipping instead of decoding meets the same damage.
   PostingCursor skipping;
-  intact = skipping.Start(source, c.startBlock == kNoBlock ? postings.first : c.startBlock, c.lastPage);
-  for (int steps = 0; intact && !skipping.AtLastPage() && steps < 100000; ++steps) intact = skipping.NextPage();
+  intact =
+      skipping.Start(source, c.startBlock == kNoBlock ? postings.first : c.startBlock, c.lastPage);
+  for (int steps = 0; intact && !skipping.AtLastPage() && steps < 100000; ++steps)
+    intact = skipping.NextPage();
   if (intact) {
     while (intact && skipping.PositionBytesLeft() > 0) intact = skipping.NextPosition();
   }

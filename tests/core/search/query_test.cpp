@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/encoding/codeconverter.h"
 #include "core/search/character_id.h"
 #include "core/search/index.h"
 #include "core/search/query_terms.h"
@@ -19,32 +20,39 @@ using testing::TempDir;
 using testing::WriteCollection;
 
 TEST(CountTermsTest, CountsTermsOrRejectsTheQuery) {
+  // clang-format off
   const struct {
     std::u16string query;
     int terms;
   } cases[] = {
-      {u"", 0},          {u"漢", 1},        {u"漢 字", 2},       {u"漢\u3000字", 2}, {u"  漢  字  ", 2},
-      {u" ", 0},         {u"* ?", 2},       {u"漢*字", 1},       {u"abc", 0},        {u"漢a字", 0},
-      {u"漢\u00E9", 0},  {u"漢\u0100", 1},  {u"漢\t字", 0},      {std::u16string(u"漢\0字", 3), 0},     {u"\U00020000 ？", 2},
+      {u"", 0},          {u"漢", 1},        {u"漢 字", 2},   {u"漢\u3000字", 2},
+      {u"  漢  字  ", 2}, {u" ", 0},         {u"* ?", 2},     {u"漢*字", 1},
+      {u"abc", 0},       {u"漢a字", 0},      {u"漢\t字", 0},  {u"漢\u00E9", 0},
+      {u"漢\u0100", 1},  {u"\U00020000 ？", 2},
+      {std::u16string(u"漢\0字", 3), 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(CountTerms(c.query), c.terms) << std::string(c.query.begin(), c.query.end());
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(CountTerms(c.query), c.terms) << ToUtf8(c.query);
 }
 
 TEST(NormaliseTermTest, FoldsGapMarks) {
+  // clang-format off
   const struct {
     std::u16string term;
     std::u16string normalised;
   } cases[] = {
-      {u"", u""},           {u"*", u""},           {u"***", u""},          {u"漢", u"漢*"},
-      {u"漢*", u"漢*"},     {u"*漢**字*", u"漢*字*"}, {u"?", u"?*"},          {u"漢＊字", u"漢＊字*"},
-      {u"*?**?", u"?*?*"},
+      {u"", u""},        {u"*", u""},               {u"***", u""},
+      {u"漢", u"漢*"},     {u"漢*", u"漢*"},           {u"*漢**字*", u"漢*字*"},
+      {u"?", u"?*"},      {u"漢＊字", u"漢＊字*"},     {u"*?**?", u"?*?*"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(NormaliseTerm(c.term), c.normalised);
 }
 
 // Pages of the collection the query cases run on (each character one position;
 // "。" has no identifier and so stands for any unindexed character).
 std::vector<std::u16string> QueryPages() {
+  // clang-format off
   return {
       u"漢字漢字漢字",                                   // 0
       u"漢之字",                                         // 1
@@ -59,6 +67,7 @@ std::vector<std::u16string> QueryPages() {
       u"漢＊字",                                         // 10
       u"\U00020000一",                                   // 11
   };
+  // clang-format on
 }
 
 constexpr char kQueryVariants[] = "4F53,9AD4\n56FD,570B\n20000,4E00\n3002,4E01\n";
@@ -75,20 +84,24 @@ struct QueryCase {
 void PrintTo(const QueryCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<QueryCase> QueryCases() {
-  const std::u16string longTermOk = u"漢" + std::u16string(297, u'?');   // 299 units once normalised
+  const std::u16string longTermOk = u"漢" + std::u16string(297, u'?');  // 299 units once normalised
   const std::u16string longTermCut = u"漢" + std::u16string(298, u'?');  // 300 units
+  // clang-format off
   return {
       {"phrase", u"漢字", false, false, {0}, {3}},
       {"phrase is not split by a character", u"漢之字", false, false, {1}, {1}},
       {"one wildcard", u"漢?字", false, false, {1, 10}, {1, 1}},
       {"full-width wildcard", u"漢？字", false, false, {1, 10}, {1, 1}},
-      {"gap of 0 to 300, not 301, not backwards", u"漢*字", false, false, {0, 1, 4, 10}, {3, 1, 1, 1}},
+      {"gap of 0 to 300, not 301, not backwards", u"漢*字", false, false,
+       {0, 1, 4, 10}, {3, 1, 1, 1}},
       {"gap marks folded", u"*漢**字*", false, false, {0, 1, 4, 10}, {3, 1, 1, 1}},
       {"full-width asterisk is a character", u"漢＊字", false, false, {10}, {1}},
       {"unknown character removed", u"漢。字", false, false, {0}, {3}},
       {"overlapping places", u"丙丙", false, false, {3}, {2}},
-      {"leading wildcard requires nothing", u"?漢", false, false, {0, 1, 4, 6, 7, 10}, {3, 1, 1, 1, 1, 1}},
-      {"trailing wildcard requires nothing", u"漢?", false, false, {0, 1, 4, 6, 7, 10}, {3, 1, 1, 1, 1, 1}},
+      {"leading wildcard requires nothing", u"?漢", false, false,
+       {0, 1, 4, 6, 7, 10}, {3, 1, 1, 1, 1, 1}},
+      {"trailing wildcard requires nothing", u"漢?", false, false,
+       {0, 1, 4, 6, 7, 10}, {3, 1, 1, 1, 1, 1}},
       {"or: first term's pages, then new ones", u"甲 乙", true, false, {5, 9, 2}, {2, 1, 1}},
       {"and: pages of every term, counts added", u"甲 乙", false, false, {5}, {2}},
       {"and follows the last term's order", u"乙 甲", false, false, {5}, {2}},
@@ -107,10 +120,12 @@ std::vector<QueryCase> QueryCases() {
       {"a surrogate pair is one character", u"\U00020000", false, false, {11}, {1}},
       {"its group holds 一 as well", u"\U00020000", false, true, {11}, {2}},
       {"no identifier: removed even when in a group", u"漢。字", false, true, {0}, {3}},
-      {"a term of 299 units is evaluated", longTermOk, false, false, {0, 1, 4, 6, 7, 10}, {3, 1, 1, 1, 1, 1}},
+      {"a term of 299 units is evaluated", longTermOk, false, false,
+       {0, 1, 4, 6, 7, 10}, {3, 1, 1, 1, 1, 1}},
       {"a longer term matches nowhere", longTermCut, false, false, {}, {}},
       {"a longer term leaves an or unchanged", u"甲 " + longTermCut, true, false, {5, 9}, {1, 1}},
   };
+  // clang-format on
 }
 
 class QueryTest : public ::testing::TestWithParam<QueryCase> {
@@ -133,7 +148,8 @@ TEST_P(QueryTest, FindsThePagesAndPlaces) {
   CIndex index;
   ASSERT_TRUE(index.Open(dir_->path(), u"Index", ScopeFullText)) << index.LastError();
   std::u16string query = c.query;
-  const int result = c.orSearch ? index.SearchOr(query, c.variants) : index.SearchAnd(query, c.variants);
+  const int result =
+      c.orSearch ? index.SearchOr(query, c.variants) : index.SearchAnd(query, c.variants);
   EXPECT_EQ(index.pages(), c.pages);
   EXPECT_EQ(index.placeCounts(), c.placeCounts);
   EXPECT_EQ(index.resultCount(), static_cast<int32_t>(c.pages.size()));
@@ -145,7 +161,8 @@ TEST_P(QueryTest, FindsThePagesAndPlaces) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, QueryTest, ::testing::ValuesIn(QueryCases()), [](const auto& info) {
   std::string name;
-  for (const char* p = info.param.name; *p != '\0'; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  for (const char* p = info.param.name; *p != '\0'; ++p)
+    name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
   return name;
 });
 
@@ -232,7 +249,8 @@ TEST_F(SearchTest, TheVariantTableIsReadByEveryOpenAndKeptByClose) {
 std::vector<uint32_t> Bridged(const std::vector<uint32_t>& required, uint32_t stride) {
   std::vector<uint32_t> values;
   for (const uint32_t value : required) {
-    while (!values.empty() && value - values.back() > kMaxVarNum) values.push_back(values.back() + stride);
+    while (!values.empty() && value - values.back() > kMaxVarNum)
+      values.push_back(values.back() + stride);
     values.push_back(value);
   }
   return values;

@@ -12,7 +12,8 @@
 
 namespace quillwen::testing {
 
-Occurrences OccurrencesOf(const std::vector<std::u16string>& pageTexts, std::string_view variantTable) {
+Occurrences OccurrencesOf(const std::vector<std::u16string>& pageTexts,
+                          std::string_view variantTable) {
   VariantTable variants;
   variants.Parse(variantTable);
   Occurrences occurrences;
@@ -36,8 +37,8 @@ Occurrences OccurrencesOf(const std::vector<std::u16string>& pageTexts, std::str
   return occurrences;
 }
 
-void WriteIndexSet(const std::filesystem::path& folder, const Occurrences& occurrences, IndexScope scope,
-                   IndexWriterOptions options) {
+void WriteIndexSet(const std::filesystem::path& folder, const Occurrences& occurrences,
+                   IndexScope scope, IndexWriterOptions options) {
   IndexWriter writer(options);
   for (const auto& [id, pages] : occurrences) {
     for (const auto& [page, positions] : pages) {
@@ -51,14 +52,16 @@ void WriteVolumeStore(const std::filesystem::path& folder, size_t pageCount) {
   VolumeStoreWriter store;
   ASSERT_TRUE(store.Open(folder, "Index", {.nameSize = 100, .headerValue = 77})) << store.Error();
   for (size_t page = 0; page < pageCount; ++page) {
-    ASSERT_TRUE(store.AddPage("V\\" + std::to_string(page + 1) + ".htm", "<html>" + std::to_string(page) + "</html>"))
+    ASSERT_TRUE(store.AddPage("V\\" + std::to_string(page + 1) + ".htm",
+                              "<html>" + std::to_string(page) + "</html>"))
         << store.Error();
   }
   ASSERT_TRUE(store.Finish()) << store.Error();
 }
 
-void WriteCollection(const std::filesystem::path& folder, const std::vector<std::u16string>& pageTexts,
-                     std::string_view variantTable, IndexWriterOptions options) {
+void WriteCollection(const std::filesystem::path& folder,
+                     const std::vector<std::u16string>& pageTexts, std::string_view variantTable,
+                     IndexWriterOptions options) {
   WriteVolumeStore(folder, pageTexts.size());
   WriteIndexSet(folder, OccurrencesOf(pageTexts, variantTable), ScopeFullText, options);
   if (!variantTable.empty()) WriteFileBytes(folder / kVariantTableFileName, variantTable);

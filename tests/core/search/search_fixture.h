@@ -22,7 +22,8 @@ using Occurrences = std::map<uint32_t, std::map<uint32_t, std::vector<uint32_t>>
 // Every character of every page takes the next position (counting code points from
 // 0); a character with an identifier gets a posting, and every variant group of
 // `variantTable` (file text) collects the postings of its members.
-Occurrences OccurrencesOf(const std::vector<std::u16string>& pageTexts, std::string_view variantTable = {});
+Occurrences OccurrencesOf(const std::vector<std::u16string>& pageTexts,
+                          std::string_view variantTable = {});
 
 // Writes `occurrences` as the index set folder/baseName + suffix of `scope`.
 // Fails the test on a writer error.
@@ -34,7 +35,8 @@ void WriteVolumeStore(const std::filesystem::path& folder, size_t pageCount);
 
 // The whole collection for ScopeFullText: volume store, index set and, when not
 // empty, "yitizi.txt".
-void WriteCollection(const std::filesystem::path& folder, const std::vector<std::u16string>& pageTexts,
+void WriteCollection(const std::filesystem::path& folder,
+                     const std::vector<std::u16string>& pageTexts,
                      std::string_view variantTable = {}, IndexWriterOptions options = {});
 
 }  // namespace quillwen::testing

@@ -81,7 +81,8 @@ class PlainMatcher {
           bool occurs = true;
           for (const auto& [position, c] : segments[s]) {
             const int64_t at = d + position;
-            occurs = occurs && at >= 0 && at < static_cast<int64_t>(text.size()) && Same(c, text[at]);
+            occurs =
+                occurs && at >= 0 && at < static_cast<int64_t>(text.size()) && Same(c, text[at]);
           }
           if (!occurs) continue;
           if (s + 1 < segments.size()) {
@@ -137,12 +138,14 @@ std::u32string RandomPage(std::mt19937& random, int kind) {
     indexed = 0.9;
   }
   std::u32string text;
-  for (size_t i = 0; i < length; ++i) text.push_back(chance(random) < indexed ? kCharacters[character(random)] : kUnindexed);
+  for (size_t i = 0; i < length; ++i)
+    text.push_back(chance(random) < indexed ? kCharacters[character(random)] : kUnindexed);
   return text;
 }
 
 std::u16string RandomTerm(std::mt19937& random) {
-  static const char16_t kPieces[] = {u'甲', u'乙', u'丙', u'丁', u'甲', u'乙', u'?', u'*', u'*', u'？', u'。'};
+  static const char16_t kPieces[] = {u'甲', u'乙', u'丙', u'丁', u'甲', u'乙',
+                                     u'?',  u'*',  u'*',  u'？', u'。'};
   std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1);
   const size_t length = std::uniform_int_distribution<size_t>(1, 7)(random);
   std::u16string term;
@@ -174,21 +177,25 @@ TEST(SearchPropertyTest, IndexSearchAgreesWithThePlainMatcher) {
       pageTexts.push_back(ToUtf16(pages.back()));
     }
     TempDir dir;
-    WriteCollection(dir.path(), pageTexts, kVariantTable, {.shuffleSeed = static_cast<uint32_t>(seed % 3)});
+    WriteCollection(dir.path(), pageTexts, kVariantTable,
+                    {.shuffleSeed = static_cast<uint32_t>(seed % 3)});
     CIndex index;
     ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
 
     for (int t = 0; t < kTermsPerCollection; ++t) {
       const std::u16string term = RandomTerm(random);
       for (const bool useVariants : {false, true}) {
-        const Expected expected = PlainMatcher(pages, useVariants ? &variants : nullptr).Match(term);
+        const Expected expected =
+            PlainMatcher(pages, useVariants ? &variants : nullptr).Match(term);
         index.EvaluateTerm(term, MergeReplace, useVariants);
         ++compared;
-        if (index.pages() == expected.pages && index.placeCounts() == expected.placeCounts) continue;
-        ADD_FAILURE() << "collection " << seed << ", term " << ToUtf8(term) << (useVariants ? " (variants)" : "")
-                      << "\n  expected pages " << Describe(expected.pages) << "counts "
-                      << Describe(expected.placeCounts) << "\n  found    pages " << Describe(index.pages())
-                      << "counts " << Describe(index.placeCounts());
+        if (index.pages() == expected.pages && index.placeCounts() == expected.placeCounts)
+          continue;
+        ADD_FAILURE() << "collection " << seed << ", term " << ToUtf8(term)
+                      << (useVariants ? " (variants)" : "") << "\n  expected pages "
+                      << Describe(expected.pages) << "counts " << Describe(expected.placeCounts)
+                      << "\n  found    pages " << Describe(index.pages()) << "counts "
+                      << Describe(index.placeCounts());
         return;
       }
     }

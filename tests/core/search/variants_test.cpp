@@ -17,6 +17,7 @@ using testing::WriteFileBytes;
 using Groups = std::vector<std::vector<char32_t>>;
 
 TEST(VariantTableTest, ParsesLinesIntoGroups) {
+  // clang-format off
   const struct {
     const char* name;
     const char* text;
@@ -36,6 +37,7 @@ TEST(VariantTableTest, ParsesLinesIntoGroups) {
       {"no trailing line end", "20000", {{0x20000}}},
       {"empty file", "", {}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     VariantTable table;
     table.Parse(c.text);
@@ -74,6 +76,7 @@ TEST(VariantTableTest, KeepsNoMoreGroupsThanTheTablesHaveIdentifiers) {
 TEST(VariantTableTest, ExpandsInTheStatedOrder) {
   VariantTable table;
   table.Parse("4F53,9AD4\n56FD,570B\n20000,4E00");
+  // clang-format off
   const struct {
     const char* name;
     std::u16string keyword;
@@ -88,6 +91,7 @@ TEST(VariantTableTest, ExpandsInTheStatedOrder) {
       {"an unpaired surrogate is a character", u"\xD800体", {u"\xD800体", u"\xD800體"}},
       {"empty keyword", u"", {}},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(table.ExpandVariants(c.keyword), c.spellings) << c.name;
   EXPECT_EQ(table.JoinedSpellings(u"体\u3000国"), u"体\u3000国 体\u3000國 體\u3000国 體\u3000國");
   EXPECT_EQ(table.JoinedSpellings(u"漢"), u"漢");

@@ -24,7 +24,9 @@ std::string Bytes(std::initializer_list<int> values) {
 
 class IndexWriterTest : public ::testing::Test {
  protected:
-  void Write(IndexWriter& writer) { ASSERT_TRUE(writer.Write(dir_.path(), "Index")) << writer.Error(); }
+  void Write(IndexWriter& writer) {
+    ASSERT_TRUE(writer.Write(dir_.path(), "Index")) << writer.Error();
+  }
   std::string Header() const { return ReadFileBytes(dir_ / "Index-idx.h"); }
   std::string Postings() const { return ReadFileBytes(dir_ / "Index-idx.m"); }
   static uint32_t Entry(const std::string& header, size_t tableOffset, size_t index) {
@@ -70,12 +72,15 @@ TEST_F(IndexWriterTest, WritesTheTwoPageExampleByteForByte) {
 
   const std::string postings = Postings();
   ASSERT_EQ(postings.size(), 2 * kBlockSize);
-  EXPECT_EQ(postings.substr(0, 10), Bytes({0x03, 0x02, 0x00, 0x05, 0x04, 0x7F, 0x02, 0x00, 0x80, 0xC8}));
+  EXPECT_EQ(postings.substr(0, 10),
+            Bytes({0x03, 0x02, 0x00, 0x05, 0x04, 0x7F, 0x02, 0x00, 0x80, 0xC8}));
   EXPECT_EQ(postings.substr(10, kBlockSize - 10), std::string(kBlockSize - 10, '\0'));
-  EXPECT_EQ(postings.substr(kBlockSize, 8), Bytes({0xC0, 0x4E, 0x20, 0x03, 0x00, 0xC1, 0x11, 0x70}));
+  EXPECT_EQ(postings.substr(kBlockSize, 8),
+            Bytes({0xC0, 0x4E, 0x20, 0x03, 0x00, 0xC1, 0x11, 0x70}));
 }
 
 TEST(AppendVarNumTest, UsesTheShortestForm) {
+  // clang-format off
   const struct {
     uint32_t value;
     std::string bytes;
@@ -89,6 +94,7 @@ TEST(AppendVarNumTest, UsesTheShortestForm) {
       {70000, Bytes({0xC1, 0x11, 0x70})},
       {4194303, Bytes({0xFF, 0xFF, 0xFF})},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string out = "x";
     AppendVarNum(out, c.value);
@@ -149,6 +155,7 @@ TEST_F(IndexWriterTest, AListFillingWholeBlocksTakesNoExtraBlock) {
 TEST_F(IndexWriterTest, RefusesEveryBrokenLimitAndKeepsTheList) {
   std::vector<uint32_t> tooManyBytes(65536);
   for (uint32_t i = 0; i < tooManyBytes.size(); ++i) tooManyBytes[i] = i + 1;
+  // clang-format off
   const struct {
     const char* name;
     uint32_t id;
@@ -167,6 +174,7 @@ TEST_F(IndexWriterTest, RefusesEveryBrokenLimitAndKeepsTheList) {
       {"first position too large", 1, 9, {4194304}, "position delta 4194304"},
       {"position bytes beyond 65535", 1, 9, tooManyBytes, "65536 bytes"},
   };
+  // clang-format on
   IndexWriter writer;
   const std::vector<uint32_t> one{1};
   ASSERT_TRUE(writer.AddPage(1, 4, one));
@@ -182,8 +190,8 @@ TEST_F(IndexWriterTest, RefusesEveryBrokenLimitAndKeepsTheList) {
   EXPECT_TRUE(writer.AddPage(99999, 0, fullPage)) << writer.Error();
   Write(writer);
   // Identifier 1 holds exactly its two good entries: 04 01 00 01, FF FF FF 03 00 FF FF FF.
-  EXPECT_EQ(Postings().substr(0, 12), Bytes({0x04, 0x01, 0x00, 0x01, 0xFF, 0xFF, 0xFF, 0x03, 0x00, 0xFF, 0xFF,
-                                             0xFF}));
+  EXPECT_EQ(Postings().substr(0, 12),
+            Bytes({0x04, 0x01, 0x00, 0x01, 0xFF, 0xFF, 0xFF, 0x03, 0x00, 0xFF, 0xFF, 0xFF}));
   EXPECT_EQ(Postings()[12], '\0');
   EXPECT_EQ(Entry(Header(), kFirstBlockOffset, 2), kNoBlock);
 }
