@@ -28,7 +28,7 @@ void StreamMessageSink::ShowMessage(std::u16string_view text) {
 }
 
 SearchSession::SearchSession(const std::filesystem::path& dataFolder, MessageSink& messages)
-    : model_({.dataFolder = dataFolder, .messages = &messages, .pageView = nullptr,
+    : model_({.dataFolder = dataFolder, .messages = &messages, .pageView = nullptr, .tempParent = {},
               .listingPath = std::filesystem::path()}) {
   model_.InitialUpdate();
 }
