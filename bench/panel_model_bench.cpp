@@ -20,9 +20,13 @@ std::vector<CatalogueRecord> LargeCatalogue() {
   records.push_back({u"全唐詩", 1, 1, kBooks * kVolumes * kPages, 1});
   int32_t docID = 1;
   for (int b = 0; b < kBooks; ++b) {
-    records.push_back({u"書" + std::u16string(1, char16_t(0x4E00 + b)), 2, docID, kVolumes * kPages, 1});
+    std::u16string book = u"書";
+    book.push_back(char16_t(0x4E00 + b));
+    records.push_back({book, 2, docID, kVolumes * kPages, 1});
     for (int v = 0; v < kVolumes; ++v) {
-      records.push_back({u"巻" + std::u16string(1, char16_t(0x4E00 + v)), 3, docID, kPages, 1});
+      std::u16string volume = u"巻";
+      volume.push_back(char16_t(0x4E00 + v));
+      records.push_back({volume, 3, docID, kPages, 1});
       docID += kPages;
     }
   }
