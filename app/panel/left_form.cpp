@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include "app/panel/book_pictures.h"
+#include "app/panel/contents_tree.h"
 #include "app/shell/app_titles.h"
 
 namespace {
@@ -20,19 +21,14 @@ CLeftForm::CLeftForm(const quillwen::LeftFormModel::Environment& environment, QW
     : QWidget(parent),
       m_model(std::make_unique<quillwen::LeftFormModel>(environment)),
       m_wndTab(new QTabWidget(this)),
-      m_wndTree(new QTreeWidget(this)),
+      m_wndTree(new ContentsTree(this)),
       m_wndRange(new QLabel(this)) {
   setObjectName(QStringLiteral("CLeftForm"));
   m_wndTab->setObjectName(QStringLiteral("tab%1").arg(IDC_TAB));
   m_wndTree->setObjectName(QStringLiteral("tree%1").arg(IDC_TREE));
   m_wndRange->setObjectName(QStringLiteral("range%1").arg(IDC_RANGE));
 
-  m_wndTree->setHeaderHidden(true);
-  m_wndTree->setColumnCount(1);
-  m_wndTree->setSelectionMode(QAbstractItemView::SingleSelection);
   m_wndTree->setIconSize(QSize(kBookPictureSize, kBookPictureSize));
-  m_wndTree->setUniformRowHeights(true);
-  m_wndTree->setFocusPolicy(Qt::StrongFocus);
   connect(m_wndTree, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnTreeSelectionChanged(current); });
 

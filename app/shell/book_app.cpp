@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTextStream>
 
 #include "app/shell/app_titles.h"
@@ -45,6 +46,9 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
     m_nExitCode = 1;
     return false;
   }
+  // Where no window manager maximises the window, it fills the screen all the
+  // same: the first layout then already has the panel at its full width.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) m_pMainWnd->setGeometry(screen->availableGeometry());
   m_pMainWnd->showMaximized();
   m_pMainWnd->repaint();
   return true;

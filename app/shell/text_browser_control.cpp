@@ -1,6 +1,7 @@
 #include "app/shell/text_browser_control.h"
 
 #include <QFile>
+#include <QFont>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -33,6 +34,13 @@ TextBrowserControl::TextBrowserControl(QWidget* parent) : browser_(new QTextBrow
   // Links are followed here so that the location text always says what is shown.
   browser_->setOpenLinks(false);
   browser_->setOpenExternalLinks(false);
+  // Pages carry no fonts of their own: classical text reads best in a Song
+  // (serif) face, traditional forms first; fontconfig falls back further.
+  QFont reading = browser_->font();
+  reading.setFamilies({QStringLiteral("Noto Serif CJK TC"), QStringLiteral("Noto Serif CJK JP"),
+                       QStringLiteral("Noto Sans CJK TC")});
+  reading.setPointSize(13);
+  browser_->setFont(reading);
   QObject::connect(browser_, &QTextBrowser::anchorClicked, browser_,
                    [this](const QUrl& url) { OnAnchorClicked(url); });
 }
