@@ -227,6 +227,7 @@ class ReaderWindowTest : public QObject {
     const int total = splitter.width() - splitter.handleWidth();
     splitter.setSizes({300, total - 300});
     QTRY_COMPARE(Panel()->width(), 300);
+    QCOMPARE(Tree()->width(), 290);  // the panel lays itself out for its new width
     app_->ExitInstance();
     QCOMPARE(Record(), QStringLiteral("-1 300 -1 %1").arg(total - 300));
     Start(Q(collection_.path()));
