@@ -51,6 +51,7 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) m_pMainWnd->setGeometry(screen->availableGeometry());
   m_pMainWnd->showMaximized();
   m_pMainWnd->repaint();
+  CSplashWnd::RaiseSplash();
   return true;
 }
 

@@ -40,6 +40,9 @@ bool ClosesSplash(QEvent* event) {
 void CSplashWnd::EnableSplash(bool enable) { g_splashEnabled = enable; }
 bool CSplashWnd::IsSplashEnabled() { return g_splashEnabled; }
 CSplashWnd* CSplashWnd::Current() { return g_currentSplash; }
+void CSplashWnd::RaiseSplash() {
+  if (g_currentSplash != nullptr) g_currentSplash->raise();
+}
 void CSplashWnd::SetTimeout(std::chrono::milliseconds timeout) { g_timeout = timeout; }
 
 QString CSplashWnd::PictureFile(const QString& dataFolder) {
@@ -64,7 +67,7 @@ void CSplashWnd::ShowSplash(QWidget* parent, const QString& dataFolder) {
 }
 
 CSplashWnd::CSplashWnd(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   setCursor(Qt::ArrowCursor);
 }

@@ -34,6 +34,9 @@ class CSplashWnd : public QWidget {
   static void HideSplash();
   // The splash screen that is up, or null.
   static CSplashWnd* Current();
+  // Puts the splash screen that is up above its main window again (after the
+  // main window was shown, where no window manager keeps owned windows on top).
+  static void RaiseSplash();
   // How long the splash screen stays without input; tests shorten it.
   static void SetTimeout(std::chrono::milliseconds timeout);
 
