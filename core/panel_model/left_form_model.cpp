@@ -1,5 +1,7 @@
 #include "core/panel_model/left_form_model.h"
 
+#include <algorithm>
+
 #include "core/io/private_temp_folder.h"
 
 namespace quillwen {
@@ -66,14 +68,19 @@ void LeftFormModel::Show(const std::filesystem::path& file, std::string_view fra
   if (pageView_ != nullptr) pageView_->Navigate(file.string() + std::string(fragment));
 }
 
-bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page) {
+bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html) const {
   const CatalogueRecord& volume = m_catalogue.Record(record);
   if (useFirstPage) page = volume.curFileName;
+  // A damaged docID of 0 or less starts no scan (FindPage refuses a negative start).
+  const int32_t start = static_cast<int32_t>(std::max<int64_t>(int64_t{volume.docID} - 1, -1));
   int32_t entry = 0;
+  return m_index.FindPage(start, page, &entry) &&
+         m_index.ReadPage(static_cast<uint32_t>(entry), html);
+}
+
+bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page) {
   std::string html;
-  if (!m_index.FindPage(volume.docID - 1, page, &entry) || !m_index.ReadPage(static_cast<uint32_t>(entry), html)) {
-    return false;
-  }
+  if (!ReadStoredPage(record, useFirstPage, page, html)) return false;
   if (!io::WriteWholeFile(m_strTempPage, html)) return false;
   Show(m_strTempPage, "");
   return true;

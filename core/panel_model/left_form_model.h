@@ -89,6 +89,9 @@ class LeftFormModel {
   // Keeps m_nCurNode and m_nCurPage. A page that cannot be found or read shows
   // nothing and leaves the page view as it was.
   bool ShowPage(int record, bool useFirstPage, int32_t page);
+  // The stored page that ShowPage shows: page `page` of volume `record` (its first
+  // page when useFirstPage). False when it cannot be found or read.
+  bool ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html) const;
 
   // --- Search ---
   // The search command. `inputValue` is the keyword field's value, nullopt when

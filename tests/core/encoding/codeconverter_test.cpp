@@ -93,3 +93,30 @@ TEST(Utf16ToUtf32, LeavesTheCursorOnAnIllFormedOrUnfinishedUnit) {
 
 }  // namespace
 }  // namespace quillwen
+
+namespace quillwen {
+namespace {
+
+TEST(Utf8ToUtf16, DecodesAndReplacesIllFormedBytes) {
+  struct Case {
+    std::string bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"abc", u"abc"},
+      {"\xe6\xbc\xa2\xe5\xad\x97", u"漢字"},
+      {"\xf0\xa0\x80\x80", u"\U00020000"},
+      {"\xc3\xa9", u"\u00e9"},
+      {"\xff", u"\uFFFD"},
+      {"\xe6\xbc", u"\uFFFD\uFFFD"},          // cut short at the end
+      {"\xc0\xaf", u"\uFFFD\uFFFD"},          // overlong
+      {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},  // a surrogate
+      {"\xe6x\xa2", u"\uFFFDx\uFFFD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Utf8ToUtf16(c.bytes), c.text) << c.bytes;
+  // Round trip through the other direction.
+  EXPECT_EQ(ToUtf8(Utf8ToUtf16("論語\xe3\x80\x80學而")), "論語\xe3\x80\x80學而");
+}
+
+}  // namespace
+}  // namespace quillwen

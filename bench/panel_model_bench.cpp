@@ -1,0 +1,71 @@
+// Result rows for a very common character, and loading a full catalogue.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "core/panel_model/contents_catalogue.h"
+#include "core/panel_model/search_results.h"
+#include "core/writer/catalogue_writer.h"
+
+namespace {
+
+using quillwen::CatalogueRecord;
+
+// One category of 300 books of 32 volumes of 21 pages: 9,901 records, 201,600 pages.
+std::vector<CatalogueRecord> LargeCatalogue() {
+  constexpr int kBooks = 300, kVolumes = 32, kPages = 21;
+  std::vector<CatalogueRecord> records;
+  records.push_back({u"全唐詩", 1, 1, kBooks * kVolumes * kPages, 1});
+  int32_t docID = 1;
+  for (int b = 0; b < kBooks; ++b) {
+    records.push_back({u"書" + std::u16string(1, char16_t(0x4E00 + b)), 2, docID, kVolumes * kPages, 1});
+    for (int v = 0; v < kVolumes; ++v) {
+      records.push_back({u"巻" + std::u16string(1, char16_t(0x4E00 + v)), 3, docID, kPages, 1});
+      docID += kPages;
+    }
+  }
+  return records;
+}
+
+class NullSink : public quillwen::MessageSink {
+  void ShowMessage(std::u16string_view) override {}
+};
+
+void BM_BuildResults200000Pages(benchmark::State& state) {
+  quillwen::ContentsCatalogue catalogue;
+  for (const CatalogueRecord& record : LargeCatalogue()) catalogue.AddRecord(record);
+  std::vector<uint32_t> pages, counts;
+  for (uint32_t p = 0; p < 200000; ++p) {
+    pages.push_back(p);
+    counts.push_back(1 + p % 7);
+  }
+  std::vector<quillwen::SearchNodeTag> rows;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(quillwen::BuildResults(*catalogue.NodeOf(1), pages, counts, rows));
+  }
+  state.counters["rows"] = static_cast<double>(rows.size());
+}
+BENCHMARK(BM_BuildResults200000Pages)->Unit(benchmark::kMillisecond);
+
+void BM_LoadCatalogue9999Records(benchmark::State& state) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quillwen-bench-XXXXXX").string();
+  const std::filesystem::path folder = ::mkdtemp(pattern.data());
+  std::vector<CatalogueRecord> records = LargeCatalogue();
+  while (records.size() < 9999) records.push_back({u"巻", 3, 1, 1, 1});
+  std::string error;
+  quillwen::WriteCatalogue(folder / "mvr.dir", records, &error);
+  NullSink sink;
+  for (auto _ : state) {
+    quillwen::ContentsCatalogue catalogue;
+    catalogue.Load(folder, sink, folder / "mvr.txt");
+    benchmark::DoNotOptimize(catalogue.m_nNodeCount);
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_LoadCatalogue9999Records)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

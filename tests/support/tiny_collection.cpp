@@ -1,0 +1,120 @@
+#include "tests/support/tiny_collection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string_view>
+
+#include "core/encoding/codeconverter.h"
+#include "core/search/character_id.h"
+#include "core/search/index_format.h"
+#include "core/writer/catalogue_writer.h"
+#include "core/writer/index_writer.h"
+#include "core/writer/volume_store_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillwen::testing {
+namespace {
+
+std::vector<char32_t> CodePoints(std::u16string_view text) {
+  std::vector<char32_t> points(text.size());
+  const char16_t* in = text.data();
+  char32_t* out = points.data();
+  Utf16ToUtf32(&in, text.data() + text.size(), &out, points.data() + points.size(), kLenient);
+  points.resize(static_cast<size_t>(out - points.data()));
+  return points;
+}
+
+// The first group of each code point in a "yitizi.txt" text.
+std::map<char32_t, uint32_t> FirstGroups(const std::string& table) {
+  std::map<char32_t, uint32_t> groups;
+  uint32_t group = 0;
+  size_t start = 0;
+  while (start < table.size()) {
+    size_t end = table.find('\n', start);
+    if (end == std::string::npos) end = table.size();
+    const std::string line = table.substr(start, end - start);
+    start = end + 1;
+    if (line.empty()) continue;
+    size_t field = 0;
+    while (field <= line.size()) {
+      size_t comma = line.find(',', field);
+      if (comma == std::string::npos) comma = line.size();
+      if (comma > field) groups.emplace(static_cast<char32_t>(std::stoul(line.substr(field, comma - field), nullptr, 16)), group);
+      field = comma + 1;
+    }
+    ++group;
+  }
+  return groups;
+}
+
+std::string PageHtml(const std::u16string& title, const std::u16string& text, int pageNumber) {
+  const std::string cell = "<p>" + ToUtf8(text) + "</p>";
+  const std::string margin = ToUtf8(title);
+  const bool odd = pageNumber % 2 != 0;
+  return "<html><head><title>" + ToUtf8(title) + "</title></head><body><table><tr><TD>" +
+         (odd ? margin : cell) + "</TD><TD>" + (odd ? cell : margin) + "</TD></tr></table></body></html>";
+}
+
+}  // namespace
+
+void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<TinyEntry>& entries,
+                         const std::string& variantTable) {
+  std::vector<CatalogueRecord> records;
+  VolumeStoreWriter store;
+  ASSERT_TRUE(store.Open(folder, "Index", {.nameSize = 100, .headerValue = 1}));
+  // id -> page -> positions
+  std::map<uint32_t, std::map<uint32_t, std::vector<uint32_t>>> postings;
+  const std::map<char32_t, uint32_t> groups = FirstGroups(variantTable);
+  uint32_t entry = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TinyEntry& e = entries[i];
+    CatalogueRecord record{e.name, e.level, static_cast<int32_t>(entry + 1), 0, e.firstPage};
+    if (e.level == 3) {
+      for (size_t k = 0; k < e.pages.size(); ++k) {
+        const int pageNumber = e.firstPage + static_cast<int>(k);
+        const std::string name = "V" + std::to_string(i) + "\\" + std::to_string(pageNumber) + ".htm";
+        ASSERT_TRUE(store.AddPage(name, PageHtml(e.name, e.pages[k], pageNumber)));
+        uint32_t position = 0;
+        for (const char32_t cp : CodePoints(e.pages[k])) {
+          const int32_t id = CharacterId(cp);
+          if (id >= 0) postings[static_cast<uint32_t>(id)][entry].push_back(position);
+          const auto group = groups.find(cp);
+          if (group != groups.end()) postings[VariantIdBase + group->second][entry].push_back(position);
+          ++position;
+        }
+        ++entry;
+      }
+      record.docNo = static_cast<int32_t>(e.pages.size());
+    }
+    records.push_back(record);
+  }
+  ASSERT_TRUE(store.Finish());
+  // Categories and books cover every page of the entries after them up to the
+  // next entry of their level or above.
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i].level == 3) continue;
+    int32_t pages = 0;
+    for (size_t k = i + 1; k < records.size() && records[k].level > records[i].level; ++k) {
+      if (records[k].level == 3) pages += records[k].docNo;
+    }
+    records[i].docNo = pages;
+  }
+  std::string error;
+  ASSERT_TRUE(WriteCatalogue(folder / "mvr.dir", records, &error)) << error;
+
+  IndexWriter full;
+  IndexWriter empty;
+  for (auto& [id, pages] : postings) {
+    for (auto& [page, positions] : pages) {
+      std::sort(positions.begin(), positions.end());
+      ASSERT_TRUE(full.AddPage(id, page, positions)) << full.Error();
+    }
+  }
+  ASSERT_TRUE(full.Write(folder, "Index")) << full.Error();
+  ASSERT_TRUE(full.Write(folder, "Index_content")) << full.Error();
+  ASSERT_TRUE(empty.Write(folder, "Index_desc")) << empty.Error();
+  if (!variantTable.empty()) WriteFileBytes(folder / "yitizi.txt", variantTable);
+}
+
+}  // namespace quillwen::testing

@@ -1,0 +1,143 @@
+// quillwen-search run as a program on a small collection: output and exit codes.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "tests/support/temp_dir.h"
+#include "tests/support/tiny_collection.h"
+
+namespace quillwen {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+class SearchToolTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    data_ = new TempDir;
+    testing::WriteTinyCollection(data_->path(),
+                                 {{1, u"経部", {}, 1},
+                                  {2, u"論語", {}, 1},
+                                  {3, u"巻一", {u"學而時習之", u"不亦說乎", u"有朋自遠方來之"}, 1},
+                                  {1, u"史部", {}, 1},
+                                  {2, u"史記", {}, 1},
+                                  {3, u"巻一", {u"之學"}, 1}},
+                                 "5B78,5B66\n");
+  }
+  static void TearDownTestSuite() { delete data_; }
+
+  RunResult Run(const std::string& arguments, const std::string& input = "") {
+    const std::filesystem::path in = scratch_ / "in.txt";
+    const std::filesystem::path err = scratch_ / "err.txt";
+    WriteFileBytes(in, input);
+    const std::string command = std::string(QUILLWEN_SEARCH_TOOL) + " --data '" + data_->path().string() +
+                                "' " + arguments + " < '" + in.string() + "' 2> '" + err.string() + "'";
+    RunResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = ReadFileBytes(err);
+    return result;
+  }
+
+  static TempDir* data_;
+  TempDir scratch_;
+};
+
+TempDir* SearchToolTest::data_ = nullptr;
+
+TEST_F(SearchToolTest, PrintsTheSummaryAndTheRowsOfTheRange) {
+  const RunResult result = Run("之");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "全部で 2 頁で、2 箇所でした。\n"
+            "類別\t書名\t巻\t頁\t箇所\n"
+            "経部\t論語\t巻一\t1\t1\n"
+            "経部\t論語\t巻一\t3\t1\n");
+}
+
+TEST_F(SearchToolTest, RangeByPathOrRecordAndVariants) {
+  EXPECT_EQ(Run("--range 史部/史記 学").out,
+            "全部で 1 頁で、1 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n史部\t史記\t巻一\t1\t1\n");
+  EXPECT_EQ(Run("--range 4 --no-variants 学").out, "全部で 0 頁で、0 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n");
+  const RunResult unknown = Run("--range 99 之");
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("no contents entry"), std::string::npos);
+}
+
+TEST_F(SearchToolTest, JsonHoldsTheWholeResult) {
+  const RunResult result = Run("--json --or 學 說");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out,
+            "{\"summary\":\"全部で 2 頁で、2 箇所でした。\",\"pages\":2,\"places\":2,\"listPages\":1,\"rows\":["
+            "{\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\",\"volumePage\":1,\"entry\":0,\"places\":1},"
+            "{\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\",\"volumePage\":2,\"entry\":1,\"places\":1}]}\n");
+}
+
+TEST_F(SearchToolTest, MessagesGoToStandardErrorWithStatusOne) {
+  const RunResult none = Run("");
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.err, "何かキーワードを入力して検索をして下さい。\n");
+  EXPECT_EQ(none.out, "");
+
+  TempDir empty;
+  const RunResult missing = Run("--data '" + empty.path().string() + "' 之");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "データを開けませんでした。\nyou delete data file!\n");
+}
+
+TEST_F(SearchToolTest, UsageErrorsExitWithTwo) {
+  for (const char* arguments : {"--bogus", "--target somewhere 之", "--list-page 0 之", "--range"}) {
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.exitCode, 2) << arguments;
+    EXPECT_NE(result.err.find("--help"), std::string::npos) << arguments;
+  }
+  const RunResult help = Run("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--batch"), std::string::npos);
+}
+
+TEST_F(SearchToolTest, BatchAnswersEachLineWithJson) {
+  const RunResult result = Run("--batch", "之\n--or --range 4 學 說\n\n--bogus 之\n");
+  EXPECT_EQ(result.exitCode, 1);  // the empty line showed a message
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(result.out.substr(start, end - start));
+  }
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].substr(0, lines[0].find(",\"seconds\"")),
+            "{\"keywords\":\"之\",\"pages\":2,\"places\":2,\"rows\":[[0,1],[2,1]]");
+  EXPECT_EQ(lines[1].substr(0, lines[1].find(",\"seconds\"")),
+            "{\"keywords\":\"學\u3000說\",\"pages\":1,\"places\":1,\"rows\":[[3,1]]");
+  EXPECT_EQ(lines[2], "{\"message\":\"何かキーワードを入力して検索をして下さい。\"}");
+  EXPECT_EQ(lines[3], "{\"error\":\"unknown option --bogus\"}");
+}
+
+TEST_F(SearchToolTest, TreeShowAndRender) {
+  EXPECT_EQ(Run("--tree").out, "1\t経部\n\t2\t論語\n\t\t3\t巻一\n4\t史部\n\t5\t史記\n\t\t6\t巻一\n");
+  const RunResult shown = Run("--show 3 2");
+  EXPECT_EQ(shown.exitCode, 0);
+  EXPECT_NE(shown.out.find("不亦說乎"), std::string::npos);
+  EXPECT_EQ(Run("--show 3 9").exitCode, 1);
+  const RunResult rendered = Run("--render 0 之");
+  EXPECT_EQ(rendered.exitCode, 0);
+  EXPECT_NE(rendered.out.find("<a name=\"0000\"></a>"), std::string::npos);
+  EXPECT_EQ(rendered.out.rfind("<html><head>", 0), 0u);
+}
+
+}  // namespace
+}  // namespace quillwen

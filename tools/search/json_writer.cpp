@@ -1,0 +1,68 @@
+#include "tools/search/json_writer.h"
+
+#include <cstdio>
+
+namespace quillwen::tools {
+
+void JsonWriter::Separate() {
+  if (needComma_) text_.push_back(',');
+  needComma_ = false;
+}
+
+JsonWriter& JsonWriter::Open(char bracket) {
+  Separate();
+  text_.push_back(bracket);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Close(char bracket) {
+  text_.push_back(bracket);
+  needComma_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Key(std::string_view key) {
+  String(key);
+  text_.push_back(':');
+  needComma_ = false;
+  return *this;
+}
+
+JsonWriter& JsonWriter::String(std::string_view utf8) {
+  Separate();
+  text_.push_back('"');
+  for (const char c : utf8) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      text_.push_back('\\');
+      text_.push_back(c);
+    } else if (byte < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+      text_ += escape;
+    } else {
+      text_.push_back(c);
+    }
+  }
+  text_.push_back('"');
+  needComma_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(int64_t value) {
+  Separate();
+  text_ += std::to_string(value);
+  needComma_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(double value) {
+  Separate();
+  char number[32];
+  std::snprintf(number, sizeof number, "%.6g", value);
+  text_ += number;
+  needComma_ = true;
+  return *this;
+}
+
+}  // namespace quillwen::tools

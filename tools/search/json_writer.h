@@ -1,0 +1,34 @@
+#pragma once
+
+// Just enough JSON for the search tool's answers: objects, arrays, strings and
+// numbers, written in one pass without a document tree.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillwen::tools {
+
+class JsonWriter {
+ public:
+  JsonWriter& BeginObject() { return Open('{'); }
+  JsonWriter& EndObject() { return Close('}'); }
+  JsonWriter& BeginArray() { return Open('['); }
+  JsonWriter& EndArray() { return Close(']'); }
+  JsonWriter& Key(std::string_view key);
+  JsonWriter& String(std::string_view utf8);
+  JsonWriter& Number(int64_t value);
+  JsonWriter& Number(double value);
+
+  const std::string& Text() const { return text_; }
+
+ private:
+  JsonWriter& Open(char bracket);
+  JsonWriter& Close(char bracket);
+  void Separate();
+
+  std::string text_;
+  bool needComma_ = false;
+};
+
+}  // namespace quillwen::tools

@@ -1,0 +1,121 @@
+// quillwen-search: the reader's search tab on the command line.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "core/encoding/codeconverter.h"
+#include "core/io/path.h"
+#include "tools/search/json_writer.h"
+#include "tools/search/search_session.h"
+
+namespace {
+
+using quillwen::SearchOutcome;
+using namespace quillwen::tools;
+
+constexpr int kExitRan = 0;
+constexpr int kExitMessage = 1;
+constexpr int kExitUsage = 2;
+
+int Usage(const std::string& error) {
+  std::cerr << "quillwen-search: " << error << "\nTry 'quillwen-search --help'.\n";
+  return kExitUsage;
+}
+
+int RunBatch(SearchSession& session, const SearchOptions& defaults, StreamMessageSink& messages) {
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    SearchOptions options = defaults;
+    options.words.clear();
+    std::string error;
+    const std::vector<std::string> words = SplitBatchLine(line);
+    SearchOutcome outcome = SearchOutcome::kRan;
+    const int before = messages.Count();
+    if (!ParseSearchOptions(words, true, options, error) || !session.Run(options, outcome, error)) {
+      std::cout << JsonWriter().BeginObject().Key("error").String(error).EndObject().Text() << "\n";
+    } else if (outcome != SearchOutcome::kRan) {
+      const std::string message = messages.Count() > before ? messages.Last() : "no keywords";
+      std::cout << JsonWriter().BeginObject().Key("message").String(message).EndObject().Text() << "\n";
+    } else {
+      std::cout << BatchJson(session.Model(), session.LastSearchTime());
+    }
+    std::cout.flush();
+  }
+  return messages.Count() > 0 ? kExitMessage : kExitRan;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  SearchOptions options;
+  std::string error;
+  if (!ParseSearchOptions(args, false, options, error)) return Usage(error);
+  if (options.mode == ToolMode::kHelp) {
+    std::cout << kSearchToolHelp;
+    return kExitRan;
+  }
+  if (options.dataFolder.empty()) options.dataFolder = quillwen::io::ExecutableFolder();
+
+  StreamMessageSink messages(std::cerr);
+  SearchSession session(options.dataFolder, messages);
+  quillwen::LeftFormModel& model = session.Model();
+
+  switch (options.mode) {
+    case ToolMode::kTree:
+      std::cout << TreeText(model.m_catalogue);
+      break;
+    case ToolMode::kShow: {
+      if (options.words.empty() || options.words.size() > 2) return Usage("--show takes RECORD [PAGE]");
+      const int record = session.ResolveRange(options.words[0]);
+      if (record == 0) return Usage("no contents entry is named " + options.words[0]);
+      int page = 0;
+      if (options.words.size() == 2) {
+        try {
+          page = std::stoi(options.words[1]);
+        } catch (const std::exception&) {
+          return Usage("PAGE must be a number, not " + options.words[1]);
+        }
+      }
+      std::string html;
+      if (!model.ReadStoredPage(record, options.words.size() == 1, page, html)) {
+        std::cerr << "quillwen-search: the page cannot be found or read\n";
+        return kExitMessage;
+      }
+      std::cout << html;
+      break;
+    }
+    case ToolMode::kRender: {
+      if (options.words.size() < 2) return Usage("--render takes ENTRY KEYWORDS...");
+      uint32_t entry = 0;
+      try {
+        entry = static_cast<uint32_t>(std::stoul(options.words[0]));
+      } catch (const std::exception&) {
+        return Usage("ENTRY must be a number, not " + options.words[0]);
+      }
+      std::string keywords;
+      for (size_t i = 1; i < options.words.size(); ++i) keywords += (i > 1 ? " " : "") + options.words[i];
+      if (options.target != model.m_nSearchTarget) model.OnSearchTargetChanged(options.target);
+      std::string document;
+      model.m_index.RenderWithVariants(entry, document, quillwen::Utf8ToUtf16(keywords),
+                                       quillwen::HighlightScopeOfTarget(options.target), options.variants);
+      if (document.empty()) {
+        std::cerr << "quillwen-search: page entry " << entry << " cannot be rendered\n";
+        return kExitMessage;
+      }
+      std::cout << document;
+      break;
+    }
+    case ToolMode::kBatch:
+      return RunBatch(session, options, messages);
+    default: {
+      SearchOutcome outcome;
+      if (!session.Run(options, outcome, error)) return Usage(error);
+      if (outcome != SearchOutcome::kRan) return kExitMessage;
+      std::cout << (options.json ? ResultJson(model) : ResultText(model, options.listPage));
+      break;
+    }
+  }
+  return messages.Count() > 0 ? kExitMessage : kExitRan;
+}

@@ -1,0 +1,135 @@
+#include "tools/search/search_options.h"
+
+#include <charconv>
+
+namespace quillwen::tools {
+namespace {
+
+bool ParseTarget(const std::string& text, int32_t& target) {
+  if (text == "full") target = 0;
+  else if (text == "main") target = 1;
+  else if (text == "annotations") target = 2;
+  else return false;
+  return true;
+}
+
+bool ParseNumber(const std::string& text, int64_t& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+}  // namespace
+
+const char kSearchToolHelp[] =
+    "Usage: quillwen-search [OPTIONS] KEYWORDS...\n"
+    "       quillwen-search [OPTIONS] --batch < searches.txt\n"
+    "       quillwen-search [OPTIONS] --render ENTRY KEYWORDS...\n"
+    "       quillwen-search [--data DIR] --show RECORD [PAGE]\n"
+    "       quillwen-search [--data DIR] --tree\n"
+    "\n"
+    "Searches a Quillwen collection as the reader's search tab does and prints the\n"
+    "summary line and the rows of one list page (category, book, volume, page within\n"
+    "the volume, places), tab-separated.\n"
+    "\n"
+    "Options:\n"
+    "  --data DIR           the collection's folder (default: this program's folder)\n"
+    "  --and, --or          how the keywords combine (default: --and)\n"
+    "  --target T           full, main or annotations (default: full)\n"
+    "  --no-variants        count variant characters as different (default: as the same)\n"
+    "  --range R            a record number or a contents path such as 経部\\論語\n"
+    "                       (default: record 1, where the reader's range starts)\n"
+    "  --list-page N        which page of 100 rows to print (default: 1)\n"
+    "  --json               print the whole result as JSON\n"
+    "  --batch              read one search per line from standard input (keywords,\n"
+    "                       optionally preceded by --and/--or, --target, --no-variants,\n"
+    "                       --variants, --range) and answer each with one line of JSON\n"
+    "  --render ENTRY       write the result page of page entry ENTRY (0-based) with\n"
+    "                       every hit marked and anchored to standard output\n"
+    "  --show RECORD [PAGE] write a stored page of a volume (default: its first page)\n"
+    "  --tree               print the contents tree with record numbers\n"
+    "  --help               show this text\n"
+    "\n"
+    "Exit status: 0 when the command ran (also with no rows), 1 when a message was\n"
+    "shown (on standard error), 2 on a usage error.\n";
+
+bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, SearchOptions& options,
+                        std::string& error) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    auto commandLineOnly = [&] {
+      if (batchLine) error = arg + " is not taken on a batch line";
+      return !batchLine;
+    };
+    std::string text;
+    if (arg == "--") {
+      options.words.insert(options.words.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    } else if (arg == "--and") {
+      options.method = 0;
+    } else if (arg == "--or") {
+      options.method = 1;
+    } else if (arg == "--variants") {
+      options.variants = true;
+    } else if (arg == "--no-variants") {
+      options.variants = false;
+    } else if (arg == "--target") {
+      if (!value(text)) return false;
+      if (!ParseTarget(text, options.target)) {
+        error = "--target takes full, main or annotations, not " + text;
+        return false;
+      }
+    } else if (arg == "--range") {
+      if (!value(text)) return false;
+      options.range = text;
+    } else if (arg == "--list-page") {
+      if (!value(text)) return false;
+      if (!ParseNumber(text, options.listPage) || options.listPage < 1) {
+        error = "--list-page takes a number from 1, not " + text;
+        return false;
+      }
+    } else if (arg == "--data" || arg == "--json" || arg == "--batch" || arg == "--render" ||
+               arg == "--show" || arg == "--tree" || arg == "--help") {
+      if (!commandLineOnly()) return false;
+      if (arg == "--data") {
+        if (!value(text)) return false;
+        options.dataFolder = text;
+      } else if (arg == "--json") {
+        options.json = true;
+      } else {
+        options.mode = arg == "--batch"    ? ToolMode::kBatch
+                       : arg == "--render" ? ToolMode::kRender
+                       : arg == "--show"   ? ToolMode::kShow
+                       : arg == "--tree"   ? ToolMode::kTree
+                                           : ToolMode::kHelp;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+      error = "unknown option " + arg;
+      return false;
+    } else {
+      options.words.push_back(arg);
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> SplitBatchLine(const std::string& line) {
+  std::vector<std::string> words;
+  size_t start = 0;
+  for (size_t i = 0; i <= line.size(); ++i) {
+    if (i == line.size() || line[i] == ' ' || line[i] == '\t' || line[i] == '\r') {
+      if (i > start) words.push_back(line.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return words;
+}
+
+}  // namespace quillwen::tools

@@ -1,0 +1,40 @@
+#pragma once
+
+// The command line of quillwen-search, and the options a --batch line may carry.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quillwen::tools {
+
+enum class ToolMode { kSearch, kBatch, kRender, kShow, kTree, kHelp };
+
+struct SearchOptions {
+  ToolMode mode = ToolMode::kSearch;
+  std::filesystem::path dataFolder;  // empty: the executable's folder
+  int32_t method = 0;                // 0 and, 1 or
+  int32_t target = 0;                // 0 full text, 1 main text, 2 annotations
+  bool variants = true;              // the check box starts ticked
+  std::optional<std::string> range;  // a record number or a path such as 経部\論語
+  int64_t listPage = 1;
+  bool json = false;
+  std::vector<std::string> words;    // keywords; or ENTRY KEYWORDS; or RECORD [PAGE]
+};
+
+// Parses `args` (without the program name) on top of what `options` holds, so a
+// batch line starts from the command line's settings. False with `error` set on
+// a usage error. Options that only the command line takes (--data, --json, the
+// modes) are refused on a batch line.
+bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, SearchOptions& options,
+                        std::string& error);
+
+// Splits a batch line into words at ASCII blanks.
+std::vector<std::string> SplitBatchLine(const std::string& line);
+
+extern const char kSearchToolHelp[];
+
+}  // namespace quillwen::tools

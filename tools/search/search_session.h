@@ -1,0 +1,65 @@
+#pragma once
+
+// quillwen-search's side of the panel model: one collection opened once, each
+// search run through the model exactly as the search tab runs it, and the
+// answers written as text or JSON.
+
+#include <chrono>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+
+#include "core/common/message_sink.h"
+#include "core/panel_model/left_form_model.h"
+#include "tools/search/search_options.h"
+
+namespace quillwen::tools {
+
+// Writes each message as a UTF-8 line to a stream and remembers that one came.
+class StreamMessageSink : public MessageSink {
+ public:
+  explicit StreamMessageSink(std::ostream& out) : out_(out) {}
+  void ShowMessage(std::u16string_view text) override;
+  int Count() const { return count_; }
+  const std::string& Last() const { return last_; }
+
+ private:
+  std::ostream& out_;
+  int count_ = 0;
+  std::string last_;
+};
+
+class SearchSession {
+ public:
+  SearchSession(const std::filesystem::path& dataFolder, MessageSink& messages);
+
+  // The record a --range text names: a record number, or a contents path whose
+  // parts are joined by "\" or "/". 0 when there is no such record.
+  int ResolveRange(const std::string& text) const;
+
+  // Runs one search with `options`. False with `error` set when the range names
+  // no record; otherwise the model holds the outcome and the rows.
+  bool Run(const SearchOptions& options, SearchOutcome& outcome, std::string& error);
+
+  // How long the last search itself took.
+  std::chrono::nanoseconds LastSearchTime() const { return lastSearchTime_; }
+
+  LeftFormModel& Model() { return model_; }
+  const LeftFormModel& Model() const { return model_; }
+
+ private:
+  LeftFormModel model_;
+  std::chrono::nanoseconds lastSearchTime_{0};
+};
+
+// The summary line and a header, then the rows of list page `listPage`,
+// tab-separated, one row a line.
+std::string ResultText(const LeftFormModel& model, int64_t listPage);
+// The whole result: summary, totals and every row.
+std::string ResultJson(const LeftFormModel& model);
+// One batch answer: keywords, totals, each row's page and count, and the time.
+std::string BatchJson(const LeftFormModel& model, std::chrono::nanoseconds searchTime);
+// The contents tree, one record a line: indentation by depth, record number, name.
+std::string TreeText(const ContentsCatalogue& catalogue);
+
+}  // namespace quillwen::tools
