@@ -7,7 +7,7 @@
 
 #include "app/panel/book_pictures.h"
 #include "app/panel/contents_tree.h"
-#include "app/shell/app_titles.h"
+#include "core/panel_model/panel_layout.h"
 
 namespace {
 
@@ -24,9 +24,11 @@ CLeftForm::CLeftForm(const quillwen::LeftFormModel::Environment& environment, QW
       m_wndTree(new ContentsTree(this)),
       m_wndRange(new QLabel(this)) {
   setObjectName(QStringLiteral("CLeftForm"));
-  m_wndTab->setObjectName(QStringLiteral("tab%1").arg(IDC_TAB));
-  m_wndTree->setObjectName(QStringLiteral("tree%1").arg(IDC_TREE));
-  m_wndRange->setObjectName(QStringLiteral("range%1").arg(IDC_RANGE));
+  // Created in this order, the controls stack above the tab control.
+  m_controls = {{quillwen::kTabControl, m_wndTab},
+                {quillwen::kContentsTree, m_wndTree},
+                {quillwen::kRangeLabel, m_wndRange}};
+  for (const auto& [id, control] : m_controls) control->setObjectName(QStringLiteral("control%1").arg(id));
 
   m_wndTree->setIconSize(QSize(kBookPictureSize, kBookPictureSize));
   connect(m_wndTree, &QTreeWidget::currentItemChanged, this,
@@ -110,19 +112,23 @@ void CLeftForm::resizeEvent(QResizeEvent* event) {
 }
 
 void CLeftForm::LayoutPanel() {
-  const int w = width();
-  const int h = height();
-  m_wndTab->setGeometry(0, 0, w - 1, h - 1);
-  if (m_wndTab->currentIndex() == 1) {
-    m_wndTree->hide();
-    m_wndRange->setGeometry(10, 205, w - 30, 20);
-    m_wndRange->show();
-    m_wndRange->raise();
-  } else {
-    m_wndRange->hide();
-    m_wndTree->setGeometry(5, 26, w - 10, h - 30);
-    m_wndTree->show();
-    m_wndTree->raise();
+  quillwen::PanelLayoutInput input;
+  input.width = width();
+  input.height = height();
+  input.selectedTab = m_wndTab->currentIndex() == 1 ? 1 : 0;
+  if (m_model) {
+    input.resultPages = m_model->m_paging.m_nResultPages;
+    input.curResultPage = m_model->m_paging.m_nCurResultPage;
   }
-  if (QWidget* frame = window(); frame != this) frame->setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+  for (const auto& [id, placement] : quillwen::LayoutPanel(input)) {
+    const auto control = m_controls.find(id);
+    if (control == m_controls.end()) continue;  // a control of the search tab still to come
+    if (placement.rect) {
+      const quillwen::PanelRect& r = *placement.rect;
+      control->second->setGeometry(r.x, r.y, r.width, r.height);
+    }
+    if (placement.visible) control->second->setVisible(*placement.visible);
+    if (placement.disable) control->second->setEnabled(false);
+  }
+  if (QWidget* frame = window(); frame != this) frame->setWindowTitle(ToQString(quillwen::kMainWindowCaption));
 }

@@ -6,6 +6,7 @@
 // shows what the model says. The search tab's controls, the result list and the
 // pixel layout of the search tab come with the search work.
 
+#include <map>
 #include <memory>
 
 #include <QWidget>
@@ -17,10 +18,6 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// Ids of the panel's controls, as the rest of the program names them.
-inline constexpr int IDC_TREE = 1009;
-inline constexpr int IDC_TAB = 1010;
-inline constexpr int IDC_RANGE = 1035;
 inline constexpr char16_t kContentsTabText[] = u"目録";
 inline constexpr char16_t kSearchTabText[] = u"検索";
 
@@ -65,9 +62,13 @@ class CLeftForm : public QWidget {
  private:
   void LoadTree();
   void OnTreeSelectionChanged(QTreeWidgetItem* current);
+  // Places, shows and hides the controls as quillwen::LayoutPanel says for the
+  // panel's size and tab, and sets the main window's caption.
   void LayoutPanel();
 
   std::unique_ptr<quillwen::LeftFormModel> m_model;
+  // The controls by their dialog ids, as the layout names them.
+  std::map<int, QWidget*> m_controls;
   QTabWidget* m_wndTab;
   QTreeWidget* m_wndTree;
   QLabel* m_wndRange;

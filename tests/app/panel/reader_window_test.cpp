@@ -184,7 +184,10 @@ class ReaderWindowTest : public QObject {
   void rangeLabelIsRedAndShownOnTheSearchTab() {
     Start(Q(collection_.path()));
     QVERIFY(!Panel()->RangeLabel()->isVisible());
+    Frame()->setWindowTitle(QStringLiteral("book"));
     Panel()->Tabs()->setCurrentIndex(1);
+    QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(kMainWindowCaption));  // every layout pass sets it
+    QCOMPARE(Panel()->RangeLabel()->geometry(), QRect(10, 205, Panel()->width() - 30, 20));
     QVERIFY(Panel()->RangeLabel()->isVisible());
     QVERIFY(!Tree()->isVisible());
     QCOMPARE(Panel()->RangeLabel()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
