@@ -2,7 +2,8 @@
 # Each installs what is missing, configures, builds and then runs.
 
 BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
-                  libbenchmark-dev
+                  libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
+                  xvfb xauth
 WERROR ?= OFF
 JOBS ?= $(shell nproc)
 
@@ -21,9 +22,13 @@ $(RELEASE_DIR)/build.ninja: | setup
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DQUILLWEN_BUILD_TESTS=OFF -DQUILLWEN_WERROR=$(WERROR)
 
+# Builds everything, then the sample collection next to the reader when the
+# Makefile knows how and it is missing, and starts the reader on it.
 run: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
-	@echo "Built in $(RELEASE_DIR)/bin:"; ls -1 $(RELEASE_DIR)/bin
+	@if grep -q '^sample:' $(firstword $(MAKEFILE_LIST)) && [ ! -f $(RELEASE_DIR)/bin/mvr.dir ]; then \
+	  $(MAKE) sample; fi
+	@scripts/run-reader.sh $(RELEASE_DIR)/bin
 
 # Everything in a debug build, then the core again under AddressSanitizer and
 # UndefinedBehaviorSanitizer.

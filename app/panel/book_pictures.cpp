@@ -1,0 +1,13 @@
+#include "app/panel/book_pictures.h"
+
+#include <QPixmap>
+
+#include "app/shell/program_resources.h"
+
+QIcon BookIcon() {
+  EnsureProgramResources();
+  QIcon icon;
+  icon.addPixmap(QPixmap(QStringLiteral(":/book_closed.png")), QIcon::Normal);
+  icon.addPixmap(QPixmap(QStringLiteral(":/book_open.png")), QIcon::Selected);
+  return icon;
+}

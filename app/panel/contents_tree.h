@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// The contents tree: dotted lines connect the items, and there are no expand
+// buttons; an item opens with a double click or the arrow keys.
+class ContentsTree : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit ContentsTree(QWidget* parent = nullptr);
+
+ protected:
+  void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+};

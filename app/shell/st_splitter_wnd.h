@@ -1,0 +1,62 @@
+#pragma once
+
+// The main window's two panes side by side (or stacked), one of which can be
+// hidden and shown again at its earlier size. When it goes, it writes its pane
+// record "Panes_<level>" = "hiddenColumn firstSize hiddenRow secondSize" to
+// section "SplitterWnd" of the settings store; the record is never read back.
+
+#include <QSplitter>
+#include <QString>
+
+class ST_SplitterWnd : public QSplitter {
+  Q_OBJECT
+
+ public:
+  // Sizes the first pane is created with; the second takes the rest.
+  static constexpr int kFirstPaneSize = 260;
+  static constexpr int kSecondPaneSize = 100;
+
+  explicit ST_SplitterWnd(int level, QWidget* parent = nullptr);
+  // Writes the pane record (SaveSizes).
+  ~ST_SplitterWnd() override;
+
+  // Takes the two panes; `columns` puts them side by side, else stacked. Either
+  // may be null (the pane is then missing, as when its creation failed).
+  bool CreatePanes(QWidget* firstPane, QWidget* secondPane, bool columns);
+
+  // Hides pane `index` when none is hidden, shows it again when it is the hidden
+  // one, and does nothing otherwise.
+  void TogglePane(int index);
+  void HidePane(int index);
+  void ShowHiddenPane();
+  // Remembers both panes' sizes and minimum sizes while none is hidden.
+  void CaptureSizes();
+  void SaveSizes();
+  // "%d %d %d %d" from m_nHiddenColumn, m_nFirstSize, m_nHiddenRow, m_nSecondSize.
+  QString PaneRecord() const;
+  QString PaneRecordName() const;
+
+  // The pane that commands go to first; pane 0 at start. Focus moving into a
+  // pane makes it the active one.
+  int ActivePane() const { return m_nActivePane; }
+  void SetActivePane(int index);
+
+  int m_nHiddenColumn = -1;
+  int m_nHiddenRow = -1;
+  int m_nFirstSize = 100;
+  int m_nSecondSize = 100;
+  int m_nFirstMin = 10;
+  int m_nSecondMin = 10;
+  bool m_bColumns = true;
+  QString m_strSection = QStringLiteral("SplitterWnd");
+  int m_nLevel;
+
+ private:
+  int& HiddenIndex() { return m_bColumns ? m_nHiddenColumn : m_nHiddenRow; }
+  int HiddenIndex() const { return m_bColumns ? m_nHiddenColumn : m_nHiddenRow; }
+  int Extent(const QSize& size) const { return m_bColumns ? size.width() : size.height(); }
+  int MinimumExtent(QWidget* pane) const;
+  void OnFocusChanged(QWidget* now);
+
+  int m_nActivePane = 0;
+};

@@ -1,0 +1,96 @@
+#include "tests/app/support/collection_fixture.h"
+
+#include <string_view>
+
+#include "core/search/index_format.h"
+#include "core/writer/catalogue_writer.h"
+#include "core/writer/index_writer.h"
+#include "core/writer/volume_store_writer.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillwen::testing {
+namespace {
+
+// Adds one catalogue record per category, book and volume, and each volume's
+// pages to the store; categories and books cover their volumes' pages.
+struct CollectionBuilder {
+  std::vector<CatalogueRecord> records;
+  VolumeStoreWriter store;
+  int volumeNumber = 0;
+
+  bool AddVolume(const FixtureVolume& volume, std::string* error) {
+    ++volumeNumber;
+    CatalogueRecord record{volume.name, 3, static_cast<int32_t>(store.EntryCount() + 1),
+                           static_cast<int32_t>(volume.pages.size()), volume.firstPage};
+    records.push_back(record);
+    for (size_t i = 0; i < volume.pages.size(); ++i) {
+      const std::string name = "V" + std::to_string(volumeNumber) + "\\" +
+                               std::to_string(volume.firstPage + i) + ".htm";
+      if (!store.AddPage(name, volume.pages[i])) {
+        *error = store.Error();
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+std::string FixturePage(const std::string& title, const std::string& text) {
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+         "<title>" + title + "</title></head><body><table><tr><TD><p>" + text +
+         "</p></TD><TD>" + title + "</TD></tr></table></body></html>";
+}
+
+bool WriteCollection(const std::filesystem::path& folder, const std::vector<FixtureCategory>& categories,
+                     std::string* error) {
+  CollectionBuilder builder;
+  if (!builder.store.Open(folder, "Index", VolumeStoreWriter::Options{})) {
+    *error = builder.store.Error();
+    return false;
+  }
+  for (const FixtureCategory& category : categories) {
+    const size_t categoryRecord = builder.records.size();
+    builder.records.push_back({category.name, 1, static_cast<int32_t>(builder.store.EntryCount() + 1), 0, 0});
+    for (const FixtureBook& book : category.books) {
+      const size_t bookRecord = builder.records.size();
+      builder.records.push_back({book.name, 2, static_cast<int32_t>(builder.store.EntryCount() + 1), 0, 0});
+      for (const FixtureVolume& volume : book.volumes) {
+        if (!builder.AddVolume(volume, error)) return false;
+      }
+      CatalogueRecord& bookEntry = builder.records[bookRecord];
+      bookEntry.docNo = static_cast<int32_t>(builder.store.EntryCount()) - bookEntry.docID + 1;
+      if (!book.volumes.empty()) bookEntry.curFileName = book.volumes.front().firstPage;
+    }
+    CatalogueRecord& categoryEntry = builder.records[categoryRecord];
+    categoryEntry.docNo = static_cast<int32_t>(builder.store.EntryCount()) - categoryEntry.docID + 1;
+  }
+  if (!builder.store.Finish()) {
+    *error = builder.store.Error();
+    return false;
+  }
+  if (!WriteCatalogue(folder / kCatalogueFileName, builder.records, error)) return false;
+  // The reader opens the index sets with the store; these hold no postings.
+  for (const char* suffix : {"", kMainTextSetSuffix, kAnnotationSetSuffix}) {
+    IndexWriter index;
+    if (!index.Write(folder, std::string("Index") + suffix)) {
+      *error = index.Error();
+      return false;
+    }
+  }
+  WriteFileBytes(folder / "yitizi.txt", "");
+  return true;
+}
+
+std::vector<FixtureCategory> SmallCollection() {
+  return {{u"經部",
+           {{u"論語",
+             {{u"學而", 5,
+               {FixturePage("學而 5", "學而時習之，不亦說乎。"), FixturePage("學而 6", "有朋自遠方來，不亦樂乎。"),
+                FixturePage("學而 7", "人不知而不慍，不亦君子乎。")}},
+              {u"爲政", 1, {FixturePage("爲政 1", "爲政以德。"), FixturePage("爲政 2", "譬如北辰。")}}}},
+            {u"孟子", {{u"梁惠王", 3, {FixturePage("梁惠王 3", "孟子見梁惠王。")}}}}}}};
+}
+
+}  // namespace quillwen::testing

@@ -1,0 +1,44 @@
+#pragma once
+
+// Small collections for the reader's tests, written with the project's own
+// writers: the catalogue, the volume store and the three index sets.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quillwen::testing {
+
+struct FixtureVolume {
+  std::u16string name;
+  uint16_t firstPage = 1;          // curFileName: the number of the first page
+  std::vector<std::string> pages;  // each a whole HTML document
+};
+
+struct FixtureBook {
+  std::u16string name;
+  std::vector<FixtureVolume> volumes;
+};
+
+struct FixtureCategory {
+  std::u16string name;
+  std::vector<FixtureBook> books;
+};
+
+// A stored page as the collection builder writes it: UTF-8 HTML with a title
+// and the text in the first table cell.
+std::string FixturePage(const std::string& title, const std::string& text);
+
+// Writes `folder`/mvr.dir, Index-fl.h and Index-fl.cnt, the index sets and an
+// empty variant table. Records are numbered in the order category, its books,
+// each book's volumes. False with *error on failure.
+bool WriteCollection(const std::filesystem::path& folder, const std::vector<FixtureCategory>& categories,
+                     std::string* error);
+
+// One category "經部" with the book "論語" (volumes "學而" with pages 5 to 7 and
+// "爲政" with pages 1 and 2) and the book "孟子" (volume "梁惠王" with page 3):
+// records 1 經部, 2 論語, 3 學而, 4 爲政, 5 孟子, 6 梁惠王.
+std::vector<FixtureCategory> SmallCollection();
+
+}  // namespace quillwen::testing
