@@ -9,12 +9,9 @@ namespace {
 
 constexpr char kHead[] =
     "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
-    "<style>table.spread{width:100%;border-collapse:collapse}"
-    "td.text{vertical-align:top;padding:0 1.5em;line-height:1.8}"
-    "td.margin{width:6em;vertical-align:top;color:#8a7f6e;font-size:small}"
-    "h4{margin:0.8em 0 0.4em}p{margin:0 0 0.8em}</style><title>";
-constexpr char kBeforeTable[] =
-    "</title></head><body><table class=\"spread\"><tr>";
+    "<style>td{vertical-align:top;padding:0 1em}.m{width:5em;color:#8a7f6e;font-size:small}"
+    "</style><title>";
+constexpr char kBeforeTable[] = "</title></head><body><table width=\"100%\"><tr>";
 constexpr char kTail[] = "</tr></table></body></html>";
 
 void AppendRun(std::string& out, const TextRun& run) {
@@ -76,8 +73,8 @@ std::string RenderStoredPage(const LaidOutPage& page, const PageLabels& labels, 
   out += ' ';
   out += std::to_string(pageNumber);
   out += kBeforeTable;
-  const std::string text = "<TD class=\"text\">" + RenderTextCell(page) + "</TD>";
-  std::string margin = "<TD class=\"margin\">";
+  const std::string text = "<TD>" + RenderTextCell(page) + "</TD>";
+  std::string margin = "<TD class=\"m\">";
   AppendMargin(margin, labels, pageNumber);
   margin += "</TD>";
   if (pageNumber % 2 == 0) {

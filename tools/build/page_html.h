@@ -6,7 +6,8 @@
 // ones (a book spread); the other cell holds a margin line.
 //
 //   <html><head><meta …charset=UTF-8><style>…</style><title>BOOK VOLUME N</title></head>
-//   <body><table class="spread"><tr><TD class="…">…</TD><TD class="…">…</TD></tr></table></body></html>
+//   <body><table width="100%"><tr><TD>text</TD><TD class="m">margin</TD></tr></table></body></html>
+//   (the two cells in the other order on odd pages)
 //
 // In the text cell paragraphs are <p>…</p>, headings <h4>…</h4> (lower case:
 // the hit marker stops a '*' at them), annotations

@@ -24,9 +24,10 @@ class StagingFolder {
 
   const std::filesystem::path& Path() const { return path_; }
 
-  // Moves the named files into the target, replacing files of the same names
-  // one by one; other files of the target stay. A missing target becomes the
-  // staging folder itself, in one rename.
+  // Moves the named files into the target, replacing files of the same names;
+  // other files of the target stay. Refuses when a named file is missing from
+  // the staging folder; when a move fails, the files already replaced are put
+  // back. A missing target becomes the staging folder itself, in one rename.
   bool MoveInto(std::span<const std::string> fileNames, std::string* error);
 
  private:

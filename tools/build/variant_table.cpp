@@ -102,7 +102,9 @@ bool VariantTable::ReadUnihanVariants(const std::filesystem::path& file, bool wi
       if (value.empty()) continue;
       char32_t to = 0;
       if (!ParseCodePointLabel(value, &to)) {
-        *problem = "\"" + std::string(value) + "\" is not a code point";
+        std::string message(value);
+        message += " is not a code point";
+        *problem = std::move(message);
         return false;
       }
       if (to != from) Relate(from, to);

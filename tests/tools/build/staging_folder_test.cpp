@@ -70,6 +70,42 @@ TEST(StagingFolderTest, AbandonedBuildLeavesTheTargetAsItWas) {
   EXPECT_EQ(ReadFileBytes(target / "mvr.dir"), "old");
 }
 
+class StagingFolderFailureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(target_);
+    WriteFileBytes(target_ / "a", "old a");
+    WriteFileBytes(target_ / "b", "old b");
+    std::string error;
+    ASSERT_TRUE(staging_.Create(target_, &error)) << error;
+  }
+
+  TempDir dir_;
+  const fs::path target_ = dir_ / "bin";
+  StagingFolder staging_;
+  const std::vector<std::string> names_ = {"a", "b"};
+};
+
+TEST_F(StagingFolderFailureTest, RefusesWhenAFileIsMissingFromTheBuild) {
+  WriteFileBytes(staging_.Path() / "a", "new a");
+  std::string error;
+  EXPECT_FALSE(staging_.MoveInto(names_, &error));
+  EXPECT_NE(error.find("missing from the finished build"), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(target_ / "a"), "old a");
+}
+
+TEST_F(StagingFolderFailureTest, PutsReplacedFilesBackWhenAMoveFails) {
+  WriteFileBytes(staging_.Path() / "a", "new a");
+  WriteFileBytes(staging_.Path() / "b", "new b");
+  // A folder where the old b would be kept makes moving b fail after a moved.
+  fs::create_directories(staging_.Path() / ".previous" / "b" / "x");
+  std::string error;
+  EXPECT_FALSE(staging_.MoveInto(names_, &error));
+  EXPECT_NE(error.find("cannot be replaced"), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(target_ / "a"), "old a");
+  EXPECT_EQ(ReadFileBytes(target_ / "b"), "old b");
+}
+
 TEST(StagingFolderTest, RefusesATargetWhoseFolderIsMissingOrAFile) {
   TempDir dir;
   WriteFileBytes(dir / "file", "x");

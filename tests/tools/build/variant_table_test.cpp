@@ -82,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
     Files, VariantTableErrorTest,
     ::testing::Values(
         BadFileCase{"UnihanMissingField", true, "# x\nU+4E07\tkZVariant\n", "2: expected"},
-        BadFileCase{"UnihanBadValue", true, "U+4E07\tkZVariant\tU+4E\n", "1: \"U+4E\" is not a code point"},
-        BadFileCase{"UnihanBeyondUnicode", true, "U+4E07\tkZVariant\tU+110000\n", "1: \"U+110000\""},
+        BadFileCase{"UnihanBadValue", true, "U+4E07\tkZVariant\tU+4E\n", "1: U+4E is not a code point"},
+        BadFileCase{"UnihanBeyondUnicode", true, "U+4E07\tkZVariant\tU+110000\n", "1: U+110000 is not"},
         BadFileCase{"OpenCcNoTab", false, "國 国\n", "1: expected"},
         BadFileCase{"OpenCcNotUtf8", false, "國\t\xFF\n", "1: the text is not UTF-8"}),
     [](const auto& info) { return std::string(info.param.label); });
