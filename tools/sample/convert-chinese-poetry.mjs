@@ -68,12 +68,13 @@ const verse = (list) => lines(list).join('\n');
 const prose = (list) => lines(list).join('\n\n');
 const byline = (title, author) => (author ? `${title}（${clean(author).trim()}）` : title);
 
-// Notes written "n.KEY--explanation" stand after the first KEY of the poem (or
-// at its "[n]" marker); others follow the poem as annotations.
+// Notes written "n.KEY--explanation" stand after the first KEY of the poem
+// past the previous note's (or at its "[n]" marker); others follow the poem as
+// annotations. Places are found in the text without annotations, then filled in.
 function annotate(textLines, notes) {
-  const result = [...textLines];
+  const inserts = [];
   const rest = [];
-  let from = 0;
+  let from = { line: 0, at: 0 };
   for (const raw of notes ?? []) {
     const text = clean(raw).trim();
     if (!text) continue;
@@ -82,20 +83,21 @@ function annotate(textLines, notes) {
     const [, number, key, explanation] = m;
     const annotation = note(explanation) || note(text);
     const marker = `[${number}]`;
-    let placed = false;
-    for (let i = 0; i < result.length && !placed; i++) {
-      if (result[i].includes(marker)) { result[i] = result[i].replace(marker, annotation); placed = true; }
-    }
-    for (let i = from; i < result.length && !placed && key; i++) {
-      const at = result[i].indexOf(esc(key));
+    let place = null;
+    textLines.forEach((l, i) => { if (!place && l.includes(marker)) place = { line: i, at: l.indexOf(marker), remove: marker.length }; });
+    for (let i = from.line; i < textLines.length && !place && key; i++) {
+      const at = textLines[i].indexOf(esc(key), i === from.line ? from.at : 0);
       if (at >= 0) {
-        const end = at + esc(key).length;
-        result[i] = result[i].slice(0, end) + annotation + result[i].slice(end);
-        from = i;
-        placed = true;
+        place = { line: i, at: at + esc(key).length, remove: 0 };
+        from = { line: i, at: place.at };
       }
     }
-    if (!placed) rest.push(text);
+    if (place) inserts.push({ ...place, annotation }); else rest.push(text);
+  }
+  const result = [...textLines];
+  inserts.sort((a, b) => b.line - a.line || b.at - a.at);
+  for (const { line, at, remove, annotation } of inserts) {
+    result[line] = result[line].slice(0, at) + annotation + result[line].slice(at + remove);
   }
   return { lines: result, rest: rest.map(note).filter(Boolean) };
 }
