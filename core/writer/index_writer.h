@@ -4,6 +4,14 @@
 // core/search/index_format.h) from the occurrences of each identifier, page by
 // page. Lists are encoded as they arrive, so memory stays near the size of the
 // postings file.
+//
+// Each list is cut into 4096-byte blocks as one byte stream, so page entries,
+// VarNums and position counts cross block boundaries wherever they fall; the last
+// block of a list is padded with zeros. Blocks are numbered in list order
+// (identifiers ascending) or, with a shuffle seed, in a shuffled order, and chained
+// through NextBlock; the NextBlock entry of a list's last block is 0xFFFFFFFF.
+// Identifiers without pages get FirstBlock 0xFFFFFFFF and LastPage 0; Reserved16
+// and Reserved32 are zeros.
 
 #include <cstdint>
 #include <filesystem>
@@ -37,10 +45,17 @@ class IndexWriter {
   const std::string& Error() const { return error_; }
 
  private:
+  struct List {
+    std::string bytes;  // the encoded page entries
+    uint32_t lastPage = 0;
+    bool hasPages = false;
+  };
+
+  bool Fail(std::string message);
+
   IndexWriterOptions options_;
   std::string error_;
-  // Implementation state is the implementer's (per-identifier byte streams,
-  // last page per identifier).
+  std::vector<List> lists_;  // indexed by identifier
 };
 
 // Appends the VarNum encoding of `value` (at most 4,194,303).

@@ -1,0 +1,116 @@
+#include "core/search/index.h"
+
+#include <algorithm>
+
+#include "core/common/little_endian.h"
+#include "core/io/read_only_file.h"
+#include "core/search/posting_cursor.h"
+
+namespace quillwen {
+namespace {
+
+std::filesystem::path IndexSetBase(const std::filesystem::path& folder,
+                                   std::u16string_view baseName, IndexScope scope) {
+  std::filesystem::path base = folder / std::filesystem::path(std::u16string(baseName));
+  base += IndexSetSuffix(scope);
+  return base;
+}
+
+template <typename T>
+void DecodeTable(const char* bytes, size_t entries, std::vector<T>& table) {
+  table.resize(entries);
+  for (size_t i = 0; i < entries; ++i) {
+    if constexpr (sizeof(T) == 2) {
+      table[i] = LoadLE16(bytes + 2 * i);
+    } else {
+      table[i] = LoadLE32(bytes + 4 * i);
+    }
+  }
+}
+
+template <typename T>
+void Release(std::vector<T>& table) {
+  std::vector<T>().swap(table);
+}
+
+}  // namespace
+
+CIndex::~CIndex() { Close(); }
+
+bool CIndex::FailOpen(std::string error) {
+  lastError_ = std::move(error);
+  if (messages_ != nullptr) messages_->ShowMessage(kIndexOpenFailedMessage);
+  Close();
+  return false;
+}
+
+bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseName,
+                  IndexScope scope) {
+  Close();
+  lastError_.clear();
+  variants_.LoadVariants(folder);
+  const std::filesystem::path base = IndexSetBase(folder, baseName, scope);
+  std::filesystem::path headerPath = base;
+  headerPath += kIndexHeaderSuffix;
+  std::filesystem::path postingsPath = base;
+  postingsPath += kIndexPostingsSuffix;
+  lists_.pages.clear();
+  lists_.resultCount = 0;
+
+  io::ReadOnlyFile header;
+  if (!header.Open(headerPath)) return FailOpen(header.LastError());
+  const std::optional<uint64_t> headerSize = header.Size();
+  if (!headerSize) return FailOpen(header.LastError());
+  if (*headerSize < kNextBlockOffset) {
+    return FailOpen(headerPath.string() + ": " + std::to_string(*headerSize) +
+                    " bytes, shorter than the 1400000 bytes of its tables");
+  }
+  std::vector<char> tables(kNextBlockOffset);
+  if (!header.ReadExactly(0, tables)) return FailOpen(header.LastError());
+  DecodeTable(tables.data() + kFirstBlockOffset, kIdentifierCount, firstBlock_);
+  DecodeTable(tables.data() + kReserved16Offset, kIdentifierCount, reserved16_);
+  DecodeTable(tables.data() + kReserved32Offset, kIdentifierCount, reserved32_);
+  DecodeTable(tables.data() + kLastPageOffset, kIdentifierCount, lastPage_);
+
+  if (!postings_.Map(postingsPath)) return FailOpen(postings_.LastError());
+
+  // Only entries of blocks the postings file has can ever be followed; reading no
+  // more keeps a header padded with garbage from claiming memory.
+  const uint64_t declared = (*headerSize - kNextBlockOffset) / 4;
+  const size_t entries =
+      static_cast<size_t>(std::min<uint64_t>(declared, BlockCountOf(postings_.Size())));
+  std::vector<char> nextBlockBytes(4 * entries);
+  if (!header.ReadExactly(kNextBlockOffset, nextBlockBytes)) return FailOpen(header.LastError());
+  DecodeTable(nextBlockBytes.data(), entries, nextBlock_);
+  header.Close();
+
+  if (!fileList_.Open(folder, baseName)) return FailOpen(fileList_.LastError());
+  open_ = true;
+  return true;
+}
+
+void CIndex::Close() {
+  Release(reserved32_);
+  Release(reserved16_);
+  Release(firstBlock_);
+  Release(lastPage_);
+  Release(nextBlock_);
+  postings_.Unmap();
+  fileList_.Close();
+  open_ = false;
+}
+
+IndexTables CIndex::Tables() const {
+  IndexTables tables;
+  if (!open_) return tables;
+  tables.firstBlock = firstBlock_.data();
+  tables.lastPage = lastPage_.data();
+  tables.postings.data = postings_.Data();
+  tables.postings.size = postings_.Size();
+  tables.postings.nextBlock = nextBlock_.data();
+  tables.postings.nextBlockCount = static_cast<uint32_t>(nextBlock_.size());
+  tables.postings.blockCount = BlockCountOf(postings_.Size());
+  return tables;
+}
+
+}  // namespace quillwen

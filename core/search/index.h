@@ -1,0 +1,145 @@
+#pragma once
+
+// CIndex: one open index set (layout in core/search/index_format.h) with the
+// volume store it belongs to, the variant table and the result lists of the last
+// query.
+//
+// Open reads the header tables into memory and maps the postings file read-only;
+// queries read the posting lists in place. The files are not trusted: a block
+// number, NextBlock entry, page or position count that does not fit the files
+// ends that posting list as if it ended there (see PostingCursor), so a damaged
+// set gives fewer hits, never a read outside the mapping or the tables.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/common/message_sink.h"
+#include "core/io/mapped_file.h"
+#include "core/search/index_format.h"
+#include "core/search/result_merge.h"
+#include "core/search/term_matcher.h"
+#include "core/search/variants.h"
+#include "core/store/filelist.h"
+
+namespace quillwen {
+
+inline constexpr char16_t kIndexOpenFailedMessage[] = u"データを開けませんでした。";
+
+class CIndex {
+ public:
+  // `messages` receives "データを開けませんでした。" when Open fails; it must outlive
+  // the index. Without a sink the failure is only returned.
+  explicit CIndex(MessageSink* messages = nullptr) : messages_(messages) {}
+  virtual ~CIndex();
+  CIndex(const CIndex&) = delete;
+  CIndex& operator=(const CIndex&) = delete;
+
+  void SetMessageSink(MessageSink* messages) { messages_ = messages; }
+
+  // Opens the index set of `scope` (folder/baseName + "", "_desc" or "_content" +
+  // "-idx.h" and "-idx.m") and the volume store folder/baseName, after reading the
+  // variant table of `folder` afresh (its absence is no error). Empties `pages`.
+  // Whatever was open is closed first. On failure (a file missing or unreadable,
+  // a header shorter than 1400000 bytes, the mapping refused, the volume store not
+  // opened) shows "データを開けませんでした。", closes the index and returns false.
+  bool Open(const std::filesystem::path& folder, std::u16string_view baseName, IndexScope scope);
+
+  // Releases the tables, the mapping and the volume store; harmless when closed.
+  // The result lists and the variant table stay.
+  void Close();
+  bool IsOpen() const { return open_; }
+
+  // Why the last Open failed, for diagnostics.
+  const std::string& LastError() const { return lastError_; }
+
+  // The header tables, empty while closed. NextBlock holds an entry for each
+  // block of the postings file at most: entries past the file's last block could
+  // only name blocks that are never read.
+  std::span<const uint32_t> FirstBlock() const { return firstBlock_; }
+  std::span<const uint16_t> Reserved16() const { return reserved16_; }
+  std::span<const uint32_t> Reserved32() const { return reserved32_; }
+  std::span<const uint32_t> LastPage() const { return lastPage_; }
+  std::span<const uint32_t> NextBlock() const { return nextBlock_; }
+  // The mapped postings file.
+  std::span<const unsigned char> Postings() const { return {postings_.Data(), postings_.Size()}; }
+
+  // The result of the last query: pages (entry indices) and the places on each.
+  const std::vector<uint32_t>& pages() const { return lists_.pages; }
+  const std::vector<uint32_t>& placeCounts() const { return lists_.placeCounts; }
+  int32_t resultCount() const { return lists_.resultCount; }
+
+  // Queries. SearchAnd and SearchOr rewrite every U+0020 of `query` into U+3000 and
+  // evaluate its terms in order (and: the first replaces the result, later ones
+  // intersect; or: every term is added by union). A query CountTerms rejects
+  // changes nothing, the buffer included. They return resultCount.
+  int SearchAnd(std::u16string& query, bool useVariants);
+  int SearchOr(std::u16string& query, bool useVariants);
+  // Evaluates one term and merges its pages into the result. Returns resultCount,
+  // or 0 when the term has no cursors (no looked-up character, one without a
+  // posting list, longer than 299 units once normalised, or a closed index); the
+  // result is then emptied, except by MergeUnion.
+  int EvaluateTerm(std::u16string_view term, MergeMode mode, bool useVariants);
+
+  // The posting-list bytes the queries walked through since the last SearchAnd or
+  // SearchOr began (skipped bytes included).
+  uint64_t PostingBytesRead() const { return postingBytesRead_; }
+
+  // The variant table, read by every Open.
+  bool LoadVariants(const std::filesystem::path& folder) { return variants_.LoadVariants(folder); }
+  std::optional<uint32_t> FindVariantGroup(char32_t codePoint) const {
+    return variants_.FindVariantGroup(codePoint);
+  }
+  std::vector<std::u16string> ExpandVariants(std::u16string_view keyword) const {
+    return variants_.ExpandVariants(keyword);
+  }
+  // ExpandVariants(keyword) joined with single U+0020: the text whose terms mark a
+  // result page's hits in every variant spelling.
+  std::u16string VariantSpellings(std::u16string_view keyword) const {
+    return variants_.JoinedSpellings(keyword);
+  }
+  const VariantTable& Variants() const { return variants_; }
+
+  // The volume store, opened and closed with the index set.
+  bool PageLength(uint32_t entryIndex, uint32_t* length) const {
+    return fileList_.PageLength(entryIndex, length);
+  }
+  bool ReadPage(uint32_t entryIndex, std::span<char> buffer) const {
+    return fileList_.ReadPage(entryIndex, buffer);
+  }
+  bool ReadPage(uint32_t entryIndex, std::string& page) const {
+    return fileList_.ReadPage(entryIndex, page);
+  }
+  bool FindPage(int32_t start, int32_t pageNumber, int32_t* outIndex) const {
+    return fileList_.FindPage(start, pageNumber, outIndex);
+  }
+  int32_t HeaderValue() const { return fileList_.HeaderValue(); }
+  CFileList& FileList() { return fileList_; }
+  const CFileList& FileList() const { return fileList_; }
+
+ private:
+  bool FailOpen(std::string error);
+  bool LoadHeader(const std::filesystem::path& headerPath);
+  int Search(std::u16string& query, bool useVariants, MergeMode firstMode, MergeMode laterMode);
+  IndexTables Tables() const;
+
+  MessageSink* messages_ = nullptr;
+  CFileList fileList_;
+  io::MappedFile postings_;
+  std::vector<uint32_t> nextBlock_;
+  std::vector<uint32_t> reserved32_;
+  std::vector<uint16_t> reserved16_;
+  std::vector<uint32_t> firstBlock_;
+  std::vector<uint32_t> lastPage_;
+  bool open_ = false;
+  ResultLists lists_;
+  VariantTable variants_;
+  uint64_t postingBytesRead_ = 0;
+  std::string lastError_;
+};
+
+}  // namespace quillwen

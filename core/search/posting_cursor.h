@@ -1,0 +1,115 @@
+#pragma once
+
+// PostingCursor reads one posting list in place in the mapped postings file
+// (layout in core/search/index_format.h), following the NextBlock chain.
+//
+// The files are not trusted. Every block the cursor enters is checked (block
+// number inside the file, NextBlock index inside the table, no more blocks than
+// the file has, so a cycle ends too) and every page header is checked (pages
+// strictly ascending and never past LastPage, at least one position byte, a
+// position VarNum never longer than the bytes its page has left). A list that
+// fails a check is damaged: the primitive returns false and the cursor stands as
+// if its list ended there (no position bytes left, at its last page). No check
+// is made per byte except where a field crosses a block boundary.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/common/little_endian.h"
+#include "core/search/index_format.h"
+#include "core/search/varnum.h"
+
+namespace quillwen {
+
+// What a cursor reads from: the mapping and the NextBlock table of an open index.
+// Views only; the index owns the bytes.
+struct PostingSource {
+  const unsigned char* data = nullptr;  // the mapped postings file
+  size_t size = 0;                      // its length in bytes
+  const uint32_t* nextBlock = nullptr;  // NextBlock
+  uint32_t nextBlockCount = 0;          // n, the entries of NextBlock
+  uint32_t blockCount = 0;              // blocks holding at least one byte of the file
+};
+
+// The blocks a file of `size` bytes holds, a cut last block included, capped where
+// a block number would no longer fit (kNoBlock is never a block).
+uint32_t BlockCountOf(size_t size);
+
+class PostingCursor {
+ public:
+  // start: positions the cursor at the first page entry of the list that begins at
+  // block `firstBlock` and ends at page `lastPage`, and reads that entry's header.
+  // False when the list is damaged there.
+  bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage);
+
+  // next byte: the list's next byte, moving on to the next block when this one is
+  // used up. False (and *byte untouched) when the chain is broken.
+  bool NextByte(uint8_t* byte);
+
+  // next position: adds the next position delta to Position().
+  // REQUIRES: PositionBytesLeft() > 0.
+  inline bool NextPosition();
+
+  // Reads the rest of the page's positions without adding them up and returns how
+  // many there were; -1 when the list is damaged. What a one-character term needs.
+  int64_t CountPositions();
+
+  // next page: skips the page's unread position bytes without decoding them and
+  // reads the next page entry's header. REQUIRES: !AtLastPage().
+  bool NextPage();
+
+  uint32_t Page() const { return page_; }
+  uint32_t LastPage() const { return lastPage_; }
+  bool AtLastPage() const { return page_ == lastPage_; }
+  uint32_t Position() const { return position_; }
+  uint32_t PositionBytesLeft() const { return positionBytesLeft_; }
+  bool Damaged() const { return damaged_; }
+
+  uint32_t Block() const { return block_; }
+  // Within the current block, 0 to 4096; 4096 when the block is used up.
+  uint32_t Offset() const { return offset_; }
+
+  // The bytes of the list from its start up to the cursor, skipped bytes included:
+  // what a query made the machine walk through.
+  uint64_t BytesSpanned() const {
+    return blocksEntered_ == 0 ? 0 : uint64_t{blocksEntered_ - 1} * kBlockSize + offset_;
+  }
+
+ private:
+  bool EnterBlock(uint32_t block);
+  bool EnterNextBlock();
+  bool ReadVarNum(uint32_t* value);
+  bool ReadPageHeader(bool firstEntry);
+  bool NextPositionSlow();
+  bool Fail();
+
+  const PostingSource* source_ = nullptr;
+  const unsigned char* blockData_ = nullptr;
+  uint32_t block_ = 0;
+  uint32_t offset_ = 0;
+  // The bytes of the current block that lie in the file: 4096, or less for a file
+  // cut inside its last block, whose end then ends every list that reaches it.
+  uint32_t limit_ = 0;
+  uint32_t page_ = 0;
+  uint32_t positionBytesLeft_ = 0;
+  uint32_t position_ = 0;
+  uint32_t lastPage_ = 0;
+  uint32_t blocksEntered_ = 0;
+  bool damaged_ = false;
+};
+
+inline bool PostingCursor::NextPosition() {
+  // The common case: the whole VarNum lies in this block.
+  if (offset_ + 3 <= limit_) {
+    const unsigned char* bytes = blockData_ + offset_;
+    const uint32_t length = VarNumLength(bytes[0]);
+    if (length > positionBytesLeft_) return Fail();
+    position_ += DecodeVarNum(bytes);
+    offset_ += length;
+    positionBytesLeft_ -= length;
+    return true;
+  }
+  return NextPositionSlow();
+}
+
+}  // namespace quillwen

@@ -1,0 +1,244 @@
+#include "core/search/term_matcher.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/search/character_id.h"
+#include "core/search/code_points.h"
+#include "core/search/query_terms.h"
+#include "core/search/variants.h"
+
+namespace quillwen {
+namespace {
+
+// A normalised term has fewer looked-up characters than units.
+constexpr size_t kMaxCursors = kMaxNormalisedTermUnits;
+
+struct Slot {
+  PostingCursor cursor;
+  uint32_t alignment = 0;  // P - q - 1
+  uint32_t aligned = 0;    // A
+};
+
+// A run of cursors [first, end) of one segment that has cursors.
+struct SegmentCursors {
+  uint32_t first = 0;
+  uint32_t end = 0;
+};
+
+// The matching state of one term; fixed tables, nothing allocated while matching
+// but the entries of the term result.
+class Matcher {
+ public:
+  Matcher(const TermPlan& plan, const IndexTables& tables, TermMatch& result)
+      : plan_(plan), tables_(tables), result_(result) {}
+
+  void Run();
+
+ private:
+  bool StartCursors();
+  void CountEveryPosition();
+  bool MatchPage(uint32_t& current);
+  bool ReadPosition(uint32_t k) {
+    Slot& slot = slots_[k];
+    if (!slot.cursor.NextPosition()) return false;
+    slot.aligned = slot.cursor.Position() + slot.alignment;
+    return true;
+  }
+  uint32_t MaxAligned(uint32_t end) const {
+    uint32_t highest = 0;
+    for (uint32_t k = 0; k < end; ++k) highest = std::max(highest, slots_[k].aligned);
+    return highest;
+  }
+
+  const TermPlan& plan_;
+  const IndexTables& tables_;
+  TermMatch& result_;
+  std::array<Slot, kMaxCursors> slots_;
+  std::array<SegmentCursors, kMaxCursors> segments_;
+  uint32_t cursorCount_ = 0;
+  uint32_t segmentCount_ = 0;
+};
+
+bool Matcher::StartCursors() {
+  cursorCount_ = static_cast<uint32_t>(plan_.lookups.size());
+  for (const TermLookup& lookup : plan_.lookups) {
+    if (tables_.firstBlock[lookup.id] == kNoBlock) return false;
+  }
+  for (uint32_t k = 0; k < cursorCount_; ++k) {
+    const TermLookup& lookup = plan_.lookups[k];
+    slots_[k].alignment = plan_.queryPositions - lookup.queryPosition - 1;
+    if (k == 0 || lookup.segment != plan_.lookups[k - 1].segment) {
+      segments_[segmentCount_++] = {k, k + 1};
+    } else {
+      segments_[segmentCount_ - 1].end = k + 1;
+    }
+  }
+  return true;
+}
+
+void Matcher::Run() {
+  if (plan_.lookups.empty() || plan_.lookups.size() > kMaxCursors || !StartCursors()) return;
+  result_.hasCursors = true;
+
+  bool intact = true;
+  for (uint32_t k = 0; k < cursorCount_ && intact; ++k) {
+    intact = slots_[k].cursor.Start(tables_.postings, tables_.firstBlock[plan_.lookups[k].id],
+                                    tables_.lastPage[plan_.lookups[k].id]);
+  }
+  if (intact && cursorCount_ == 1) {
+    CountEveryPosition();
+    intact = false;
+  }
+  while (intact) {
+    // Page alignment: every cursor on the highest page among them.
+    uint32_t current = 0;
+    for (uint32_t k = 0; k < cursorCount_; ++k)
+      current = std::max(current, slots_[k].cursor.Page());
+    bool aligned = true;
+    for (uint32_t k = 0; k < cursorCount_; ++k) aligned &= slots_[k].cursor.Page() == current;
+    if (aligned && !MatchPage(current)) break;
+    // Page advance.
+    for (uint32_t k = 0; k < cursorCount_ && intact; ++k) {
+      PostingCursor& cursor = slots_[k].cursor;
+      while (cursor.Page() < current) {
+        if (cursor.AtLastPage() || !cursor.NextPage()) {
+          intact = false;
+          break;
+        }
+      }
+    }
+  }
+  for (uint32_t k = 0; k < cursorCount_; ++k) {
+    result_.postingBytes += slots_[k].cursor.BytesSpanned();
+    result_.damagedList |= slots_[k].cursor.Damaged();
+  }
+}
+
+// One looked-up character: every position of it is a place, and every page of its
+// list a page of the result.
+void Matcher::CountEveryPosition() {
+  PostingCursor& cursor = slots_[0].cursor;
+  for (;;) {
+    const int64_t places = cursor.CountPositions();
+    if (places < 0) return;
+    result_.pages.push_back(cursor.Page());
+    result_.placeCounts.push_back(static_cast<uint32_t>(places));
+    if (cursor.AtLastPage() || !cursor.NextPage()) return;
+  }
+}
+
+// Counts the places on `current`, where every cursor stands at its first position.
+// On return `current` is the next page worth looking at. False when matching must
+// end (a damaged list, or no page can follow).
+bool Matcher::MatchPage(uint32_t& current) {
+  for (uint32_t k = 0; k < cursorCount_; ++k) {
+    if (!ReadPosition(k)) return false;
+  }
+  // A page entry found damaged while its places are counted gives none: they
+  // would rest on bytes that are not what the list says they are.
+  uint32_t places = 0;
+  auto damaged = [&] {
+    if (places > 0) {
+      result_.pages.pop_back();
+      result_.placeCounts.pop_back();
+    }
+    return false;
+  };
+  auto pageDone = [&] {
+    if (current == UINT32_MAX) return false;  // no page follows the last one
+    ++current;
+    return true;
+  };
+  for (;;) {
+    uint32_t target = 0;
+    uint32_t restart = 0;
+    bool failed = false;
+    // Contiguity: within each segment every cursor at the same A.
+    for (uint32_t s = 0; s < segmentCount_ && !failed; ++s) {
+      const SegmentCursors& segment = segments_[s];
+      const uint32_t a = slots_[segment.first].aligned;
+      for (uint32_t k = segment.first + 1; k < segment.end; ++k) {
+        if (slots_[k].aligned != a) {
+          failed = true;
+          target = MaxAligned(segment.end);
+          restart = segment.first;
+          break;
+        }
+      }
+    }
+    // Gaps: each segment after the one before, at most 300 characters beyond it.
+    for (uint32_t s = 1; s < segmentCount_ && !failed; ++s) {
+      const SegmentCursors& earlier = segments_[s - 1];
+      const uint32_t a = slots_[earlier.end - 1].aligned;
+      const uint32_t b = slots_[segments_[s].first].aligned;
+      if (b < a) {
+        failed = true;
+        target = MaxAligned(earlier.end);
+        restart = earlier.first;
+      } else if (b - a > kMaxGap) {
+        // The earlier segment is too far behind: it must come within 300 of the
+        // later one. Only it and the cursors after it move: a segment before it may
+        // still reach it once it has moved on, so moving that one too (or every
+        // cursor up to the highest) would lose places.
+        failed = true;
+        target = b - kMaxGap;
+        restart = earlier.first;
+      }
+    }
+    if (!failed) {
+      if (places == 0) {
+        result_.pages.push_back(current);
+        result_.placeCounts.push_back(1);
+      } else {
+        ++result_.placeCounts.back();
+      }
+      ++places;
+      // No place can start after the highest position there is.
+      if (slots_[0].aligned == UINT32_MAX) return pageDone();
+      target = slots_[0].aligned + 1;
+      restart = 0;
+    }
+    // Advance the cursors behind the target. Every target is a position below
+    // which the cursor can take part in no later place, so a cursor moves on until
+    // it reaches the target rather than one position per attempt: the same places,
+    // fewer attempts.
+    for (uint32_t k = restart; k < cursorCount_; ++k) {
+      while (slots_[k].aligned < target) {
+        if (slots_[k].cursor.PositionBytesLeft() == 0) return pageDone();
+        if (!ReadPosition(k)) return damaged();
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TermPlan PlanTerm(std::u16string_view normalisedTerm, const VariantTable* variants) {
+  TermPlan plan;
+  uint32_t segment = 0;
+  for (const char32_t c : ToCodePoints(normalisedTerm)) {
+    if (c == U'*') {
+      ++segment;
+    } else if (c == U'?' || c == U'\uFF1F') {
+      ++plan.queryPositions;
+    } else if (const int32_t id = CharacterId(c); id >= 0) {
+      TermLookup lookup{static_cast<uint32_t>(id), plan.queryPositions, segment};
+      if (variants != nullptr) {
+        if (const std::optional<uint32_t> group = variants->FindVariantGroup(c)) lookup.id = *group;
+      }
+      plan.lookups.push_back(lookup);
+      ++plan.queryPositions;
+    }
+  }
+  return plan;
+}
+
+TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables) {
+  TermMatch result;
+  if (tables.firstBlock == nullptr || tables.lastPage == nullptr) return result;
+  Matcher(plan, tables, result).Run();
+  return result;
+}
+
+}  // namespace quillwen

@@ -1,0 +1,59 @@
+#pragma once
+
+// Matching one normalised term against the posting lists of an open index: the
+// term's pages in ascending order, each with the number of places on it.
+//
+// Each looked-up character of the term has a cursor on its posting list (or its
+// variant group's). A cursor's aligned position A = position + P - q - 1 (q its
+// query position, P the term's count of query positions) is the same for every
+// character of one occurrence of a segment. A place is an occurrence of the first
+// segment that has characters, from which every later segment with characters can
+// be reached: each begins after the end of the one before, with at most 300
+// characters between them beyond the wildcard positions between them.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/search/posting_cursor.h"
+
+namespace quillwen {
+
+class VariantTable;
+
+struct TermLookup {
+  uint32_t id = 0;             // identifier (character or variant group)
+  uint32_t queryPosition = 0;  // q
+  uint32_t segment = 0;        // segments are numbered from 0 and closed by "*"
+};
+
+struct TermPlan {
+  std::vector<TermLookup> lookups;  // the looked-up characters, in term order
+  uint32_t queryPositions = 0;      // P
+};
+
+// The plan of a normalised term: characters without identifier are dropped, "?"
+// and "？" take a query position each, every other character is looked up, under
+// its variant group's identifier when `variants` is given and has one for it.
+TermPlan PlanTerm(std::u16string_view normalisedTerm, const VariantTable* variants);
+
+// The tables of an open index, 100000 entries each, and its postings.
+struct IndexTables {
+  const uint32_t* firstBlock = nullptr;
+  const uint32_t* lastPage = nullptr;
+  PostingSource postings;
+};
+
+struct TermMatch {
+  // False when the term has no cursors: it has no looked-up character, or one of
+  // them has no posting list.
+  bool hasCursors = false;
+  std::vector<uint32_t> pages;        // T, ascending
+  std::vector<uint32_t> placeCounts;  // C, parallel to pages
+  uint64_t postingBytes = 0;          // bytes of the lists the cursors walked through
+  bool damagedList = false;           // a list failed a check; matching ended there
+};
+
+TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables);
+
+}  // namespace quillwen

@@ -1,0 +1,332 @@
+#include "core/search/posting_cursor.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/common/little_endian.h"
+#include "core/search/varnum.h"
+
+namespace quillwen {
+namespace {
+
+// One posting list laid into 4096-byte blocks in the order `blocks` names them,
+// chained through NextBlock; blocks not named stay zero.
+struct Postings {
+  Postings(const std::string& stream, std::vector<uint32_t> blocks, uint32_t fileBlocks) {
+    bytes.assign(size_t{fileBlocks} * kBlockSize, 0);
+    next.assign(fileBlocks, kNoBlock);
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      const size_t start = i * kBlockSize;
+      if (start < stream.size()) {
+        const size_t n = std::min(kBlockSize, stream.size() - start);
+        std::copy_n(stream.data() + start, n,
+                    bytes.begin() + static_cast<std::ptrdiff_t>(blocks[i] * kBlockSize));
+      }
+      if (i + 1 < blocks.size()) next[blocks[i]] = blocks[i + 1];
+    }
+    first = blocks.front();
+  }
+
+  PostingSource Source() const {
+    return {bytes.data(), bytes.size(), next.data(), static_cast<uint32_t>(next.size()),
+            BlockCountOf(bytes.size())};
+  }
+
+  std::vector<unsigned char> bytes;
+  std::vector<uint32_t> next;
+  uint32_t first = 0;
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (const int v : values) out.push_back(static_cast<char>(v));
+  return out;
+}
+
+// A page entry as the format stores it.
+std::string PageEntry(uint32_t delta, const std::vector<uint32_t>& positionDeltas) {
+  std::string positions;
+  for (const uint32_t d : positionDeltas) AppendVarNumBytes(positions, d);
+  std::string entry;
+  AppendVarNumBytes(entry, delta);
+  AppendLE16(entry, static_cast<uint16_t>(positions.size()));
+  return entry + positions;
+}
+
+std::vector<uint32_t> ReadPositions(PostingCursor& cursor) {
+  std::vector<uint32_t> positions;
+  while (cursor.PositionBytesLeft() > 0) {
+    if (!cursor.NextPosition()) break;
+    positions.push_back(cursor.Position());
+  }
+  return positions;
+}
+
+TEST(PostingCursorTest, ReadsTheTwoPageExample) {
+  // Positions 5 and 9 on page 3, position 200 on page 130.
+  const Postings postings(Bytes({0x03, 0x02, 0x00, 0x05, 0x04, 0x7F, 0x02, 0x00, 0x80, 0xC8}), {0},
+                          1);
+  const PostingSource source = postings.Source();
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, 0, 130));
+  EXPECT_EQ(cursor.Page(), 3u);
+  EXPECT_FALSE(cursor.AtLastPage());
+  EXPECT_EQ(ReadPositions(cursor), (std::vector<uint32_t>{5, 9}));
+  ASSERT_TRUE(cursor.NextPage());
+  EXPECT_EQ(cursor.Page(), 130u);
+  EXPECT_TRUE(cursor.AtLastPage());
+  EXPECT_EQ(ReadPositions(cursor), (std::vector<uint32_t>{200}));
+  EXPECT_FALSE(cursor.Damaged());
+  EXPECT_EQ(cursor.BytesSpanned(), 10u);
+}
+
+TEST(PostingCursorTest, ReadsThreeByteNumbers) {
+  // Page 20000 with the single position 70000.
+  const Postings postings(Bytes({0xC0, 0x4E, 0x20, 0x03, 0x00, 0xC1, 0x11, 0x70}), {0}, 1);
+  const PostingSource source = postings.Source();
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, 0, 20000));
+  EXPECT_EQ(cursor.Page(), 20000u);
+  EXPECT_EQ(cursor.PositionBytesLeft(), 3u);
+  EXPECT_EQ(ReadPositions(cursor), (std::vector<uint32_t>{70000}));
+}
+
+TEST(PostingCursorTest, NextByteFollowsTheChain) {
+  std::string stream(kBlockSize + 2, '\0');
+  stream[kBlockSize - 1] = 'a';
+  stream[kBlockSize] = 'b';
+  stream[kBlockSize + 1] = 'c';
+  stream.replace(0, 3, Bytes({0x00, 0x01, 0x00}));  // page 0, one position byte
+  const Postings postings(stream, {2, 0}, 3);
+  const PostingSource source = postings.Source();
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, postings.first, 0));
+  uint8_t byte = 0;
+  for (uint32_t i = 3; i < kBlockSize - 1; ++i) ASSERT_TRUE(cursor.NextByte(&byte));
+  ASSERT_TRUE(cursor.NextByte(&byte));
+  EXPECT_EQ(byte, 'a');
+  EXPECT_EQ(cursor.Block(), 2u);
+  EXPECT_EQ(cursor.Offset(), kBlockSize);
+  ASSERT_TRUE(cursor.NextByte(&byte));
+  EXPECT_EQ(byte, 'b');
+  EXPECT_EQ(cursor.Block(), 0u);
+  ASSERT_TRUE(cursor.NextByte(&byte));
+  EXPECT_EQ(byte, 'c');
+}
+
+// The second page's header starts at `headerOffset` of the first block, so its
+// page delta and position count straddle the boundary in every possible way; the
+// first page's positions are read (decoded) or skipped.
+struct StraddleCase {
+  uint32_t headerOffset;
+  uint32_t pageDelta;
+  bool decodeFirstPage;
+};
+
+void PrintTo(const StraddleCase& c, std::ostream* out) {
+  *out << "header at " << c.headerOffset << ", page delta " << c.pageDelta
+       << (c.decodeFirstPage ? ", first page decoded" : ", first page skipped");
+}
+
+class PostingCursorStraddleTest : public ::testing::TestWithParam<StraddleCase> {};
+
+TEST_P(PostingCursorStraddleTest, ReadsTheHeaderAcrossTheBlockBoundary) {
+  const StraddleCase c = GetParam();
+  // Page 7 whose one-byte position deltas fill the stream up to headerOffset.
+  const std::vector<uint32_t> firstDeltas(c.headerOffset - 3, 1);
+  std::string stream = PageEntry(7, firstDeltas);
+  ASSERT_EQ(stream.size(), c.headerOffset);
+  const std::vector<uint32_t> secondDeltas{70000, 3, 200};
+  stream += PageEntry(c.pageDelta, secondDeltas);
+  const Postings postings(stream, {3, 1, 0}, 4);
+  const PostingSource source = postings.Source();
+
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, postings.first, 7 + c.pageDelta));
+  EXPECT_EQ(cursor.Page(), 7u);
+  if (c.decodeFirstPage) {
+    const std::vector<uint32_t> positions = ReadPositions(cursor);
+    ASSERT_EQ(positions.size(), firstDeltas.size());
+    EXPECT_EQ(positions.back(), c.headerOffset - 3);
+    if (c.headerOffset <= kBlockSize) {
+      EXPECT_EQ(cursor.Offset(), c.headerOffset);
+    }
+  }
+  ASSERT_TRUE(cursor.NextPage());
+  EXPECT_EQ(cursor.Page(), 7 + c.pageDelta);
+  EXPECT_TRUE(cursor.AtLastPage());
+  EXPECT_EQ(cursor.PositionBytesLeft(), 3u + 1u + 2u);
+  EXPECT_EQ(ReadPositions(cursor), (std::vector<uint32_t>{70000, 70003, 70203}));
+  EXPECT_FALSE(cursor.Damaged());
+}
+
+std::vector<StraddleCase> StraddleCases() {
+  std::vector<StraddleCase> cases;
+  for (uint32_t offset = kBlockSize - 5; offset <= kBlockSize + 1; ++offset) {
+    for (const uint32_t delta : {5u, 300u, 100000u}) {
+      for (const bool decode : {false, true}) cases.push_back({offset, delta, decode});
+    }
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllOffsets, PostingCursorStraddleTest,
+                         ::testing::ValuesIn(StraddleCases()));
+
+TEST(PostingCursorTest, PositionNumbersStraddleTheBoundary) {
+  // Page 0: 4093 one-byte deltas fill the first block up to byte 4095, where a
+  // three-byte and then a two-byte delta begin.
+  std::vector<uint32_t> deltas(kBlockSize - 4, 1);
+  deltas.push_back(0x12345);
+  deltas.push_back(0x1234);
+  const Postings postings(PageEntry(0, deltas), {1, 0}, 2);
+  const PostingSource source = postings.Source();
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, postings.first, 0));
+  const std::vector<uint32_t> positions = ReadPositions(cursor);
+  ASSERT_EQ(positions.size(), deltas.size());
+  EXPECT_EQ(positions[positions.size() - 2], (kBlockSize - 4) + 0x12345);
+  EXPECT_EQ(positions.back(), (kBlockSize - 4) + 0x12345 + 0x1234);
+  EXPECT_EQ(cursor.Block(), 0u);
+
+  // Counting them without adding them up walks the same bytes.
+  PostingCursor counting;
+  ASSERT_TRUE(counting.Start(source, postings.first, 0));
+  EXPECT_EQ(counting.CountPositions(), static_cast<int64_t>(deltas.size()));
+  EXPECT_EQ(counting.PositionBytesLeft(), 0u);
+  EXPECT_EQ(counting.Block(), 0u);
+  EXPECT_EQ(counting.Offset(), cursor.Offset());
+}
+
+TEST(PostingCursorTest, CountingMeetsAPositionNumberLongerThanItsCount) {
+  // Page 0 counts 4 position bytes: 01 01, then a 3-byte VarNum needing 5.
+  const Postings postings(Bytes({0x00, 0x04, 0x00, 0x01, 0x01, 0xC0, 0x00, 0x01}), {0}, 1);
+  const PostingSource source = postings.Source();
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, 0, 0));
+  EXPECT_EQ(cursor.CountPositions(), -1);
+  EXPECT_TRUE(cursor.Damaged());
+}
+
+TEST(PostingCursorTest, APageListEndingAtTheBlockEndLeavesTheOffsetThere) {
+  // Page 2 ends exactly at byte 4096; page 9 begins the next block.
+  std::string stream = PageEntry(2, std::vector<uint32_t>(kBlockSize - 3, 1));
+  ASSERT_EQ(stream.size(), kBlockSize);
+  stream += PageEntry(7, {4});
+  const Postings postings(stream, {0, 5}, 6);
+  const PostingSource source = postings.Source();
+
+  for (const bool decode : {false, true}) {
+    PostingCursor cursor;
+    ASSERT_TRUE(cursor.Start(source, 0, 9));
+    if (decode) {
+      EXPECT_EQ(ReadPositions(cursor).size(), kBlockSize - 3);
+      EXPECT_EQ(cursor.Offset(), kBlockSize);
+      EXPECT_EQ(cursor.Block(), 0u);
+    }
+    ASSERT_TRUE(cursor.NextPage());
+    EXPECT_EQ(cursor.Page(), 9u);
+    EXPECT_EQ(cursor.Block(), 5u);
+    EXPECT_EQ(cursor.Offset(), 3u);
+    EXPECT_EQ(ReadPositions(cursor), (std::vector<uint32_t>{4}));
+  }
+}
+
+// A damaged list ends the cursor as if it ended there: the primitive says false,
+// no position is left and the cursor stands at its last page.
+struct DamageCase {
+  const char* name;
+  std::string stream;
+  std::vector<uint32_t> blocks;  // layout of the stream
+  uint32_t fileBlocks;
+  uint32_t lastPage;
+  size_t cutFileTo = 0;            // 0: keep the whole file
+  uint32_t startBlock = kNoBlock;  // kNoBlock: the list's first block
+  std::vector<std::pair<uint32_t, uint32_t>> nextBlockPatches = {};
+  size_t nextBlockEntries = SIZE_MAX;  // n, SIZE_MAX: one per block
+  // Whether skipping a page's positions meets the damage too; a position VarNum
+  // that overruns its count is only seen when it is decoded.
+  bool skippingMeetsIt = true;
+};
+
+void PrintTo(const DamageCase& c, std::ostream* out) { *out << c.name; }
+
+std::vector<DamageCase> DamageCases() {
+  const std::string longPage = PageEntry(0, std::vector<uint32_t>(kBlockSize, 1));  // 2 blocks
+  const std::string longerPage = PageEntry(0, std::vector<uint32_t>(20000, 1));     // 5 blocks
+  const std::string nextPage = PageEntry(1, {1});
+  // clang-format off
+  return {
+      {.name = "FirstBlockBeyondTheFile", .stream = nextPage, .blocks = {0},
+       .fileBlocks = 1, .lastPage = 1, .startBlock = 1},
+      {.name = "PositionCountZero", .stream = Bytes({0x01, 0x00, 0x00, 0x02, 0x01, 0x00, 0x05}),
+       .blocks = {0}, .fileBlocks = 1, .lastPage = 3},
+      {.name = "PageBeyondLastPage", .stream = PageEntry(4, {1}) + PageEntry(2, {1}),
+       .blocks = {0}, .fileBlocks = 1, .lastPage = 5},
+      {.name = "FirstPageBeyondLastPage", .stream = PageEntry(9, {1}), .blocks = {0},
+       .fileBlocks = 1, .lastPage = 5},
+      {.name = "PagesNotAscending", .stream = PageEntry(4, {1}) + PageEntry(0, {1}) + nextPage,
+       .blocks = {0}, .fileBlocks = 1, .lastPage = 5},
+      {.name = "PositionNumberLongerThanItsCount",
+       .stream = Bytes({0x00, 0x01, 0x00, 0x81, 0x01}) + nextPage, .blocks = {0},
+       .fileBlocks = 1, .lastPage = 1, .skippingMeetsIt = false},
+      {.name = "NextBlockIndexBeyondTheTable", .stream = longPage + nextPage, .blocks = {1, 0},
+       .fileBlocks = 2, .lastPage = 1, .nextBlockEntries = 1},
+      {.name = "NextBlockBeyondTheFile", .stream = longPage + nextPage, .blocks = {0, 1},
+       .fileBlocks = 2, .lastPage = 1, .nextBlockPatches = {{0, 7}}},
+      {.name = "NextBlockCycle", .stream = longerPage, .blocks = {0},
+       .fileBlocks = 1, .lastPage = 0, .nextBlockPatches = {{0, 0}}},
+      {.name = "CountRunsPastTheMapping", .stream = longerPage + nextPage, .blocks = {0, 1},
+       .fileBlocks = 2, .lastPage = 1, .cutFileTo = kBlockSize + 10},
+      {.name = "CountRunsPastACutBlock", .stream = longPage + nextPage, .blocks = {0, 1},
+       .fileBlocks = 2, .lastPage = 1, .cutFileTo = 100},
+  };
+  // clang-format on
+}
+
+class PostingCursorDamageTest : public ::testing::TestWithParam<DamageCase> {};
+
+TEST_P(PostingCursorDamageTest, EndsTheListWithoutReadingOutside) {
+  const DamageCase& c = GetParam();
+  Postings postings(c.stream, c.blocks, c.fileBlocks);
+  for (const auto& [block, next] : c.nextBlockPatches) postings.next[block] = next;
+  if (c.cutFileTo != 0) postings.bytes.resize(c.cutFileTo);
+  PostingSource source = postings.Source();
+  if (c.nextBlockEntries != SIZE_MAX)
+    source.nextBlockCount = static_cast<uint32_t>(c.nextBlockEntries);
+
+  PostingCursor cursor;
+  bool intact =
+      cursor.Start(source, c.startBlock == kNoBlock ? postings.first : c.startBlock, c.lastPage);
+  // Walk the whole list as a query would, reading every position.
+  for (int steps = 0; intact && steps < 100000; ++steps) {
+    while (intact && cursor.PositionBytesLeft() > 0) intact = cursor.NextPosition();
+    if (intact && cursor.AtLastPage()) break;
+    if (intact) intact = cursor.NextPage();
+  }
+  EXPECT_FALSE(intact);
+  EXPECT_TRUE(cursor.Damaged());
+  EXPECT_TRUE(cursor.AtLastPage());
+  EXPECT_EQ(cursor.PositionBytesLeft(), 0u);
+
+  if (!c.skippingMeetsIt) return;
+  // Skipping instead of decoding meets the same damage.
+  PostingCursor skipping;
+  intact =
+      skipping.Start(source, c.startBlock == kNoBlock ? postings.first : c.startBlock, c.lastPage);
+  for (int steps = 0; intact && !skipping.AtLastPage() && steps < 100000; ++steps)
+    intact = skipping.NextPage();
+  if (intact) {
+    while (intact && skipping.PositionBytesLeft() > 0) intact = skipping.NextPosition();
+  }
+  EXPECT_FALSE(intact);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damage, PostingCursorDamageTest, ::testing::ValuesIn(DamageCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quillwen

@@ -1,0 +1,208 @@
+#include "core/writer/index_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/common/little_endian.h"
+#include "core/search/index_format.h"
+#include "tests/support/temp_dir.h"
+
+namespace quillwen {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (const int v : values) out.push_back(static_cast<char>(v));
+  return out;
+}
+
+class IndexWriterTest : public ::testing::Test {
+ protected:
+  void Write(IndexWriter& writer) {
+    ASSERT_TRUE(writer.Write(dir_.path(), "Index")) << writer.Error();
+  }
+  std::string Header() const { return ReadFileBytes(dir_ / "Index-idx.h"); }
+  std::string Postings() const { return ReadFileBytes(dir_ / "Index-idx.m"); }
+  static uint32_t Entry(const std::string& header, size_t tableOffset, size_t index) {
+    return LoadLE32(header.data() + tableOffset + 4 * index);
+  }
+
+  // Reassembles the list of `id` by following FirstBlock and NextBlock.
+  std::string ListBytes(uint32_t id, size_t blocks) const {
+    const std::string header = Header();
+    const std::string postings = Postings();
+    std::string list;
+    uint32_t block = Entry(header, kFirstBlockOffset, id);
+    for (size_t i = 0; i < blocks; ++i) {
+      list += postings.substr(size_t{block} * kBlockSize, kBlockSize);
+      block = Entry(header, kNextBlockOffset, block);
+    }
+    return list;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(IndexWriterTest, WritesTheTwoPageExampleByteForByte) {
+  IndexWriter writer;
+  const std::vector<uint32_t> page3{5, 9};
+  const std::vector<uint32_t> page130{200};
+  const std::vector<uint32_t> page20000{70000};
+  ASSERT_TRUE(writer.AddPage(7, 3, page3)) << writer.Error();
+  ASSERT_TRUE(writer.AddPage(7, 130, page130)) << writer.Error();
+  ASSERT_TRUE(writer.AddPage(9, 20000, page20000)) << writer.Error();
+  Write(writer);
+
+  const std::string header = Header();
+  ASSERT_EQ(header.size(), kNextBlockOffset + 2 * 4);
+  EXPECT_EQ(Entry(header, kFirstBlockOffset, 7), 0u);
+  EXPECT_EQ(Entry(header, kFirstBlockOffset, 9), 1u);
+  EXPECT_EQ(Entry(header, kFirstBlockOffset, 8), kNoBlock);
+  EXPECT_EQ(Entry(header, kLastPageOffset, 7), 130u);
+  EXPECT_EQ(Entry(header, kLastPageOffset, 9), 20000u);
+  EXPECT_EQ(Entry(header, kLastPageOffset, 8), 0u);
+  EXPECT_EQ(header.substr(kReserved16Offset, kReserved16Bytes + kReserved32Bytes),
+            std::string(kReserved16Bytes + kReserved32Bytes, '\0'));
+
+  const std::string postings = Postings();
+  ASSERT_EQ(postings.size(), 2 * kBlockSize);
+  EXPECT_EQ(postings.substr(0, 10),
+            Bytes({0x03, 0x02, 0x00, 0x05, 0x04, 0x7F, 0x02, 0x00, 0x80, 0xC8}));
+  EXPECT_EQ(postings.substr(10, kBlockSize - 10), std::string(kBlockSize - 10, '\0'));
+  EXPECT_EQ(postings.substr(kBlockSize, 8),
+            Bytes({0xC0, 0x4E, 0x20, 0x03, 0x00, 0xC1, 0x11, 0x70}));
+}
+
+TEST(AppendVarNumTest, UsesTheShortestForm) {
+  // clang-format off
+  const struct {
+    uint32_t value;
+    std::string bytes;
+  } cases[] = {
+      {0, Bytes({0x00})},
+      {127, Bytes({0x7F})},
+      {128, Bytes({0x80, 0x80})},
+      {200, Bytes({0x80, 0xC8})},
+      {16383, Bytes({0xBF, 0xFF})},
+      {16384, Bytes({0xC0, 0x40, 0x00})},
+      {70000, Bytes({0xC1, 0x11, 0x70})},
+      {4194303, Bytes({0xFF, 0xFF, 0xFF})},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string out = "x";
+    AppendVarNum(out, c.value);
+    EXPECT_EQ(out, "x" + c.bytes) << c.value;
+  }
+}
+
+TEST_F(IndexWriterTest, ChainsAShuffledListThroughNextBlock) {
+  // Three pages of 3000 two-byte deltas: about 18 KB, five blocks.
+  IndexWriter plain;
+  IndexWriter shuffled({.shuffleSeed = 12345});
+  std::vector<uint32_t> positions(3000);
+  for (uint32_t i = 0; i < positions.size(); ++i) positions[i] = 200 * (i + 1);
+  for (const uint32_t page : {1u, 40u, 41u}) {
+    ASSERT_TRUE(plain.AddPage(5, page, positions)) << plain.Error();
+    ASSERT_TRUE(shuffled.AddPage(5, page, positions)) << shuffled.Error();
+  }
+  const std::vector<uint32_t> small{1};
+  ASSERT_TRUE(plain.AddPage(3, 0, small));
+  ASSERT_TRUE(shuffled.AddPage(3, 0, small));
+
+  Write(plain);
+  const std::string inOrder = ListBytes(5, 5);
+  EXPECT_EQ(Entry(Header(), kFirstBlockOffset, 5), 1u);  // after identifier 3's block
+
+  ASSERT_TRUE(shuffled.Write(dir_.path(), "Index")) << shuffled.Error();
+  EXPECT_EQ(ListBytes(5, 5), inOrder);
+  EXPECT_EQ(Postings().size(), 6 * kBlockSize);
+  // The chain does not simply run on from block to block, and every block is used once.
+  const std::string header = Header();
+  std::set<uint32_t> seen{Entry(header, kFirstBlockOffset, 3)};
+  bool outOfOrder = false;
+  uint32_t block = Entry(header, kFirstBlockOffset, 5);
+  for (int i = 0; i < 5; ++i) {
+    seen.insert(block);
+    const uint32_t next = Entry(header, kNextBlockOffset, block);
+    if (i < 4) outOfOrder |= next != block + 1;
+    if (i == 4) {
+      EXPECT_EQ(next, kNoBlock);
+    }
+    block = next;
+  }
+  EXPECT_TRUE(outOfOrder);
+  EXPECT_EQ(seen.size(), 6u);
+}
+
+TEST_F(IndexWriterTest, AListFillingWholeBlocksTakesNoExtraBlock) {
+  IndexWriter writer;
+  // Header 3 bytes + 4093 one-byte deltas: exactly one block.
+  std::vector<uint32_t> positions(kBlockSize - 3);
+  for (uint32_t i = 0; i < positions.size(); ++i) positions[i] = i;
+  ASSERT_TRUE(writer.AddPage(0, 0, positions)) << writer.Error();
+  Write(writer);
+  EXPECT_EQ(Postings().size(), kBlockSize);
+  EXPECT_EQ(Header().size(), kNextBlockOffset + 4);
+}
+
+TEST_F(IndexWriterTest, RefusesEveryBrokenLimitAndKeepsTheList) {
+  std::vector<uint32_t> tooManyBytes(65536);
+  for (uint32_t i = 0; i < tooManyBytes.size(); ++i) tooManyBytes[i] = i + 1;
+  // clang-format off
+  const struct {
+    const char* name;
+    uint32_t id;
+    uint32_t page;
+    std::vector<uint32_t> positions;
+    const char* error;
+  } cases[] = {
+      {"identifier out of range", 100000, 9, {1}, "not below 100000"},
+      {"no positions", 1, 9, {}, "at least one position"},
+      {"same page again", 1, 4, {1}, "pages must ascend"},
+      {"earlier page", 1, 3, {1}, "pages must ascend"},
+      {"page delta too large", 1, 4 + 4194304, {1}, "page delta 4194304"},
+      {"first page too large", 2, 4194304, {1}, "page delta 4194304"},
+      {"positions not ascending", 1, 9, {5, 5}, "positions must ascend strictly"},
+      {"position delta too large", 1, 9, {1, 4194305}, "position delta 4194304"},
+      {"first position too large", 1, 9, {4194304}, "position delta 4194304"},
+      {"position bytes beyond 65535", 1, 9, tooManyBytes, "65536 bytes"},
+  };
+  // clang-format on
+  IndexWriter writer;
+  const std::vector<uint32_t> one{1};
+  ASSERT_TRUE(writer.AddPage(1, 4, one));
+  for (const auto& c : cases) {
+    EXPECT_FALSE(writer.AddPage(c.id, c.page, c.positions)) << c.name;
+    EXPECT_NE(writer.Error().find(c.error), std::string::npos) << c.name << ": " << writer.Error();
+  }
+  // The limits that still fit.
+  std::vector<uint32_t> fullPage(65535);
+  for (uint32_t i = 0; i < fullPage.size(); ++i) fullPage[i] = i + 1;
+  const std::vector<uint32_t> far{4194303};
+  EXPECT_TRUE(writer.AddPage(1, 4 + 4194303, far)) << writer.Error();
+  EXPECT_TRUE(writer.AddPage(99999, 0, fullPage)) << writer.Error();
+  Write(writer);
+  // Identifier 1 holds exactly its two good entries: 04 01 00 01, FF FF FF 03 00 FF FF FF.
+  EXPECT_EQ(Postings().substr(0, 12),
+            Bytes({0x04, 0x01, 0x00, 0x01, 0xFF, 0xFF, 0xFF, 0x03, 0x00, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(Postings()[12], '\0');
+  EXPECT_EQ(Entry(Header(), kFirstBlockOffset, 2), kNoBlock);
+}
+
+TEST_F(IndexWriterTest, ReportsAFolderItCannotWriteTo) {
+  IndexWriter writer;
+  const std::vector<uint32_t> one{1};
+  ASSERT_TRUE(writer.AddPage(1, 0, one));
+  EXPECT_FALSE(writer.Write(dir_ / "missing", "Index"));
+  EXPECT_NE(writer.Error().find("cannot be written"), std::string::npos) << writer.Error();
+}
+
+}  // namespace
+}  // namespace quillwen
