@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <vector>
+#include "tests/tools/build/case_label.h"
 
 namespace quillwen::build {
 namespace {

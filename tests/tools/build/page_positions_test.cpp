@@ -5,6 +5,7 @@
 #include "tools/build/page_html.h"
 #include "tools/build/source_format.h"
 #include "tools/build/utf8.h"
+#include "tests/tools/build/case_label.h"
 
 namespace quillwen::build {
 namespace {

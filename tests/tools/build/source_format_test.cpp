@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/build/describe_blocks.h"
+#include "tests/tools/build/case_label.h"
 
 namespace quillwen::build {
 namespace {

@@ -6,6 +6,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tools/build/utf8.h"
+#include "tests/tools/build/case_label.h"
 
 namespace quillwen::build {
 namespace {

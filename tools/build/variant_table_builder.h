@@ -20,7 +20,7 @@ namespace quillwen::build {
 
 inline constexpr char kVariantTableFileName[] = "yitizi.txt";
 
-class VariantTable {
+class VariantTableBuilder {
  public:
   // Reads Unihan_Variants.txt lines "U+4E07<TAB>kTraditionalVariant<TAB>U+842C ...".
   // Source tags after '<' are ignored. False with *error naming file and line on

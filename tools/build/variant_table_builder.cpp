@@ -1,4 +1,4 @@
-#include "tools/build/variant_table.h"
+#include "tools/build/variant_table_builder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -65,7 +65,7 @@ bool ForEachLine(const std::filesystem::path& file, std::string* error, LineHand
 
 }  // namespace
 
-char32_t VariantTable::Root(char32_t c) {
+char32_t VariantTableBuilder::Root(char32_t c) {
   parent_.try_emplace(c, c);
   char32_t root = c;
   while (parent_[root] != root) root = parent_[root];
@@ -77,13 +77,13 @@ char32_t VariantTable::Root(char32_t c) {
   return root;
 }
 
-void VariantTable::Relate(char32_t a, char32_t b) {
+void VariantTableBuilder::Relate(char32_t a, char32_t b) {
   const char32_t ra = Root(a);
   const char32_t rb = Root(b);
   if (ra != rb) parent_[std::max(ra, rb)] = std::min(ra, rb);
 }
 
-bool VariantTable::ReadUnihanVariants(const std::filesystem::path& file, bool withSemanticVariants,
+bool VariantTableBuilder::ReadUnihanVariants(const std::filesystem::path& file, bool withSemanticVariants,
                                       std::string* error) {
   return ForEachLine(file, error, [&](std::string_view line, std::string* problem) {
     if (line.empty() || line[0] == '#') return true;
@@ -113,7 +113,7 @@ bool VariantTable::ReadUnihanVariants(const std::filesystem::path& file, bool wi
   });
 }
 
-bool VariantTable::ReadOpenCcCharacters(const std::filesystem::path& file, std::string* error) {
+bool VariantTableBuilder::ReadOpenCcCharacters(const std::filesystem::path& file, std::string* error) {
   return ForEachLine(file, error, [&](std::string_view line, std::string* problem) {
     if (line.empty()) return true;
     const std::vector<std::string_view> fields = Split(line, '\t');
@@ -136,7 +136,7 @@ bool VariantTable::ReadOpenCcCharacters(const std::filesystem::path& file, std::
   });
 }
 
-void VariantTable::Finish() {
+void VariantTableBuilder::Finish() {
   std::map<char32_t, std::vector<char32_t>> byRoot;
   std::vector<char32_t> members;
   members.reserve(parent_.size());
@@ -154,7 +154,7 @@ void VariantTable::Finish() {
   }
 }
 
-std::string VariantTable::Serialize() const {
+std::string VariantTableBuilder::Serialize() const {
   std::string out;
   char buffer[16];
   for (const std::vector<char32_t>& group : groups_) {

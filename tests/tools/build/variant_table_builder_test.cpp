@@ -1,8 +1,9 @@
-#include "tools/build/variant_table.h"
+#include "tools/build/variant_table_builder.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
+#include "tests/tools/build/case_label.h"
 
 namespace quillwen::build {
 namespace {
@@ -21,11 +22,11 @@ constexpr char kUnihan[] =
     "U+5F14\tkSpoofingVariant\tU+5F13\n"      // never
     "U+20000\tkZVariant\tU+20001\n";
 
-class VariantTableTest : public ::testing::Test {
+class VariantTableBuilderTest : public ::testing::Test {
  protected:
-  VariantTable Read(bool semantic) {
+  VariantTableBuilder Read(bool semantic) {
     WriteFileBytes(dir_ / "Unihan_Variants.txt", kUnihan);
-    VariantTable table;
+    VariantTableBuilder table;
     std::string error;
     EXPECT_TRUE(table.ReadUnihanVariants(dir_ / "Unihan_Variants.txt", semantic, &error)) << error;
     table.Finish();
@@ -34,8 +35,8 @@ class VariantTableTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(VariantTableTest, GroupsConnectedCharactersOrderedBySmallestMember) {
-  const VariantTable table = Read(false);
+TEST_F(VariantTableBuilderTest, GroupsConnectedCharactersOrderedBySmallestMember) {
+  const VariantTableBuilder table = Read(false);
   EXPECT_EQ(table.Serialize(), "4E07,842C\n4F53,9AD4,9AD6\n20000,20001\n");
   EXPECT_EQ(table.GroupOf(U'萬'), 0);
   EXPECT_EQ(table.GroupOf(0x9AD6), 1);
@@ -44,14 +45,14 @@ TEST_F(VariantTableTest, GroupsConnectedCharactersOrderedBySmallestMember) {
   EXPECT_EQ(table.GroupOf(U'弔'), -1);
 }
 
-TEST_F(VariantTableTest, SemanticVariantsOnlyWhenAsked) {
-  const VariantTable table = Read(true);
+TEST_F(VariantTableBuilderTest, SemanticVariantsOnlyWhenAsked) {
+  const VariantTableBuilder table = Read(true);
   EXPECT_EQ(table.Serialize(), "4E07,842C\n4F53,9AD4,9AD6\n53F0,6AAF\n20000,20001\n");
 }
 
-TEST_F(VariantTableTest, OpenCcCharactersRelateAndPhrasesAreSkipped) {
+TEST_F(VariantTableBuilderTest, OpenCcCharactersRelateAndPhrasesAreSkipped) {
   WriteFileBytes(dir_ / "jp.txt", "國\t国\n體\t体 躰\n國家\t国家\n");
-  VariantTable table;
+  VariantTableBuilder table;
   std::string error;
   ASSERT_TRUE(table.ReadOpenCcCharacters(dir_ / "jp.txt", &error)) << error;
   table.Finish();
@@ -65,12 +66,12 @@ struct BadFileCase {
   std::string expected;
 };
 
-class VariantTableErrorTest : public ::testing::TestWithParam<BadFileCase> {};
+class VariantTableBuilderErrorTest : public ::testing::TestWithParam<BadFileCase> {};
 
-TEST_P(VariantTableErrorTest, NamesFileAndLine) {
+TEST_P(VariantTableBuilderErrorTest, NamesFileAndLine) {
   TempDir dir;
   WriteFileBytes(dir / "variants.txt", GetParam().contents);
-  VariantTable table;
+  VariantTableBuilder table;
   std::string error;
   const bool read = GetParam().unihan ? table.ReadUnihanVariants(dir / "variants.txt", false, &error)
                                       : table.ReadOpenCcCharacters(dir / "variants.txt", &error);
@@ -79,7 +80,7 @@ TEST_P(VariantTableErrorTest, NamesFileAndLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, VariantTableErrorTest,
+    Files, VariantTableBuilderErrorTest,
     ::testing::Values(
         BadFileCase{"UnihanMissingField", true, "# x\nU+4E07\tkZVariant\n", "2: expected"},
         BadFileCase{"UnihanBadValue", true, "U+4E07\tkZVariant\tU+4E\n", "1: U+4E is not a code point"},
@@ -88,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"OpenCcNotUtf8", false, "國\t\xFF\n", "1: the text is not UTF-8"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(VariantTableFileTest, MissingFileIsAnError) {
-  VariantTable table;
+TEST(VariantTableBuilderFileTest, MissingFileIsAnError) {
+  VariantTableBuilder table;
   std::string error;
   EXPECT_FALSE(table.ReadUnihanVariants("/nonexistent/Unihan_Variants.txt", false, &error));
   EXPECT_NE(error.find("cannot be read"), std::string::npos);
