@@ -20,31 +20,38 @@ bool IsClauseEnd(char32_t c) {
   return c == U'，' || c == U'、' || c == U'：' || c == U',' || c == U':';
 }
 
-// Where a block is cut: the head keeps run `run` up to, not including, `index`.
-// A cut at a line break drops the '\n' itself.
-struct Cut {
+// A place in a block: run `run`, code point `index` of it.
+struct Cursor {
   size_t run = 0;
   size_t index = 0;
-  bool atLineBreak = false;
 };
 
-// The best cut that leaves at most `room` (>= 1) positioned characters in the head.
-Cut ChooseCut(const TextBlock& block, size_t room) {
+// Where a block is cut; a cut at a line break drops the '\n' itself.
+struct Cut {
+  Cursor at;
+  bool atLineBreak = false;
+  size_t count = 0;  // positioned characters before the cut
+};
+
+// The best cut after `from` that leaves at most `room` (>= 1) positioned
+// characters before it. Reads no further than the room, so cutting a long block
+// page by page stays linear.
+Cut ChooseCut(const TextBlock& block, Cursor from, size_t room) {
   const size_t wanted = std::max<size_t>(1, room / 2);
   Cut best;
   int bestPriority = -1;
   size_t count = 0;
   char32_t previous = 0;
-  for (size_t r = 0; r < block.runs.size(); ++r) {
+  for (size_t r = from.run; r < block.runs.size(); ++r) {
     const std::u32string& text = block.runs[r].text;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = r == from.run ? from.index : 0; i < text.size(); ++i) {
       const char32_t c = text[i];
       if (c == U'\n') {
-        if (count >= wanted && bestPriority <= 3) best = {r, i, true}, bestPriority = 3;
+        if (count >= wanted) best = {{r, i}, true, count}, bestPriority = 3;
         continue;
       }
       if (IsUnpositionedSpace(c)) continue;
-      if (count == room) return bestPriority >= 0 ? best : Cut{r, i, false};
+      if (count == room) return bestPriority >= 0 ? best : Cut{{r, i}, false, count};
       ++count;
       int priority = -1;
       if (IsSentenceEnd(c) || (IsCloser(c) && IsSentenceEnd(previous))) {
@@ -53,38 +60,41 @@ Cut ChooseCut(const TextBlock& block, size_t room) {
         priority = 1;
       }
       if (priority >= 0 && count >= wanted && priority >= bestPriority) {
-        best = {r, i + 1, false};
+        best = {{r, i + 1}, false, count};
         bestPriority = priority;
       }
       previous = c;
     }
   }
-  // Only reached when the whole block fits, which callers rule out.
-  return Cut{block.runs.size(), 0, false};
+  return Cut{{block.runs.size(), 0}, false, count};  // the rest fits
 }
 
-void AppendRun(std::vector<TextRun>& runs, bool annotation, std::u32string text) {
-  if (!text.empty()) runs.push_back(TextRun{annotation, std::move(text)});
-}
-
-std::pair<TextBlock, TextBlock> SplitBlock(TextBlock block, size_t room) {
-  const Cut cut = ChooseCut(block, room);
-  TextBlock head{block.kind, {}};
-  TextBlock tail{block.kind, {}};
-  for (size_t r = 0; r < block.runs.size(); ++r) {
-    TextRun& run = block.runs[r];
-    if (r < cut.run) {
-      head.runs.push_back(std::move(run));
-    } else if (r > cut.run) {
-      tail.runs.push_back(std::move(run));
-    } else {
-      AppendRun(head.runs, run.annotation, run.text.substr(0, cut.index));
-      size_t rest = cut.index + (cut.atLineBreak ? 1 : 0);
-      while (rest < run.text.size() && run.text[rest] == U'\n') ++rest;
-      AppendRun(tail.runs, run.annotation, run.text.substr(std::min(rest, run.text.size())));
-    }
+// Copies the part of `block` from `from` up to `to` (the end when `to.run` is
+// past the last run).
+TextBlock Extract(const TextBlock& block, Cursor from, Cursor to) {
+  TextBlock part{block.kind, {}};
+  for (size_t r = from.run; r < block.runs.size() && r <= to.run; ++r) {
+    const std::u32string& text = block.runs[r].text;
+    const size_t begin = r == from.run ? std::min(from.index, text.size()) : 0;
+    const size_t end = r == to.run ? std::min(to.index, text.size()) : text.size();
+    if (end > begin) part.runs.push_back(TextRun{block.runs[r].annotation, text.substr(begin, end - begin)});
   }
-  return {std::move(head), std::move(tail)};
+  return part;
+}
+
+// After a cut: past the cut's line break and any line breaks that follow, so
+// that no page starts with an empty line.
+Cursor SkipLineBreaks(const TextBlock& block, Cut cut) {
+  Cursor at = cut.at;
+  if (cut.atLineBreak) ++at.index;
+  while (at.run < block.runs.size()) {
+    const std::u32string& text = block.runs[at.run].text;
+    while (at.index < text.size() && text[at.index] == U'\n') ++at.index;
+    if (at.index < text.size()) break;
+    ++at.run;
+    at.index = 0;
+  }
+  return at;
 }
 
 class PageFiller {
@@ -93,10 +103,12 @@ class PageFiller {
 
   void Add(TextBlock block) {
     size_t size = PositionedCharacterCount(block);
+    Cursor from;
+    bool whole = true;
     while (true) {
       const size_t room = limit_ - count_;
       if (size <= room) {
-        Put(std::move(block), size);
+        Put(whole ? std::move(block) : Extract(block, from, {block.runs.size(), 0}), size);
         return;
       }
       if (room == 0) {
@@ -107,11 +119,12 @@ class PageFiller {
         BreakPageCarryingHeadings();
         continue;
       }
-      auto [head, tail] = SplitBlock(std::move(block), room);
-      Put(std::move(head), PositionedCharacterCount(head));
+      const Cut cut = ChooseCut(block, from, room);
+      Put(Extract(block, from, cut.at), cut.count);
       Flush();
-      block = std::move(tail);
-      size = PositionedCharacterCount(block);
+      from = SkipLineBreaks(block, cut);
+      whole = false;
+      size -= cut.count;
     }
   }
 

@@ -4,6 +4,7 @@
 
 #include "tests/tools/build/describe_blocks.h"
 #include "tools/build/source_format.h"
+#include "tests/tools/build/case_label.h"
 
 namespace quillwen::build {
 namespace {
