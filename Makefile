@@ -1,8 +1,14 @@
 # The two commands of the README: `make run` and `make test`.
 # Each installs what is missing, configures, builds and then runs.
+# `make sample` (part of `make run`) builds the sample collection next to the
+# reader when it is missing.
 
 BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
                   libbenchmark-dev
+# The sample collection: Unihan variants, OpenCC's tables and its dump tool.
+# npm comes with Node.js where Node.js is installed from elsewhere, so it is
+# installed only when missing.
+SAMPLE_PACKAGES := unicode-data opencc bzip2
 WERROR ?= OFF
 JOBS ?= $(shell nproc)
 
@@ -10,7 +16,7 @@ RELEASE_DIR := build/release
 TEST_DIR := build/test
 SANITIZE_DIR := build/sanitize
 
-.PHONY: all setup run test bench clean
+.PHONY: all setup release sample run test bench clean
 
 all: run
 
@@ -21,8 +27,17 @@ $(RELEASE_DIR)/build.ninja: | setup
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DQUILLWEN_BUILD_TESTS=OFF -DQUILLWEN_WERROR=$(WERROR)
 
-run: setup $(RELEASE_DIR)/build.ninja
+release: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+# The data folder is the reader's program folder.
+sample: release
+	@scripts/install-packages.sh $(SAMPLE_PACKAGES)
+	@command -v npm >/dev/null || scripts/install-packages.sh nodejs npm
+	@if [ -f $(RELEASE_DIR)/bin/mvr.dir ]; then echo "Sample collection present in $(RELEASE_DIR)/bin"; \
+	else tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build $(RELEASE_DIR)/bin; fi
+
+run: sample
 	@echo "Built in $(RELEASE_DIR)/bin:"; ls -1 $(RELEASE_DIR)/bin
 
 # Everything in a debug build, then the core again under AddressSanitizer and
