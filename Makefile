@@ -1,9 +1,15 @@
 # The two commands of the README: `make run` and `make test`.
 # Each installs what is missing, configures, builds and then runs.
+# `make sample` (part of `make run`) builds the sample collection next to the
+# reader when it is missing.
 
 BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
                   libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
                   xvfb xauth
+# The sample collection: Unihan variants, OpenCC's tables and its dump tool.
+# npm comes with Node.js where Node.js is installed from elsewhere, so it is
+# installed only when missing.
+SAMPLE_PACKAGES := unicode-data opencc bzip2
 WERROR ?= OFF
 JOBS ?= $(shell nproc)
 
@@ -11,7 +17,7 @@ RELEASE_DIR := build/release
 TEST_DIR := build/test
 SANITIZE_DIR := build/sanitize
 
-.PHONY: all setup run test bench clean
+.PHONY: all setup release sample run test bench clean
 
 all: run
 
@@ -22,12 +28,19 @@ $(RELEASE_DIR)/build.ninja: | setup
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DQUILLWEN_BUILD_TESTS=OFF -DQUILLWEN_WERROR=$(WERROR)
 
-# Builds everything, then the sample collection next to the reader when the
-# Makefile knows how and it is missing, and starts the reader on it.
-run: setup $(RELEASE_DIR)/build.ninja
+release: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
-	@if grep -q '^sample:' $(firstword $(MAKEFILE_LIST)) && [ ! -f $(RELEASE_DIR)/bin/mvr.dir ]; then \
-	  $(MAKE) sample; fi
+
+# The data folder is the reader's program folder.
+sample: release
+	@scripts/install-packages.sh $(SAMPLE_PACKAGES)
+	@command -v npm >/dev/null || scripts/install-packages.sh nodejs npm
+	@if [ -f $(RELEASE_DIR)/bin/mvr.dir ]; then echo "Sample collection present in $(RELEASE_DIR)/bin"; \
+	else tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build $(RELEASE_DIR)/bin; fi
+
+# Builds everything and the sample collection when it is missing, then starts
+# the reader on it.
+run: sample
 	@scripts/run-reader.sh $(RELEASE_DIR)/bin
 
 # Everything in a debug build, then the core again under AddressSanitizer and
