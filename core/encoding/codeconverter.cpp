@@ -1,5 +1,7 @@
 #include "core/encoding/codeconverter.h"
 
+#include "core/encoding/utf8.h"
+
 namespace quillwen {
 namespace {
 
@@ -26,24 +28,6 @@ ConversionResult DecodeOne(const char16_t* cursor, const char16_t* end, Lenient 
     return kSourceIllegal;
   }
   return kConversionOk;
-}
-
-void AppendUtf8(std::string& target, char32_t cp) {
-  if (cp < 0x80) {
-    target.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    target.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    target.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    target.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    target.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    target.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    target.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 }  // namespace
@@ -92,35 +76,22 @@ std::string ToUtf8(std::u16string_view source) {
   return bytes;
 }
 
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+}
+
 std::u16string Utf8ToUtf16(std::string_view source) {
   std::u16string out;
   out.reserve(source.size());
-  size_t i = 0;
-  while (i < source.size()) {
-    const unsigned char lead = static_cast<unsigned char>(source[i]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    char32_t cp = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-    bool valid = length != 0 && i + length <= source.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(source[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond U+10FFFF are ill-formed too.
-    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid && (cp < kSmallest[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) valid = false;
-    if (!valid) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += static_cast<size_t>(length);
+  for (size_t i = 0; i < source.size();) {
+    const Utf8Char c = DecodeUtf8At(source, i);
+    i += c.length;
+    AppendUtf16(out, c.valid ? c.codePoint : U'\uFFFD');
   }
   return out;
 }

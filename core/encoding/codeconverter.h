@@ -33,6 +33,10 @@ ConversionResult Utf16ToUtf32(const char16_t** sourceCursor, const char16_t* sou
 // fresh string (a trailing high surrogate is dropped).
 std::string ToUtf8(std::u16string_view source);
 
+// Appends `codePoint` in UTF-16: one unit up to U+FFFF (lone surrogates too), a
+// pair above. REQUIRES: codePoint <= U+10FFFF.
+void AppendUtf16(std::u16string& out, char32_t codePoint);
+
 // UTF-8 text from outside the program (command lines, files) as a wide string.
 // Ill-formed bytes become U+FFFD; nothing is read past the end.
 std::u16string Utf8ToUtf16(std::string_view source);

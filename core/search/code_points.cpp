@@ -19,14 +19,4 @@ std::u32string ToCodePoints(std::u16string_view text) {
   return codePoints;
 }
 
-void AppendUtf16(std::u16string& out, char32_t codePoint) {
-  if (codePoint < 0x10000) {
-    out.push_back(static_cast<char16_t>(codePoint));
-  } else {
-    codePoint -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-  }
-}
-
 }  // namespace quillwen

@@ -6,12 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding/codeconverter.h"  // AppendUtf16
+
 namespace quillwen {
 
 std::u32string ToCodePoints(std::u16string_view text);
-
-// Appends `codePoint` in UTF-16: one unit up to U+FFFF (lone surrogates too), a
-// pair above. REQUIRES: codePoint <= U+10FFFF.
-void AppendUtf16(std::u16string& out, char32_t codePoint);
 
 }  // namespace quillwen

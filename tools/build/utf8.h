@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding/utf8.h"
+
 namespace quillwen::build {
 
-// Decodes `bytes` into code points. On a malformed, overlong or surrogate
-// sequence returns false with *errorOffset at its first byte.
-bool DecodeUtf8(std::string_view bytes, std::u32string& out, size_t* errorOffset);
+using quillwen::AppendUtf8;
+using quillwen::DecodeUtf8;
 
-void AppendUtf8(std::string& out, char32_t codePoint);
 std::string EncodeUtf8(std::u32string_view text);
 std::u16string EncodeUtf16(std::u32string_view text);
 
