@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <string_view>
 
 #include "core/encoding/codeconverter.h"
 #include "core/search/character_id.h"
+#include "core/search/code_points.h"
 #include "core/search/index_format.h"
+#include "core/search/variants.h"
 #include "core/writer/catalogue_writer.h"
 #include "core/writer/index_writer.h"
 #include "core/writer/volume_store_writer.h"
@@ -15,38 +19,6 @@
 
 namespace quillwen::testing {
 namespace {
-
-std::vector<char32_t> CodePoints(std::u16string_view text) {
-  std::vector<char32_t> points(text.size());
-  const char16_t* in = text.data();
-  char32_t* out = points.data();
-  Utf16ToUtf32(&in, text.data() + text.size(), &out, points.data() + points.size(), kLenient);
-  points.resize(static_cast<size_t>(out - points.data()));
-  return points;
-}
-
-// The first group of each code point in a "yitizi.txt" text.
-std::map<char32_t, uint32_t> FirstGroups(const std::string& table) {
-  std::map<char32_t, uint32_t> groups;
-  uint32_t group = 0;
-  size_t start = 0;
-  while (start < table.size()) {
-    size_t end = table.find('\n', start);
-    if (end == std::string::npos) end = table.size();
-    const std::string line = table.substr(start, end - start);
-    start = end + 1;
-    if (line.empty()) continue;
-    size_t field = 0;
-    while (field <= line.size()) {
-      size_t comma = line.find(',', field);
-      if (comma == std::string::npos) comma = line.size();
-      if (comma > field) groups.emplace(static_cast<char32_t>(std::stoul(line.substr(field, comma - field), nullptr, 16)), group);
-      field = comma + 1;
-    }
-    ++group;
-  }
-  return groups;
-}
 
 std::string PageHtml(const std::u16string& title, const std::u16string& text, int pageNumber) {
   const std::string cell = "<p>" + ToUtf8(text) + "</p>";
@@ -65,7 +37,8 @@ void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<
   ASSERT_TRUE(store.Open(folder, "Index", {.nameSize = 100, .headerValue = 1}));
   // id -> page -> positions
   std::map<uint32_t, std::map<uint32_t, std::vector<uint32_t>>> postings;
-  const std::map<char32_t, uint32_t> groups = FirstGroups(variantTable);
+  VariantTable groups;
+  groups.Parse(variantTable);
   uint32_t entry = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const TinyEntry& e = entries[i];
@@ -76,11 +49,10 @@ void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<
         const std::string name = "V" + std::to_string(i) + "\\" + std::to_string(pageNumber) + ".htm";
         ASSERT_TRUE(store.AddPage(name, PageHtml(e.name, e.pages[k], pageNumber)));
         uint32_t position = 0;
-        for (const char32_t cp : CodePoints(e.pages[k])) {
+        for (const char32_t cp : ToCodePoints(e.pages[k])) {
           const int32_t id = CharacterId(cp);
           if (id >= 0) postings[static_cast<uint32_t>(id)][entry].push_back(position);
-          const auto group = groups.find(cp);
-          if (group != groups.end()) postings[VariantIdBase + group->second][entry].push_back(position);
+          if (const std::optional<uint32_t> group = groups.FindVariantGroup(cp)) postings[*group][entry].push_back(position);
           ++position;
         }
         ++entry;
