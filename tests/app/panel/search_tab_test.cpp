@@ -404,6 +404,10 @@ class SearchTabTest : public QObject {
     Search(QString());
     QCOMPARE(messages_, QStringList{"何かキーワードを入力して検索をして下さい。"});
     QCOMPARE(Model().m_strKeyWords, u"不亦");  // the previous keywords are back
+    // Enter travels up from the field through the panel: it searches once.
+    messages_.clear();
+    QTest::keyClick(KeywordField(), Qt::Key_Return);
+    QCOMPARE(messages_, QStringList{"何かキーワードを入力して検索をして下さい。"});
 
     messages_.clear();
     Model().m_nRangeNode = 0;
