@@ -49,9 +49,12 @@ void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range)
   std::filesystem::remove(environment.listingPath);
 }
 
-BENCHMARK_CAPTURE(BM_SearchToRows, zhi_quan_song_shi, std::u16string(u"之"), 228)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_song_shi, std::u16string(u"不"), 228)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_tang_shi, std::u16string(u"不"), 99)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, zhi_quan_song_shi, std::u16string(u"之"), 228)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_song_shi, std::u16string(u"不"), 228)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_tang_shi, std::u16string(u"不"), 99)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

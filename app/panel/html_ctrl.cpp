@@ -27,7 +27,8 @@ QFont FieldFont(const QString& style, const QFont& base) {
   if (const auto family = StyleProperty(style, QStringLiteral("font-family"))) {
     for (QString name : family->split(u',', Qt::SkipEmptyParts)) {
       name = name.trimmed();
-      if (name.size() >= 2 && (name.front() == u'\'' || name.front() == u'"')) name = name.mid(1, name.size() - 2);
+      if (name.size() >= 2 && (name.front() == u'\'' || name.front() == u'"'))
+        name = name.mid(1, name.size() - 2);
       families << name;
     }
   }
@@ -70,16 +71,19 @@ void CHtmlCtrl::LoadHtml(const QString& html) {
   for (const HtmlStartTag& tag : ScanStartTags(html)) {
     Element element{tag.name, nullptr, {}};
     if (tag.name == u"body") {
-      if (const auto colour = tag.Attribute(QStringLiteral("bgcolor")); colour && QColor::isValidColorName(*colour)) {
+      if (const auto colour = tag.Attribute(QStringLiteral("bgcolor"));
+          colour && QColor::isValidColorName(*colour)) {
         page.setColor(QPalette::Window, QColor::fromString(*colour));
       }
-      if (const auto colour = tag.Attribute(QStringLiteral("text")); colour && QColor::isValidColorName(*colour)) {
+      if (const auto colour = tag.Attribute(QStringLiteral("text"));
+          colour && QColor::isValidColorName(*colour)) {
         page.setColor(QPalette::WindowText, QColor::fromString(*colour));
       }
       x = PixelValue(tag.Attribute(QStringLiteral("leftmargin")), x);
       y = PixelValue(tag.Attribute(QStringLiteral("topmargin")), y);
     } else if (tag.name == u"input") {
-      const QString type = tag.Attribute(QStringLiteral("type")).value_or(QStringLiteral("text")).toLower();
+      const QString type =
+          tag.Attribute(QStringLiteral("type")).value_or(QStringLiteral("text")).toLower();
       const QString value = tag.Attribute(QStringLiteral("value")).value_or(QString());
       if (type == u"hidden") {
         element.fixedValue = value;
@@ -93,7 +97,8 @@ void CHtmlCtrl::LoadHtml(const QString& html) {
         // size counts average characters, as a browser sizes a text field.
         const int size = PixelValue(tag.Attribute(QStringLiteral("size")), 20);
         const int width = QFontMetrics(field->font()).averageCharWidth() * size + 8;
-        const int height = PixelValue(StyleProperty(style, QStringLiteral("height")), field->sizeHint().height());
+        const int height =
+            PixelValue(StyleProperty(style, QStringLiteral("height")), field->sizeHint().height());
         field->setGeometry(x, y, width, height);
         field->show();
         x += width;
@@ -112,7 +117,8 @@ QVector<DocumentElement> CHtmlCtrl::DocumentElements() const {
     DocumentElement out;
     out.tagName = element.tagName;
     out.isInput = element.tagName == u"input";
-    if (out.isInput) out.value = element.field != nullptr ? element.field->text() : element.fixedValue;
+    if (out.isInput)
+      out.value = element.field != nullptr ? element.field->text() : element.fixedValue;
     elements.append(out);
   }
   return elements;

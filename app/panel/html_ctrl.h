@@ -6,11 +6,10 @@
 // an editable field with its name, size and style. The search command reads
 // the keywords back through DocumentElements(), as it would from a browser.
 
-#include <vector>
-
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <vector>
 
 #include "app/shell/browser_control.h"
 

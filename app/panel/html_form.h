@@ -4,14 +4,13 @@
 // order: what the query input control needs to build its form fields. Anything
 // that is not a start tag (text, end tags, comments) is skipped.
 
-#include <optional>
-
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <optional>
 
 struct HtmlStartTag {
-  QString name;  // lower case
+  QString name;                               // lower case
   QList<QPair<QString, QString>> attributes;  // names lower case, values as written
 
   // The value of attribute `attribute`, when the tag has it.

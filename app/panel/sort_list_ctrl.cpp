@@ -1,9 +1,8 @@
 #include "app/panel/sort_list_ctrl.h"
 
-#include <algorithm>
-
 #include <QHeaderView>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace {
 
@@ -15,7 +14,8 @@ QString ToQString(std::u16string_view text) {
 
 CSortListCtrl::CSortListCtrl(QWidget* parent) : QTreeWidget(parent) {
   setColumnCount(4);
-  setHeaderLabels({QStringLiteral("類別"), QStringLiteral("書名"), QStringLiteral("巻"), QStringLiteral("頁")});
+  setHeaderLabels(
+      {QStringLiteral("類別"), QStringLiteral("書名"), QStringLiteral("巻"), QStringLiteral("頁")});
   const int widths[] = {45, 80, 60, 60};
   for (int column = 0; column < 4; ++column) setColumnWidth(column, widths[column]);
   header()->setStretchLastSection(false);
@@ -28,7 +28,8 @@ CSortListCtrl::CSortListCtrl(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setFrameShape(QFrame::StyledPanel);
-  connect(header(), &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
+  connect(header(), &QHeaderView::sectionClicked, this,
+          [this](int column) { OnHeaderClicked(column); });
   connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
     const int page = SelectedPage();
     if (page >= 0) emit resultSelected(page);
@@ -60,13 +61,15 @@ void CSortListCtrl::SortByPageColumn() {
   const int selected = SelectedPage();
   QList<QTreeWidgetItem*> items;
   while (topLevelItemCount() > 0) items.append(takeTopLevelItem(0));
-  std::stable_sort(items.begin(), items.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-    return a->text(kPageColumn).toLongLong() < b->text(kPageColumn).toLongLong();
-  });
+  std::stable_sort(items.begin(), items.end(),
+                   [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+                     return a->text(kPageColumn).toLongLong() < b->text(kPageColumn).toLongLong();
+                   });
   addTopLevelItems(items);
   // The selected row stays selected where it now stands, without showing it again.
   for (QTreeWidgetItem* item : items) {
-    if (selected >= 0 && item->data(0, kResultPageRole).toInt() == selected) item->setSelected(true);
+    if (selected >= 0 && item->data(0, kResultPageRole).toInt() == selected)
+      item->setSelected(true);
   }
 }
 

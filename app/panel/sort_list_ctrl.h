@@ -4,9 +4,8 @@
 // selectable row at a time. A click on the "頁" header sorts the rows shown by
 // their page number; the other headers do nothing.
 
-#include <span>
-
 #include <QTreeWidget>
+#include <span>
 
 #include "core/panel_model/search_results.h"
 

@@ -42,10 +42,15 @@ QString Q(const std::filesystem::path& path) { return QString::fromStdString(pat
 std::vector<FixtureCategory> OrderCollection() {
   return {{u"經部",
            {{u"論語",
-             {{u"學而", 5,
-               {FixtureTextPage("學而 5", "學而時習之，不亦說乎。", 5), FixtureTextPage("學而 6", "有朋自遠方來。", 6),
+             {{u"學而",
+               5,
+               {FixtureTextPage("學而 5", "學而時習之，不亦說乎。", 5),
+                FixtureTextPage("學而 6", "有朋自遠方來。", 6),
                 FixtureTextPage("學而 7", "不亦樂乎，不亦君子乎。", 7)}},
-              {u"爲政", 1, {FixtureTextPage("爲政 1", "爲政以德。", 1), FixtureTextPage("爲政 2", "不亦宜乎。", 2)}}}},
+              {u"爲政",
+               1,
+               {FixtureTextPage("爲政 1", "爲政以德。", 1),
+                FixtureTextPage("爲政 2", "不亦宜乎。", 2)}}}},
             {u"孟子", {{u"梁惠王", 3, {FixtureTextPage("梁惠王 3", "孟子見梁惠王之時。", 3)}}}}}}};
 }
 
@@ -97,8 +102,10 @@ class SearchTabTest : public QObject {
     QInputMethodEvent typed;
     typed.setCommitString(keywords);
     QApplication::sendEvent(field, &typed);
-    if (withEnter) QTest::keyClick(field, Qt::Key_Return);
-    else QTest::mouseClick(ControlAs<QPushButton>(kSearchButton), Qt::LeftButton);
+    if (withEnter)
+      QTest::keyClick(field, Qt::Key_Return);
+    else
+      QTest::mouseClick(ControlAs<QPushButton>(kSearchButton), Qt::LeftButton);
   }
   QList<RowText> Rows() {
     QList<RowText> rows;
@@ -149,18 +156,22 @@ class SearchTabTest : public QObject {
       int id;
       const char* text;
     };
-    for (const Text& c : {Text{kPromptLabel, "キーワードを入力して下さい。"}, Text{kSummaryLabel, "検索集計："}}) {
+    for (const Text& c :
+         {Text{kPromptLabel, "キーワードを入力して下さい。"}, Text{kSummaryLabel, "検索集計："}}) {
       QCOMPARE(ControlAs<QLabel>(c.id)->text(), QString::fromUtf8(c.text));
     }
     QCOMPARE(ControlAs<QPushButton>(kSearchButton)->text(), QStringLiteral("検索"));
-    for (const Text& c : {Text{kMethodGroup, "検索方法："}, Text{kTargetGroup, "検索対象："}, Text{kRangeGroup, "検索範囲："}}) {
+    for (const Text& c : {Text{kMethodGroup, "検索方法："}, Text{kTargetGroup, "検索対象："},
+                          Text{kRangeGroup, "検索範囲："}}) {
       QCOMPARE(ControlAs<QGroupBox>(c.id)->title(), QString::fromUtf8(c.text));
     }
-    for (const Text& c : {Text{kMethodAnd, "and"}, Text{kMethodOr, "or"}, Text{kTargetFullText, "全文"},
-                          Text{kTargetMainText, "正文"}, Text{kTargetAnnotations, "注釈"}}) {
+    for (const Text& c :
+         {Text{kMethodAnd, "and"}, Text{kMethodOr, "or"}, Text{kTargetFullText, "全文"},
+          Text{kTargetMainText, "正文"}, Text{kTargetAnnotations, "注釈"}}) {
       QCOMPARE(ControlAs<QRadioButton>(c.id)->text(), QString::fromUtf8(c.text));
     }
-    QCOMPARE(ControlAs<QCheckBox>(kVariantCheckBox)->text(), QStringLiteral("簡繁・中日等の異体字の関連"));
+    QCOMPARE(ControlAs<QCheckBox>(kVariantCheckBox)->text(),
+             QStringLiteral("簡繁・中日等の異体字の関連"));
     QVERIFY(ControlAs<QCheckBox>(kVariantCheckBox)->isChecked());
     QVERIFY(ControlAs<QRadioButton>(kMethodAnd)->isChecked());
     QVERIFY(ControlAs<QRadioButton>(kTargetFullText)->isChecked());
@@ -177,7 +188,8 @@ class SearchTabTest : public QObject {
     QCOMPARE(KeywordField()->pos(), QPoint(0, 0));
     QCOMPARE(KeywordField()->height(), 27);
     QCOMPARE(KeywordField()->font().pixelSize(), 14);
-    QCOMPARE(KeywordField()->font().families().front(), QStringLiteral("Simsun (Founder Extended)"));
+    QCOMPARE(KeywordField()->font().families().front(),
+             QStringLiteral("Simsun (Founder Extended)"));
 
     QTreeWidget* list = Panel()->ResultList();
     QCOMPARE(list->columnCount(), 4);
@@ -206,7 +218,9 @@ class SearchTabTest : public QObject {
     Search(QStringLiteral("不亦"), withEnter);
     QVERIFY(messages_.isEmpty());
     QCOMPARE(Panel()->SummaryLabel()->text(), QStringLiteral("全部で 3 頁で、4 箇所でした。"));
-    const QList<RowText> expected{{"經部", "論語", "爲政", "2"}, {"經部", "論語", "學而", "5"}, {"經部", "論語", "學而", "7"}};
+    const QList<RowText> expected{{"經部", "論語", "爲政", "2"},
+                                  {"經部", "論語", "學而", "5"},
+                                  {"經部", "論語", "學而", "7"}};
     QCOMPARE(Rows(), expected);
     // Item data: the index page of each row (爲政 2 is entry 4, 學而 5 and 7 are 0 and 2).
     QTreeWidget* list = Panel()->ResultList();
@@ -249,10 +263,13 @@ class SearchTabTest : public QObject {
     QFETCH(int, rows);
     QFETCH(int, listPages);
     QFETCH(int, lastPageRows);
-    const std::filesystem::path data = rows == 100 ? rows100_.path() : rows == 101 ? rows101_.path() : rows250_.path();
+    const std::filesystem::path data = rows == 100   ? rows100_.path()
+                                       : rows == 101 ? rows101_.path()
+                                                     : rows250_.path();
     Start(data);
     Search(QStringLiteral("之"));
-    QCOMPARE(Panel()->SummaryLabel()->text(), QStringLiteral("全部で %1 頁で、%1 箇所でした。").arg(rows));
+    QCOMPARE(Panel()->SummaryLabel()->text(),
+             QStringLiteral("全部で %1 頁で、%1 箇所でした。").arg(rows));
     QCOMPARE(Model().m_paging.m_nResultPages, listPages);
     QCOMPARE(Panel()->ResultList()->topLevelItemCount(), 100);
     QCOMPARE(Rows().front().page, QStringLiteral("1"));
@@ -263,7 +280,8 @@ class SearchTabTest : public QObject {
     QCOMPARE(Panel()->NextButton()->isEnabled(), listPages > 1);
     QCOMPARE(Panel()->PageEdit()->isReadOnly(), listPages == 1);
 
-    for (int page = 2; page <= listPages; ++page) QTest::mouseClick(Panel()->NextButton(), Qt::LeftButton);
+    for (int page = 2; page <= listPages; ++page)
+      QTest::mouseClick(Panel()->NextButton(), Qt::LeftButton);
     QCOMPARE(Model().m_paging.m_nCurResultPage, listPages);
     QCOMPARE(Panel()->ResultList()->topLevelItemCount(), lastPageRows);
     QCOMPARE(Rows().back().page, QString::number(rows));
@@ -321,8 +339,8 @@ class SearchTabTest : public QObject {
 
   void pageHeaderSortsTheRowsShownNumerically() {
     CSortListCtrl list;
-    const std::vector<SearchNodeTag> rows{{u"a", u"b", u"c", 10, 12, 1}, {u"a", u"b", u"d", 20, 3, 1},
-                                          {u"a", u"b", u"e", 30, 7, 1}};
+    const std::vector<SearchNodeTag> rows{
+        {u"a", u"b", u"c", 10, 12, 1}, {u"a", u"b", u"d", 20, 3, 1}, {u"a", u"b", u"e", 30, 7, 1}};
     list.ShowRows(rows);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -355,7 +373,8 @@ class SearchTabTest : public QObject {
       std::filesystem::path file;
       int hits;
     };
-    const Step steps[] = {{2, Model().m_strTempResult1, 2}, {0, Model().m_strTempResult2, 1},
+    const Step steps[] = {{2, Model().m_strTempResult1, 2},
+                          {0, Model().m_strTempResult2, 1},
                           {1, Model().m_strTempResult1, 1}};
     for (const Step& step : steps) {
       const QRect at = list->visualItemRect(list->topLevelItem(step.row));
@@ -441,13 +460,13 @@ class SearchTabTest : public QObject {
     Panel()->Tabs()->setCurrentIndex(1);
     QVERIFY(!Panel()->Tree()->isVisible());
     const QList<std::pair<int, QRect>> fixed{
-        {kPromptLabel, {5, 28, W - 10, 15}},   {kQueryInputPage, {5, 45, W - 60, 25}},
-        {kSearchButton, {W - 50, 45, 45, 25}}, {kSeparatorLine, {4, 75, W - 8, 1}},
+        {kPromptLabel, {5, 28, W - 10, 15}},     {kQueryInputPage, {5, 45, W - 60, 25}},
+        {kSearchButton, {W - 50, 45, 45, 25}},   {kSeparatorLine, {4, 75, W - 8, 1}},
         {kVariantCheckBox, {5, 80, W - 15, 15}}, {kMethodGroup, {5, 100, W - 10, 40}},
-        {kMethodAnd, {10, 115, 50, 20}},       {kMethodOr, {W - 70, 115, 50, 20}},
-        {kTargetGroup, {5, 145, W - 10, 40}},  {kTargetFullText, {10, 160, 60, 20}},
-        {kTargetMainText, {97, 160, 60, 20}},  {kTargetAnnotations, {189, 160, 60, 20}},
-        {kRangeGroup, {5, 190, W - 10, 40}},   {kRangeLabel, {10, 205, W - 30, 20}},
+        {kMethodAnd, {10, 115, 50, 20}},         {kMethodOr, {W - 70, 115, 50, 20}},
+        {kTargetGroup, {5, 145, W - 10, 40}},    {kTargetFullText, {10, 160, 60, 20}},
+        {kTargetMainText, {97, 160, 60, 20}},    {kTargetAnnotations, {189, 160, 60, 20}},
+        {kRangeGroup, {5, 190, W - 10, 40}},     {kRangeLabel, {10, 205, W - 30, 20}},
         {kSummaryLabel, {5, 235, W - 15, 15}},
     };
     for (const auto& [id, rect] : fixed) {
