@@ -1,12 +1,26 @@
 #include "app/panel/left_form.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QTreeWidget>
 
 #include "app/panel/book_pictures.h"
 #include "app/panel/contents_tree.h"
+#include "app/panel/html_ctrl.h"
+#include "app/panel/sort_list_ctrl.h"
+#include "app/panel/tooltip_button.h"
+#include "app/shell/program_resources.h"
 #include "core/panel_model/panel_layout.h"
 
 namespace {
@@ -14,6 +28,9 @@ namespace {
 QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+inline constexpr char kPreviousPageStrip[] = ":/page_previous.png";  // bitmap 184
+inline constexpr char kNextPageStrip[] = ":/page_next.png";          // bitmap 185
 
 }  // namespace
 
@@ -39,7 +56,234 @@ CLeftForm::CLeftForm(const quillwen::LeftFormModel::Environment& environment, QW
   red.setColor(QPalette::WindowText, QColor(255, 0, 0));
   m_wndRange->setPalette(red);
   m_wndRange->hide();
+  CreateSearchTab();
   connect(m_wndTab, &QTabWidget::currentChanged, this, [this] { LayoutPanel(); });
+  WatchForEnter(this);
+}
+
+void CLeftForm::CreateSearchTab() {
+  EnsureProgramResources();
+  using namespace quillwen;
+  auto group = [this](const char16_t* text) {
+    auto* box = new QGroupBox(ToQString(text), this);
+    box->hide();
+    return box;
+  };
+  // Group boxes first: everything created after them stacks above their frames.
+  m_controls[kMethodGroup] = group(u"検索方法：");
+  m_controls[kTargetGroup] = group(u"検索対象：");
+  m_controls[kRangeGroup] = group(u"検索範囲：");
+
+  m_wndPrompt = new QLabel(this);
+  m_wndInput = new CHtmlCtrl(this);
+  m_wndSearch = new QPushButton(this);
+  auto* separator = new QFrame(this);
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+  m_wndVariants = new QCheckBox(QStringLiteral("簡繁・中日等の異体字の関連"), this);
+
+  m_methodGroup = new QButtonGroup(this);
+  auto* methodAnd = new QRadioButton(QStringLiteral("and"), this);
+  auto* methodOr = new QRadioButton(QStringLiteral("or"), this);
+  m_methodGroup->addButton(methodAnd, SearchMethodAnd);
+  m_methodGroup->addButton(methodOr, SearchMethodOr);
+
+  m_targetGroup = new QButtonGroup(this);
+  auto* fullText = new QRadioButton(QStringLiteral("全文"), this);
+  auto* mainText = new QRadioButton(QStringLiteral("正文"), this);
+  auto* annotations = new QRadioButton(QStringLiteral("注釈"), this);
+  m_targetGroup->addButton(fullText, SearchTargetFullText);
+  m_targetGroup->addButton(mainText, SearchTargetMainText);
+  m_targetGroup->addButton(annotations, SearchTargetAnnotations);
+
+  m_wndSummary = new QLabel(ToQString(m_model->m_strSummary), this);
+  m_wndList = new CSortListCtrl(this);
+
+  m_wndPrevious = new CToolTipResourceButton(this);
+  m_wndNext = new CToolTipResourceButton(this);
+  m_wndPrevious->LoadStrip(QString::fromLatin1(kPreviousPageStrip));
+  m_wndNext->LoadStrip(QString::fromLatin1(kNextPageStrip));
+  m_wndPrevious->SetToolTipText(QStringLiteral("Previous Page"), true);
+  m_wndNext->SetToolTipText(QStringLiteral("Next Page"), true);
+  m_wndPageEdit = new QLineEdit(this);
+  m_wndPageEdit->setAlignment(Qt::AlignCenter);
+  m_wndPageEdit->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_wndPageEdit));
+  m_wndPageCount = new QLabel(this);
+  auto* unusedEdit = new QLineEdit(this);
+
+  m_controls.insert({{kPromptLabel, m_wndPrompt},
+                     {kQueryInputPage, m_wndInput},
+                     {kSearchButton, m_wndSearch},
+                     {kSeparatorLine, separator},
+                     {kVariantCheckBox, m_wndVariants},
+                     {kMethodAnd, methodAnd},
+                     {kMethodOr, methodOr},
+                     {kTargetFullText, fullText},
+                     {kTargetMainText, mainText},
+                     {kTargetAnnotations, annotations},
+                     {kSummaryLabel, m_wndSummary},
+                     {kResultList, m_wndList},
+                     {kPreviousListPage, m_wndPrevious},
+                     {kNextListPage, m_wndNext},
+                     {kListPageEdit, m_wndPageEdit},
+                     {kListPageCount, m_wndPageCount},
+                     {kUnusedEdit, unusedEdit}});
+  for (const auto& [id, control] : m_controls) {
+    control->setObjectName(QStringLiteral("control%1").arg(id));
+    if (id == kTabControl) continue;
+    control->hide();
+    if (qobject_cast<QGroupBox*>(control) == nullptr) control->raise();
+  }
+
+  CopyFieldsToControls();
+  connect(m_wndSearch, &QPushButton::clicked, this, [this] { OnSearch(); });
+  connect(m_targetGroup, &QButtonGroup::idClicked, this, [this](int target) { OnSearchTargetChanged(target); });
+  connect(m_wndPrevious, &QPushButton::clicked, this, [this] {
+    if (m_model && m_model->PreviousResultPage()) ShowResultPage();
+  });
+  connect(m_wndNext, &QPushButton::clicked, this, [this] {
+    if (m_model && m_model->NextResultPage()) ShowResultPage();
+  });
+  connect(m_wndList, &CSortListCtrl::resultSelected, this, [this](int page) { OnResultSelected(page); });
+}
+
+void CLeftForm::CopyFieldsToControls() {
+  if (QAbstractButton* method = m_methodGroup->button(m_model->m_nSearchMethod)) method->setChecked(true);
+  if (QAbstractButton* target = m_targetGroup->button(m_model->m_nSearchTarget)) target->setChecked(true);
+  m_wndVariants->setChecked(m_model->m_bVariants != 0);
+}
+
+QWidget* CLeftForm::Control(int id) const {
+  const auto control = m_controls.find(id);
+  return control == m_controls.end() ? nullptr : control->second;
+}
+
+void CLeftForm::OnSearch() {
+  if (!m_model) return;
+  quillwen::LeftFormModel& model = *m_model;
+  model.m_nSearchMethod = m_methodGroup->checkedId();
+  model.m_nSearchTarget = m_targetGroup->checkedId();
+  model.m_bVariants = m_wndVariants->isChecked() ? 1 : 0;
+
+  // The last input element of the page gives the keywords; without a document
+  // or an input element they are empty.
+  std::u16string keywords;
+  bool reportsValue = true;
+  if (m_wndInput->HasDocument()) {
+    for (const DocumentElement& element : m_wndInput->DocumentElements()) {
+      if (!element.isInput) continue;
+      if (!element.value) {
+        reportsValue = false;
+        break;
+      }
+      keywords = element.value->toStdU16String();
+    }
+  }
+  const quillwen::SearchOutcome outcome =
+      model.OnSearch(reportsValue ? std::optional<std::u16string_view>(keywords) : std::nullopt);
+  if (outcome == quillwen::SearchOutcome::kNoInputValue || outcome == quillwen::SearchOutcome::kNoKeywords) return;
+  if (outcome == quillwen::SearchOutcome::kRan) {
+    m_wndList->ShowRows({});
+    m_wndSummary->clear();
+    m_wndSummary->setText(ToQString(model.m_strSummary));
+    LayoutPager();
+    ShowResultPage();
+  }
+  CopyFieldsToControls();
+}
+
+void CLeftForm::OnSearchTargetChanged(int target) {
+  if (m_model) m_model->OnSearchTargetChanged(target);
+}
+
+void CLeftForm::LayoutPager() {
+  const bool visible = m_model && m_model->m_paging.m_nResultPages > 0;
+  for (QWidget* control : {static_cast<QWidget*>(m_wndPrevious), static_cast<QWidget*>(m_wndNext),
+                           static_cast<QWidget*>(m_wndPageEdit), static_cast<QWidget*>(m_wndPageCount)}) {
+    control->setVisible(visible);
+  }
+  LayoutPanel();
+}
+
+void CLeftForm::ShowResultPage() {
+  if (!m_model) return;
+  const quillwen::ResultPaging& paging = m_model->m_paging;
+  if (paging.m_nCurResultPage < 1 || paging.m_nCurResultPage > paging.m_nResultPages) return;
+  m_wndList->ShowRows({});
+  UpdatePager();
+  m_wndList->ShowRows(m_model->ListRows());
+}
+
+void CLeftForm::UpdatePager() {
+  const quillwen::PagerState pager = m_model->Pager();
+  m_wndPrevious->setEnabled(pager.previousEnabled);
+  m_wndNext->setEnabled(pager.nextEnabled);
+  m_wndPageEdit->setEnabled(true);
+  m_wndPageEdit->setText(ToQString(pager.editText));
+  m_wndPageEdit->setReadOnly(pager.editReadOnly);
+  m_wndPageEdit->selectAll();
+  m_wndPageCount->setText(ToQString(pager.countLabel));
+}
+
+void CLeftForm::ApplyPageEdit() {
+  if (!m_model) return;
+  const QString text = m_wndPageEdit->text();
+  if (m_model->ApplyPageEdit(text.toStdU16String())) {
+    ShowResultPage();
+    return;
+  }
+  const int64_t typed = quillwen::LeadingNumber(text.toStdU16String());
+  if (typed <= 0 || typed > m_model->m_paging.m_nResultPages) {
+    m_wndPageEdit->setText(QString::number(m_model->m_paging.m_nCurResultPage));
+    m_wndPageEdit->selectAll();
+  }
+}
+
+void CLeftForm::OnResultSelected(int page) {
+  if (m_model) m_model->ShowResult(page);
+}
+
+void CLeftForm::OnEnterKey() {
+  if (!m_model) return;
+  if (m_model->m_paging.m_nResultPages > 1) ApplyPageEdit();
+  else OnSearch();
+}
+
+void CLeftForm::WatchForEnter(QObject* object) {
+  object->installEventFilter(this);
+  for (QObject* child : object->children()) {
+    if (child->isWidgetType()) WatchForEnter(child);
+  }
+}
+
+bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ChildAdded: {
+      QObject* child = static_cast<QChildEvent*>(event)->child();
+      if (child->isWidgetType()) WatchForEnter(child);
+      break;
+    }
+    case QEvent::KeyPress: {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      // The same press travels up from the focus widget through its parents:
+      // act on it where it first arrives, then let it go on as usual.
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && event != m_pEnterEvent) {
+        m_pEnterEvent = event;
+        OnEnterKey();
+      }
+      break;
+    }
+    case QEvent::KeyRelease:
+      m_pEnterEvent = nullptr;
+      break;
+    case QEvent::FocusOut:
+      if (watched == m_wndPageEdit) ApplyPageEdit();
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 CLeftForm::~CLeftForm() = default;
@@ -51,6 +295,7 @@ void CLeftForm::OnInitialUpdate() {
   m_wndTab->setCurrentIndex(0);
   m_model->InitialUpdate();
   m_wndRange->setText(ToQString(m_model->m_strRange));
+  m_wndInput->LoadFromResource(QString::fromLatin1(kQueryPageResource));
   LoadTree();
   LayoutPanel();
 }
@@ -111,6 +356,11 @@ void CLeftForm::resizeEvent(QResizeEvent* event) {
   LayoutPanel();
 }
 
+void CLeftForm::paintEvent(QPaintEvent* event) {
+  LayoutPanel();
+  QWidget::paintEvent(event);
+}
+
 void CLeftForm::LayoutPanel() {
   quillwen::PanelLayoutInput input;
   input.width = width();
@@ -120,9 +370,13 @@ void CLeftForm::LayoutPanel() {
     input.resultPages = m_model->m_paging.m_nResultPages;
     input.curResultPage = m_model->m_paging.m_nCurResultPage;
   }
+  input.pagerButtonWidth = m_wndPrevious->width();
+  input.pagerButtonHeight = m_wndPrevious->height();
   for (const auto& [id, placement] : quillwen::LayoutPanel(input)) {
     const auto control = m_controls.find(id);
-    if (control == m_controls.end()) continue;  // a control of the search tab still to come
+    if (control == m_controls.end()) continue;
+    if (id == quillwen::kPromptLabel) m_wndPrompt->setText(ToQString(quillwen::kPromptText));
+    if (id == quillwen::kSearchButton) m_wndSearch->setText(ToQString(quillwen::kSearchButtonText));
     if (placement.rect) {
       const quillwen::PanelRect& r = *placement.rect;
       control->second->setGeometry(r.x, r.y, r.width, r.height);

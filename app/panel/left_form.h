@@ -3,8 +3,9 @@
 // The navigation panel: the left pane with the tabs "目録" (contents) and "検索"
 // (search). Its state and rules are LeftFormModel's; the panel builds the
 // contents tree from the model's catalogue, hands selections to the model and
-// shows what the model says. The search tab's controls, the result list and the
-// pixel layout of the search tab come with the search work.
+// shows what the model says. The search tab reads its controls into the model's
+// fields, runs the model's search and lists the rows it returns, a list page at
+// a time.
 
 #include <map>
 #include <memory>
@@ -13,7 +14,15 @@
 
 #include "core/panel_model/left_form_model.h"
 
+class CHtmlCtrl;
+class CSortListCtrl;
+class CToolTipResourceButton;
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -50,6 +59,23 @@ class CLeftForm : public QWidget {
   QLabel* RangeLabel() const { return m_wndRange; }
   // The tree item of record `record`, or null.
   QTreeWidgetItem* ItemOfRecord(int record) const;
+  // A control by its dialog id (quillwen::PanelControlId), or null.
+  QWidget* Control(int id) const;
+  CHtmlCtrl* QueryPage() const { return m_wndInput; }
+  CSortListCtrl* ResultList() const { return m_wndList; }
+  QLabel* SummaryLabel() const { return m_wndSummary; }
+  QLineEdit* PageEdit() const { return m_wndPageEdit; }
+  QLabel* PageCountLabel() const { return m_wndPageCount; }
+  CToolTipResourceButton* PreviousButton() const { return m_wndPrevious; }
+  CToolTipResourceButton* NextButton() const { return m_wndNext; }
+
+  // The search command: reads the controls and the query page's input element,
+  // runs the model's search and shows its rows, paging and summary.
+  void OnSearch();
+  // A target radio was clicked: the model reopens the index on its set.
+  void OnSearchTargetChanged(int target);
+  // Goes to the list page typed into the page edit.
+  void ApplyPageEdit();
 
  signals:
   // A volume's first page was shown from the tree: the page toolbar follows
@@ -58,6 +84,8 @@ class CLeftForm : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void LoadTree();
@@ -65,6 +93,18 @@ class CLeftForm : public QWidget {
   // Places, shows and hides the controls as quillwen::LayoutPanel says for the
   // panel's size and tab, and sets the main window's caption.
   void LayoutPanel();
+  void CreateSearchTab();
+  // Enter anywhere in the panel: the page edit while there is more than one
+  // list page, the search otherwise.
+  void OnEnterKey();
+  void WatchForEnter(QObject* object);
+  void CopyFieldsToControls();
+  // Shows or hides the paging row as the result needs and lays the panel out.
+  void LayoutPager();
+  // Fills the list with the current list page and refreshes the paging row.
+  void ShowResultPage();
+  void UpdatePager();
+  void OnResultSelected(int page);
 
   std::unique_ptr<quillwen::LeftFormModel> m_model;
   // The controls by their dialog ids, as the layout names them.
@@ -72,5 +112,20 @@ class CLeftForm : public QWidget {
   QTabWidget* m_wndTab;
   QTreeWidget* m_wndTree;
   QLabel* m_wndRange;
+  QLabel* m_wndPrompt = nullptr;
+  CHtmlCtrl* m_wndInput = nullptr;
+  QPushButton* m_wndSearch = nullptr;
+  QCheckBox* m_wndVariants = nullptr;
+  QButtonGroup* m_methodGroup = nullptr;
+  QButtonGroup* m_targetGroup = nullptr;
+  QLabel* m_wndSummary = nullptr;
+  CSortListCtrl* m_wndList = nullptr;
+  CToolTipResourceButton* m_wndPrevious = nullptr;
+  CToolTipResourceButton* m_wndNext = nullptr;
+  QLineEdit* m_wndPageEdit = nullptr;
+  QLabel* m_wndPageCount = nullptr;
+  // The Enter key press being dispatched, so that its way up through the
+  // parents acts once only.
+  const QEvent* m_pEnterEvent = nullptr;
   std::vector<QTreeWidgetItem*> m_itemOfRecord;  // by record number
 };

@@ -1,6 +1,10 @@
 #include "tests/app/support/collection_fixture.h"
 
+#include <map>
 #include <string_view>
+
+#include "core/encoding/codeconverter.h"
+#include "core/search/character_id.h"
 
 #include "core/search/index_format.h"
 #include "core/writer/catalogue_writer.h"
@@ -17,6 +21,19 @@ struct CollectionBuilder {
   std::vector<CatalogueRecord> records;
   VolumeStoreWriter store;
   int volumeNumber = 0;
+  // identifier -> entry index -> positions
+  std::map<uint32_t, std::map<uint32_t, std::vector<uint32_t>>> postings;
+
+  void AddPostings(uint32_t entry, const std::string& page) {
+    const size_t start = page.find("<p>");
+    if (start == std::string::npos) return;
+    const size_t end = page.find("</p>", start);
+    const std::u16string text = Utf8ToUtf16(page.substr(start + 3, end == std::string::npos ? 0 : end - start - 3));
+    for (size_t position = 0; position < text.size(); ++position) {
+      const int32_t id = CharacterId(text[position]);
+      if (id >= 0) postings[static_cast<uint32_t>(id)][entry].push_back(static_cast<uint32_t>(position));
+    }
+  }
 
   bool AddVolume(const FixtureVolume& volume, std::string* error) {
     ++volumeNumber;
@@ -24,6 +41,7 @@ struct CollectionBuilder {
                            static_cast<int32_t>(volume.pages.size()), volume.firstPage};
     records.push_back(record);
     for (size_t i = 0; i < volume.pages.size(); ++i) {
+      AddPostings(static_cast<uint32_t>(store.EntryCount()), volume.pages[i]);
       const std::string name = "V" + std::to_string(volumeNumber) + "\\" +
                                std::to_string(volume.firstPage + i) + ".htm";
       if (!store.AddPage(name, volume.pages[i])) {
@@ -71,9 +89,17 @@ bool WriteCollection(const std::filesystem::path& folder, const std::vector<Fixt
     return false;
   }
   if (!WriteCatalogue(folder / kCatalogueFileName, builder.records, error)) return false;
-  // The reader opens the index sets with the store; these hold no postings.
   for (const char* suffix : {"", kMainTextSetSuffix, kAnnotationSetSuffix}) {
     IndexWriter index;
+    const bool annotations = std::string_view(suffix) == kAnnotationSetSuffix;
+    for (const auto& [id, pages] : builder.postings) {
+      for (const auto& [entry, positions] : pages) {
+        if (!annotations && !index.AddPage(id, entry, positions)) {
+          *error = index.Error();
+          return false;
+        }
+      }
+    }
     if (!index.Write(folder, std::string("Index") + suffix)) {
       *error = index.Error();
       return false;
@@ -81,6 +107,22 @@ bool WriteCollection(const std::filesystem::path& folder, const std::vector<Fixt
   }
   WriteFileBytes(folder / "yitizi.txt", "");
   return true;
+}
+
+std::string FixtureTextPage(const std::string& title, const std::string& text, int pageNumber) {
+  const std::string cell = "<p>" + text + "</p>";
+  const bool odd = pageNumber % 2 != 0;
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+         "<title>" + title + "</title></head><body><table><tr><TD>" + (odd ? title : cell) + "</TD><TD>" +
+         (odd ? cell : title) + "</TD></tr></table></body></html>";
+}
+
+std::vector<FixtureCategory> PagesWithCharacter(int pages) {
+  FixtureVolume volume{u"本紀", 1, {}};
+  for (int page = 1; page <= pages; ++page) {
+    volume.pages.push_back(FixtureTextPage("本紀 " + std::to_string(page), "天下之事", page));
+  }
+  return {{u"史部", {{u"史記", {volume}}}}};
 }
 
 std::vector<FixtureCategory> SmallCollection() {

@@ -30,9 +30,16 @@ struct FixtureCategory {
 // and the text in the first table cell.
 std::string FixturePage(const std::string& title, const std::string& text);
 
+// A stored page whose text stands in the cell the page's parity reads (the
+// first cell for even page numbers, the second for odd ones), so that result
+// pages mark its hits.
+std::string FixtureTextPage(const std::string& title, const std::string& text, int pageNumber);
+
 // Writes `folder`/mvr.dir, Index-fl.h and Index-fl.cnt, the index sets and an
 // empty variant table. Records are numbered in the order category, its books,
-// each book's volumes. False with *error on failure.
+// each book's volumes. The full-text and main-text sets hold the characters of
+// each page's first <p> element, one position each; the annotation set holds
+// none. False with *error on failure.
 bool WriteCollection(const std::filesystem::path& folder, const std::vector<FixtureCategory>& categories,
                      std::string* error);
 
@@ -40,5 +47,10 @@ bool WriteCollection(const std::filesystem::path& folder, const std::vector<Fixt
 // "爲政" with pages 1 and 2) and the book "孟子" (volume "梁惠王" with page 3):
 // records 1 經部, 2 論語, 3 學而, 4 爲政, 5 孟子, 6 梁惠王.
 std::vector<FixtureCategory> SmallCollection();
+
+// One category "史部" with one book "史記" of one volume "本紀" holding `pages`
+// pages numbered from 1; each holds "之" once, so a search for it lists one row
+// per page: records 1 史部, 2 史記, 3 本紀.
+std::vector<FixtureCategory> PagesWithCharacter(int pages);
 
 }  // namespace quillwen::testing
