@@ -60,22 +60,33 @@ void DrawGlyph(QPainter& painter, int button, const QRectF& r, const QColor& ink
 }
 
 QImage Strip(ButtonState state) {
-  QImage image(kButtonImageCount * kButtonImageSize, kButtonImageSize, QImage::Format_RGB888);
-  image.fill(QColor(kKeyColour.red, kKeyColour.green, kKeyColour.blue));
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  // The glyphs are drawn smooth on a transparent sheet and then cut hard: a
+  // pixel is ink or key, so no edge pixel is a near-key colour that would keep
+  // its magenta tint.
+  QImage sheet(kButtonImageCount * kButtonImageSize, kButtonImageSize, QImage::Format_ARGB32);
+  sheet.fill(Qt::transparent);
   const QColor ink = state == ButtonState::kDisabled ? QColor(150, 140, 125)
                      : state == ButtonState::kHot    ? QColor(180, 20, 20)
                                                      : QColor(60, 40, 20);
-  for (int i = 0; i < kButtonImageCount; ++i) {
-    const QRectF cell(i * kButtonImageSize, 0, kButtonImageSize, kButtonImageSize);
-    if (state == ButtonState::kHot) {
-      painter.setPen(QPen(QColor(180, 20, 20), 1));
-      painter.setBrush(Qt::NoBrush);
-      painter.drawRect(cell.adjusted(1, 1, -2, -2));
+  {
+    QPainter painter(&sheet);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (int i = 0; i < kButtonImageCount; ++i) {
+      const QRectF cell(i * kButtonImageSize, 0, kButtonImageSize, kButtonImageSize);
+      if (state == ButtonState::kHot) {
+        painter.setPen(QPen(ink, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cell.adjusted(1, 1, -2, -2));
+      }
+      DrawGlyph(painter, i, cell, ink);
     }
-    DrawGlyph(painter, i, cell, ink);
+  }
+  QImage image(sheet.size(), QImage::Format_RGB888);
+  const QRgb key = qRgb(kKeyColour.red, kKeyColour.green, kKeyColour.blue);
+  for (int y = 0; y < sheet.height(); ++y) {
+    for (int x = 0; x < sheet.width(); ++x) {
+      image.setPixel(x, y, qAlpha(sheet.pixel(x, y)) >= 128 ? ink.rgb() : key);
+    }
   }
   return image;
 }
