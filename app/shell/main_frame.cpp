@@ -8,6 +8,7 @@
 #include "app/panel/left_form.h"
 #include "app/shell/app_titles.h"
 #include "app/shell/book_view.h"
+#include "app/shell/frame_commands.h"
 #include "app/shell/program_resources.h"
 #include "app/shell/splash_wnd.h"
 
@@ -42,8 +43,10 @@ bool CMainFrame::Create() {
   m_wndToolBar.setFloatable(false);
   m_wndToolBar.setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
   addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
-  // Hidden while it has no buttons; the page toolbar shows it.
-  m_wndToolBar.hide();
+  m_wndToolBar.m_pLeftForm = m_pLeftForm;
+  m_commands = new MainFrameCommands(*this);
+  m_commands->Create();
+  connect(m_pLeftForm, &CLeftForm::volumeShown, m_commands, &MainFrameCommands::OnVolumeShown);
 
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));
   EnsureProgramResources();
@@ -73,6 +76,9 @@ bool CMainFrame::OnCreateClient() {
 }
 
 CMainFrame::~CMainFrame() {
+  // No command or availability update may reach the panel once it is gone.
+  delete m_commands;
+  m_commands = nullptr;
   if (m_pLeftForm != nullptr) m_pLeftForm->OnDestroy();
   StartCompanionProgram();
   // The splash screen belongs to this window and goes with it.

@@ -9,14 +9,15 @@
 #include <memory>
 
 #include <QMainWindow>
-#include <QToolBar>
 
 #include "app/shell/message_box.h"
+#include "app/shell/scroll_tool_bar.h"
 #include "app/shell/st_splitter_wnd.h"
 #include "core/store/catalogue_format.h"
 
 class CBookView;
 class CLeftForm;
+class MainFrameCommands;
 namespace quillwen {
 class PageViewTarget;
 }
@@ -46,6 +47,8 @@ class CMainFrame : public QMainWindow {
   bool Create();
 
   const ReaderEnvironment& Environment() const { return m_environment; }
+  // The menus, accelerators and toolbar buttons; null before Create.
+  MainFrameCommands* Commands() const { return m_commands; }
 
  private:
   bool OnCreateClient();
@@ -55,11 +58,12 @@ class CMainFrame : public QMainWindow {
   // The panel's model reports and navigates through these; they outlive it.
   WarningMessageSink m_messages;
   std::unique_ptr<quillwen::PageViewTarget> m_pageViewTarget;
+  MainFrameCommands* m_commands = nullptr;  // a child of the frame
 
  public:
   ST_SplitterWnd m_wndSplitter{0};
   CBookView* m_pBookView = nullptr;
   CLeftForm* m_pLeftForm = nullptr;
-  // The page toolbar's place: created and docked, filled by the page toolbar.
-  QToolBar m_wndToolBar;
+  // The page toolbar, docked at the top.
+  CSCrollToolBar m_wndToolBar;
 };
