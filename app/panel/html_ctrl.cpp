@@ -130,3 +130,11 @@ QLineEdit* CHtmlCtrl::Field(const QString& name) const {
   }
   return nullptr;
 }
+
+QList<QLineEdit*> CHtmlCtrl::Fields() const {
+  QList<QLineEdit*> fields;
+  for (const Element& element : elements_) {
+    if (element.field != nullptr) fields.append(element.field);
+  }
+  return fields;
+}

@@ -35,6 +35,8 @@ class CHtmlCtrl : public QWidget {
   QVector<DocumentElement> DocumentElements() const;
   // The field of the input element named `name`, or null.
   QLineEdit* Field(const QString& name) const;
+  // The shown fields in document order.
+  QList<QLineEdit*> Fields() const;
 
  private:
   struct Element {

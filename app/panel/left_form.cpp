@@ -296,6 +296,13 @@ void CLeftForm::OnInitialUpdate() {
   m_model->InitialUpdate();
   m_wndRange->setText(ToQString(m_model->m_strRange));
   m_wndInput->LoadFromResource(QString::fromLatin1(kQueryPageResource));
+  // Fields made from the query page join the focus chain last; Tab from the
+  // tabs must reach the keywords before the search button, where the page stands.
+  QWidget* previous = m_wndTree;
+  for (QLineEdit* field : m_wndInput->Fields()) {
+    QWidget::setTabOrder(previous, field);
+    previous = field;
+  }
   LoadTree();
   LayoutPanel();
 }

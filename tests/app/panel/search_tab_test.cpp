@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -229,6 +230,37 @@ class SearchTabTest : public QObject {
     QVERIFY(PagingRowVisible());
     QCOMPARE(Panel()->PageEdit()->text(), QStringLiteral("1"));
     QCOMPARE(Panel()->PageCountLabel()->text(), QStringLiteral("/1"));
+  }
+
+  // Keyboard only: from the tabs, Tab reaches the keywords, then the search
+  // button; Enter there searches, and Tab goes on to the result list.
+  void tabWalksFromTheTabsToTheKeywordsThenTheSearchButton() {
+    Start(order_.path());
+    SelectRange(1);
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    QTabBar* tabs = Panel()->Tabs()->tabBar();
+    tabs->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tabs));
+
+    QTest::keyClick(tabs, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(KeywordField()));
+    QTest::keyClick(KeywordField(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), Panel()->Control(kSearchButton));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(KeywordField()));
+
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("之"));
+    QApplication::sendEvent(KeywordField(), &typed);
+    QTest::keyClick(KeywordField(), Qt::Key_Return);
+    QCOMPARE(Rows().size(), 2);
+
+    // On the contents tab the hidden field is passed over: Tab goes to the tree.
+    Panel()->Tabs()->setCurrentIndex(0);
+    tabs->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(tabs, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Panel()->Tree()));
   }
 
   void rangeAndMethodChooseTheRows() {
