@@ -35,3 +35,15 @@ void ContentsTree::drawBranches(QPainter* painter, const QRect& rect, const QMod
   }
   painter->restore();
 }
+
+void ContentsTree::focusInEvent(QFocusEvent* event) {
+  // An item view makes its first item current when it takes the focus, and a
+  // current item here is a selection that shows a volume or sets the search
+  // range; the user has chosen nothing yet.
+  if (!currentIndex().isValid()) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+    return;
+  }
+  QTreeWidget::focusInEvent(event);
+}

@@ -3,7 +3,8 @@
 #include <QTreeWidget>
 
 // The contents tree: dotted lines connect the items, and there are no expand
-// buttons; an item opens with a double click or the arrow keys.
+// buttons; an item opens with a double click or the arrow keys. Taking the
+// focus selects nothing: the first arrow key selects the first item.
 class ContentsTree : public QTreeWidget {
   Q_OBJECT
 
@@ -12,4 +13,5 @@ class ContentsTree : public QTreeWidget {
 
  protected:
   void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;
+  void focusInEvent(QFocusEvent* event) override;
 };

@@ -1,8 +1,10 @@
 #include "app/panel/left_form.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -57,7 +59,16 @@ CLeftForm::CLeftForm(const quillwen::LeftFormModel::Environment& environment, QW
   m_wndRange->setPalette(red);
   m_wndRange->hide();
   CreateSearchTab();
-  connect(m_wndTab, &QTabWidget::currentChanged, this, [this] { LayoutPanel(); });
+  connect(m_wndTab, &QTabWidget::currentChanged, this, [this] {
+    QWidget* focus = QApplication::focusWidget();
+    const bool hadFocus = focus != nullptr && isAncestorOf(focus) && !m_wndTab->isAncestorOf(focus);
+    LayoutPanel();
+    // A control of the other tab had the focus: it goes to this tab's first
+    // control, not to wherever the focus chain leads past hidden controls.
+    if (hadFocus) {
+      if (QWidget* control = DefaultFocusControl()) control->setFocus(Qt::OtherFocusReason);
+    }
+  });
   WatchForEnter(this);
 }
 
@@ -277,6 +288,9 @@ bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyRelease:
       m_pEnterEvent = nullptr;
       break;
+    case QEvent::FocusIn:
+      if (watched != this && watched == QApplication::focusWidget()) m_lastFocus = static_cast<QWidget*>(watched);
+      break;
     case QEvent::FocusOut:
       if (watched == m_wndPageEdit) ApplyPageEdit();
       break;
@@ -284,6 +298,28 @@ bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void CLeftForm::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  if (QWidget* control = FocusControl(); control != nullptr) control->setFocus(event->reason());
+}
+
+bool CLeftForm::CanTakeFocus(const QWidget* control) const {
+  return control != nullptr && isAncestorOf(control) && control->isVisibleTo(this) && control->isEnabled();
+}
+
+QWidget* CLeftForm::FocusControl() const {
+  return CanTakeFocus(m_lastFocus) ? m_lastFocus.data() : DefaultFocusControl();
+}
+
+QWidget* CLeftForm::DefaultFocusControl() const {
+  if (m_wndTab->currentIndex() == 1) {
+    const QList<QLineEdit*> fields = m_wndInput->Fields();
+    if (!fields.isEmpty() && CanTakeFocus(fields.front())) return fields.front();
+    return CanTakeFocus(m_wndSearch) ? m_wndSearch : nullptr;
+  }
+  return CanTakeFocus(m_wndTree) ? m_wndTree : nullptr;
 }
 
 CLeftForm::~CLeftForm() = default;

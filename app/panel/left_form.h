@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include <QPointer>
 #include <QWidget>
 
 #include "core/panel_model/left_form_model.h"
@@ -86,8 +87,14 @@ class CLeftForm : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The panel holds no focus itself: like a form, it passes the focus on to
+  // the control that last had it, or to the shown tab's first control.
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
+  bool CanTakeFocus(const QWidget* control) const;
+  QWidget* FocusControl() const;
+  QWidget* DefaultFocusControl() const;
   void LoadTree();
   void OnTreeSelectionChanged(QTreeWidgetItem* current);
   // Places, shows and hides the controls as quillwen::LayoutPanel says for the
@@ -127,5 +134,6 @@ class CLeftForm : public QWidget {
   // The Enter key press being dispatched, so that its way up through the
   // parents acts once only.
   const QEvent* m_pEnterEvent = nullptr;
+  QPointer<QWidget> m_lastFocus;  // the panel's control that last had the focus
   std::vector<QTreeWidgetItem*> m_itemOfRecord;  // by record number
 };

@@ -72,6 +72,9 @@ bool CMainFrame::OnCreateClient() {
 
   m_pBookView->OnInitialUpdate();
   m_pLeftForm->OnInitialUpdate();
+  // The panel is the active view at start: the keyboard works the contents
+  // tree as soon as the window is activated.
+  m_pLeftForm->setFocus(Qt::ActiveWindowFocusReason);
   return true;
 }
 

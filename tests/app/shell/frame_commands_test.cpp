@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
@@ -10,6 +12,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
 #include "app/shell/about_dlg.h"
 #include "app/shell/book_app.h"
@@ -400,6 +403,36 @@ class FrameCommandsTest : public QObject {
     QVERIFY(Commands()->IsAvailable(ID_EDIT_COPY));
     QVERIFY(Commands()->Run(ID_PREV_PANE));
     QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+  }
+
+  // The keyboard needs no mouse to begin: at start the contents tree has the
+  // focus; F6 moves it to the page and back to the control that had it.
+  void keyboardFocusStartsInTheTreeAndFollowsThePaneSwitch() {
+    Start();
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Panel()->Tree()));
+    // Taking the focus selects nothing; the first Down selects the first item.
+    QCOMPARE(SelectedRecord(), 0);
+    QTest::keyClick(Panel()->Tree(), Qt::Key_Down);
+    QCOMPARE(SelectedRecord(), 1);
+    QTest::keyClick(Panel()->Tree(), Qt::Key_Down);
+    QCOMPARE(SelectedRecord(), 7);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 1);
+    QVERIFY(Frame()->m_pBookView->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == Frame()->m_pBookView);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Panel()->Tree()));
+
+    // On the search tab the panel's focus goes to the keywords.
+    Panel()->Tabs()->setCurrentIndex(1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(),
+             static_cast<QWidget*>(Panel()->QueryPage()->Field(QStringLiteral("textfield"))));
   }
 
   void toolbarCommandHidesAndShowsTheToolbar() {
