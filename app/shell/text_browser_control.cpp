@@ -1,5 +1,6 @@
 #include "app/shell/text_browser_control.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFont>
 #include <QPageSetupDialog>
@@ -9,7 +10,11 @@
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBrowser>
+#include <QTextFrame>
 #include <QUrl>
+
+#include <utility>
+#include <vector>
 
 #include "app/shell/html_elements.h"
 
@@ -20,6 +25,33 @@ std::pair<QString, QString> SplitLocation(const QString& location) {
   const qsizetype hash = location.lastIndexOf(u'#');
   if (hash < 0 || location.indexOf(u'/', hash) >= 0) return {location, QString()};
   return {location.left(hash), location.mid(hash + 1)};
+}
+
+// A browser takes a table's height as the least it may have and lets the
+// table grow with its text; the text document takes it as fixed and cuts off
+// whatever lies below, hits and anchors included. Free every fixed height,
+// then give it back to tables whose text is shorter.
+void LetTablesGrowWithTheirText(QTextDocument& document) {
+  std::vector<std::pair<QTextFrame*, QTextLength>> fixed;
+  std::vector<QTextFrame*> pending{document.rootFrame()};
+  while (!pending.empty()) {
+    QTextFrame* frame = pending.back();
+    pending.pop_back();
+    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
+    QTextFrameFormat format = frame->frameFormat();
+    if (frame == document.rootFrame() || format.height().type() != QTextLength::FixedLength) continue;
+    fixed.emplace_back(frame, format.height());
+    format.setHeight(QTextLength());
+    frame->setFrameFormat(format);
+  }
+  // Without a width to lay out in, nothing can be measured: the tables grow.
+  if (fixed.empty() || document.textWidth() <= 0) return;
+  for (const auto& [frame, height] : fixed) {
+    if (document.documentLayout()->frameBoundingRect(frame).height() >= height.rawValue()) continue;
+    QTextFrameFormat format = frame->frameFormat();
+    format.setHeight(height);
+    frame->setFrameFormat(format);
+  }
 }
 
 QString DecodeHtml(const QByteArray& bytes) {
@@ -90,6 +122,7 @@ void TextBrowserControl::ShowDocument(const QByteArray& bytes, const QUrl& base,
   // Relative references in the page resolve against its own file.
   browser_->document()->setBaseUrl(base);
   browser_->setHtml(source_);
+  LetTablesGrowWithTheirText(*browser_->document());
   if (!anchor.isEmpty()) {
     browser_->scrollToAnchor(anchor);
   } else {

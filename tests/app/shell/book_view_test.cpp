@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QUrl>
 
@@ -120,6 +122,26 @@ class BookViewTest : public QObject {
     view_->Navigate(path + QStringLiteral("#0003"));
     QCOMPARE(view_->CurrentLocation(), FileLocation(file) + QStringLiteral("#0003"));
     QVERIFY(Browser()->verticalScrollBar()->value() > 0);
+  }
+
+  // The result frame gives its table a height; a longer text makes the table
+  // taller, as in a browser, and its last hits can still be scrolled to. A
+  // shorter text keeps the given height.
+  void tablesGrowWithTheirTextAndKeepTheirHeightAsALeast() {
+    const std::string table = "<TABLE border=1 height=477 width=635><tr><TD height=477 width=80>";
+    const auto longPage = WritePage(
+        "windows1.html", table + Repeat("<p>學而時習之</p>", 120) + "<p><a name=\"0003\"></a>末</p></TD></tr></TABLE>");
+    view_->Navigate(QString::fromStdString(longPage.string()) + QStringLiteral("#0003"));
+    QTextDocument* document = Browser()->document();
+    QVERIFY(document->size().height() > 2000);
+    QVERIFY(Browser()->verticalScrollBar()->value() > 0);
+    const QRect anchorAt = Browser()->cursorRect(document->find(QStringLiteral("末")));
+    QVERIFY(Browser()->viewport()->rect().contains(anchorAt.center()));
+
+    const auto shortPage = WritePage("windows2.html", table + "<p>學而</p></TD></tr></TABLE>");
+    view_->Navigate(QString::fromStdString(shortPage.string()));
+    QVERIFY(document->size().height() >= 477);
+    QVERIFY(document->size().height() < 520);
   }
 
   void aMissingFileShowsNothingButIsTheLocation() {
