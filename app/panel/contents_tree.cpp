@@ -10,7 +10,8 @@ ContentsTree::ContentsTree(QWidget* parent) : QTreeWidget(parent) {
   setRootIsDecorated(true);
 }
 
-void ContentsTree::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {
+void ContentsTree::drawBranches(QPainter* painter, const QRect& rect,
+                                const QModelIndex& index) const {
   const int indent = indentation();
   int depth = 0;
   for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) ++depth;
@@ -30,8 +31,10 @@ void ContentsTree::drawBranches(QPainter* painter, const QRect& rect, const QMod
   painter->drawLine(x, midY, rect.left() + (depth + 1) * indent, midY);
   // Lines of the ancestors that have siblings further down pass by.
   int level = depth - 1;
-  for (QModelIndex ancestor = index.parent(); ancestor.isValid(); ancestor = ancestor.parent(), --level) {
-    if (hasNextSibling(ancestor)) painter->drawLine(slotX(level), rect.top(), slotX(level), rect.bottom());
+  for (QModelIndex ancestor = index.parent(); ancestor.isValid();
+       ancestor = ancestor.parent(), --level) {
+    if (hasNextSibling(ancestor))
+      painter->drawLine(slotX(level), rect.top(), slotX(level), rect.bottom());
   }
   painter->restore();
 }

@@ -47,7 +47,8 @@ CLeftForm::CLeftForm(const quillwen::LeftFormModel::Environment& environment, QW
   m_controls = {{quillwen::kTabControl, m_wndTab},
                 {quillwen::kContentsTree, m_wndTree},
                 {quillwen::kRangeLabel, m_wndRange}};
-  for (const auto& [id, control] : m_controls) control->setObjectName(QStringLiteral("control%1").arg(id));
+  for (const auto& [id, control] : m_controls)
+    control->setObjectName(QStringLiteral("control%1").arg(id));
 
   m_wndTree->setIconSize(QSize(kBookPictureSize, kBookPictureSize));
   connect(m_wndTree, &QTreeWidget::currentItemChanged, this,
@@ -149,19 +150,23 @@ void CLeftForm::CreateSearchTab() {
 
   CopyFieldsToControls();
   connect(m_wndSearch, &QPushButton::clicked, this, [this] { OnSearch(); });
-  connect(m_targetGroup, &QButtonGroup::idClicked, this, [this](int target) { OnSearchTargetChanged(target); });
+  connect(m_targetGroup, &QButtonGroup::idClicked, this,
+          [this](int target) { OnSearchTargetChanged(target); });
   connect(m_wndPrevious, &QPushButton::clicked, this, [this] {
     if (m_model && m_model->PreviousResultPage()) ShowResultPage();
   });
   connect(m_wndNext, &QPushButton::clicked, this, [this] {
     if (m_model && m_model->NextResultPage()) ShowResultPage();
   });
-  connect(m_wndList, &CSortListCtrl::resultSelected, this, [this](int page) { OnResultSelected(page); });
+  connect(m_wndList, &CSortListCtrl::resultSelected, this,
+          [this](int page) { OnResultSelected(page); });
 }
 
 void CLeftForm::CopyFieldsToControls() {
-  if (QAbstractButton* method = m_methodGroup->button(m_model->m_nSearchMethod)) method->setChecked(true);
-  if (QAbstractButton* target = m_targetGroup->button(m_model->m_nSearchTarget)) target->setChecked(true);
+  if (QAbstractButton* method = m_methodGroup->button(m_model->m_nSearchMethod))
+    method->setChecked(true);
+  if (QAbstractButton* target = m_targetGroup->button(m_model->m_nSearchTarget))
+    target->setChecked(true);
   m_wndVariants->setChecked(m_model->m_bVariants != 0);
 }
 
@@ -193,7 +198,9 @@ void CLeftForm::OnSearch() {
   }
   const quillwen::SearchOutcome outcome =
       model.OnSearch(reportsValue ? std::optional<std::u16string_view>(keywords) : std::nullopt);
-  if (outcome == quillwen::SearchOutcome::kNoInputValue || outcome == quillwen::SearchOutcome::kNoKeywords) return;
+  if (outcome == quillwen::SearchOutcome::kNoInputValue ||
+      outcome == quillwen::SearchOutcome::kNoKeywords)
+    return;
   if (outcome == quillwen::SearchOutcome::kRan) {
     m_wndList->ShowRows({});
     m_wndSummary->clear();
@@ -210,8 +217,9 @@ void CLeftForm::OnSearchTargetChanged(int target) {
 
 void CLeftForm::LayoutPager() {
   const bool visible = m_model && m_model->m_paging.m_nResultPages > 0;
-  for (QWidget* control : {static_cast<QWidget*>(m_wndPrevious), static_cast<QWidget*>(m_wndNext),
-                           static_cast<QWidget*>(m_wndPageEdit), static_cast<QWidget*>(m_wndPageCount)}) {
+  for (QWidget* control :
+       {static_cast<QWidget*>(m_wndPrevious), static_cast<QWidget*>(m_wndNext),
+        static_cast<QWidget*>(m_wndPageEdit), static_cast<QWidget*>(m_wndPageCount)}) {
     control->setVisible(visible);
   }
   LayoutPanel();
@@ -257,8 +265,10 @@ void CLeftForm::OnResultSelected(int page) {
 
 void CLeftForm::OnEnterKey() {
   if (!m_model) return;
-  if (m_model->m_paging.m_nResultPages > 1) ApplyPageEdit();
-  else OnSearch();
+  if (m_model->m_paging.m_nResultPages > 1)
+    ApplyPageEdit();
+  else
+    OnSearch();
 }
 
 void CLeftForm::WatchForEnter(QObject* object) {
@@ -289,7 +299,8 @@ bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
       m_pEnterEvent = nullptr;
       break;
     case QEvent::FocusIn:
-      if (watched != this && watched == QApplication::focusWidget()) m_lastFocus = static_cast<QWidget*>(watched);
+      if (watched != this && watched == QApplication::focusWidget())
+        m_lastFocus = static_cast<QWidget*>(watched);
       break;
     case QEvent::FocusOut:
       if (watched == m_wndPageEdit) ApplyPageEdit();
@@ -306,7 +317,8 @@ void CLeftForm::focusInEvent(QFocusEvent* event) {
 }
 
 bool CLeftForm::CanTakeFocus(const QWidget* control) const {
-  return control != nullptr && isAncestorOf(control) && control->isVisibleTo(this) && control->isEnabled();
+  return control != nullptr && isAncestorOf(control) && control->isVisibleTo(this) &&
+         control->isEnabled();
 }
 
 QWidget* CLeftForm::FocusControl() const {
@@ -371,8 +383,10 @@ void CLeftForm::LoadTree() {
       children.append(item);
       pending.emplace_back(record, item);
     }
-    if (parentItem == nullptr) topLevel = children;
-    else parentItem->addChildren(children);
+    if (parentItem == nullptr)
+      topLevel = children;
+    else
+      parentItem->addChildren(children);
   }
   m_wndTree->addTopLevelItems(topLevel);
 }
@@ -427,5 +441,6 @@ void CLeftForm::LayoutPanel() {
     if (placement.visible) control->second->setVisible(*placement.visible);
     if (placement.disable) control->second->setEnabled(false);
   }
-  if (QWidget* frame = window(); frame != this) frame->setWindowTitle(ToQString(quillwen::kMainWindowCaption));
+  if (QWidget* frame = window(); frame != this)
+    frame->setWindowTitle(ToQString(quillwen::kMainWindowCaption));
 }

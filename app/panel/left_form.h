@@ -7,11 +7,10 @@
 // fields, runs the model's search and lists the rows it returns, a list page at
 // a time.
 
-#include <map>
-#include <memory>
-
 #include <QPointer>
 #include <QWidget>
+#include <map>
+#include <memory>
 
 #include "core/panel_model/left_form_model.h"
 
@@ -40,7 +39,8 @@ class CLeftForm : public QWidget {
  public:
   // Opens the index of environment.dataFolder (the model reports a failure
   // through environment.messages).
-  explicit CLeftForm(const quillwen::LeftFormModel::Environment& environment, QWidget* parent = nullptr);
+  explicit CLeftForm(const quillwen::LeftFormModel::Environment& environment,
+                     QWidget* parent = nullptr);
   ~CLeftForm() override;
 
   // Once the panel exists: tabs, tree pictures, the catalogue into the tree,
@@ -134,6 +134,6 @@ class CLeftForm : public QWidget {
   // The Enter key press being dispatched, so that its way up through the
   // parents acts once only.
   const QEvent* m_pEnterEvent = nullptr;
-  QPointer<QWidget> m_lastFocus;  // the panel's control that last had the focus
+  QPointer<QWidget> m_lastFocus;                 // the panel's control that last had the focus
   std::vector<QTreeWidgetItem*> m_itemOfRecord;  // by record number
 };

@@ -85,14 +85,16 @@ CMainFrame::~CMainFrame() {
   if (m_pLeftForm != nullptr) m_pLeftForm->OnDestroy();
   StartCompanionProgram();
   // The splash screen belongs to this window and goes with it.
-  if (CSplashWnd::Current() != nullptr && CSplashWnd::Current()->parentWidget() == this) CSplashWnd::HideSplash();
+  if (CSplashWnd::Current() != nullptr && CSplashWnd::Current()->parentWidget() == this)
+    CSplashWnd::HideSplash();
   // Members go next: the toolbar, then the splitter, which writes the pane
   // record while both panes still stand, then deletes them.
   removeToolBar(&m_wndToolBar);
 }
 
 void CMainFrame::StartCompanionProgram() {
-  const QString program = QDir(m_environment.dataFolder).filePath(QString::fromLatin1(kCompanionProgramName));
+  const QString program =
+      QDir(m_environment.dataFolder).filePath(QString::fromLatin1(kCompanionProgramName));
   // No companion program, or one that does not start: nothing to report.
   if (!QFileInfo(program).isFile()) return;
   QProcess::startDetached(program, QStringList());

@@ -12,7 +12,6 @@
 #include <QTextBrowser>
 #include <QTextFrame>
 #include <QUrl>
-
 #include <utility>
 #include <vector>
 
@@ -39,7 +38,8 @@ void LetTablesGrowWithTheirText(QTextDocument& document) {
     pending.pop_back();
     for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
     QTextFrameFormat format = frame->frameFormat();
-    if (frame == document.rootFrame() || format.height().type() != QTextLength::FixedLength) continue;
+    if (frame == document.rootFrame() || format.height().type() != QTextLength::FixedLength)
+      continue;
     fixed.emplace_back(frame, format.height());
     format.setHeight(QTextLength());
     frame->setFrameFormat(format);
@@ -115,8 +115,8 @@ void TextBrowserControl::LoadFromResource(const QString& resourceName) {
   location_ = url.toString();
 }
 
-void TextBrowserControl::ShowDocument(const QByteArray& bytes, const QUrl& base, const QString& file,
-                                      const QString& anchor) {
+void TextBrowserControl::ShowDocument(const QByteArray& bytes, const QUrl& base,
+                                      const QString& file, const QString& anchor) {
   source_ = DecodeHtml(bytes);
   currentFile_ = file;
   // Relative references in the page resolve against its own file.
@@ -143,7 +143,9 @@ void TextBrowserControl::OnAnchorClicked(const QUrl& url) {
   Navigate(target);
 }
 
-QVector<DocumentElement> TextBrowserControl::DocumentElements() const { return ScanDocumentElements(source_); }
+QVector<DocumentElement> TextBrowserControl::DocumentElements() const {
+  return ScanDocumentElements(source_);
+}
 
 QPrinter& TextBrowserControl::Printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -185,9 +187,11 @@ void TextBrowserControl::Execute(BrowserCommand command, BrowserCommandOption op
 
 bool TextBrowserControl::QueryCommandEnabled(BrowserCommandQuery query) const {
   switch (query) {
-    case BrowserCommandQuery::Copy: return browser_->textCursor().hasSelection();
+    case BrowserCommandQuery::Copy:
+      return browser_->textCursor().hasSelection();
     case BrowserCommandQuery::Cut:
-    case BrowserCommandQuery::Paste: return false;  // the pages are read-only
+    case BrowserCommandQuery::Paste:
+      return false;  // the pages are read-only
   }
   return false;
 }

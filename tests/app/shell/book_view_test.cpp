@@ -1,7 +1,9 @@
+#include "app/shell/book_view.h"
+
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
@@ -13,7 +15,6 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 
-#include "app/shell/book_view.h"
 #include "app/shell/html_elements.h"
 #include "app/shell/limited_copy.h"
 #include "app/shell/message_box.h"
@@ -26,7 +27,8 @@ using quillwen::testing::WriteFileBytes;
 namespace {
 
 std::string Page(const std::string& body) {
-  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head><body>" +
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+         "charset=utf-8\"></head><body>" +
          body + "</body></html>";
 }
 
@@ -71,7 +73,8 @@ class BookViewTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(view_.get()));
     view_->SetPopupMenuRunner([this](QMenu& menu, const QPoint&) -> QAction* {
       QStringList texts;
-      for (QAction* action : menu.actions()) texts << action->text() + (action->isEnabled() ? "" : " (disabled)");
+      for (QAction* action : menu.actions())
+        texts << action->text() + (action->isEnabled() ? "" : " (disabled)");
       menusShown_ << texts;
       return chooseAction_ >= 0 ? menu.actions().value(chooseAction_) : nullptr;
     });
@@ -129,8 +132,9 @@ class BookViewTest : public QObject {
   // shorter text keeps the given height.
   void tablesGrowWithTheirTextAndKeepTheirHeightAsALeast() {
     const std::string table = "<TABLE border=1 height=477 width=635><tr><TD height=477 width=80>";
-    const auto longPage = WritePage(
-        "windows1.html", table + Repeat("<p>學而時習之</p>", 120) + "<p><a name=\"0003\"></a>末</p></TD></tr></TABLE>");
+    const auto longPage =
+        WritePage("windows1.html", table + Repeat("<p>學而時習之</p>", 120) +
+                                       "<p><a name=\"0003\"></a>末</p></TD></tr></TABLE>");
     view_->Navigate(QString::fromStdString(longPage.string()) + QStringLiteral("#0003"));
     QTextDocument* document = Browser()->document();
     QVERIFY(document->size().height() > 2000);
@@ -153,7 +157,7 @@ class BookViewTest : public QObject {
 
   void limitedCopyText_data() {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("expectedBytes");  // -1: left as it is
+    QTest::addColumn<int>("expectedBytes");                // -1: left as it is
     const QByteArray han = QStringLiteral("之").toUtf8();  // 3 bytes
     QTest::newRow("empty") << QByteArray() << -1;
     QTest::newRow("600 ASCII bytes") << QByteArray(600, 'a') << -1;
@@ -161,8 +165,10 @@ class BookViewTest : public QObject {
     QTest::newRow("1000 ASCII bytes") << QByteArray(1000, 'a') << 600;
     QTest::newRow("200 Han, 600 bytes") << han.repeated(200) << -1;
     QTest::newRow("250 Han, 750 bytes") << han.repeated(250) << 600;
-    QTest::newRow("cut inside a character steps back") << QByteArray("a") + han.repeated(250) << 598;
-    QTest::newRow("cut inside a 4-byte character") << QByteArray(598, 'a') + QStringLiteral("😀").toUtf8() << 598;
+    QTest::newRow("cut inside a character steps back")
+        << QByteArray("a") + han.repeated(250) << 598;
+    QTest::newRow("cut inside a 4-byte character")
+        << QByteArray(598, 'a') + QStringLiteral("😀").toUtf8() << 598;
   }
 
   void limitedCopyText() {
@@ -199,7 +205,8 @@ class BookViewTest : public QObject {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data != nullptr);
     QCOMPARE(data->text().toUtf8().size(), expectedBytes);
-    QVERIFY(data->text().toUtf8().startsWith(QStringLiteral("之").toUtf8().repeated(expectedBytes / 3)));
+    QVERIFY(data->text().toUtf8().startsWith(
+        QStringLiteral("之").toUtf8().repeated(expectedBytes / 3)));
     if (browserFormatsKept) {
       QVERIFY(data->hasHtml());
     } else {
@@ -264,7 +271,8 @@ class BookViewTest : public QObject {
   void rightButtonPressOrDoubleClickShowsTheTwoItemMenu() {
     const auto file = WritePage("page.html", "<p>學而時習之</p>");
     view_->Navigate(QString::fromStdString(file.string()));
-    const QStringList expected{QString::fromUtf16(kCopyLimitedMenuText), QString::fromUtf16(kSelectAllMenuText)};
+    const QStringList expected{QString::fromUtf16(kCopyLimitedMenuText),
+                               QString::fromUtf16(kSelectAllMenuText)};
     QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     QCOMPARE(menusShown_, QList<QStringList>{expected});
     QTest::mouseRelease(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));

@@ -1,8 +1,10 @@
+#include "app/shell/frame_commands.h"
+
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -18,7 +20,6 @@
 #include "app/shell/book_app.h"
 #include "app/shell/book_view.h"
 #include "app/shell/command_table.h"
-#include "app/shell/frame_commands.h"
 #include "app/shell/message_box.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -39,12 +40,20 @@ QString Q(const std::filesystem::path& path) { return QString::fromStdString(pat
 std::vector<FixtureCategory> Collection() {
   return {{u"經部",
            {{u"論語",
-             {{u"學而", 5,
+             {{u"學而",
+               5,
                {FixturePage("學而 5", "學而時習之，不亦說乎。"),
-                FixturePage("學而 6", "子曰學而時習之子曰不亦說乎子曰有朋子曰"), FixturePage("學而 7", "人不知而不慍。")}},
-              {u"爲政", 1, {FixturePage("爲政 1", "爲政以德。"), FixturePage("爲政 2", "譬如北辰。")}}}},
+                FixturePage("學而 6", "子曰學而時習之子曰不亦說乎子曰有朋子曰"),
+                FixturePage("學而 7", "人不知而不慍。")}},
+              {u"爲政",
+               1,
+               {FixturePage("爲政 1", "爲政以德。"), FixturePage("爲政 2", "譬如北辰。")}}}},
             {u"孟子", {{u"梁惠王", 3, {FixturePage("梁惠王 3", "孟子見梁惠王。")}}}}}},
-          {u"史部", {{u"史記", {{u"本紀", 1, {FixturePage("本紀 1", "五帝本紀。"), FixturePage("本紀 2", "夏本紀。")}}}}}}};
+          {u"史部",
+           {{u"史記",
+             {{u"本紀",
+               1,
+               {FixturePage("本紀 1", "五帝本紀。"), FixturePage("本紀 2", "夏本紀。")}}}}}}};
 }
 
 // Receives what the reader asks the desktop to open.
@@ -79,14 +88,17 @@ class FrameCommandsTest : public QObject {
     QTreeWidgetItem* item = Panel()->Tree()->currentItem();
     return item == nullptr ? 0 : item->data(0, kRecordRole).toInt();
   }
-  QString ExpectedLabel(int page) { return QStringLiteral("%1/%2").arg(Model().m_index.HeaderValue()).arg(page); }
+  QString ExpectedLabel(int page) {
+    return QStringLiteral("%1/%2").arg(Model().m_index.HeaderValue()).arg(page);
+  }
 
   void Start() {
     ReaderEnvironment environment;
     environment.tempParent = work_.path();
     environment.listingPath = work_ / "mvr.txt";
     app_ = std::make_unique<CBookApp>(environment);
-    QVERIFY(app_->InitInstance({QStringLiteral("--data"), Q(collection_.path()), QStringLiteral("--no-splash")}));
+    QVERIFY(app_->InitInstance(
+        {QStringLiteral("--data"), Q(collection_.path()), QStringLiteral("--no-splash")}));
     QVERIFY(QTest::qWaitForWindowExposed(Frame()));
   }
   void Select(int record) {
@@ -134,9 +146,10 @@ class FrameCommandsTest : public QObject {
     for (QAction* menu : menus) titles << menu->text();
     QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "一覧", "ヘルプ(&H)"}));
     QStringList list;
-    for (QAction* item : menus[3]->menu()->actions()) list << (item->isSeparator() ? QStringLiteral("|") : item->text());
-    QCOMPARE(list, (QStringList{"上の頁へ(&P)", "次の頁へ(&N)", "|", "上の巻へ", "次の巻へ", "|", "上の検索結果",
-                                "次の検索結果"}));
+    for (QAction* item : menus[3]->menu()->actions())
+      list << (item->isSeparator() ? QStringLiteral("|") : item->text());
+    QCOMPARE(list, (QStringList{"上の頁へ(&P)", "次の頁へ(&N)", "|", "上の巻へ", "次の巻へ", "|",
+                                "上の検索結果", "次の検索結果"}));
     QStringList view;
     for (QAction* item : menus[2]->menu()->actions()) view << item->text();
     QCOMPARE(view, (QStringList{"ツールバー(&T)", "状態バー(&S)", "全表示(&p)"}));
@@ -149,7 +162,8 @@ class FrameCommandsTest : public QObject {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<int>("id");
     for (const Accelerator& accelerator : kAccelerators) {
-      const QString keys = QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size()));
+      const QString keys =
+          QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size()));
       QTest::newRow(qPrintable(keys)) << keys << accelerator.id;
     }
   }
@@ -167,13 +181,18 @@ class FrameCommandsTest : public QObject {
     QVERIFY(toolbar.isVisible());
     QStringList layout;
     for (QAction* action : toolbar.actions()) {
-      if (action->isSeparator()) layout << QStringLiteral("|");
-      else if (QWidget* widget = toolbar.widgetForAction(action); widget == &toolbar.m_wndSlider) layout << "slider";
-      else if (widget == &toolbar.m_wndPageLabel) layout << "label";
-      else layout << action->objectName().mid(7);
+      if (action->isSeparator())
+        layout << QStringLiteral("|");
+      else if (QWidget* widget = toolbar.widgetForAction(action); widget == &toolbar.m_wndSlider)
+        layout << "slider";
+      else if (widget == &toolbar.m_wndPageLabel)
+        layout << "label";
+      else
+        layout << action->objectName().mid(7);
     }
-    QCOMPARE(layout, (QStringList{"32778", "57634", "|", "32777", "|", "32791", "32780", "32781", "32790", "|",
-                                  "32805", "32806", "|", "57664", "|", "slider", "label"}));
+    QCOMPARE(layout,
+             (QStringList{"32778", "57634", "|", "32777", "|", "32791", "32780", "32781", "32790",
+                          "|", "32805", "32806", "|", "57664", "|", "slider", "label"}));
     QCOMPARE(toolbar.iconSize(), QSize(40, 40));
     QCOMPARE(toolbar.m_wndSlider.width(), 300);
     QCOMPARE(toolbar.m_wndSlider.tickPosition(), QSlider::TicksBelow);
@@ -189,13 +208,34 @@ class FrameCommandsTest : public QObject {
 
   void availabilityRightAfterStart() {
     Start();
-    const QList<int> all{ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_APP_EXIT, ID_EDIT_COPY,
-                         ID_EDIT_SELECT_ALL_PAGE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_FULL_DISPLAY,
-                         ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME, ID_PREVIOUS_HIT,
-                         ID_NEXT_HIT, ID_APP_ABOUT, ID_HELP_FILE, ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_UNDO,
-                         ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_PRINT, ID_NEXT_PANE, ID_PREV_PANE};
-    QCOMPARE(AvailableOf(all), (QList<int>{ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_FULL_DISPLAY, ID_APP_ABOUT,
-                                           ID_HELP_FILE, ID_FILE_SAVE, ID_NEXT_PANE, ID_PREV_PANE}));
+    const QList<int> all{ID_FILE_PRINT_SETUP_PAGE,
+                         ID_FILE_PRINT_PAGE,
+                         ID_APP_EXIT,
+                         ID_EDIT_COPY,
+                         ID_EDIT_SELECT_ALL_PAGE,
+                         ID_VIEW_TOOLBAR,
+                         ID_VIEW_STATUS_BAR,
+                         ID_VIEW_FULL_DISPLAY,
+                         ID_PREVIOUS_PAGE,
+                         ID_NEXT_PAGE,
+                         ID_PREVIOUS_VOLUME,
+                         ID_NEXT_VOLUME,
+                         ID_PREVIOUS_HIT,
+                         ID_NEXT_HIT,
+                         ID_APP_ABOUT,
+                         ID_HELP_FILE,
+                         ID_EDIT_CUT,
+                         ID_EDIT_PASTE,
+                         ID_EDIT_UNDO,
+                         ID_FILE_NEW,
+                         ID_FILE_OPEN,
+                         ID_FILE_SAVE,
+                         ID_FILE_PRINT,
+                         ID_NEXT_PANE,
+                         ID_PREV_PANE};
+    QCOMPARE(AvailableOf(all),
+             (QList<int>{ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_FULL_DISPLAY, ID_APP_ABOUT,
+                         ID_HELP_FILE, ID_FILE_SAVE, ID_NEXT_PANE, ID_PREV_PANE}));
     QVERIFY(Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
   }
 
@@ -204,7 +244,8 @@ class FrameCommandsTest : public QObject {
     QTest::addColumn<int>("page");
     QTest::addColumn<QList<int>>("available");
     QTest::newRow("first page 5") << 0 << 5 << QList<int>{ID_NEXT_PAGE, ID_NEXT_VOLUME};
-    QTest::newRow("middle page 6") << 1 << 6 << QList<int>{ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_NEXT_VOLUME};
+    QTest::newRow("middle page 6")
+        << 1 << 6 << QList<int>{ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_NEXT_VOLUME};
     QTest::newRow("last page 7") << 2 << 7 << QList<int>{ID_PREVIOUS_PAGE, ID_NEXT_VOLUME};
   }
   void availabilityAtTheVolumesPages() {
@@ -215,12 +256,14 @@ class FrameCommandsTest : public QObject {
     Select(3);
     for (int i = 0; i < steps; ++i) QVERIFY(Commands()->Run(ID_NEXT_PAGE));
     QCOMPARE(Model().m_nCurPage, page);
-    QCOMPARE(AvailableOf({ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME, ID_PREVIOUS_HIT,
-                          ID_NEXT_HIT}),
+    QCOMPARE(AvailableOf({ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME,
+                          ID_PREVIOUS_HIT, ID_NEXT_HIT}),
              available);
     // A page is shown: the page view's commands are available.
-    QCOMPARE(AvailableOf({ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_EDIT_COPY, ID_EDIT_SELECT_ALL_PAGE}),
-             (QList<int>{ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_EDIT_COPY, ID_EDIT_SELECT_ALL_PAGE}));
+    QCOMPARE(AvailableOf({ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_EDIT_COPY,
+                          ID_EDIT_SELECT_ALL_PAGE}),
+             (QList<int>{ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_EDIT_COPY,
+                         ID_EDIT_SELECT_ALL_PAGE}));
   }
 
   void availabilityAtTheFirstAndLastVolume() {
