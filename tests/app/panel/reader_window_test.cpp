@@ -12,77 +12,49 @@
 #include "app/shell/app_titles.h"
 #include "app/shell/book_app.h"
 #include "app/shell/book_view.h"
-#include "app/shell/message_box.h"
 #include "tests/app/support/collection_fixture.h"
+#include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
 
 using quillwen::testing::FixturePage;
+using quillwen::testing::ReaderHarness;
 using quillwen::testing::ReadFileBytes;
 using quillwen::testing::SmallCollection;
 using quillwen::testing::TempDir;
+using quillwen::testing::ToQString;
 using quillwen::testing::WriteCollection;
 using quillwen::testing::WriteFileBytes;
 
-namespace {
-
-QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-
-}  // namespace
-
-class ReaderWindowTest : public QObject {
+class ReaderWindowTest : public QObject, public ReaderHarness {
   Q_OBJECT
 
  private:
-  TempDir settingsFolder_;
   TempDir collection_;
-  TempDir work_;  // temporary page files and the catalogue listing
-  QStringList messages_;
-  std::unique_ptr<CBookApp> app_;
 
-  CMainFrame* Frame() { return app_->MainFrame(); }
-  CLeftForm* Panel() { return Frame()->m_pLeftForm; }
   QTreeWidget* Tree() { return Panel()->Tree(); }
-  QTextBrowser* PageBrowser() { return static_cast<QTextBrowser*>(Frame()->m_pBookView->Browser().Widget()); }
-
-  void Start(const QString& dataFolder, QStringList extra = {QStringLiteral("--no-splash")}) {
-    ReaderEnvironment environment;
-    environment.tempParent = work_.path();
-    environment.listingPath = work_ / "mvr.txt";
-    app_ = std::make_unique<CBookApp>(environment);
-    QVERIFY(app_->InitInstance(QStringList{QStringLiteral("--data"), dataFolder} + extra));
-    QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-  }
-  void Select(int record) {
-    QTreeWidgetItem* item = Panel()->ItemOfRecord(record);
-    QVERIFY(item != nullptr);
-    Tree()->setCurrentItem(item);
+  QTextBrowser* PageBrowser() {
+    return static_cast<QTextBrowser*>(Frame()->m_pBookView->Browser().Widget());
   }
   QString Record() {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kSettingsOrganisation),
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromUtf8(kSettingsOrganisation),
                        QString::fromUtf8(kApplicationTitle));
     return settings.value(QStringLiteral("SplitterWnd/Panes_0")).toString();
   }
 
  private slots:
   void initTestCase() {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(settingsFolder_.path()));
     std::string error;
     QVERIFY2(WriteCollection(collection_.path(), SmallCollection(), &error), error.c_str());
   }
 
-  void init() {
-    messages_.clear();
-    SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
-  }
-
   void cleanup() {
-    app_.reset();
-    SetWarningMessageFunction(nullptr);
+    Stop();
     CSplashWnd::HideSplash();
   }
 
   void startUpBuildsTheMaximisedWindowWithBothPanes() {
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     QVERIFY(messages_.isEmpty());
     QVERIFY(Frame()->isMaximized());
     QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(kMainWindowCaption));
@@ -106,7 +78,7 @@ class ReaderWindowTest : public QObject {
   }
 
   void treeHoldsTheCatalogueInFileOrderWithRecordNumbers() {
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     struct Expected {
       QString text;
       int record;
@@ -143,7 +115,8 @@ class ReaderWindowTest : public QObject {
     QTest::newRow("category") << 1 << "經部" << 0 << 0 << QString();
     QTest::newRow("book") << 2 << "經部\\論語" << 0 << 0 << QString();
     QTest::newRow("volume from page 5") << 3 << "經部\\論語\\學而" << 3 << 5 << "學而時習之";
-    QTest::newRow("volume of the second book") << 6 << "經部\\孟子\\梁惠王" << 6 << 3 << "孟子見梁惠王";
+    QTest::newRow("volume of the second book")
+        << 6 << "經部\\孟子\\梁惠王" << 6 << 3 << "孟子見梁惠王";
   }
 
   void treeSelection() {
@@ -152,9 +125,9 @@ class ReaderWindowTest : public QObject {
     QFETCH(int, curNode);
     QFETCH(int, curPage);
     QFETCH(QString, shownText);
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     QSignalSpy shown(Panel(), &CLeftForm::volumeShown);
-    Select(record);
+    QVERIFY(Select(record));
     const quillwen::LeftFormModel& model = Panel()->Model();
     QCOMPARE(model.m_nRangeNode, record);
     QCOMPARE(Panel()->RangeLabel()->text(), range);
@@ -165,16 +138,17 @@ class ReaderWindowTest : public QObject {
       QCOMPARE(shown.count(), 0);
       return;
     }
-    QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QUrl::fromLocalFile(Q(model.m_strTempPage)).toString());
+    QCOMPARE(Frame()->m_pBookView->CurrentLocation(),
+             QUrl::fromLocalFile(ToQString(model.m_strTempPage)).toString());
     QVERIFY(PageBrowser()->toPlainText().contains(shownText));
     QCOMPARE(shown.count(), 1);
     QCOMPARE(shown.first().first().toInt(), record);
   }
 
   void selectingABookAfterAVolumeKeepsTheVolume() {
-    Start(Q(collection_.path()));
-    Select(4);
-    Select(5);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(4));
+    QVERIFY(Select(5));
     QCOMPARE(Panel()->Model().m_nCurNode, 4);
     QCOMPARE(Panel()->Model().m_nRangeNode, 5);
     QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("經部\\孟子"));
@@ -182,11 +156,12 @@ class ReaderWindowTest : public QObject {
   }
 
   void rangeLabelIsRedAndShownOnTheSearchTab() {
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     QVERIFY(!Panel()->RangeLabel()->isVisible());
     Frame()->setWindowTitle(QStringLiteral("book"));
     Panel()->Tabs()->setCurrentIndex(1);
-    QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(kMainWindowCaption));  // every layout pass sets it
+    QCOMPARE(Frame()->windowTitle(),
+             QString::fromUtf8(kMainWindowCaption));  // every layout pass sets it
     QCOMPARE(Panel()->RangeLabel()->geometry(), QRect(10, 205, Panel()->width() - 30, 20));
     QVERIFY(Panel()->RangeLabel()->isVisible());
     QVERIFY(!Tree()->isVisible());
@@ -196,11 +171,12 @@ class ReaderWindowTest : public QObject {
   }
 
   void showPageWritesTheStoredPageAndNavigates() {
-    Start(Q(collection_.path()));
-    Select(3);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
     Panel()->ShowPage(3, false, 7);
     const quillwen::LeftFormModel& model = Panel()->Model();
-    QCOMPARE(ReadFileBytes(model.m_strTempPage), FixturePage("學而 7", "人不知而不慍，不亦君子乎。"));
+    QCOMPARE(ReadFileBytes(model.m_strTempPage),
+             FixturePage("學而 7", "人不知而不慍，不亦君子乎。"));
     QVERIFY(PageBrowser()->toPlainText().contains(QStringLiteral("人不知而不慍")));
     QCOMPARE(model.m_nCurPage, 5);  // ShowPage keeps the reading state
     Panel()->ShowPage(4, true, 0);
@@ -209,15 +185,15 @@ class ReaderWindowTest : public QObject {
   }
 
   void pageViewMenuIsAvailableOnceAVolumeIsShown() {
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     QVERIFY(!Frame()->m_pBookView->IsPageShown());
-    Select(3);
+    QVERIFY(Select(3));
     QVERIFY(Frame()->m_pBookView->IsPageShown());
   }
 
   void aMissingCatalogueLeavesAnEmptyTree() {
     TempDir empty;
-    Start(Q(empty.path()));
+    QVERIFY(Start(empty.path()));
     QVERIFY(messages_.contains(QStringLiteral("you delete data file!")));
     QCOMPARE(Tree()->topLevelItemCount(), 0);
     QCOMPARE(Panel()->Model().m_catalogue.m_nNodeCount, 1);
@@ -225,15 +201,15 @@ class ReaderWindowTest : public QObject {
   }
 
   void paneRecordIsWrittenAtExitAndNotReadAtStart() {
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     ST_SplitterWnd& splitter = Frame()->m_wndSplitter;
     const int total = splitter.width() - splitter.handleWidth();
     splitter.setSizes({300, total - 300});
     QTRY_COMPARE(Panel()->width(), 300);
     QCOMPARE(Tree()->width(), 290);  // the panel lays itself out for its new width
-    app_->ExitInstance();
+    App().ExitInstance();
     QCOMPARE(Record(), QStringLiteral("-1 300 -1 %1").arg(total - 300));
-    Start(Q(collection_.path()));
+    QVERIFY(Start(collection_.path()));
     QCOMPARE(Panel()->width(), 260);
   }
 
@@ -244,11 +220,11 @@ class ReaderWindowTest : public QObject {
     const std::filesystem::path marker = data / "end-ran";
     WriteFileBytes(data / "end.exe", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
     std::filesystem::permissions(data / "end.exe", std::filesystem::perms::owner_all);
-    Start(Q(data.path()));
-    Select(3);
+    QVERIFY(Start(data.path()));
+    QVERIFY(Select(3));
     const std::filesystem::path pageFile = Panel()->Model().m_strTempPage;
     QVERIFY(std::filesystem::exists(pageFile));
-    app_->ExitInstance();
+    App().ExitInstance();
     QVERIFY(!std::filesystem::exists(pageFile));
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
   }
@@ -265,7 +241,7 @@ class ReaderWindowTest : public QObject {
   void splashScreenFollowsTheSwitches() {
     QFETCH(QStringList, arguments);
     QFETCH(bool, splash);
-    Start(Q(collection_.path()), arguments);
+    QVERIFY(Start(collection_.path(), arguments));
     QCOMPARE(CSplashWnd::Current() != nullptr, splash);
     if (splash) {
       QTest::keyClick(Tree(), Qt::Key_Down);

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -20,22 +19,22 @@
 #include "app/panel/tooltip_button.h"
 #include "app/shell/book_app.h"
 #include "app/shell/book_view.h"
-#include "app/shell/message_box.h"
 #include "core/panel_model/panel_layout.h"
 #include "tests/app/support/collection_fixture.h"
+#include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
 
 using quillwen::testing::FixtureCategory;
 using quillwen::testing::FixtureTextPage;
 using quillwen::testing::PagesWithCharacter;
+using quillwen::testing::ReaderHarness;
 using quillwen::testing::ReadFileBytes;
 using quillwen::testing::TempDir;
+using quillwen::testing::ToQString;
 using quillwen::testing::WriteCollection;
 using namespace quillwen;
 
 namespace {
-
-QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 // 經部 (1) → 論語 (2) → 學而 (3, pages 5 to 7) and 爲政 (4, pages 1 and 2);
 // 孟子 (5) → 梁惠王 (6, page 3). "不亦" stands on 學而 5 and 7 (twice on 7) and
@@ -62,38 +61,26 @@ struct RowText {
 
 }  // namespace
 
-class SearchTabTest : public QObject {
+class SearchTabTest : public QObject, public ReaderHarness {
   Q_OBJECT
 
  private:
-  TempDir settingsFolder_;
   TempDir order_;
   TempDir rows100_;
   TempDir rows101_;
   TempDir rows250_;
-  TempDir work_;
-  QStringList messages_;
-  std::unique_ptr<CBookApp> app_;
 
-  CMainFrame* Frame() { return app_->MainFrame(); }
-  CLeftForm* Panel() { return Frame()->m_pLeftForm; }
-  LeftFormModel& Model() { return Panel()->Model(); }
   QLineEdit* KeywordField() { return Panel()->QueryPage()->Field(QStringLiteral("textfield")); }
   template <typename T>
   T* ControlAs(int id) {
     return qobject_cast<T*>(Panel()->Control(id));
   }
 
-  void Start(const std::filesystem::path& data) {
-    ReaderEnvironment environment;
-    environment.tempParent = work_.path();
-    environment.listingPath = work_ / "mvr.txt";
-    app_ = std::make_unique<CBookApp>(environment);
-    QVERIFY(app_->InitInstance({QStringLiteral("--data"), Q(data), QStringLiteral("--no-splash")}));
-    QVERIFY(QTest::qWaitForWindowExposed(Frame()));
+  bool StartOnSearchTab(const std::filesystem::path& data) {
+    if (!Start(data)) return false;
     Panel()->Tabs()->setCurrentIndex(1);
+    return true;
   }
-  void SelectRange(int record) { Panel()->Tree()->setCurrentItem(Panel()->ItemOfRecord(record)); }
   // Types the keywords into the query page as a user would and starts the search.
   void Search(const QString& keywords, bool withEnter = false) {
     QLineEdit* field = KeywordField();
@@ -135,24 +122,16 @@ class SearchTabTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(settingsFolder_.path()));
     std::string error;
     QVERIFY2(WriteCollection(order_.path(), OrderCollection(), &error), error.c_str());
     QVERIFY2(WriteCollection(rows100_.path(), PagesWithCharacter(100), &error), error.c_str());
     QVERIFY2(WriteCollection(rows101_.path(), PagesWithCharacter(101), &error), error.c_str());
     QVERIFY2(WriteCollection(rows250_.path(), PagesWithCharacter(250), &error), error.c_str());
   }
-  void init() {
-    messages_.clear();
-    SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
-  }
-  void cleanup() {
-    app_.reset();
-    SetWarningMessageFunction(nullptr);
-  }
+  void cleanup() { Stop(); }
 
   void searchTabShowsItsControlsWithTheirStartingValues() {
-    Start(order_.path());
+    QVERIFY(StartOnSearchTab(order_.path()));
     struct Text {
       int id;
       const char* text;
@@ -214,8 +193,8 @@ class SearchTabTest : public QObject {
   }
   void searchListsOneRowPerPageInPageOrder() {
     QFETCH(bool, withEnter);
-    Start(order_.path());
-    SelectRange(1);
+    QVERIFY(StartOnSearchTab(order_.path()));
+    QVERIFY(Select(1));
     Search(QStringLiteral("不亦"), withEnter);
     QVERIFY(messages_.isEmpty());
     QCOMPARE(Panel()->SummaryLabel()->text(), QStringLiteral("全部で 3 頁で、4 箇所でした。"));
@@ -235,8 +214,8 @@ class SearchTabTest : public QObject {
   // Keyboard only: from the tabs, Tab reaches the keywords, then the search
   // button; Enter there searches, and Tab goes on to the result list.
   void tabWalksFromTheTabsToTheKeywordsThenTheSearchButton() {
-    Start(order_.path());
-    SelectRange(1);
+    QVERIFY(StartOnSearchTab(order_.path()));
+    QVERIFY(Select(1));
     Frame()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Frame()));
     QTabBar* tabs = Panel()->Tabs()->tabBar();
@@ -264,13 +243,13 @@ class SearchTabTest : public QObject {
   }
 
   void rangeAndMethodChooseTheRows() {
-    Start(order_.path());
-    SelectRange(5);  // 孟子 only
+    QVERIFY(StartOnSearchTab(order_.path()));
+    QVERIFY(Select(5));  // 孟子 only
     Search(QStringLiteral("之"));
     QCOMPARE(Rows(), (QList<RowText>{{"經部", "孟子", "梁惠王", "3"}}));
     QCOMPARE(Panel()->SummaryLabel()->text(), QStringLiteral("全部で 1 頁で、1 箇所でした。"));
 
-    SelectRange(1);
+    QVERIFY(Select(1));
     // Two keywords split by an ideographic space: "and" needs both on a page,
     // "or" either.
     QTest::mouseClick(ControlAs<QRadioButton>(kMethodAnd), Qt::LeftButton);
@@ -298,7 +277,7 @@ class SearchTabTest : public QObject {
     const std::filesystem::path data = rows == 100   ? rows100_.path()
                                        : rows == 101 ? rows101_.path()
                                                      : rows250_.path();
-    Start(data);
+    QVERIFY(StartOnSearchTab(data));
     Search(QStringLiteral("之"));
     QCOMPARE(Panel()->SummaryLabel()->text(),
              QStringLiteral("全部で %1 頁で、%1 箇所でした。").arg(rows));
@@ -328,7 +307,7 @@ class SearchTabTest : public QObject {
   }
 
   void pageEditGoesToTheTypedPageAndRefusesOthers() {
-    Start(rows250_.path());
+    QVERIFY(StartOnSearchTab(rows250_.path()));
     Search(QStringLiteral("之"));
     EditPage(QStringLiteral("3"));
     QCOMPARE(Model().m_paging.m_nCurResultPage, 3);
@@ -352,7 +331,7 @@ class SearchTabTest : public QObject {
   }
 
   void enterWithSeveralListPagesAppliesThePageEditInsteadOfSearching() {
-    Start(rows250_.path());
+    QVERIFY(StartOnSearchTab(rows250_.path()));
     Search(QStringLiteral("之"));
     KeywordField()->setText(QStringLiteral("天"));
     Panel()->PageEdit()->setText(QStringLiteral("2"));
@@ -396,8 +375,8 @@ class SearchTabTest : public QObject {
   }
 
   void selectingRowsShowsResultPagesInTurn() {
-    Start(order_.path());
-    SelectRange(1);
+    QVERIFY(StartOnSearchTab(order_.path()));
+    QVERIFY(Select(1));
     Search(QStringLiteral("不亦"));
     QTreeWidget* list = Panel()->ResultList();
     struct Step {
@@ -414,7 +393,7 @@ class SearchTabTest : public QObject {
       QCOMPARE(Model().m_nHitCount, step.hits);
       QCOMPARE(Model().m_nCurHit, 0);
       QCOMPARE(Model().m_strHitPage, step.file);
-      QUrl expected = QUrl::fromLocalFile(Q(step.file));
+      QUrl expected = QUrl::fromLocalFile(ToQString(step.file));
       expected.setFragment(QStringLiteral("0000"));
       QCOMPARE(Frame()->m_pBookView->CurrentLocation(), expected.toString());
       QVERIFY(ReadFileBytes(step.file).find("name=\"0000\"") != std::string::npos);
@@ -424,8 +403,8 @@ class SearchTabTest : public QObject {
   }
 
   void targetRadiosReopenTheIndexAndChooseWhereHitsAreMarked() {
-    Start(order_.path());
-    SelectRange(1);
+    QVERIFY(StartOnSearchTab(order_.path()));
+    QVERIFY(Select(1));
     struct Case {
       int id;
       int target;
@@ -446,8 +425,8 @@ class SearchTabTest : public QObject {
   }
 
   void refusedSearchesShowTheirMessageAndKeepTheResult() {
-    Start(order_.path());
-    SelectRange(1);
+    QVERIFY(StartOnSearchTab(order_.path()));
+    QVERIFY(Select(1));
     Search(QStringLiteral("不亦"));
     const QList<RowText> before = Rows();
     const QString summary = Panel()->SummaryLabel()->text();
@@ -477,7 +456,7 @@ class SearchTabTest : public QObject {
   void layoutPlacesBothTabs() {
     QFETCH(int, width);
     QFETCH(int, pageEditX);
-    Start(order_.path());
+    QVERIFY(StartOnSearchTab(order_.path()));
     Frame()->m_wndSplitter.setSizes({width, 800});
     QTRY_COMPARE(Panel()->width(), width);
     const int W = width;
@@ -508,7 +487,7 @@ class SearchTabTest : public QObject {
     QCOMPARE(Panel()->ResultList()->geometry(), QRect(5, 250, W - 10, H - 254));
     QVERIFY(!PagingRowVisible());
 
-    SelectRange(1);
+    QVERIFY(Select(1));
     Search(QStringLiteral("不亦"));
     const int y = H - 32 - 5;
     QCOMPARE(Panel()->PreviousButton()->geometry(), QRect(5, y, 32, 32));

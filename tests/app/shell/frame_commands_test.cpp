@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,19 +19,19 @@
 #include "app/shell/book_app.h"
 #include "app/shell/book_view.h"
 #include "app/shell/command_table.h"
-#include "app/shell/message_box.h"
 #include "tests/app/support/collection_fixture.h"
+#include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
 
 using quillwen::testing::FixtureCategory;
 using quillwen::testing::FixturePage;
+using quillwen::testing::ReaderHarness;
 using quillwen::testing::TempDir;
+using quillwen::testing::ToQString;
 using quillwen::testing::WriteCollection;
 using quillwen::testing::WriteFileBytes;
 
 namespace {
-
-QString Q(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 
 // Records: 1 經部, 2 論語, 3 學而 (pages 5-7), 4 爲政 (1-2), 5 孟子, 6 梁惠王 (3),
 // 7 史部, 8 史記, 9 本紀 (1-2). 學而 6 says 子曰 four times in the cell that an
@@ -67,20 +66,13 @@ class UrlRecorder : public QObject {
 
 }  // namespace
 
-class FrameCommandsTest : public QObject {
+class FrameCommandsTest : public QObject, public ReaderHarness {
   Q_OBJECT
 
  private:
-  TempDir settingsFolder_;
   TempDir collection_;
-  TempDir work_;
-  QStringList messages_;
-  std::unique_ptr<CBookApp> app_;
 
-  CMainFrame* Frame() { return app_->MainFrame(); }
-  CLeftForm* Panel() { return Frame()->m_pLeftForm; }
   MainFrameCommands* Commands() { return Frame()->Commands(); }
-  quillwen::LeftFormModel& Model() { return Panel()->Model(); }
   QSlider& Slider() { return Frame()->m_wndToolBar.m_wndSlider; }
   QString Label() { return Frame()->m_wndToolBar.m_wndPageLabel.text(); }
   QString Location() { return Frame()->m_pBookView->CurrentLocation(); }
@@ -92,20 +84,6 @@ class FrameCommandsTest : public QObject {
     return QStringLiteral("%1/%2").arg(Model().m_index.HeaderValue()).arg(page);
   }
 
-  void Start() {
-    ReaderEnvironment environment;
-    environment.tempParent = work_.path();
-    environment.listingPath = work_ / "mvr.txt";
-    app_ = std::make_unique<CBookApp>(environment);
-    QVERIFY(app_->InitInstance(
-        {QStringLiteral("--data"), Q(collection_.path()), QStringLiteral("--no-splash")}));
-    QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-  }
-  void Select(int record) {
-    QTreeWidgetItem* item = Panel()->ItemOfRecord(record);
-    QVERIFY(item != nullptr);
-    Panel()->Tree()->setCurrentItem(item);
-  }
   // The page file shown holds the stored page titled `title`.
   void VerifyShows(const char* title) {
     const QString file = QUrl(Location()).toLocalFile().section(QLatin1Char('#'), 0, 0);
@@ -126,21 +104,13 @@ class FrameCommandsTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(settingsFolder_.path()));
     std::string error;
     QVERIFY2(WriteCollection(collection_.path(), Collection(), &error), error.c_str());
   }
-  void init() {
-    messages_.clear();
-    SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
-  }
-  void cleanup() {
-    app_.reset();
-    SetWarningMessageFunction(nullptr);
-  }
+  void cleanup() { Stop(); }
 
   void menusHoldTheCommandsInOrderWithSeparators() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     const QList<QAction*> menus = Frame()->menuBar()->actions();
     QStringList titles;
     for (QAction* menu : menus) titles << menu->text();
@@ -170,13 +140,13 @@ class FrameCommandsTest : public QObject {
   void acceleratorsReachTheirCommands() {
     QFETCH(QString, keys);
     QFETCH(int, id);
-    Start();
+    QVERIFY(Start(collection_.path()));
     QVERIFY(Commands()->Action(id) != nullptr);
     QVERIFY(Commands()->Action(id)->shortcuts().contains(QKeySequence(keys)));
   }
 
   void toolbarHoldsTenButtonsThenSliderAndLabel() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     CSCrollToolBar& toolbar = Frame()->m_wndToolBar;
     QVERIFY(toolbar.isVisible());
     QStringList layout;
@@ -207,7 +177,7 @@ class FrameCommandsTest : public QObject {
   }
 
   void availabilityRightAfterStart() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     const QList<int> all{ID_FILE_PRINT_SETUP_PAGE,
                          ID_FILE_PRINT_PAGE,
                          ID_APP_EXIT,
@@ -252,8 +222,8 @@ class FrameCommandsTest : public QObject {
     QFETCH(int, steps);
     QFETCH(int, page);
     QFETCH(QList<int>, available);
-    Start();
-    Select(3);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
     for (int i = 0; i < steps; ++i) QVERIFY(Commands()->Run(ID_NEXT_PAGE));
     QCOMPARE(Model().m_nCurPage, page);
     QCOMPARE(AvailableOf({ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME,
@@ -267,10 +237,10 @@ class FrameCommandsTest : public QObject {
   }
 
   void availabilityAtTheFirstAndLastVolume() {
-    Start();
-    Select(3);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
     QCOMPARE(AvailableOf({ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME}), QList<int>{ID_NEXT_VOLUME});
-    Select(9);
+    QVERIFY(Select(9));
     QCOMPARE(AvailableOf({ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME, ID_NEXT_PAGE}),
              (QList<int>{ID_PREVIOUS_VOLUME, ID_NEXT_PAGE}));
     // Unavailable commands are not run.
@@ -280,8 +250,8 @@ class FrameCommandsTest : public QObject {
   }
 
   void pagesStepWithSliderAndLabelFollowing() {
-    Start();
-    Select(3);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
     QCOMPARE(Slider().minimum(), 5);
     QCOMPARE(Slider().maximum(), 7);
     QCOMPARE(Slider().value(), 5);
@@ -302,8 +272,8 @@ class FrameCommandsTest : public QObject {
   }
 
   void volumesStepAcrossBooksWithTheTreeFollowing() {
-    Start();
-    Select(3);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
     QVERIFY(Commands()->Run(ID_NEXT_PAGE));
     struct Step {
       int id;
@@ -333,8 +303,8 @@ class FrameCommandsTest : public QObject {
   }
 
   void volumeStepAcrossACategorySelectsTheShownVolume() {
-    Start();
-    Select(6);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(6));
     // The book 孟子 has no next sibling in its category: the tree's own order
     // has no answer, so the shown volume's item is selected.
     QVERIFY(Commands()->Run(ID_NEXT_VOLUME));
@@ -347,9 +317,9 @@ class FrameCommandsTest : public QObject {
   }
 
   void volumeStepFromASelectedBookFollowsTheTreeFromThatBook() {
-    Start();
-    Select(3);
-    Select(2);  // the book item: the volume stays the one shown
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    QVERIFY(Select(2));  // the book item: the volume stays the one shown
     QCOMPARE(Model().m_nCurNode, 3);
     QVERIFY(Commands()->Run(ID_NEXT_VOLUME));
     // The record scan shows 爲政; the tree moves from 論語 to its next sibling
@@ -360,11 +330,11 @@ class FrameCommandsTest : public QObject {
   }
 
   void sliderShowsThePageWhenTheScrollEnds() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     // Before any volume the slider changes no page.
     Slider().setValue(0);
     QCOMPARE(Location(), QStringLiteral("about:blank"));
-    Select(3);
+    QVERIFY(Select(3));
     Slider().setSliderDown(true);
     Slider().setValue(7);
     QCOMPARE(Model().m_nCurPage, 5);  // dragging moves only the thumb
@@ -385,7 +355,7 @@ class FrameCommandsTest : public QObject {
   }
 
   void hitsStepThroughTheResultPageAndStopAtItsEnds() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     Model().m_strKeyWords = u"子曰";
     // The page table entry of 學而 6, the volume's second page.
     const int entry = Model().m_catalogue.Record(3).docID;
@@ -418,7 +388,7 @@ class FrameCommandsTest : public QObject {
   }
 
   void fullDisplayTwiceRestoresThePanel() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     Frame()->m_wndSplitter.setSizes({300, Frame()->m_wndSplitter.width() - 300});
     QCOMPARE(Panel()->width(), 300);
     QVERIFY(Commands()->Run(ID_VIEW_FULL_DISPLAY));
@@ -431,8 +401,8 @@ class FrameCommandsTest : public QObject {
   }
 
   void paneSwitchRoutesCopyToTheActivePane() {
-    Start();
-    Select(3);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
     QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
     // The panel is active: copy is the limited copy, available with a page.
     QVERIFY(Commands()->IsAvailable(ID_EDIT_COPY));
@@ -451,7 +421,7 @@ class FrameCommandsTest : public QObject {
   // The keyboard needs no mouse to begin: at start the contents tree has the
   // focus; F6 moves it to the page and back to the control that had it.
   void keyboardFocusStartsInTheTreeAndFollowsThePaneSwitch() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     Frame()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Frame()));
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Panel()->Tree()));
@@ -479,7 +449,7 @@ class FrameCommandsTest : public QObject {
   }
 
   void toolbarCommandHidesAndShowsTheToolbar() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     QVERIFY(Commands()->Run(ID_VIEW_TOOLBAR));
     QVERIFY(!Frame()->m_wndToolBar.isVisible());
     QVERIFY(!Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
@@ -492,20 +462,20 @@ class FrameCommandsTest : public QObject {
   void helpAsksTheDesktopToOpenTheShippedFile() {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
-    Start();
+    QVERIFY(Start(collection_.path()));
     QVERIFY(Commands()->Run(ID_HELP_FILE));
     QVERIFY(recorder.urls.isEmpty());  // no help file: nothing, and nothing said
     QVERIFY(messages_.isEmpty());
     WriteFileBytes(collection_ / kHelpFileName, "<html></html>");
     QVERIFY(Commands()->Run(ID_HELP_FILE));
     QCOMPARE(recorder.urls.size(), 1);
-    QCOMPARE(recorder.urls[0].toLocalFile(), Q(collection_ / kHelpFileName));
+    QCOMPARE(recorder.urls[0].toLocalFile(), ToQString(collection_ / kHelpFileName));
     std::filesystem::remove(collection_ / kHelpFileName);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
   }
 
   void aboutBoxClosesOnALeftButtonRelease() {
-    Start();
+    QVERIFY(Start(collection_.path()));
     bool seen = false;
     QTimer::singleShot(0, this, [&] {
       auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());

@@ -1,0 +1,56 @@
+#include "tests/app/support/reader_harness.h"
+
+#include <QSettings>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/panel/left_form.h"
+#include "app/shell/main_frame.h"
+#include "app/shell/message_box.h"
+
+namespace quillwen::testing {
+
+QString ToQString(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+ReaderHarness::ReaderHarness() {
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                     ToQString(settingsFolder_.path()));
+}
+
+ReaderHarness::~ReaderHarness() { Stop(); }
+
+bool ReaderHarness::Start(const QString& dataFolder, const QStringList& switches) {
+  messages_.clear();
+  SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
+  ReaderEnvironment environment;
+  environment.tempParent = work_.path();
+  environment.listingPath = work_ / "mvr.txt";
+  app_ = std::make_unique<CBookApp>(environment);
+  if (!app_->InitInstance(QStringList{QStringLiteral("--data"), dataFolder} + switches))
+    return false;
+  return QTest::qWaitForWindowExposed(Frame());
+}
+
+bool ReaderHarness::Start(const std::filesystem::path& dataFolder, const QStringList& switches) {
+  return Start(ToQString(dataFolder), switches);
+}
+
+void ReaderHarness::Stop() {
+  app_.reset();
+  SetWarningMessageFunction(nullptr);
+}
+
+CLeftForm* ReaderHarness::Panel() { return Frame()->m_pLeftForm; }
+
+LeftFormModel& ReaderHarness::Model() { return Panel()->Model(); }
+
+bool ReaderHarness::Select(int record) {
+  QTreeWidgetItem* item = Panel()->ItemOfRecord(record);
+  if (item == nullptr) return false;
+  Panel()->Tree()->setCurrentItem(item);
+  return true;
+}
+
+}  // namespace quillwen::testing

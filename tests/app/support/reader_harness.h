@@ -1,0 +1,59 @@
+#pragma once
+
+// Runs the whole reader in a test program, as main() would: the settings
+// store, the temporary page files and the catalogue listing live in folders of
+// the harness's own, and warning boxes are collected instead of shown. Test
+// classes derive from it next to QObject and call Stop() in their cleanup.
+
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <memory>
+
+#include "app/shell/book_app.h"
+#include "tests/support/temp_dir.h"
+
+class CLeftForm;
+class CMainFrame;
+
+namespace quillwen {
+class LeftFormModel;
+}
+
+namespace quillwen::testing {
+
+QString ToQString(const std::filesystem::path& path);
+
+class ReaderHarness {
+ public:
+  // Points the user's settings store at a folder of its own for the test program.
+  ReaderHarness();
+  ~ReaderHarness();
+
+  // Starts the reader on `dataFolder` with the given switches and waits for its
+  // window; the warning boxes shown from here on land in messages_. False when
+  // the reader did not start or its window never appeared.
+  bool Start(const QString& dataFolder,
+             const QStringList& switches = {QStringLiteral("--no-splash")});
+  bool Start(const std::filesystem::path& dataFolder,
+             const QStringList& switches = {QStringLiteral("--no-splash")});
+  // Closes the reader and shows warning boxes again.
+  void Stop();
+
+  CBookApp& App() { return *app_; }
+  CMainFrame* Frame() { return app_->MainFrame(); }
+  CLeftForm* Panel();
+  LeftFormModel& Model();
+  // Selects the record's tree item as a click would; false when it has none.
+  bool Select(int record);
+
+ protected:
+  QStringList messages_;  // warning boxes since the last Start
+
+ private:
+  TempDir settingsFolder_;
+  TempDir work_;  // temporary page files and the catalogue listing
+  std::unique_ptr<CBookApp> app_;
+};
+
+}  // namespace quillwen::testing
