@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "core/store/page_number.h"
+#include "tests/tools/build/page_of.h"
 #include "tools/build/source_format.h"
 
 namespace quillwen::build {
 namespace {
 
-LaidOutPage PageOf(const std::string& source) {
-  LaidOutPage page;
-  std::string error;
-  EXPECT_TRUE(ParseVolumeText(source, &page.blocks, &error)) << error;
-  return page;
-}
+using testing::PageOf;
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t count = 0;

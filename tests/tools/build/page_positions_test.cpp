@@ -6,16 +6,12 @@
 #include "tools/build/source_format.h"
 #include "tools/build/utf8.h"
 #include "tests/tools/build/case_label.h"
+#include "tests/tools/build/page_of.h"
 
 namespace quillwen::build {
 namespace {
 
-LaidOutPage PageOf(const std::string& source) {
-  LaidOutPage page;
-  std::string error;
-  EXPECT_TRUE(ParseVolumeText(source, &page.blocks, &error)) << error;
-  return page;
-}
+using testing::PageOf;
 
 // "甲0 乙1 ..." for test tables.
 std::string Describe(const std::vector<PositionedCharacter>& characters) {
