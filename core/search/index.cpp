@@ -54,8 +54,7 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   headerPath += kIndexHeaderSuffix;
   std::filesystem::path postingsPath = base;
   postingsPath += kIndexPostingsSuffix;
-  lists_.pages.clear();
-  lists_.resultCount = 0;
+  last_ = SearchResult{};
 
   io::ReadOnlyFile header;
   if (!header.Open(headerPath)) return FailOpen(header.LastError());
@@ -65,12 +64,12 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
     return FailOpen(headerPath.string() + ": " + std::to_string(*headerSize) +
                     " bytes, shorter than the 1400000 bytes of its tables");
   }
-  std::vector<char> tables(kNextBlockOffset);
-  if (!header.ReadExactly(0, tables)) return FailOpen(header.LastError());
-  DecodeTable(tables.data() + kFirstBlockOffset, kIdentifierCount, firstBlock_);
-  DecodeTable(tables.data() + kReserved16Offset, kIdentifierCount, reserved16_);
-  DecodeTable(tables.data() + kReserved32Offset, kIdentifierCount, reserved32_);
-  DecodeTable(tables.data() + kLastPageOffset, kIdentifierCount, lastPage_);
+  // The two reserved tables between them are never consulted: they are passed over.
+  std::vector<char> table(4 * kIdentifierCount);
+  if (!header.ReadExactly(kFirstBlockOffset, table)) return FailOpen(header.LastError());
+  DecodeTable(table.data(), kIdentifierCount, firstBlock_);
+  if (!header.ReadExactly(kLastPageOffset, table)) return FailOpen(header.LastError());
+  DecodeTable(table.data(), kIdentifierCount, lastPage_);
 
   if (!postings_.Map(postingsPath)) return FailOpen(postings_.LastError());
 
@@ -90,8 +89,6 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
 }
 
 void CIndex::Close() {
-  Release(reserved32_);
-  Release(reserved16_);
   Release(firstBlock_);
   Release(lastPage_);
   Release(nextBlock_);

@@ -21,6 +21,7 @@
 #include "core/common/message_sink.h"
 #include "core/io/mapped_file.h"
 #include "core/search/index_format.h"
+#include "core/search/query.h"
 #include "core/search/result_merge.h"
 #include "core/search/term_matcher.h"
 #include "core/search/variants.h"
@@ -35,7 +36,7 @@ class CIndex {
   // `messages` receives "データを開けませんでした。" when Open fails; it must outlive
   // the index. Without a sink the failure is only returned.
   explicit CIndex(MessageSink* messages = nullptr) : messages_(messages) {}
-  virtual ~CIndex();
+  ~CIndex();
   CIndex(const CIndex&) = delete;
   CIndex& operator=(const CIndex&) = delete;
 
@@ -43,7 +44,8 @@ class CIndex {
 
   // Opens the index set of `scope` (folder/baseName + "", "_desc" or "_content" +
   // "-idx.h" and "-idx.m") and the volume store folder/baseName, after reading the
-  // variant table of `folder` afresh (its absence is no error). Empties `pages`.
+  // variant table of `folder` afresh (its absence is no error). Empties the last
+  // result.
   // Whatever was open is closed first. On failure (a file missing or unreadable,
   // a header shorter than 1400000 bytes, the mapping refused, the volume store not
   // opened) shows "データを開けませんでした。", closes the index and returns false.
@@ -61,33 +63,37 @@ class CIndex {
   // block of the postings file at most: entries past the file's last block could
   // only name blocks that are never read.
   std::span<const uint32_t> FirstBlock() const { return firstBlock_; }
-  std::span<const uint16_t> Reserved16() const { return reserved16_; }
-  std::span<const uint32_t> Reserved32() const { return reserved32_; }
   std::span<const uint32_t> LastPage() const { return lastPage_; }
   std::span<const uint32_t> NextBlock() const { return nextBlock_; }
   // The mapped postings file.
   std::span<const unsigned char> Postings() const { return {postings_.Data(), postings_.Size()}; }
 
-  // The result of the last query: pages (entry indices) and the places on each.
-  const std::vector<uint32_t>& pages() const { return lists_.pages; }
-  const std::vector<uint32_t>& placeCounts() const { return lists_.placeCounts; }
-  int32_t resultCount() const { return lists_.resultCount; }
+  // Evaluates `query` on the open set, its terms in order ("and": the first
+  // replaces the result, later ones intersect; "or": every term is added by
+  // union), with every character standing for its variant group when
+  // `useVariants`. Reads only the tables and the mapping: several searches may run
+  // at once while nobody opens or closes the index. A closed index finds nothing.
+  SearchResult Search(const Query& query, SearchMethod method, bool useVariants) const;
 
-  // Queries. SearchAnd and SearchOr rewrite every U+0020 of `query` into U+3000 and
-  // evaluate its terms in order (and: the first replaces the result, later ones
-  // intersect; or: every term is added by union). A query CountTerms rejects
-  // changes nothing, the buffer included. They return resultCount.
+  // The design's interface over Search: the result of the last query, kept here.
+  const std::vector<uint32_t>& pages() const { return last_.pages; }
+  const std::vector<uint32_t>& placeCounts() const { return last_.placeCounts; }
+  int32_t resultCount() const { return last_.resultCount(); }
+  // Whether the last query met a damaged posting list.
+  bool DamagedList() const { return last_.damagedList; }
+  // The posting-list bytes the last query walked through (skipped bytes included).
+  uint64_t PostingBytesRead() const { return last_.postingBytes; }
+
+  // SearchAnd and SearchOr search `query` into the last result and then write each
+  // U+0020 of the caller's buffer as U+3000 (Query::markText). A query CountTerms
+  // rejects changes nothing, the buffer included. They return resultCount.
   int SearchAnd(std::u16string& query, bool useVariants);
   int SearchOr(std::u16string& query, bool useVariants);
-  // Evaluates one term and merges its pages into the result. Returns resultCount,
-  // or 0 when the term has no cursors (no looked-up character, one without a
-  // posting list, longer than 299 units once normalised, or a closed index); the
-  // result is then emptied, except by MergeUnion.
+  // Evaluates one term and merges its pages into the last result. Returns
+  // resultCount, or 0 when the term has no cursors (no looked-up character, one
+  // without a posting list, longer than 299 units once normalised, or a closed
+  // index); the result is then emptied, except by MergeUnion.
   int EvaluateTerm(std::u16string_view term, MergeMode mode, bool useVariants);
-
-  // The posting-list bytes the queries walked through since the last SearchAnd or
-  // SearchOr began (skipped bytes included).
-  uint64_t PostingBytesRead() const { return postingBytesRead_; }
 
   // The variant table, read by every Open.
   bool LoadVariants(const std::filesystem::path& folder) { return variants_.LoadVariants(folder); }
@@ -134,21 +140,22 @@ class CIndex {
  private:
   bool FailOpen(std::string error);
   bool LoadHeader(const std::filesystem::path& headerPath);
-  int Search(std::u16string& query, bool useVariants, MergeMode firstMode, MergeMode laterMode);
+  int SearchInto(std::u16string& query, SearchMethod method, bool useVariants);
+  // Merges the matches of one normalised term into `result`; false when the term
+  // has no cursors.
+  bool MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool useVariants,
+                 SearchResult& result) const;
   IndexTables Tables() const;
 
   MessageSink* messages_ = nullptr;
   CFileList fileList_;
   io::MappedFile postings_;
   std::vector<uint32_t> nextBlock_;
-  std::vector<uint32_t> reserved32_;
-  std::vector<uint16_t> reserved16_;
   std::vector<uint32_t> firstBlock_;
   std::vector<uint32_t> lastPage_;
   bool open_ = false;
-  ResultLists lists_;
+  SearchResult last_;
   VariantTable variants_;
-  uint64_t postingBytesRead_ = 0;
   std::string lastError_;
 };
 

@@ -7,8 +7,8 @@
 // Header file, little-endian:
 //   offset 0        400000 bytes  FirstBlock  100000 x u32: first block of each
 //                                             identifier's list, 0xFFFFFFFF for none
-//   offset 400000   200000 bytes  Reserved16  never consulted
-//   offset 600000   400000 bytes  Reserved32  never consulted
+//   offset 400000   200000 bytes  Reserved16  never consulted, not read
+//   offset 600000   400000 bytes  Reserved32  never consulted, not read
 //   offset 1000000  400000 bytes  LastPage    100000 x u32: page of the list's last entry
 //   offset 1400000  4 x n bytes   NextBlock   n x u32: the block after block k in its list
 //

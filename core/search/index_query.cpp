@@ -1,61 +1,61 @@
-// The query operations of CIndex: splitting a query into terms and evaluating
-// each into the result lists.
+// The query operations of CIndex: evaluating each term of a query and merging its
+// pages into the result.
 
 #include "core/search/index.h"
-#include "core/search/query_terms.h"
 
 namespace quillwen {
 
+SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVariants) const {
+  SearchResult result;
+  bool firstTerm = true;
+  for (const std::u16string& term : query.terms) {
+    const MergeMode mode = method == SearchMethod::kOr ? MergeUnion
+                           : firstTerm                  ? MergeReplace
+                                                        : MergeIntersect;
+    MergeTerm(term, mode, useVariants, result);
+    firstTerm = false;
+  }
+  return result;
+}
+
 int CIndex::SearchAnd(std::u16string& query, bool useVariants) {
-  return Search(query, useVariants, MergeReplace, MergeIntersect);
+  return SearchInto(query, SearchMethod::kAnd, useVariants);
 }
 
 int CIndex::SearchOr(std::u16string& query, bool useVariants) {
-  return Search(query, useVariants, MergeUnion, MergeUnion);
+  return SearchInto(query, SearchMethod::kOr, useVariants);
 }
 
-int CIndex::Search(std::u16string& query, bool useVariants, MergeMode firstMode,
-                   MergeMode laterMode) {
-  if (CountTerms(query) == 0) return lists_.resultCount;
-  lists_ = ResultLists{};
-  postingBytesRead_ = 0;
-
-  bool firstTerm = true;
-  auto evaluate = [&](size_t start, size_t end) {
-    EvaluateTerm(std::u16string_view(query).substr(start, end - start),
-                 firstTerm ? firstMode : laterMode, useVariants);
-    firstTerm = false;
-  };
-  // A term runs up to the next U+0020, which becomes U+3000 in the caller's buffer
-  // (the text that later marks hits); a U+3000 already there belongs to the term.
-  bool inTerm = false;
-  size_t termStart = 0;
-  for (size_t i = 0; i < query.size(); ++i) {
-    if (query[i] == u' ') {
-      query[i] = u'\u3000';
-      if (inTerm) evaluate(termStart, i);
-      inTerm = false;
-    } else if (!inTerm) {
-      inTerm = true;
-      termStart = i;
-    }
-  }
-  if (inTerm) evaluate(termStart, query.size());
-  return lists_.resultCount;
+int CIndex::SearchInto(std::u16string& query, SearchMethod method, bool useVariants) {
+  const std::optional<Query> parsed = ParseQuery(query);
+  if (!parsed) return last_.resultCount();
+  last_ = Search(*parsed, method, useVariants);
+  query = parsed->markText;
+  return last_.resultCount();
 }
 
 int CIndex::EvaluateTerm(std::u16string_view term, MergeMode mode, bool useVariants) {
-  const std::u16string normalised = NormaliseTerm(term);
+  if (!MergeTerm(NormaliseTerm(term), mode, useVariants, last_)) return 0;
+  return last_.resultCount();
+}
+
+bool CIndex::MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool useVariants,
+                       SearchResult& result) const {
   TermMatch match;
-  if (open_ && normalised.size() <= kMaxNormalisedTermUnits) {
-    match = MatchTerm(PlanTerm(normalised, useVariants ? &variants_ : nullptr), Tables());
+  if (open_ && normalisedTerm.size() <= kMaxNormalisedTermUnits) {
+    match = MatchTerm(PlanTerm(normalisedTerm, useVariants ? &variants_ : nullptr), Tables());
   }
-  postingBytesRead_ += match.postingBytes;
+  result.postingBytes += match.postingBytes;
+  result.damagedList |= match.damagedList;
   if (!match.hasCursors) {
-    if (mode != MergeUnion) lists_ = ResultLists{};
-    return 0;
+    if (mode != MergeUnion) {
+      result.pages.clear();
+      result.placeCounts.clear();
+    }
+    return false;
   }
-  return MergeTermResult(mode, match.pages, match.placeCounts, lists_);
+  MergeTermResult(mode, match.pages, match.placeCounts, result);
+  return true;
 }
 
 }  // namespace quillwen

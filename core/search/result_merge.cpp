@@ -44,45 +44,44 @@ class PageFinder {
 }  // namespace
 
 int32_t MergeTermResult(MergeMode mode, std::span<const uint32_t> termPages,
-                        std::span<const uint32_t> termCounts, ResultLists& lists) {
-  const size_t count =
-      std::min(lists.pages.size(), static_cast<size_t>(std::max(lists.resultCount, 0)));
+                        std::span<const uint32_t> termCounts, SearchResult& result) {
+  const size_t count = result.pages.size();
   switch (mode) {
     case MergeReplace:
-      lists.pages.assign(termPages.begin(), termPages.end());
-      lists.placeCounts.assign(termCounts.begin(), termCounts.end());
+      result.pages.assign(termPages.begin(), termPages.end());
+      result.placeCounts.assign(termCounts.begin(), termCounts.end());
       break;
     case MergeUnion: {
-      lists.placeCounts.resize(lists.pages.size());
-      PageFinder finder(lists.pages, count);
+      result.placeCounts.resize(result.pages.size());
+      PageFinder finder(result.pages, count);
       for (size_t t = 0; t < termPages.size(); ++t) {
         const int64_t i = finder.Find(termPages[t]);
         if (i >= 0) {
-          lists.placeCounts[static_cast<size_t>(i)] += termCounts[t];
+          result.placeCounts[static_cast<size_t>(i)] += termCounts[t];
         } else {
-          lists.pages.push_back(termPages[t]);
-          lists.placeCounts.push_back(termCounts[t]);
+          result.pages.push_back(termPages[t]);
+          result.placeCounts.push_back(termCounts[t]);
         }
       }
       break;
     }
     case MergeIntersect: {
-      lists.placeCounts.resize(lists.pages.size());
-      ResultLists kept;
-      PageFinder finder(lists.pages, count);
+      result.placeCounts.resize(result.pages.size());
+      std::vector<uint32_t> keptPages;
+      std::vector<uint32_t> keptCounts;
+      PageFinder finder(result.pages, count);
       for (size_t t = 0; t < termPages.size(); ++t) {
         const int64_t i = finder.Find(termPages[t]);
         if (i < 0) continue;
-        kept.pages.push_back(termPages[t]);
-        kept.placeCounts.push_back(termCounts[t] + lists.placeCounts[static_cast<size_t>(i)]);
+        keptPages.push_back(termPages[t]);
+        keptCounts.push_back(termCounts[t] + result.placeCounts[static_cast<size_t>(i)]);
       }
-      lists.pages = std::move(kept.pages);
-      lists.placeCounts = std::move(kept.placeCounts);
+      result.pages = std::move(keptPages);
+      result.placeCounts = std::move(keptCounts);
       break;
     }
   }
-  lists.resultCount = static_cast<int32_t>(lists.pages.size());
-  return lists.resultCount;
+  return result.resultCount();
 }
 
 }  // namespace quillwen

@@ -1,7 +1,7 @@
 #pragma once
 
-// Merging one term's result (T, C: pages ascending, place counts) into the result
-// lists of a query.
+// The result of a query, and merging one term's result (T, C: pages ascending,
+// place counts) into it.
 
 #include <cstdint>
 #include <span>
@@ -11,22 +11,29 @@ namespace quillwen {
 
 enum MergeMode : int { MergeReplace = 0, MergeUnion = 1, MergeIntersect = 2 };
 
-struct ResultLists {
-  std::vector<uint32_t> pages;
+// What a query found: each matching page once, with the places counted on it.
+struct SearchResult {
+  std::vector<uint32_t> pages;        // entry indices; see MergeTermResult for the order
   std::vector<uint32_t> placeCounts;  // parallel to pages
-  int32_t resultCount = 0;            // entries of pages
+  // A posting list failed a check while it was read: its matching ended there,
+  // so the result may lack pages that the damaged part of the index held.
+  bool damagedList = false;
+  // The posting-list bytes the cursors walked through, skipped bytes included.
+  uint64_t postingBytes = 0;
+
+  int32_t resultCount() const { return static_cast<int32_t>(pages.size()); }
 };
 
 // MergeReplace: the lists become T and C.
-// MergeUnion: a page of T already among the first resultCount pages adds its count
-//   there; the others are appended in T's order.
-// MergeIntersect: the pages of T also among the first resultCount pages, in T's
-//   order, each with both counts added.
+// MergeUnion: a page of T already in the result adds its count there; the others
+//   are appended in T's order.
+// MergeIntersect: the pages of T also in the result, in T's order, each with both
+//   counts added.
 // Returns the new resultCount. REQUIRES: `termPages` ascending, as a term's match
-// leaves them; `lists.pages` may be in any order (a union of several terms is not
+// leaves them; `result.pages` may be in any order (a union of several terms is not
 // sorted as a whole), its pages found by a walk over a sorted view instead of a
 // search per page.
 int32_t MergeTermResult(MergeMode mode, std::span<const uint32_t> termPages,
-                        std::span<const uint32_t> termCounts, ResultLists& lists);
+                        std::span<const uint32_t> termCounts, SearchResult& result);
 
 }  // namespace quillwen

@@ -5,7 +5,7 @@
 
 #include "core/search/character_id.h"
 #include "core/search/code_points.h"
-#include "core/search/query_terms.h"
+#include "core/search/query.h"
 #include "core/search/variants.h"
 
 namespace quillwen {

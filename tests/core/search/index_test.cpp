@@ -54,8 +54,6 @@ TEST_F(IndexTest, OpensTheSetAndPassesThroughToTheVolumeStore) {
   EXPECT_TRUE(messages_.messages.empty());
   EXPECT_EQ(index_.FirstBlock().size(), kIdentifierCount);
   EXPECT_EQ(index_.LastPage().size(), kIdentifierCount);
-  EXPECT_EQ(index_.Reserved16().size(), kIdentifierCount);
-  EXPECT_EQ(index_.Reserved32().size(), kIdentifierCount);
   EXPECT_EQ(index_.LastPage()[Id(u'字')], 2u);
   EXPECT_EQ(index_.FirstBlock()[Id(u'乙')], kNoBlock);
   EXPECT_EQ(index_.NextBlock().size(), index_.Postings().size() / kBlockSize);
@@ -201,17 +199,18 @@ TEST_F(IndexTest, ADamagedListEndsWithoutHarmingTheOthers) {
     size_t offset;
     std::string bytes;
     std::vector<uint32_t> pagesOfFirst;  // what 甲 still finds
+    bool damaged;                        // whether the search says it met damage
   } cases[] = {
-      {"first block beyond the file", kFirstBlockOffset + 4 * Id(u'甲'), LE32(blocks), {}},
-      {"first block far beyond the file", kFirstBlockOffset + 4 * Id(u'甲'), LE32(0xFFFFFFFE), {}},
+      {"first block beyond the file", kFirstBlockOffset + 4 * Id(u'甲'), LE32(blocks), {}, true},
+      {"first block far beyond the file", kFirstBlockOffset + 4 * Id(u'甲'), LE32(0xFFFFFFFE), {}, true},
       // Page 0 fills most of the first block; page 1 runs into the broken link and
       // counts for nothing.
-      {"next block beyond the file", kNextBlockOffset + 4 * first, LE32(blocks + 5), {0}},
+      {"next block beyond the file", kNextBlockOffset + 4 * first, LE32(blocks + 5), {0}, true},
       // The list reads its first block again as if it went on; it ends at the
       // latest when it has entered more blocks than the file has.
-      {"next block loops back", kNextBlockOffset + 4 * first, LE32(first), {0, 1, 2}},
-      {"last page before the list's end", kLastPageOffset + 4 * Id(u'甲'), LE32(1), {0, 1}},
-      {"last page beyond the list's end", kLastPageOffset + 4 * Id(u'甲'), LE32(9), {0, 1, 2}},
+      {"next block loops back", kNextBlockOffset + 4 * first, LE32(first), {0, 1, 2}, false},
+      {"last page before the list's end", kLastPageOffset + 4 * Id(u'甲'), LE32(1), {0, 1}, false},
+      {"last page beyond the list's end", kLastPageOffset + 4 * Id(u'甲'), LE32(9), {0, 1, 2}, true},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -219,7 +218,9 @@ TEST_F(IndexTest, ADamagedListEndsWithoutHarmingTheOthers) {
     PatchFileBytes(HeaderPath(), c.offset, c.bytes);
     ASSERT_TRUE(Open()) << c.name;
     EXPECT_EQ(Search(u"甲"), c.pagesOfFirst) << c.name;
+    EXPECT_EQ(index_.DamagedList(), c.damaged) << c.name;
     EXPECT_EQ(Search(u"乙"), (std::vector<uint32_t>{0, 1, 2})) << c.name;
+    EXPECT_FALSE(index_.DamagedList()) << c.name;
     index_.Close();
   }
   EXPECT_TRUE(messages_.messages.empty());

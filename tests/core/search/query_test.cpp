@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 #include "core/encoding/codeconverter.h"
 #include "core/search/character_id.h"
 #include "core/search/index.h"
-#include "core/search/query_terms.h"
+#include "core/search/query.h"
 #include "core/search/result_merge.h"
 #include "tests/core/search/search_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -47,6 +48,26 @@ TEST(NormaliseTermTest, FoldsGapMarks) {
   };
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(NormaliseTerm(c.term), c.normalised);
+}
+
+TEST(ParseQueryTest, SplitsAtSpacesNormalisesAndKeepsTheMarkText) {
+  // clang-format off
+  const struct {
+    std::u16string keywords;
+    std::optional<Query> query;
+  } cases[] = {
+      {u"漢", Query{{u"漢*"}, u"漢"}},
+      {u" 漢  *字** ", Query{{u"漢*", u"字*"}, u"\u3000漢\u3000\u3000*字**\u3000"}},
+      // An ideographic space is no separator here: the panel turns the ones typed
+      // into spaces first.
+      {u"漢\u3000字", Query{{u"漢\u3000字*"}, u"漢\u3000字"}},
+      {u"* ??", Query{{u"", u"??*"}, u"*\u3000??"}},
+      {u"", std::nullopt},
+      {u"  ", std::nullopt},
+      {u"漢 a", std::nullopt},
+  };
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(ParseQuery(c.keywords), c.query) << ToUtf8(c.keywords);
 }
 
 // Pages of the collection the query cases run on (each character one position;
@@ -188,6 +209,20 @@ TEST_F(SearchTest, RewritesSeparatorsInTheCallersBuffer) {
   EXPECT_EQ(index_.pages(), std::vector<uint32_t>{0});
 }
 
+TEST_F(SearchTest, SearchReturnsTheResultAndLeavesTheLastOneAlone) {
+  std::u16string previous = u"丙";
+  index_.SearchAnd(previous, false);
+  const SearchResult orResult = index_.Search(*ParseQuery(u"甲 乙"), SearchMethod::kOr, false);
+  EXPECT_EQ(orResult.pages, (std::vector<uint32_t>{5, 9, 2}));
+  EXPECT_EQ(orResult.placeCounts, (std::vector<uint32_t>{2, 1, 1}));
+  EXPECT_FALSE(orResult.damagedList);
+  EXPECT_GT(orResult.postingBytes, 0u);
+  const SearchResult andResult = index_.Search(*ParseQuery(u"甲 乙"), SearchMethod::kAnd, false);
+  EXPECT_EQ(andResult.pages, (std::vector<uint32_t>{5}));
+  EXPECT_EQ(andResult.placeCounts, (std::vector<uint32_t>{2}));
+  EXPECT_EQ(index_.pages(), (std::vector<uint32_t>{3}));  // SearchAnd's result stays
+}
+
 TEST_F(SearchTest, ARejectedQueryKeepsThePreviousResultAndBuffer) {
   std::u16string query = u"甲 乙";
   index_.SearchOr(query, false);
@@ -284,7 +319,7 @@ TEST(SearchLimitsTest, PlacesAtTheHighestPositionsAndPages) {
 }
 
 TEST(MergeTermResultTest, KeepsTheStatedOrders) {
-  ResultLists lists;
+  SearchResult lists;
   const std::vector<uint32_t> first{5, 9}, firstCounts{1, 1};
   const std::vector<uint32_t> second{2, 5}, secondCounts{1, 4};
   const std::vector<uint32_t> third{1, 2, 9, 12}, thirdCounts{1, 1, 1, 1};

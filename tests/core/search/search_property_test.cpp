@@ -22,7 +22,7 @@
 #include "core/search/character_id.h"
 #include "core/search/code_points.h"
 #include "core/search/index.h"
-#include "core/search/query_terms.h"
+#include "core/search/query.h"
 #include "core/search/variants.h"
 #include "tests/core/search/search_fixture.h"
 #include "tests/support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "core/search/query_terms.h"
+#include "core/search/query.h"
 
 namespace quillwen {
 
@@ -28,6 +28,20 @@ std::u16string NormaliseTerm(std::u16string_view term) {
   }
   if (!normalised.empty() && normalised.back() != u'*') normalised.push_back(u'*');
   return normalised;
+}
+
+std::optional<Query> ParseQuery(std::u16string_view keywords) {
+  if (CountTerms(keywords) == 0) return std::nullopt;
+  Query query;
+  query.markText.assign(keywords);
+  size_t termStart = 0;
+  for (size_t i = 0; i <= keywords.size(); ++i) {
+    if (i < keywords.size() && keywords[i] != u' ') continue;
+    if (i > termStart) query.terms.push_back(NormaliseTerm(keywords.substr(termStart, i - termStart)));
+    if (i < keywords.size()) query.markText[i] = u'\u3000';
+    termStart = i + 1;
+  }
+  return query;
 }
 
 }  // namespace quillwen

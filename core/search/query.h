@@ -1,0 +1,58 @@
+#pragma once
+
+// The text side of a query: checking the keyword text, splitting it into terms
+// and normalising each term, once, into a value that the evaluation and the hit
+// marker both read.
+//
+// A query is terms separated by U+0020. In a term "?" (U+003F) and "？" (U+FF1F)
+// stand for one character of any kind and "*" (ASCII only) for a gap of 0 to 300
+// further characters.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillwen {
+
+// A normalised term, its closing "*" included, holds at most this many units: the
+// length of the per-term tables less the terminator. Longer terms are refused:
+// they match nowhere.
+inline constexpr size_t kMaxNormalisedTermUnits = 299;
+
+// The most characters a gap mark stands for.
+inline constexpr uint32_t kMaxGap = 300;
+
+// How the terms of a query combine: "and" keeps the pages every term has, "or"
+// the pages any term has.
+enum class SearchMethod : int32_t { kAnd = 0, kOr = 1 };
+
+// A checked query.
+struct Query {
+  // The terms in query order, each normalised (NormaliseTerm). A term may be
+  // empty (it was only "*") or longer than kMaxNormalisedTermUnits; such a term
+  // matches nowhere, which empties an "and" and leaves an "or" as it was.
+  std::vector<std::u16string> terms;
+  // The keyword text with every U+0020 written as U+3000: the text whose terms
+  // mark the hits of a result page.
+  std::u16string markText;
+
+  bool operator==(const Query&) const = default;
+};
+
+// The number of terms of `query`, or 0 when it must not be evaluated: it is empty
+// or holds a character from U+0000 to U+00FF other than space, "*" and "?".
+int CountTerms(std::u16string_view query);
+
+// Drops all leading "*", makes every run of "*" one "*" and, when anything is
+// left, ends the term with "*".
+std::u16string NormaliseTerm(std::u16string_view term);
+
+// The query of `keywords`, nothing when CountTerms refuses them. Terms end at
+// each U+0020; a U+3000 in `keywords` belongs to its term (the panel turns the
+// U+3000 typed by the user into U+0020 before it parses).
+std::optional<Query> ParseQuery(std::u16string_view keywords);
+
+}  // namespace quillwen
