@@ -35,16 +35,17 @@ void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range)
   environment.listingPath = std::filesystem::temp_directory_path() / "quillwen-bench-mvr.txt";
   quillwen::LeftFormModel model(environment);
   model.InitialUpdate();
-  model.OnTreeSelectionChanged(range);
+  quillwen::SearchRequest request;
+  request.keywords = keyword;
+  request.range = range;
   size_t listed = 0;
   for (auto _ : state) {
-    model.OnSearch(keyword);
-    const auto rows = model.ListRows();
-    listed = rows.size();
-    benchmark::DoNotOptimize(rows.data());
+    const quillwen::PanelUpdate update = model.Search(request);
+    listed = update.rows ? update.rows->size() : 0;
+    benchmark::DoNotOptimize(update.rows);
   }
-  state.counters["rows"] = static_cast<double>(model.m_SearchNodes.size());
-  state.counters["places"] = static_cast<double>(model.m_nPlaces);
+  state.counters["rows"] = static_cast<double>(model.SearchNodes().size());
+  state.counters["places"] = static_cast<double>(model.Places());
   state.counters["listed"] = static_cast<double>(listed);
   std::filesystem::remove(environment.listingPath);
 }

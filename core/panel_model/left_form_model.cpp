@@ -3,31 +3,26 @@
 #include <algorithm>
 
 #include "core/io/private_temp_folder.h"
+#include "core/panel_model/decimal_text.h"
 
 namespace quillwen {
-namespace {
-
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
-}  // namespace
 
 std::u16string SummaryText(int64_t pages, int64_t places) {
-  return u"全部で " + Widen(std::to_string(pages)) + u" 頁で、" + Widen(std::to_string(places)) +
-         u" 箇所でした。";
+  return u"全部で " + DecimalText(pages) + u" 頁で、" + DecimalText(places) + u" 箇所でした。";
 }
 
-IndexScope ScopeOfTarget(int32_t target) {
+IndexScope ScopeOfTarget(SearchTarget target) {
   switch (target) {
-    case SearchTargetMainText: return ScopeMainText;
-    case SearchTargetAnnotations: return ScopeAnnotations;
+    case SearchTarget::kMainText: return ScopeMainText;
+    case SearchTarget::kAnnotations: return ScopeAnnotations;
     default: return ScopeFullText;
   }
 }
 
-HitScope HighlightScopeOfTarget(int32_t target) {
+HitScope HighlightScopeOfTarget(SearchTarget target) {
   switch (target) {
-    case SearchTargetMainText: return HitScopeMainText;
-    case SearchTargetAnnotations: return HitScopeAnnotations;
+    case SearchTarget::kMainText: return HitScopeMainText;
+    case SearchTarget::kAnnotations: return HitScopeAnnotations;
     default: return HitScopeFullText;
   }
 }
@@ -36,7 +31,6 @@ LeftFormModel::LeftFormModel(const Environment& environment)
     : m_index(environment.messages),
       dataFolder_(environment.dataFolder),
       messages_(*environment.messages),
-      pageView_(environment.pageView),
       listingPath_(environment.listingPath),
       tempFolder_(environment.tempParent) {
   m_strTempPage = tempFolder_.Path() / kTempPageName;
@@ -54,18 +48,17 @@ CatalogueLoadResult LeftFormModel::InitialUpdate() {
   return result;
 }
 
-bool LeftFormModel::OnTreeSelectionChanged(int record) {
+PanelUpdate LeftFormModel::SelectTreeItem(int record) {
+  PanelUpdate update;
   m_nRangeNode = static_cast<uint16_t>(record);
   m_strRange = m_catalogue.RangeLabel(record);
-  if (!m_catalogue.TreeChildren(record).empty() || m_catalogue.NodeOf(record) == nullptr) return false;
+  update.rangeLabel = m_strRange;
+  if (!m_catalogue.TreeChildren(record).empty() || m_catalogue.NodeOf(record) == nullptr) return update;
   m_nCurNode = record;
   m_nCurPage = m_catalogue.Record(record).curFileName;
-  ShowPage(m_nCurNode, true, 0);
-  return true;
-}
-
-void LeftFormModel::Show(const std::filesystem::path& file, std::string_view fragment) {
-  if (pageView_ != nullptr) pageView_->Navigate(file.string() + std::string(fragment));
+  ShowPage(m_nCurNode, true, 0, update);
+  ReportReading(true, update);
+  return update;
 }
 
 bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html) const {
@@ -74,61 +67,87 @@ bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, 
   // A damaged docID of 0 or less starts no scan (FindPage refuses a negative start).
   const int32_t start = static_cast<int32_t>(std::max<int64_t>(int64_t{volume.docID} - 1, -1));
   int32_t entry = 0;
-  return m_index.FindPage(start, page, &entry) &&
-         m_index.ReadPage(static_cast<uint32_t>(entry), html);
+  return m_index.FindPage(start, page, &entry) && m_index.ReadPage(static_cast<uint32_t>(entry), html);
 }
 
-bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page) {
+bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page, PanelUpdate& update) {
   std::string html;
   if (!ReadStoredPage(record, useFirstPage, page, html)) return false;
   if (!io::WriteWholeFile(m_strTempPage, html)) return false;
-  Show(m_strTempPage, "");
+  update.pageToShow = m_strTempPage.string();
   return true;
 }
 
-SearchOutcome LeftFormModel::OnSearch(std::optional<std::u16string_view> inputValue) {
+void LeftFormModel::ReportReading(bool volumeChanged, PanelUpdate& update) const {
+  update.reading = ReadingUpdate{m_nCurNode, m_nCurPage, volumeChanged, Slider(), PageLabel()};
+}
+
+void LeftFormModel::ReportList(PanelUpdate& update) const {
+  update.rows = ListRows();
+  update.pager = Pager();
+}
+
+void LeftFormModel::FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const {
+  update.message = std::u16string(message);
+  update.outcome = outcome;
+}
+
+PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
+  PanelUpdate update;
   m_nCurHit = 0;
+  m_nSearchMethod = request.method;
+  m_bVariants = request.variants;
+  if (request.target != m_nSearchTarget) ChooseTarget(request.target);
+  if (request.range) m_nRangeNode = static_cast<uint16_t>(std::clamp(*request.range, 0, int{UINT16_MAX}));
+
   const std::u16string previousKeywords = m_strKeyWords;
   m_strKeyWords.clear();
-  if (!inputValue) return SearchOutcome::kNoInputValue;
-  m_strKeyWords = *inputValue;
-  for (char16_t& c : m_strKeyWords) {
-    if (c == u'\u3000') c = u' ';
+  if (!request.keywords) {
+    update.outcome = SearchOutcome::kNoInputValue;
+    return update;
   }
+  // The user may separate terms by ideographic spaces: they separate like spaces.
+  std::u16string typed = *request.keywords;
+  std::replace(typed.begin(), typed.end(), u'\u3000', u' ');
+  m_strKeyWords = typed;
   if (m_nRangeNode == 0) {
-    messages_.ShowMessage(kNoRangeMessage);
-    return SearchOutcome::kNoRange;
+    FailSearch(kNoRangeMessage, SearchOutcome::kNoRange, update);
+    return update;
   }
-  if (m_strKeyWords.empty()) {
+  if (typed.empty()) {
     m_strKeyWords = previousKeywords;
-    messages_.ShowMessage(kNoKeywordsMessage);
-    return SearchOutcome::kNoKeywords;
+    FailSearch(kNoKeywordsMessage, SearchOutcome::kNoKeywords, update);
+    return update;
   }
 
-  if (m_nSearchMethod == SearchMethodAnd) m_index.SearchAnd(m_strKeyWords, m_bVariants != 0);
-  else if (m_nSearchMethod == SearchMethodOr) m_index.SearchOr(m_strKeyWords, m_bVariants != 0);
-
-  m_Pages = m_index.pages();
-  m_PlaceCounts = m_index.placeCounts();
+  // A query the index refuses changes no result: the last one is listed again.
+  if (const std::optional<Query> query = ParseQuery(typed)) {
+    m_lastResult = m_index.Search(*query, m_nSearchMethod, m_bVariants);
+    m_strKeyWords = query->markText;
+  }
   // Without a catalogue, or with a range record no node matches, there is no
   // range to keep pages in: nothing is listed.
   const ContentsNodeTag* range = FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
   m_nPlaces = 0;
   m_SearchNodes.clear();
-  if (range != nullptr) m_nPlaces = BuildResults(*range, m_Pages, m_PlaceCounts, m_SearchNodes);
-  m_Pages.clear();
-  m_PlaceCounts.clear();
+  if (range != nullptr) m_nPlaces = BuildResults(*range, m_lastResult.pages, m_lastResult.placeCounts, m_SearchNodes);
 
   m_paging.Reset(m_SearchNodes.size());
   m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.size()), m_nPlaces);
-  return SearchOutcome::kRan;
+  update.outcome = SearchOutcome::kRan;
+  update.summary = m_strSummary;
+  ReportList(update);
+  return update;
 }
 
-void LeftFormModel::OnSearchTargetChanged(int32_t target) {
+PanelUpdate LeftFormModel::ChooseTarget(SearchTarget target) {
   m_nSearchTarget = target;
   m_index.Close();
   m_index.Open(dataFolder_, kIndexBaseName, ScopeOfTarget(target));
+  // Opening empties the index's result: a refused query finds nothing to list again.
+  m_lastResult = SearchResult{};
   m_nHighlightScope = HighlightScopeOfTarget(target);
+  return {};
 }
 
 std::span<const SearchNodeTag> LeftFormModel::ListRows() const {
@@ -137,41 +156,90 @@ std::span<const SearchNodeTag> LeftFormModel::ListRows() const {
   return std::span<const SearchNodeTag>(m_SearchNodes).subspan(first, m_paging.RowCount());
 }
 
-bool LeftFormModel::ShowResult(int32_t page) {
+PanelUpdate LeftFormModel::PreviousResultPage() {
+  PanelUpdate update;
+  if (m_paging.Previous()) ReportList(update);
+  return update;
+}
+
+PanelUpdate LeftFormModel::NextResultPage() {
+  PanelUpdate update;
+  if (m_paging.Next()) ReportList(update);
+  return update;
+}
+
+PanelUpdate LeftFormModel::ApplyPageEdit(std::u16string_view text) {
+  PanelUpdate update;
+  if (m_paging.ApplyPageEdit(text)) {
+    ReportList(update);
+  } else if (!m_paging.NamesListPage(text)) {
+    // A number no list page has: the edit shows the current page again.
+    update.pager = Pager();
+  }
+  return update;
+}
+
+PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {
+  PanelUpdate update;
   const std::filesystem::path& target = m_bFirstResultFile ? m_strTempResult1 : m_strTempResult2;
   std::string document;
   const int anchors = m_index.RenderWithVariants(static_cast<uint32_t>(page), document, m_strKeyWords,
-                                                 static_cast<HitScope>(m_nHighlightScope), m_bVariants != 0);
+                                                 m_nHighlightScope, m_bVariants);
   // A page that does not render leaves the page view, and the hits, as they were.
-  if (document.empty() || !io::WriteWholeFile(target, document)) return false;
+  if (document.empty() || !io::WriteWholeFile(target, document)) return update;
   m_nHitCount = anchors;
   m_nCurHit = 0;
-  Show(target, kFirstHitFragment);
+  update.pageToShow = target.string() + kFirstHitFragment;
   m_bFirstResultFile = !m_bFirstResultFile;
   m_strHitPage = target;
-  return true;
+  return update;
 }
 
-void LeftFormModel::StepPage(int delta) {
+PanelUpdate LeftFormModel::StepPage(int delta) {
+  PanelUpdate update;
   m_nCurPage += delta;
-  ShowPage(m_nCurNode, false, m_nCurPage);
+  ShowPage(m_nCurNode, false, m_nCurPage, update);
+  ReportReading(false, update);
+  return update;
 }
 
-int LeftFormModel::StepVolume(int direction) {
+PanelUpdate LeftFormModel::StepVolume(int direction, int selectedRecord) {
+  PanelUpdate update;
   const int record = direction > 0 ? NextVolumeRecord(Reading()) : PreviousVolumeRecord(Reading());
   if (record == 0) {
-    messages_.ShowMessage(direction > 0 ? kLastVolumeMessage : kFirstVolumeMessage);
-    return 0;
+    update.message = direction > 0 ? kLastVolumeMessage : kFirstVolumeMessage;
+    return update;
   }
   m_nCurNode = record;
-  ShowPage(m_nCurNode, true, 0);
+  ShowPage(m_nCurNode, true, 0, update);
   m_nCurPage = m_catalogue.Record(record).curFileName;
-  return record;
+  ReportReading(true, update);
+  // The tree follows its own sibling order from the selected item. Where that
+  // order has no answer (the end of a category, or nothing selected) the shown
+  // volume's item is selected, so the tree never points away from the page.
+  int target = 0;
+  if (selectedRecord != 0) {
+    target = direction > 0 ? m_catalogue.NextVolumeTreeTarget(selectedRecord)
+                           : m_catalogue.PreviousVolumeTreeTarget(selectedRecord);
+  }
+  update.treeSelection = target != 0 ? target : m_nCurNode;
+  return update;
 }
 
-void LeftFormModel::StepHit(int delta) {
+PanelUpdate LeftFormModel::StepHit(int delta) {
+  PanelUpdate update;
   m_nCurHit += delta;
-  Show(m_strHitPage, HitFragment(m_nCurHit));
+  update.pageToShow = m_strHitPage.string() + HitFragment(m_nCurHit);
+  return update;
+}
+
+PanelUpdate LeftFormModel::GoToSliderPage(int32_t page) {
+  PanelUpdate update;
+  if (m_nCurNode == 0) return update;
+  ShowPage(m_nCurNode, false, page, update);
+  m_nCurPage = page;
+  ReportReading(false, update);
+  return update;
 }
 
 }  // namespace quillwen

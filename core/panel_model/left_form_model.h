@@ -1,10 +1,12 @@
 #pragma once
 
 // The navigation panel without its widgets: the reading state, the contents
-// catalogue, the search fields and the result rows, with the operations the tree,
-// the search tab, the result list and the main window's reading commands run on
-// them. The reader's panel and the command-line search tool both drive it, so a
-// search shows the same rows whichever front end ran it.
+// catalogue, the search fields and the result rows, with the commands the tree,
+// the search tab, the result list and the main window's reading commands send.
+// Every command answers with a PanelUpdate, the part of what the panel shows that
+// it changed; a front end paints that and never writes the state itself. The
+// reader's panel and the command-line search tool both drive it, so a search
+// shows the same rows whichever front end ran it.
 
 #include <cstdint>
 #include <filesystem>
@@ -20,16 +22,9 @@
 #include "core/panel_model/result_paging.h"
 #include "core/panel_model/search_results.h"
 #include "core/search/index.h"
+#include "core/search/query.h"
 
 namespace quillwen {
-
-// Whatever shows pages: the page view in the reader, nothing in the tool.
-class PageViewTarget {
- public:
-  virtual ~PageViewTarget() = default;
-  // A local file's path, optionally followed by "#" and an anchor name.
-  virtual void Navigate(const std::string& location) = 0;
-};
 
 inline constexpr char16_t kNoRangeMessage[] = u"検索範囲をまた指定していません。";
 inline constexpr char16_t kNoKeywordsMessage[] = u"何かキーワードを入力して検索をして下さい。";
@@ -40,15 +35,15 @@ inline constexpr char kTempResult1Name[] = "windows1.html";
 inline constexpr char kTempResult2Name[] = "windows2.html";
 inline constexpr char kFirstHitFragment[] = "#0000";
 
-enum SearchMethod : int32_t { SearchMethodAnd = 0, SearchMethodOr = 1 };
-enum SearchTarget : int32_t { SearchTargetFullText = 0, SearchTargetMainText = 1, SearchTargetAnnotations = 2 };
+// The part of a page a search reads: the radio buttons "全文", "正文", "注釈".
+enum class SearchTarget : int32_t { kFullText = 0, kMainText = 1, kAnnotations = 2 };
 
 // How a search command ended.
 enum class SearchOutcome {
-  kRan,            // rows, paging and summary replaced
-  kNoInputValue,   // the keyword field reported no value: ended silently
-  kNoRange,        // "検索範囲をまた指定していません。" shown
-  kNoKeywords,     // "何かキーワードを入力して検索をして下さい。" shown
+  kRan,           // rows, paging and summary replaced
+  kNoInputValue,  // the keyword field reported no value: ended silently
+  kNoRange,       // "検索範囲をまた指定していません。"
+  kNoKeywords,    // "何かキーワードを入力して検索をして下さい。"
 };
 
 // The summary line after a search: "全部で %d 頁で、%d 箇所でした。".
@@ -56,16 +51,56 @@ std::u16string SummaryText(int64_t pages, int64_t places);
 
 // The index scope a search target opens, and the part of a page its hits are
 // marked in.
-IndexScope ScopeOfTarget(int32_t target);
-HitScope HighlightScopeOfTarget(int32_t target);
+IndexScope ScopeOfTarget(SearchTarget target);
+HitScope HighlightScopeOfTarget(SearchTarget target);
+
+// Everything a search command needs, read from the search tab's controls (or a
+// command line) at once.
+struct SearchRequest {
+  // The keyword field's value as typed; nothing when the field reports none.
+  std::optional<std::u16string> keywords;
+  SearchMethod method = SearchMethod::kAnd;
+  SearchTarget target = SearchTarget::kFullText;
+  bool variants = true;
+  // The record whose pages are searched; nothing: the range the tree selection set.
+  std::optional<int> range;
+};
+
+// Where the reading stands after a command that showed a stored page: what the
+// page toolbar shows.
+struct ReadingUpdate {
+  int32_t record = 0;           // the volume shown (m_nCurNode)
+  int32_t page = 0;             // its page shown (m_nCurPage)
+  bool volumeChanged = false;   // the slider takes the new volume's range
+  SliderRange slider;           // the volume's pages
+  std::u16string pageLabel;     // the page label's text
+};
+
+// What a command changed. Parts left empty are unchanged.
+struct PanelUpdate {
+  // A sentence to show the user in a message box.
+  std::optional<std::u16string> message;
+  // A document for the page view: a local file's path, optionally with "#" and
+  // an anchor name.
+  std::optional<std::string> pageToShow;
+  std::optional<ReadingUpdate> reading;
+  // The record the contents tree must select (after a volume step).
+  std::optional<int> treeSelection;
+  std::optional<std::u16string> rangeLabel;
+  std::optional<std::u16string> summary;
+  // The rows of the current list page; valid until the next command.
+  std::optional<std::span<const SearchNodeTag>> rows;
+  std::optional<PagerState> pager;
+  // Search only: how it ended.
+  std::optional<SearchOutcome> outcome;
+};
 
 class LeftFormModel {
  public:
   struct Environment {
-    std::filesystem::path dataFolder;      // catalogue, volume store, index sets, variants
-    MessageSink* messages = nullptr;       // required
-    PageViewTarget* pageView = nullptr;    // may be null: nothing is shown
-    std::filesystem::path tempParent;      // empty: the user's temporary folder
+    std::filesystem::path dataFolder;  // catalogue, volume store, index sets, variants
+    MessageSink* messages = nullptr;   // required: the catalogue's and the index's reports
+    std::filesystem::path tempParent;  // empty: the user's temporary folder
     std::filesystem::path listingPath = kCatalogueListingFileName;
   };
 
@@ -77,53 +112,82 @@ class LeftFormModel {
   LeftFormModel(const LeftFormModel&) = delete;
   LeftFormModel& operator=(const LeftFormModel&) = delete;
 
-  // Loads the catalogue into the table, the graph and the tree shape.
+  // Loads the catalogue into the table, the graph and the tree shape; the range
+  // label names the range record.
   CatalogueLoadResult InitialUpdate();
 
-  // --- Contents ---
+  // --- Commands ---
   // The tree's selection moved to record `record`: the search range follows; a
-  // volume (an item without children) also shows its first page. True when a
-  // page was shown.
-  bool OnTreeSelectionChanged(int record);
-  // Writes one stored page of volume `record` to the page file and shows it.
-  // Keeps m_nCurNode and m_nCurPage. A page that cannot be found or read shows
-  // nothing and leaves the page view as it was.
-  bool ShowPage(int record, bool useFirstPage, int32_t page);
+  // volume (an item without children) also shows its first page.
+  PanelUpdate SelectTreeItem(int record);
+  // The search command: checks the request, searches and lists the first list page.
+  PanelUpdate Search(const SearchRequest& request);
+  // A search target was chosen: reopens the index on its set and records where
+  // result pages mark their hits.
+  PanelUpdate ChooseTarget(SearchTarget target);
+  // The paging row: one list page back or on, or the page typed into its edit.
+  PanelUpdate PreviousResultPage();
+  PanelUpdate NextResultPage();
+  PanelUpdate ApplyPageEdit(std::u16string_view text);
+  // A result row was chosen: renders its index page `page` with every hit marked
+  // into the next result file and shows it at its first hit. Nothing changes when
+  // the page cannot be rendered or written.
+  PanelUpdate ShowResultRow(int32_t page);
+  // Previous (-1) or next (+1) page of the volume shown.
+  PanelUpdate StepPage(int delta);
+  // Previous (-1) or next (+1) volume by the record scan: shows its first page, or
+  // the message that there is none. `selectedRecord` is the tree's selection (0:
+  // none), from which the tree's own sibling order leads.
+  PanelUpdate StepVolume(int direction, int selectedRecord);
+  // Previous (-1) or next (+1) hit of the result page shown.
+  PanelUpdate StepHit(int delta);
+  // The slider was let go at page `page` of the volume shown.
+  PanelUpdate GoToSliderPage(int32_t page);
+
+  // --- Reading the state ---
+  const ContentsCatalogue& Catalogue() const { return m_catalogue; }
+  const CIndex& Index() const { return m_index; }
+  ReadingState Reading() const { return {&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit}; }
+  int32_t CurNode() const { return m_nCurNode; }
+  int32_t CurPage() const { return m_nCurPage; }
+  int32_t HitCount() const { return m_nHitCount; }
+  int32_t CurHit() const { return m_nCurHit; }
+  int RangeNode() const { return m_nRangeNode; }
+  const std::u16string& RangeLabel() const { return m_strRange; }
+  const std::u16string& KeyWords() const { return m_strKeyWords; }
+  SearchMethod Method() const { return m_nSearchMethod; }
+  SearchTarget Target() const { return m_nSearchTarget; }
+  bool Variants() const { return m_bVariants; }
+  HitScope HighlightScope() const { return m_nHighlightScope; }
+  const std::u16string& Summary() const { return m_strSummary; }
+  // Every row of the last search, and the places on them.
+  const std::vector<SearchNodeTag>& SearchNodes() const { return m_SearchNodes; }
+  int64_t Places() const { return m_nPlaces; }
+  const ResultPaging& Paging() const { return m_paging; }
+  std::span<const SearchNodeTag> ListRows() const;  // the rows of the current list page
+  PagerState Pager() const { return m_paging.Pager(); }
+  std::u16string PageLabel() const { return PageLabelText(m_index.HeaderValue(), m_nCurPage); }
+  SliderRange Slider() const { return VolumeSliderRange(m_catalogue.Record(m_nCurNode)); }
+  // The page files.
+  const std::filesystem::path& TempPage() const { return m_strTempPage; }
+  const std::filesystem::path& TempResult1() const { return m_strTempResult1; }
+  const std::filesystem::path& TempResult2() const { return m_strTempResult2; }
+  const std::filesystem::path& HitPage() const { return m_strHitPage; }
+
   // The stored page that ShowPage shows: page `page` of volume `record` (its first
   // page when useFirstPage). False when it cannot be found or read.
   bool ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html) const;
 
-  // --- Search ---
-  // The search command. `inputValue` is the keyword field's value, nullopt when
-  // the field reports none. The method, target and variant fields are read as
-  // they stand; the front end copies its controls into them first.
-  SearchOutcome OnSearch(std::optional<std::u16string_view> inputValue);
-  // A search target was clicked: reopens the index on its set and records where
-  // result pages mark their hits.
-  void OnSearchTargetChanged(int32_t target);
-
-  // --- Results ---
-  std::span<const SearchNodeTag> ListRows() const;  // the rows of the current list page
-  bool PreviousResultPage() { return m_paging.Previous(); }
-  bool NextResultPage() { return m_paging.Next(); }
-  bool ApplyPageEdit(std::u16string_view text) { return m_paging.ApplyPageEdit(text); }
-  PagerState Pager() const { return m_paging.Pager(); }
-  // Renders index page `page` with every hit marked into the next result file,
-  // shows it at its first hit and makes it the hit page. False (nothing changes)
-  // when the page cannot be rendered or written.
-  bool ShowResult(int32_t page);
-
-  // --- Reading commands ---
-  ReadingState Reading() const { return {&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit}; }
-  // Previous (-1) or next (+1) page of the volume shown.
-  void StepPage(int delta);
-  // Previous (-1) or next (+1) volume by the record scan: shows its first page and
-  // returns its record, or shows the message and returns 0 when there is none.
-  int StepVolume(int direction);
-  // Previous (-1) or next (+1) hit of the result page shown.
-  void StepHit(int delta);
-  std::u16string PageLabel() const { return PageLabelText(m_index.HeaderValue(), m_nCurPage); }
-  SliderRange Slider() const { return VolumeSliderRange(m_catalogue.Record(m_nCurNode)); }
+ private:
+  // Writes one stored page of volume `record` to the page file and names it in
+  // `update`. Keeps m_nCurNode and m_nCurPage. A page that cannot be found or
+  // read or written shows nothing: the page view keeps its page.
+  bool ShowPage(int record, bool useFirstPage, int32_t page, PanelUpdate& update);
+  // The toolbar's part of `update` after a page of the volume shown.
+  void ReportReading(bool volumeChanged, PanelUpdate& update) const;
+  // The list's part of `update`: the current list page's rows and the paging row.
+  void ReportList(PanelUpdate& update) const;
+  void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
 
   // The contents: m_NodeItem, m_nNodeCount and m_pRoot.
   ContentsCatalogue m_catalogue;
@@ -141,25 +205,22 @@ class LeftFormModel {
   std::filesystem::path m_strHitPage;
 
   std::u16string m_strKeyWords;
-  int32_t m_nSearchMethod = SearchMethodAnd;
-  int32_t m_nSearchTarget = SearchTargetFullText;
-  int32_t m_bVariants = 1;
-  int32_t m_nHighlightScope = HitScopeFullText;
+  SearchMethod m_nSearchMethod = SearchMethod::kAnd;
+  SearchTarget m_nSearchTarget = SearchTarget::kFullText;
+  bool m_bVariants = true;
+  HitScope m_nHighlightScope = HitScopeFullText;
   std::u16string m_strSummary = kSummaryCaption;
 
+  // The last search's pages and place counts: a query the index refuses lists
+  // them again in the range it names.
+  SearchResult m_lastResult;
   std::vector<SearchNodeTag> m_SearchNodes;
-  std::vector<uint32_t> m_Pages;
-  std::vector<uint32_t> m_PlaceCounts;
   ResultPaging m_paging;  // m_nResultPages, m_nCurResultPage
   bool m_bFirstResultFile = true;
   int64_t m_nPlaces = 0;  // places of the rows of the last search
 
- private:
-  void Show(const std::filesystem::path& file, std::string_view fragment);
-
   std::filesystem::path dataFolder_;
   MessageSink& messages_;
-  PageViewTarget* pageView_;
   std::filesystem::path listingPath_;
   io::PrivateTempFolder tempFolder_;
 };

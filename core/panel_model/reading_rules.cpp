@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/panel_model/decimal_text.h"
+
 namespace quillwen {
 namespace {
 
 const CatalogueRecord& Current(const ReadingState& state) { return state.catalogue->Record(state.curNode); }
-
-std::u16string Widen(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 }  // namespace
 
@@ -51,7 +51,7 @@ std::string HitFragment(int32_t hit) {
 }
 
 std::u16string PageLabelText(int32_t headerValue, int32_t curPage) {
-  return Widen(std::to_string(headerValue) + "/" + std::to_string(curPage));
+  return DecimalText(headerValue) + u"/" + DecimalText(curPage);
 }
 
 SliderRange VolumeSliderRange(const CatalogueRecord& volume) {

@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
+#include "core/panel_model/decimal_text.h"
+
 namespace quillwen {
-namespace {
-
-std::u16string Decimal(int64_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
-}  // namespace
-
 void ResultPaging::Reset(size_t rowCount) {
   rowCount_ = rowCount;
   m_nResultPages = static_cast<int32_t>((rowCount + kRowsPerResultPage - 1) / kRowsPerResultPage);
@@ -46,14 +39,19 @@ bool ResultPaging::ApplyPageEdit(std::u16string_view editText) {
   return true;
 }
 
+bool ResultPaging::NamesListPage(std::u16string_view editText) const {
+  const int64_t page = LeadingNumber(editText);
+  return page >= 1 && page <= m_nResultPages;
+}
+
 PagerState ResultPaging::Pager() const {
   PagerState state;
   state.visible = m_nResultPages > 0;
   state.previousEnabled = m_nResultPages != 1 && m_nCurResultPage != 1;
   state.nextEnabled = m_nResultPages != 1 && m_nCurResultPage != m_nResultPages;
   state.editReadOnly = m_nResultPages == 1;
-  state.editText = Decimal(m_nCurResultPage);
-  state.countLabel = u"/" + Decimal(m_nResultPages);
+  state.editText = DecimalText(m_nCurResultPage);
+  state.countLabel = u"/" + DecimalText(m_nResultPages);
   return state;
 }
 

@@ -39,6 +39,8 @@ class ResultPaging {
   // A number outside 1 to the number of pages is refused and the edit shows the
   // current page again. Returns true when the current page changed.
   bool ApplyPageEdit(std::u16string_view editText);
+  // Whether the page edit's text names one of the list pages.
+  bool NamesListPage(std::u16string_view editText) const;
 
   PagerState Pager() const;
 

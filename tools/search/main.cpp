@@ -60,11 +60,11 @@ int main(int argc, char** argv) {
 
   StreamMessageSink messages(std::cerr);
   SearchSession session(options.dataFolder, messages);
-  quillwen::LeftFormModel& model = session.Model();
+  const quillwen::LeftFormModel& model = session.Model();
 
   switch (options.mode) {
     case ToolMode::kTree:
-      std::cout << TreeText(model.m_catalogue);
+      std::cout << TreeText(model.Catalogue());
       break;
     case ToolMode::kShow: {
       if (options.words.empty() || options.words.size() > 2) return Usage("--show takes RECORD [PAGE]");
@@ -96,9 +96,9 @@ int main(int argc, char** argv) {
       }
       std::string keywords;
       for (size_t i = 1; i < options.words.size(); ++i) keywords += (i > 1 ? " " : "") + options.words[i];
-      if (options.target != model.m_nSearchTarget) model.OnSearchTargetChanged(options.target);
+      session.ChooseTarget(options.target);
       std::string document;
-      model.m_index.RenderWithVariants(entry, document, quillwen::Utf8ToUtf16(keywords),
+      model.Index().RenderWithVariants(entry, document, quillwen::Utf8ToUtf16(keywords),
                                        quillwen::HighlightScopeOfTarget(options.target), options.variants);
       if (document.empty()) {
         std::cerr << "quillwen-search: page entry " << entry << " cannot be rendered\n";

@@ -5,10 +5,10 @@
 namespace quillwen::tools {
 namespace {
 
-bool ParseTarget(const std::string& text, int32_t& target) {
-  if (text == "full") target = 0;
-  else if (text == "main") target = 1;
-  else if (text == "annotations") target = 2;
+bool ParseTarget(const std::string& text, SearchTarget& target) {
+  if (text == "full") target = SearchTarget::kFullText;
+  else if (text == "main") target = SearchTarget::kMainText;
+  else if (text == "annotations") target = SearchTarget::kAnnotations;
   else return false;
   return true;
 }
@@ -73,9 +73,9 @@ bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, Searc
       options.words.insert(options.words.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
       break;
     } else if (arg == "--and") {
-      options.method = 0;
+      options.method = SearchMethod::kAnd;
     } else if (arg == "--or") {
-      options.method = 1;
+      options.method = SearchMethod::kOr;
     } else if (arg == "--variants") {
       options.variants = true;
     } else if (arg == "--no-variants") {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/panel_model/left_form_model.h"
+
 namespace quillwen::tools {
 
 enum class ToolMode { kSearch, kBatch, kRender, kShow, kTree, kHelp };
@@ -16,8 +18,8 @@ enum class ToolMode { kSearch, kBatch, kRender, kShow, kTree, kHelp };
 struct SearchOptions {
   ToolMode mode = ToolMode::kSearch;
   std::filesystem::path dataFolder;  // empty: the executable's folder
-  int32_t method = 0;                // 0 and, 1 or
-  int32_t target = 0;                // 0 full text, 1 main text, 2 annotations
+  SearchMethod method = SearchMethod::kAnd;
+  SearchTarget target = SearchTarget::kFullText;
   bool variants = true;              // the check box starts ticked
   std::optional<std::string> range;  // a record number or a path such as 経部\論語
   int64_t listPage = 1;

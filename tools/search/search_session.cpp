@@ -28,13 +28,13 @@ void StreamMessageSink::ShowMessage(std::u16string_view text) {
 }
 
 SearchSession::SearchSession(const std::filesystem::path& dataFolder, MessageSink& messages)
-    : model_({.dataFolder = dataFolder, .messages = &messages, .pageView = nullptr, .tempParent = {},
-              .listingPath = std::filesystem::path()}) {
+    : messages_(messages),
+      model_({.dataFolder = dataFolder, .messages = &messages, .tempParent = {}, .listingPath = std::filesystem::path()}) {
   model_.InitialUpdate();
 }
 
 int SearchSession::ResolveRange(const std::string& text) const {
-  const ContentsCatalogue& catalogue = model_.m_catalogue;
+  const ContentsCatalogue& catalogue = model_.Catalogue();
   int number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (error == std::errc() && end == text.data() + text.size()) {
@@ -60,26 +60,34 @@ bool SearchSession::Run(const SearchOptions& options, SearchOutcome& outcome, st
       return false;
     }
   }
-  model_.m_nRangeNode = static_cast<uint16_t>(record);
-  model_.m_nSearchMethod = options.method;
-  model_.m_bVariants = options.variants ? 1 : 0;
-  if (options.target != model_.m_nSearchTarget) model_.OnSearchTargetChanged(options.target);
+  SearchRequest request;
+  request.method = options.method;
+  request.target = options.target;
+  request.variants = options.variants;
+  request.range = record;
   std::string keywords;
   for (const std::string& word : options.words) {
     if (!keywords.empty()) keywords += ' ';
     keywords += word;
   }
+  request.keywords = Utf8ToUtf16(keywords);
   const auto start = std::chrono::steady_clock::now();
-  outcome = model_.OnSearch(Utf8ToUtf16(keywords));
+  const PanelUpdate update = model_.Search(request);
   lastSearchTime_ = std::chrono::steady_clock::now() - start;
+  if (update.message) messages_.ShowMessage(*update.message);
+  outcome = update.outcome.value_or(SearchOutcome::kRan);
   return true;
 }
 
+void SearchSession::ChooseTarget(SearchTarget target) {
+  if (target != model_.Target()) model_.ChooseTarget(target);
+}
+
 std::string ResultText(const LeftFormModel& model, int64_t listPage) {
-  std::string out = Utf8(model.m_strSummary) + "\n類別\t書名\t巻\t頁\t箇所\n";
+  std::string out = Utf8(model.Summary()) + "\n類別\t書名\t巻\t頁\t箇所\n";
   const size_t first = static_cast<size_t>(listPage - 1) * kRowsPerResultPage;
-  for (size_t i = first; i < model.m_SearchNodes.size() && i < first + kRowsPerResultPage; ++i) {
-    const SearchNodeTag& row = model.m_SearchNodes[i];
+  for (size_t i = first; i < model.SearchNodes().size() && i < first + kRowsPerResultPage; ++i) {
+    const SearchNodeTag& row = model.SearchNodes()[i];
     out += Utf8(row.category) + "\t" + Utf8(row.book) + "\t" + Utf8(row.volume) + "\t" +
            std::to_string(row.volumePage) + "\t" + std::to_string(row.count) + "\n";
   }
@@ -89,12 +97,12 @@ std::string ResultText(const LeftFormModel& model, int64_t listPage) {
 std::string ResultJson(const LeftFormModel& model) {
   JsonWriter json;
   json.BeginObject()
-      .Key("summary").String(Utf8(model.m_strSummary))
-      .Key("pages").Number(static_cast<int64_t>(model.m_SearchNodes.size()))
-      .Key("places").Number(model.m_nPlaces)
-      .Key("listPages").Number(int64_t{model.m_paging.m_nResultPages})
+      .Key("summary").String(Utf8(model.Summary()))
+      .Key("pages").Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Key("places").Number(model.Places())
+      .Key("listPages").Number(int64_t{model.Paging().m_nResultPages})
       .Key("rows").BeginArray();
-  for (const SearchNodeTag& row : model.m_SearchNodes) {
+  for (const SearchNodeTag& row : model.SearchNodes()) {
     json.BeginObject()
         .Key("category").String(Utf8(row.category))
         .Key("book").String(Utf8(row.book))
@@ -111,11 +119,11 @@ std::string ResultJson(const LeftFormModel& model) {
 std::string BatchJson(const LeftFormModel& model, std::chrono::nanoseconds searchTime) {
   JsonWriter json;
   json.BeginObject()
-      .Key("keywords").String(Utf8(model.m_strKeyWords))
-      .Key("pages").Number(static_cast<int64_t>(model.m_SearchNodes.size()))
-      .Key("places").Number(model.m_nPlaces)
+      .Key("keywords").String(Utf8(model.KeyWords()))
+      .Key("pages").Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Key("places").Number(model.Places())
       .Key("rows").BeginArray();
-  for (const SearchNodeTag& row : model.m_SearchNodes) {
+  for (const SearchNodeTag& row : model.SearchNodes()) {
     json.BeginArray().Number(int64_t{row.page}).Number(int64_t{row.count}).EndArray();
   }
   json.EndArray().Key("seconds").Number(std::chrono::duration<double>(searchTime).count()).EndObject();

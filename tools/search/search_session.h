@@ -37,17 +37,20 @@ class SearchSession {
   // parts are joined by "\" or "/". 0 when there is no such record.
   int ResolveRange(const std::string& text) const;
 
-  // Runs one search with `options`. False with `error` set when the range names
-  // no record; otherwise the model holds the outcome and the rows.
+  // Runs one search with `options` through the model's search command; a message
+  // it gives goes to the session's message sink. False with `error` set when the
+  // range names no record; otherwise the model holds the outcome and the rows.
   bool Run(const SearchOptions& options, SearchOutcome& outcome, std::string& error);
+  // Chooses the search target the index is opened on.
+  void ChooseTarget(SearchTarget target);
 
   // How long the last search itself took.
   std::chrono::nanoseconds LastSearchTime() const { return lastSearchTime_; }
 
-  LeftFormModel& Model() { return model_; }
   const LeftFormModel& Model() const { return model_; }
 
  private:
+  MessageSink& messages_;
   LeftFormModel model_;
   std::chrono::nanoseconds lastSearchTime_{0};
 };

@@ -15,12 +15,6 @@ using testing::TempDir;
 using testing::TinyEntry;
 using testing::WriteTinyCollection;
 
-class RecordingPageView : public PageViewTarget {
- public:
-  void Navigate(const std::string& location) override { locations.push_back(location); }
-  std::vector<std::string> locations;
-};
-
 // 経部 (1) > 論語 (2) > 巻一 (3, pages 1-3), 巻二 (4, pages 1-2); 孟子 (5) > 巻一 (6, page 5)
 // 史部 (7) > 史記 (8) > 巻一 (9, page 1)
 const std::vector<TinyEntry> kCollection = {
@@ -40,8 +34,8 @@ class LeftFormModelTest : public ::testing::Test {
   void SetUp() override { WriteTinyCollection(data_.path(), kCollection, "5B78,5B66\n"); }
 
   std::unique_ptr<LeftFormModel> Make() {
-    auto model = std::make_unique<LeftFormModel>(LeftFormModel::Environment{
-        data_.path(), &messages_, &view_, temp_.path(), temp_ / "mvr.txt"});
+    auto model = std::make_unique<LeftFormModel>(
+        LeftFormModel::Environment{data_.path(), &messages_, temp_.path(), temp_ / "mvr.txt"});
     model->InitialUpdate();
     return model;
   }
@@ -49,209 +43,294 @@ class LeftFormModelTest : public ::testing::Test {
   TempDir data_;
   TempDir temp_;
   RecordingMessageSink messages_;
-  RecordingPageView view_;
 };
+
+SearchRequest Keywords(std::u16string keywords, SearchMethod method = SearchMethod::kAnd, bool variants = true) {
+  SearchRequest request;
+  request.keywords = std::move(keywords);
+  request.method = method;
+  request.variants = variants;
+  return request;
+}
+
+SearchOutcome Outcome(const PanelUpdate& update) { return update.outcome.value_or(SearchOutcome::kRan); }
 
 TEST_F(LeftFormModelTest, StartsWithTheFirstRecordAsRangeAndNothingShown) {
   auto model = Make();
   EXPECT_TRUE(messages_.messages.empty());
-  EXPECT_TRUE(model->m_index.IsOpen());
-  EXPECT_EQ(model->m_nRangeNode, 1);
-  EXPECT_EQ(model->m_strRange, u"経部");
-  EXPECT_EQ(model->m_nCurNode, 0);
-  EXPECT_EQ(model->m_strSummary, u"検索集計：");
-  EXPECT_EQ(model->m_strTempPage.filename(), "windows.html");
-  EXPECT_EQ(model->m_strTempResult1.filename(), "windows1.html");
-  EXPECT_EQ(model->m_strTempResult2.filename(), "windows2.html");
+  EXPECT_TRUE(model->Index().IsOpen());
+  EXPECT_EQ(model->RangeNode(), 1);
+  EXPECT_EQ(model->RangeLabel(), u"経部");
+  EXPECT_EQ(model->CurNode(), 0);
+  EXPECT_EQ(model->Summary(), u"検索集計：");
+  EXPECT_EQ(model->TempPage().filename(), "windows.html");
+  EXPECT_EQ(model->TempResult1().filename(), "windows1.html");
+  EXPECT_EQ(model->TempResult2().filename(), "windows2.html");
 }
 
 TEST_F(LeftFormModelTest, TemporaryFilesLiveInAPrivateFolderRemovedAtTheEnd) {
   std::filesystem::path folder;
   {
     auto model = Make();
-    folder = model->m_strTempPage.parent_path();
+    folder = model->TempPage().parent_path();
     struct stat info;
     ASSERT_EQ(::stat(folder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
-    ASSERT_TRUE(model->OnTreeSelectionChanged(3));
-    EXPECT_TRUE(std::filesystem::exists(model->m_strTempPage));
+    ASSERT_TRUE(model->SelectTreeItem(3).pageToShow);
+    EXPECT_TRUE(std::filesystem::exists(model->TempPage()));
   }
   EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 TEST_F(LeftFormModelTest, MissingCollectionShowsBothMessages) {
   TempDir empty;
-  LeftFormModel model({empty.path(), &messages_, &view_, temp_.path(), temp_ / "mvr.txt"});
+  LeftFormModel model({empty.path(), &messages_, temp_.path(), temp_ / "mvr.txt"});
   model.InitialUpdate();
   EXPECT_EQ(messages_.messages,
             (std::vector<std::u16string>{u"データを開けませんでした。", u"you delete data file!"}));
-  EXPECT_EQ(model.m_catalogue.m_nNodeCount, 1);
-  EXPECT_EQ(model.OnSearch(u"之"), SearchOutcome::kRan);
-  EXPECT_TRUE(model.m_SearchNodes.empty());
-  EXPECT_EQ(model.m_strSummary, u"全部で 0 頁で、0 箇所でした。");
+  EXPECT_EQ(model.Catalogue().m_nNodeCount, 1);
+  const PanelUpdate update = model.Search(Keywords(u"之"));
+  EXPECT_EQ(Outcome(update), SearchOutcome::kRan);
+  EXPECT_TRUE(model.SearchNodes().empty());
+  EXPECT_EQ(model.Summary(), u"全部で 0 頁で、0 箇所でした。");
+  EXPECT_EQ(update.summary, model.Summary());
+  ASSERT_TRUE(update.rows);
+  EXPECT_TRUE(update.rows->empty());
+  ASSERT_TRUE(update.pager);
+  EXPECT_FALSE(update.pager->visible);
 }
 
 TEST_F(LeftFormModelTest, SelectingABookSetsTheRangeOnly) {
   auto model = Make();
-  ASSERT_TRUE(model->OnTreeSelectionChanged(3));
-  view_.locations.clear();
-  EXPECT_FALSE(model->OnTreeSelectionChanged(5));
-  EXPECT_EQ(model->m_nRangeNode, 5);
-  EXPECT_EQ(model->m_strRange, u"経部\\孟子");
-  EXPECT_EQ(model->m_nCurNode, 3);
-  EXPECT_TRUE(view_.locations.empty());
+  ASSERT_TRUE(model->SelectTreeItem(3).pageToShow);
+  const PanelUpdate update = model->SelectTreeItem(5);
+  EXPECT_EQ(model->RangeNode(), 5);
+  EXPECT_EQ(model->RangeLabel(), u"経部\\孟子");
+  EXPECT_EQ(update.rangeLabel, u"経部\\孟子");
+  EXPECT_EQ(model->CurNode(), 3);
+  EXPECT_FALSE(update.pageToShow);
+  EXPECT_FALSE(update.reading);
 }
 
 TEST_F(LeftFormModelTest, SelectingAVolumeShowsItsFirstStoredPage) {
   auto model = Make();
-  ASSERT_TRUE(model->OnTreeSelectionChanged(6));
-  EXPECT_EQ(model->m_nCurNode, 6);
-  EXPECT_EQ(model->m_nCurPage, 5);
-  EXPECT_EQ(model->m_strRange, u"経部\\孟子\\巻一");
-  ASSERT_EQ(view_.locations.size(), 1u);
-  EXPECT_EQ(view_.locations[0], model->m_strTempPage.string());
+  const PanelUpdate update = model->SelectTreeItem(6);
+  EXPECT_EQ(model->CurNode(), 6);
+  EXPECT_EQ(model->CurPage(), 5);
+  EXPECT_EQ(model->RangeLabel(), u"経部\\孟子\\巻一");
+  EXPECT_EQ(update.pageToShow, model->TempPage().string());
   std::string stored;
-  ASSERT_TRUE(model->m_index.ReadPage(5, stored));
-  EXPECT_EQ(ReadFileBytes(model->m_strTempPage), stored);
+  ASSERT_TRUE(model->Index().ReadPage(5, stored));
+  EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
   EXPECT_EQ(model->Slider().minimum, 5);
   EXPECT_EQ(model->Slider().maximum, 5);
   EXPECT_EQ(model->PageLabel(), u"1/5");
+  ASSERT_TRUE(update.reading);
+  EXPECT_EQ(update.reading->record, 6);
+  EXPECT_EQ(update.reading->page, 5);
+  EXPECT_TRUE(update.reading->volumeChanged);
+  EXPECT_EQ(update.reading->slider.minimum, 5);
+  EXPECT_EQ(update.reading->pageLabel, u"1/5");
 }
 
 TEST_F(LeftFormModelTest, SearchListsRowsInsideTheRangeWithTheSummary) {
   auto model = Make();
-  model->OnTreeSelectionChanged(1);
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
+  model->SelectTreeItem(1);
+  const PanelUpdate update = model->Search(Keywords(u"之"));
+  ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
   // 之 stands on 巻一 pages 1 and 3, and three times on 巻二 page 1; 史部 is outside.
-  EXPECT_EQ(model->m_strSummary, u"全部で 3 頁で、5 箇所でした。");
-  ASSERT_EQ(model->m_SearchNodes.size(), 3u);
-  EXPECT_EQ(model->m_SearchNodes[0], (SearchNodeTag{u"経部", u"論語", u"巻一", 0, 1, 1}));
-  EXPECT_EQ(model->m_SearchNodes[1], (SearchNodeTag{u"経部", u"論語", u"巻二", 3, 1, 3}));
-  EXPECT_EQ(model->m_SearchNodes[2], (SearchNodeTag{u"経部", u"論語", u"巻一", 2, 3, 1}));
-  EXPECT_EQ(model->m_paging.m_nResultPages, 1);
+  EXPECT_EQ(model->Summary(), u"全部で 3 頁で、5 箇所でした。");
+  const std::vector<SearchNodeTag>& rows = model->SearchNodes();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], (SearchNodeTag{u"経部", u"論語", u"巻一", 0, 1, 1}));
+  EXPECT_EQ(rows[1], (SearchNodeTag{u"経部", u"論語", u"巻二", 3, 1, 3}));
+  EXPECT_EQ(rows[2], (SearchNodeTag{u"経部", u"論語", u"巻一", 2, 3, 1}));
+  EXPECT_EQ(model->Paging().m_nResultPages, 1);
   EXPECT_EQ(model->ListRows().size(), 3u);
+  ASSERT_TRUE(update.rows);
+  EXPECT_EQ(update.rows->size(), 3u);
+  EXPECT_EQ(update.summary, model->Summary());
+  ASSERT_TRUE(update.pager);
+  EXPECT_TRUE(update.pager->visible);
+  EXPECT_TRUE(update.pager->editReadOnly);
+  EXPECT_FALSE(update.message);
+}
+
+TEST_F(LeftFormModelTest, TheRequestsRangeReplacesTheTreesRange) {
+  auto model = Make();
+  model->SelectTreeItem(1);
+  SearchRequest request = Keywords(u"之");
+  request.range = 7;
+  model->Search(request);
+  ASSERT_EQ(model->SearchNodes().size(), 1u);
+  EXPECT_EQ(model->SearchNodes()[0].category, u"史部");
+  EXPECT_EQ(model->RangeNode(), 7);
 }
 
 TEST_F(LeftFormModelTest, QueryBufferKeepsIdeographicSpacesAfterTheSearch) {
   auto model = Make();
-  ASSERT_EQ(model->OnSearch(u"之\u3000學"), SearchOutcome::kRan);
-  EXPECT_EQ(model->m_strKeyWords, u"之\u3000學");
-  EXPECT_EQ(model->m_SearchNodes.size(), 1u);  // both on 巻一 page 1 only, in 経部
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之\u3000學"))), SearchOutcome::kRan);
+  EXPECT_EQ(model->KeyWords(), u"之\u3000學");
+  EXPECT_EQ(model->SearchNodes().size(), 1u);  // both on 巻一 page 1 only, in 経部
 }
 
 TEST_F(LeftFormModelTest, OrMethodAndVariants) {
   auto model = Make();
-  model->m_nSearchMethod = SearchMethodOr;
-  model->OnTreeSelectionChanged(7);
-  ASSERT_EQ(model->OnSearch(u"學 人"), SearchOutcome::kRan);
-  EXPECT_EQ(model->m_SearchNodes.size(), 1u);
+  model->SelectTreeItem(7);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"學 人", SearchMethod::kOr))), SearchOutcome::kRan);
+  EXPECT_EQ(model->Method(), SearchMethod::kOr);
+  EXPECT_EQ(model->SearchNodes().size(), 1u);
   // 学 (5B66) is a variant of 學 (5B78): found only with variants on.
-  model->OnTreeSelectionChanged(1);
-  ASSERT_EQ(model->OnSearch(u"学"), SearchOutcome::kRan);
-  EXPECT_EQ(model->m_SearchNodes.size(), 1u);
-  model->m_bVariants = 0;
-  ASSERT_EQ(model->OnSearch(u"学"), SearchOutcome::kRan);
-  EXPECT_TRUE(model->m_SearchNodes.empty());
+  model->SelectTreeItem(1);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"学"))), SearchOutcome::kRan);
+  EXPECT_EQ(model->SearchNodes().size(), 1u);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"学", SearchMethod::kAnd, false))), SearchOutcome::kRan);
+  EXPECT_FALSE(model->Variants());
+  EXPECT_TRUE(model->SearchNodes().empty());
 }
 
 TEST_F(LeftFormModelTest, ChecksEndTheCommandAndKeepThePreviousResult) {
   auto model = Make();
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
-  const auto rows = model->m_SearchNodes;
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  const auto rows = model->SearchNodes();
 
-  EXPECT_EQ(model->OnSearch(std::nullopt), SearchOutcome::kNoInputValue);
-  EXPECT_TRUE(model->m_strKeyWords.empty());
+  SearchRequest noValue;
+  PanelUpdate update = model->Search(noValue);
+  EXPECT_EQ(Outcome(update), SearchOutcome::kNoInputValue);
+  EXPECT_TRUE(model->KeyWords().empty());
+  EXPECT_FALSE(update.message);
+  EXPECT_FALSE(update.rows);
+
+  model->Search(Keywords(u"之"));
+  update = model->Search(Keywords(u""));
+  EXPECT_EQ(Outcome(update), SearchOutcome::kNoKeywords);
+  EXPECT_EQ(model->KeyWords(), u"之");
+  EXPECT_EQ(update.message, u"何かキーワードを入力して検索をして下さい。");
+  EXPECT_FALSE(update.rows);
+
+  SearchRequest noRange = Keywords(u"之");
+  noRange.range = 0;
+  update = model->Search(noRange);
+  EXPECT_EQ(Outcome(update), SearchOutcome::kNoRange);
+  EXPECT_EQ(update.message, u"検索範囲をまた指定していません。");
+  EXPECT_FALSE(update.rows);
+  EXPECT_EQ(model->SearchNodes(), rows);
+  // The model only answers: showing the sentence is the front end's job.
   EXPECT_TRUE(messages_.messages.empty());
-
-  model->m_strKeyWords = u"之";
-  EXPECT_EQ(model->OnSearch(u""), SearchOutcome::kNoKeywords);
-  EXPECT_EQ(model->m_strKeyWords, u"之");
-  EXPECT_EQ(messages_.messages.back(), u"何かキーワードを入力して検索をして下さい。");
-
-  model->m_nRangeNode = 0;
-  EXPECT_EQ(model->OnSearch(u"之"), SearchOutcome::kNoRange);
-  EXPECT_EQ(messages_.messages.back(), u"検索範囲をまた指定していません。");
-  EXPECT_EQ(model->m_SearchNodes, rows);
 }
 
 TEST_F(LeftFormModelTest, RejectedQueryRebuildsRowsFromThePreviousListsInTheNewRange) {
   auto model = Make();
-  model->OnTreeSelectionChanged(1);
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
-  model->OnTreeSelectionChanged(4);
-  ASSERT_EQ(model->OnSearch(u"abc"), SearchOutcome::kRan);
-  ASSERT_EQ(model->m_SearchNodes.size(), 1u);
-  EXPECT_EQ(model->m_SearchNodes[0].volume, u"巻二");
-  EXPECT_EQ(model->m_strSummary, u"全部で 1 頁で、3 箇所でした。");
+  model->SelectTreeItem(1);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  model->SelectTreeItem(4);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"abc"))), SearchOutcome::kRan);
+  ASSERT_EQ(model->SearchNodes().size(), 1u);
+  EXPECT_EQ(model->SearchNodes()[0].volume, u"巻二");
+  EXPECT_EQ(model->Summary(), u"全部で 1 頁で、3 箇所でした。");
+  EXPECT_EQ(model->KeyWords(), u"abc");
 }
 
 TEST_F(LeftFormModelTest, TargetChangeReopensTheIndexAndSetsTheHighlightScope) {
   auto model = Make();
-  model->OnSearchTargetChanged(SearchTargetMainText);
-  EXPECT_EQ(model->m_nHighlightScope, 1);
-  EXPECT_TRUE(model->m_index.IsOpen());
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
-  EXPECT_EQ(model->m_SearchNodes.size(), 3u);
-  model->OnSearchTargetChanged(SearchTargetAnnotations);
-  EXPECT_EQ(model->m_nHighlightScope, 2);
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
-  EXPECT_TRUE(model->m_SearchNodes.empty());
+  model->ChooseTarget(SearchTarget::kMainText);
+  EXPECT_EQ(model->HighlightScope(), HitScopeMainText);
+  EXPECT_TRUE(model->Index().IsOpen());
+  SearchRequest request = Keywords(u"之");
+  request.target = SearchTarget::kMainText;
+  ASSERT_EQ(Outcome(model->Search(request)), SearchOutcome::kRan);
+  EXPECT_EQ(model->SearchNodes().size(), 3u);
+  // A request for another target reopens the index itself.
+  request.target = SearchTarget::kAnnotations;
+  ASSERT_EQ(Outcome(model->Search(request)), SearchOutcome::kRan);
+  EXPECT_EQ(model->Target(), SearchTarget::kAnnotations);
+  EXPECT_EQ(model->HighlightScope(), HitScopeAnnotations);
+  EXPECT_TRUE(model->SearchNodes().empty());
 }
 
 TEST_F(LeftFormModelTest, ResultPagesAlternateBetweenTheTwoFiles) {
   auto model = Make();
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
-  view_.locations.clear();
-  ASSERT_TRUE(model->ShowResult(3));
-  EXPECT_EQ(model->m_nHitCount, 3);
-  EXPECT_EQ(model->m_nCurHit, 0);
-  EXPECT_EQ(view_.locations.back(), model->m_strTempResult1.string() + "#0000");
-  EXPECT_NE(ReadFileBytes(model->m_strTempResult1).find("<a name=\"0002\"></a>"), std::string::npos);
-  ASSERT_TRUE(model->ShowResult(0));
-  EXPECT_EQ(model->m_nHitCount, 1);
-  EXPECT_EQ(view_.locations.back(), model->m_strTempResult2.string() + "#0000");
-  EXPECT_EQ(model->m_strHitPage, model->m_strTempResult2);
-  ASSERT_TRUE(model->ShowResult(3));
-  EXPECT_EQ(model->m_strHitPage, model->m_strTempResult1);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  PanelUpdate update = model->ShowResultRow(3);
+  EXPECT_EQ(model->HitCount(), 3);
+  EXPECT_EQ(model->CurHit(), 0);
+  EXPECT_EQ(update.pageToShow, model->TempResult1().string() + "#0000");
+  EXPECT_NE(ReadFileBytes(model->TempResult1()).find("<a name=\"0002\"></a>"), std::string::npos);
+  update = model->ShowResultRow(0);
+  EXPECT_EQ(model->HitCount(), 1);
+  EXPECT_EQ(update.pageToShow, model->TempResult2().string() + "#0000");
+  EXPECT_EQ(model->HitPage(), model->TempResult2());
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
+  EXPECT_EQ(model->HitPage(), model->TempResult1());
   // A page that cannot be rendered changes nothing.
-  EXPECT_FALSE(model->ShowResult(999));
-  EXPECT_EQ(model->m_strHitPage, model->m_strTempResult1);
-  EXPECT_EQ(model->m_nHitCount, 3);
+  EXPECT_FALSE(model->ShowResultRow(999).pageToShow);
+  EXPECT_EQ(model->HitPage(), model->TempResult1());
+  EXPECT_EQ(model->HitCount(), 3);
 }
 
 TEST_F(LeftFormModelTest, HitsStepByFragment) {
   auto model = Make();
-  ASSERT_EQ(model->OnSearch(u"之"), SearchOutcome::kRan);
-  ASSERT_TRUE(model->ShowResult(3));
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
   model->StepHit(+1);
-  model->StepHit(+1);
-  EXPECT_EQ(view_.locations.back(), model->m_strTempResult1.string() + "#0002");
+  EXPECT_EQ(model->StepHit(+1).pageToShow, model->TempResult1().string() + "#0002");
   EXPECT_FALSE(CanGoToNextHit(model->Reading()));
   model->StepHit(-1);
-  EXPECT_EQ(model->m_nCurHit, 1);
+  EXPECT_EQ(model->CurHit(), 1);
 }
 
 TEST_F(LeftFormModelTest, PagesAndVolumesStepByTheRecordScan) {
   auto model = Make();
-  ASSERT_TRUE(model->OnTreeSelectionChanged(3));
-  model->StepPage(+1);
-  EXPECT_EQ(model->m_nCurPage, 2);
+  ASSERT_TRUE(model->SelectTreeItem(3).pageToShow);
+  PanelUpdate update = model->StepPage(+1);
+  EXPECT_EQ(model->CurPage(), 2);
   std::string stored;
-  ASSERT_TRUE(model->m_index.ReadPage(1, stored));
-  EXPECT_EQ(ReadFileBytes(model->m_strTempPage), stored);
+  ASSERT_TRUE(model->Index().ReadPage(1, stored));
+  EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
+  EXPECT_EQ(update.pageToShow, model->TempPage().string());
+  ASSERT_TRUE(update.reading);
+  EXPECT_EQ(update.reading->page, 2);
+  EXPECT_FALSE(update.reading->volumeChanged);
 
-  EXPECT_EQ(model->StepVolume(+1), 4);
-  EXPECT_EQ(model->m_nCurNode, 4);
-  EXPECT_EQ(model->m_nCurPage, 1);
-  EXPECT_EQ(model->StepVolume(+1), 6);  // across the book boundary
-  EXPECT_EQ(model->m_nCurPage, 5);
-  EXPECT_EQ(model->StepVolume(+1), 9);
-  EXPECT_EQ(model->StepVolume(+1), 0);
-  EXPECT_EQ(messages_.messages.back(), u"もう最後の巻まで至りました。");
-  EXPECT_EQ(model->m_nCurNode, 9);
-  model->m_nCurNode = 3;
-  EXPECT_EQ(model->StepVolume(-1), 0);
-  EXPECT_EQ(messages_.messages.back(), u"これ以上戻れません。もう巻一に至っています。");
+  update = model->StepVolume(+1, 3);
+  EXPECT_EQ(model->CurNode(), 4);
+  EXPECT_EQ(model->CurPage(), 1);
+  ASSERT_TRUE(update.reading);
+  EXPECT_TRUE(update.reading->volumeChanged);
+  EXPECT_EQ(update.treeSelection, 4);
+  update = model->StepVolume(+1, 4);  // across the book boundary
+  EXPECT_EQ(model->CurNode(), 6);
+  EXPECT_EQ(model->CurPage(), 5);
+  EXPECT_EQ(update.treeSelection, 6);
+  update = model->StepVolume(+1, 6);  // the tree's order crosses the category too
+  EXPECT_EQ(model->CurNode(), 9);
+  EXPECT_EQ(update.treeSelection, 9);
+  update = model->StepVolume(+1, 9);
+  EXPECT_EQ(update.message, u"もう最後の巻まで至りました。");
+  EXPECT_FALSE(update.reading);
+  EXPECT_FALSE(update.treeSelection);
+  EXPECT_EQ(model->CurNode(), 9);
+  update = model->StepVolume(-1, 0);  // nothing selected: the tree takes the volume shown
+  EXPECT_EQ(model->CurNode(), 6);
+  EXPECT_EQ(update.treeSelection, 6);
+  model->StepVolume(-1, 6);
+  model->StepVolume(-1, 4);
+  EXPECT_EQ(model->CurNode(), 3);
+  EXPECT_EQ(model->StepVolume(-1, 3).message, u"これ以上戻れません。もう巻一に至っています。");
+  EXPECT_TRUE(messages_.messages.empty());
+}
+
+TEST_F(LeftFormModelTest, TheSliderShowsThePageItWasLetGoAt) {
+  auto model = Make();
+  EXPECT_FALSE(model->GoToSliderPage(2).pageToShow);  // no volume shown yet
+  ASSERT_TRUE(model->SelectTreeItem(3).pageToShow);
+  const PanelUpdate update = model->GoToSliderPage(3);
+  EXPECT_EQ(model->CurPage(), 3);
+  std::string stored;
+  ASSERT_TRUE(model->Index().ReadPage(2, stored));
+  EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
+  ASSERT_TRUE(update.reading);
+  EXPECT_EQ(update.reading->pageLabel, u"1/3");
 }
 
 TEST(LeftFormModelPaging, TwoHundredFiftyRowsMakeThreeListPages) {
@@ -259,16 +338,37 @@ TEST(LeftFormModelPaging, TwoHundredFiftyRowsMakeThreeListPages) {
   std::vector<std::u16string> pages(250, u"之乎");
   WriteTinyCollection(data.path(), {{1, u"部", {}, 1}, {2, u"書", {}, 1}, {3, u"巻", pages, 1}});
   RecordingMessageSink messages;
-  LeftFormModel model({data.path(), &messages, nullptr, temp.path(), temp / "mvr.txt"});
+  LeftFormModel model({data.path(), &messages, temp.path(), temp / "mvr.txt"});
   model.InitialUpdate();
-  ASSERT_EQ(model.OnSearch(u"之"), SearchOutcome::kRan);
-  EXPECT_EQ(model.m_paging.m_nResultPages, 3);
+  const PanelUpdate search = model.Search(Keywords(u"之"));
+  ASSERT_EQ(Outcome(search), SearchOutcome::kRan);
+  EXPECT_EQ(model.Paging().m_nResultPages, 3);
+  EXPECT_EQ(search.pager->countLabel, u"/3");
   EXPECT_EQ(model.ListRows().size(), 100u);
   EXPECT_EQ(model.ListRows().front().volumePage, 1);
-  EXPECT_TRUE(model.ApplyPageEdit(u"3"));
-  EXPECT_EQ(model.ListRows().size(), 50u);
-  EXPECT_EQ(model.ListRows().front().volumePage, 201);
-  EXPECT_EQ(model.m_strSummary, u"全部で 250 頁で、250 箇所でした。");
+
+  PanelUpdate update = model.ApplyPageEdit(u"3");
+  ASSERT_TRUE(update.rows);
+  EXPECT_EQ(update.rows->size(), 50u);
+  EXPECT_EQ(update.rows->front().volumePage, 201);
+  EXPECT_EQ(update.pager->editText, u"3");
+  EXPECT_EQ(model.Summary(), u"全部で 250 頁で、250 箇所でした。");
+
+  // The page shown already: nothing to paint. A page the list lacks: the edit
+  // shows the current page again, the rows stay.
+  update = model.ApplyPageEdit(u"3");
+  EXPECT_FALSE(update.rows);
+  EXPECT_FALSE(update.pager);
+  update = model.ApplyPageEdit(u"9");
+  EXPECT_FALSE(update.rows);
+  ASSERT_TRUE(update.pager);
+  EXPECT_EQ(update.pager->editText, u"3");
+
+  update = model.PreviousResultPage();
+  ASSERT_TRUE(update.rows);
+  EXPECT_EQ(update.rows->front().volumePage, 101);
+  EXPECT_EQ(model.NextResultPage().rows->front().volumePage, 201);
+  EXPECT_FALSE(model.NextResultPage().rows);  // already on the last list page
 }
 
 }  // namespace
