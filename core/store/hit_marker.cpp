@@ -141,7 +141,7 @@ std::string HighlightPiece(std::string_view text, std::string_view term, int& an
         AppendAnchor(out, anchorCounter++);
         out.append(HitOpen);
         out.append(text.substr(starts[j], pieces[j].bytes.size()));
-        out.append(kHitClose);
+        out.append(HitClose);
         if (j + 1 == pieces.size()) break;
         const size_t between = starts[j] + pieces[j].bytes.size();
         const std::string_view gapText = text.substr(between, starts[j + 1] - between);
@@ -149,7 +149,7 @@ std::string HighlightPiece(std::string_view text, std::string_view term, int& an
           out.append(HitOpen);
           AppendAnchor(out, anchorCounter++);
           out.append(gapText);
-          out.append(kHitClose);
+          out.append(HitClose);
         } else {
           out.append(gapText);
         }

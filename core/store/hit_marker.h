@@ -12,8 +12,9 @@
 
 namespace quillwen {
 
+// The marker around a hit; the closing half is named like the opening one.
 inline constexpr std::string_view HitOpen = "<b style='color:red;background:#D9D9D9;'>";
-inline constexpr std::string_view kHitClose = "</b>";
+inline constexpr std::string_view HitClose = "</b>";
 inline constexpr std::string_view kParagraphTag = "<p>";
 inline constexpr std::string_view kHeadingTag = "<h4>";
 // What one '?' stands for: a character from U+0800 to U+FFFF.

@@ -77,9 +77,9 @@ std::vector<FilterItem> SplitAnnotations(std::string_view cell) {
     tag.push_back(byte);
     if (byte != '>') continue;
     if (StartsWith(tag, AnnotationOpen)) {
-      items.push_back({{}, kAnnotationItem});
-    } else if (items.back().kind == kAnnotationItem && StartsWith(tag, kAnnotationClose)) {
-      items.push_back({{}, kMainTextItem});
+      items.push_back({{}, FilterItemKind::kAnnotation});
+    } else if (items.back().kind == FilterItemKind::kAnnotation && StartsWith(tag, AnnotationClose)) {
+      items.push_back({{}, FilterItemKind::kMainText});
     } else {
       items.back().text.append(tag);
     }

@@ -13,7 +13,7 @@
 namespace quillwen {
 
 inline constexpr std::string_view AnnotationOpen = "<font size=-1 color=\"#993366\">";
-inline constexpr std::string_view kAnnotationClose = "</font>";
+inline constexpr std::string_view AnnotationClose = "</font>";
 
 // One part of a parsed page: the inner content of the element as the page has it.
 struct HTMLNode {
@@ -26,12 +26,12 @@ using ParsedPage = std::array<HTMLNode, 3>;
 
 ParsedPage ParsePage(std::string_view page);
 
-enum FilterItemKind : int { kMainTextItem = 0, kAnnotationItem = 1 };
+enum class FilterItemKind { kMainText, kAnnotation };
 
 // One piece of a cell's text. The first item of a cell is always main text.
 struct FilterItem {
   std::string text;
-  FilterItemKind kind = kMainTextItem;
+  FilterItemKind kind = FilterItemKind::kMainText;
 };
 
 std::vector<FilterItem> SplitAnnotations(std::string_view cell);

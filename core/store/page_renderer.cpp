@@ -11,8 +11,8 @@ constexpr size_t kCellCapacity = 10000;
 bool MarksItem(HitScope scope, FilterItemKind kind) {
   switch (scope) {
     case HitScopeFullText: return true;
-    case HitScopeMainText: return kind == kMainTextItem;
-    case HitScopeAnnotations: return kind == kAnnotationItem;
+    case HitScopeMainText: return kind == FilterItemKind::kMainText;
+    case HitScopeAnnotations: return kind == FilterItemKind::kAnnotation;
   }
   return false;
 }
@@ -27,7 +27,7 @@ std::string RenderCell(std::string_view page, std::string_view term, int parity,
   std::string cell;
   cell.reserve(kCellCapacity);
   for (const FilterItem& item : SplitAnnotations(searched)) {
-    const bool annotation = item.kind == kAnnotationItem;
+    const bool annotation = item.kind == FilterItemKind::kAnnotation;
     if (annotation) cell.append(AnnotationOpen);
     if (MarksItem(scope, item.kind)) {
       cell.append(HighlightPiece(item.text, term, anchorCounter));
@@ -35,7 +35,7 @@ std::string RenderCell(std::string_view page, std::string_view term, int parity,
       cell.append(item.text);
     }
     // An annotation left open at the end of the cell is closed here as well.
-    if (annotation) cell.append(kAnnotationClose);
+    if (annotation) cell.append(AnnotationClose);
   }
   searched = std::move(cell);
 

@@ -13,7 +13,7 @@ bool IsBlankLine(std::u32string_view line) {
 }
 
 bool IsEscapable(char32_t c) {
-  return c == kAnnotationOpen || c == kAnnotationClose || c == kEscape || c == U'#';
+  return c == kAnnotationOpen || c == AnnotationClose || c == kEscape || c == U'#';
 }
 
 // Builds blocks line by line. An annotation may run over several lines of one
@@ -63,7 +63,7 @@ class VolumeParser {
         inAnnotation_ = true;
         annotationLine_ = lineNumber;
         newRun_ = true;
-      } else if (c == kAnnotationClose) {
+      } else if (c == AnnotationClose) {
         if (!inAnnotation_) return Fail(lineNumber, "〕 closes no annotation; write \\〕 for the character itself");
         inAnnotation_ = false;
         newRun_ = true;

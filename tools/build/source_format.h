@@ -14,7 +14,7 @@
 namespace quillwen::build {
 
 inline constexpr char32_t kAnnotationOpen = U'〔';
-inline constexpr char32_t kAnnotationClose = U'〕';
+inline constexpr char32_t AnnotationClose = U'〕';
 inline constexpr char32_t kEscape = U'\\';
 
 // Parses a whole volume file. False with *error ("line N: ...") on bytes that are

@@ -60,21 +60,21 @@ const std::string kOpen(AnnotationOpen);
 INSTANTIATE_TEST_SUITE_P(
     Cells, SplitAnnotationsTest,
     ::testing::Values(
-        SplitCase{"main_only", "<p>text</p>", {{kMainTextItem, "<p>text</p>"}}},
-        SplitCase{"empty", "", {{kMainTextItem, ""}}},
+        SplitCase{"main_only", "<p>text</p>", {{FilterItemKind::kMainText, "<p>text</p>"}}},
+        SplitCase{"empty", "", {{FilterItemKind::kMainText, ""}}},
         SplitCase{"annotation_between",
                   "a" + kOpen + "note</font>b",
-                  {{kMainTextItem, "a"}, {kAnnotationItem, "note"}, {kMainTextItem, "b"}}},
+                  {{FilterItemKind::kMainText, "a"}, {FilterItemKind::kAnnotation, "note"}, {FilterItemKind::kMainText, "b"}}},
         SplitCase{"leading_annotation",
                   kOpen + "n</font>",
-                  {{kMainTextItem, ""}, {kAnnotationItem, "n"}, {kMainTextItem, ""}}},
+                  {{FilterItemKind::kMainText, ""}, {FilterItemKind::kAnnotation, "n"}, {FilterItemKind::kMainText, ""}}},
         SplitCase{"open_inside_annotation_starts_another",
                   "a" + kOpen + "x" + kOpen + "y</font>z</font>",
-                  {{kMainTextItem, "a"}, {kAnnotationItem, "x"}, {kAnnotationItem, "y"}, {kMainTextItem, "z</font>"}}},
-        SplitCase{"close_in_main_text_stays", "a</font>b", {{kMainTextItem, "a</font>b"}}},
-        SplitCase{"runs_to_the_end", "a" + kOpen + "note", {{kMainTextItem, "a"}, {kAnnotationItem, "note"}}},
-        SplitCase{"other_font_is_ordinary", "<font size=-1>x</font>", {{kMainTextItem, "<font size=-1>x</font>"}}},
-        SplitCase{"open_tag_at_end_dropped", "a<font", {{kMainTextItem, "a"}}}),
+                  {{FilterItemKind::kMainText, "a"}, {FilterItemKind::kAnnotation, "x"}, {FilterItemKind::kAnnotation, "y"}, {FilterItemKind::kMainText, "z</font>"}}},
+        SplitCase{"close_in_main_text_stays", "a</font>b", {{FilterItemKind::kMainText, "a</font>b"}}},
+        SplitCase{"runs_to_the_end", "a" + kOpen + "note", {{FilterItemKind::kMainText, "a"}, {FilterItemKind::kAnnotation, "note"}}},
+        SplitCase{"other_font_is_ordinary", "<font size=-1>x</font>", {{FilterItemKind::kMainText, "<font size=-1>x</font>"}}},
+        SplitCase{"open_tag_at_end_dropped", "a<font", {{FilterItemKind::kMainText, "a"}}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
