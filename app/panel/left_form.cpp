@@ -21,8 +21,8 @@
 #include "app/panel/contents_tree.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/sort_list_ctrl.h"
-#include "app/panel/tooltip_button.h"
-#include "app/shell/program_resources.h"
+#include "app/platform/program_resources.h"
+#include "app/platform/tooltip_button.h"
 #include "core/panel_model/panel_layout.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "app/frame/main_frame.h"
 #include "app/panel/left_form.h"
-#include "app/shell/main_frame.h"
-#include "app/shell/message_box.h"
+#include "app/platform/message_box.h"
 
 namespace quillwen::testing {
 

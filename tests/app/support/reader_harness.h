@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/shell/book_app.h"
+#include "app/frame/book_app.h"
 #include "tests/support/temp_dir.h"
 
 class CLeftForm;
