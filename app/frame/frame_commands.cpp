@@ -178,6 +178,15 @@ void MainFrameCommands::OnVolumeShown() {
   UpdateCommandUI();
 }
 
+void MainFrameCommands::OnPageChosen(int page) {
+  if (m_frame.m_pLeftForm == nullptr) return;
+  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
+  if (model.m_nCurNode == 0) return;
+  m_frame.m_pLeftForm->ShowPage(model.m_nCurNode, false, page);
+  model.m_nCurPage = page;
+  UpdatePageLabel();
+}
+
 void MainFrameCommands::OnStepPage(int delta) {
   quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
   model.StepPage(delta);

@@ -40,6 +40,9 @@ class MainFrameCommands : public QObject {
 
   // The volume shown by the tree: the slider and the label follow.
   void OnVolumeShown();
+  // The page toolbar's slider chose page `page`: it is shown from the volume
+  // shown, and the label follows.
+  void OnPageChosen(int page);
 
  private:
   QAction* MakeAction(int id, const QString& text);

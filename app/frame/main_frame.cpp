@@ -43,10 +43,10 @@ bool CMainFrame::Create() {
   m_wndToolBar.setFloatable(false);
   m_wndToolBar.setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
   addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
-  m_wndToolBar.m_pLeftForm = m_pLeftForm;
   m_commands = new MainFrameCommands(*this);
   m_commands->Create();
   connect(m_pLeftForm, &CLeftForm::volumeShown, m_commands, &MainFrameCommands::OnVolumeShown);
+  connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
 
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));
   EnsureProgramResources();

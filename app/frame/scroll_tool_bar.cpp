@@ -9,7 +9,6 @@
 
 #include "app/frame/command_table.h"
 #include "app/frame/toolbar_artwork.h"
-#include "app/panel/left_form.h"
 
 CXToolBar::CXToolBar(QWidget* parent) : QToolBar(parent) {}
 
@@ -142,13 +141,4 @@ void CSCrollToolBar::SetPosition(int position) {
 
 void CSCrollToolBar::SetPageLabel(const QString& text) { m_wndPageLabel.setText(text); }
 
-void CSCrollToolBar::OnEndScroll() {
-  if (m_pLeftForm == nullptr) return;
-  quillwen::LeftFormModel& model = m_pLeftForm->Model();
-  if (model.m_nCurNode == 0) return;
-  const int page = m_wndSlider.value();
-  m_pLeftForm->ShowPage(model.m_nCurNode, false, page);
-  model.m_nCurPage = page;
-  const std::u16string label = model.PageLabel();
-  SetPageLabel(QString::fromUtf16(label.data(), static_cast<qsizetype>(label.size())));
-}
+void CSCrollToolBar::OnEndScroll() { emit pageChosen(m_wndSlider.value()); }

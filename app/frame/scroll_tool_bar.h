@@ -2,8 +2,9 @@
 
 // The page toolbar: ten command buttons on a tiled background picture, whose
 // images let the background show through their key-coloured pixels, then the
-// page slider and the read-only page label. The slider shows a page only when a
-// scroll ends (the thumb released, a click in the channel, a key).
+// page slider and the read-only page label. The slider chooses a page only when
+// a scroll ends (the thumb released, a click in the channel, a key); showing it
+// is the main window's business.
 
 #include <functional>
 #include <optional>
@@ -17,7 +18,6 @@
 #include "app/platform/key_pixels.h"
 #include "core/panel_model/reading_rules.h"
 
-class CLeftForm;
 class QAction;
 
 inline constexpr int kSliderControlId = 101;
@@ -93,10 +93,14 @@ class CSCrollToolBar : public CXToolBar {
   void SetPosition(int position);
   void SetPageLabel(const QString& text);
 
-  // The slider told of the end of a scroll: show the page under the thumb.
+  // The slider told of the end of a scroll: the page under the thumb is chosen.
   void OnEndScroll();
 
   CXSliderCtrl m_wndSlider;
   CXEdit m_wndPageLabel;
-  CLeftForm* m_pLeftForm = nullptr;
+
+ signals:
+  // A scroll ended with the thumb on page `page` (the slider's own moves by
+  // SetVolume and SetPosition choose nothing).
+  void pageChosen(int page);
 };
