@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
@@ -14,7 +15,8 @@
 #include "app/frame/about_dlg.h"
 #include "app/frame/book_view.h"
 #include "app/frame/command_table.h"
-#include "app/frame/main_frame.h"
+#include "app/frame/scroll_tool_bar.h"
+#include "app/frame/st_splitter_wnd.h"
 #include "app/panel/left_form.h"
 
 namespace {
@@ -28,10 +30,10 @@ constexpr int kIdleUpdateMilliseconds = 100;
 
 }  // namespace
 
-MainFrameCommands::MainFrameCommands(CMainFrame& frame) : QObject(&frame), m_frame(frame) {}
+MainFrameCommands::MainFrameCommands(const MainFrameParts& frame) : QObject(&frame.window), m_frame(frame) {}
 
 QAction* MainFrameCommands::MakeAction(int id, const QString& text) {
-  auto* action = new QAction(text, &m_frame);
+  auto* action = new QAction(text, &m_frame.window);
   action->setObjectName(QStringLiteral("command%1").arg(id));
   connect(action, &QAction::triggered, this, [this, id] { Run(id); });
   m_actions[id] = action;
@@ -39,7 +41,7 @@ QAction* MainFrameCommands::MakeAction(int id, const QString& text) {
 }
 
 void MainFrameCommands::Create() {
-  QMenuBar* bar = m_frame.menuBar();
+  QMenuBar* bar = m_frame.window.menuBar();
   std::vector<QMenu*> menus;
   for (const std::u16string_view title : kMenuTitles) {
     QMenu* menu = bar->addMenu(ToQString(title));
@@ -66,7 +68,7 @@ void MainFrameCommands::Create() {
     QAction* action = Action(id);
     if (action == nullptr) {
       action = MakeAction(id, QString());
-      m_frame.addAction(action);
+      m_frame.window.addAction(action);
     }
     action->setShortcuts(sequences);
     action->setShortcutContext(Qt::WindowShortcut);
@@ -160,7 +162,7 @@ bool MainFrameCommands::Run(int id) {
     case ID_NEXT_HIT: OnStepHit(+1); break;
     case ID_HELP_FILE: OnHelp(); break;
     case ID_APP_ABOUT: OnAppAbout(); break;
-    case ID_APP_EXIT: m_frame.close(); break;
+    case ID_APP_EXIT: m_frame.window.close(); break;
     default: break;
   }
   UpdateCommandUI();
@@ -231,18 +233,18 @@ void MainFrameCommands::OnSwitchPane() {
 
 void MainFrameCommands::OnHelp() {
   // A missing help file, or no program to open it, is not reported.
-  const QString help = QDir(m_frame.Environment().dataFolder).filePath(QString::fromLatin1(kHelpFileName));
+  const QString help = QDir(m_frame.dataFolder).filePath(QString::fromLatin1(kHelpFileName));
   if (QFileInfo(help).isFile()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 
 void MainFrameCommands::OnAppAbout() {
-  CAboutDlg about(&m_frame);
+  CAboutDlg about(&m_frame.window);
   about.exec();
 }
 
 void MainFrameCommands::OnFileSave() {
   // The document has no content: saving writes an empty file.
-  const QString path = QFileDialog::getSaveFileName(&m_frame);
+  const QString path = QFileDialog::getSaveFileName(&m_frame.window);
   if (path.isEmpty()) return;
   QFile file(path);
   if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.close();

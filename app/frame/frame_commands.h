@@ -12,20 +12,37 @@
 #include <QString>
 #include <QTimer>
 
-class CMainFrame;
+class CBookView;
+class CLeftForm;
+class CSCrollToolBar;
 class QAction;
+class QMainWindow;
 class QMenu;
+class ST_SplitterWnd;
 
 inline constexpr char kHelpFileName[] = "help.html";
 // Where the help file lives on the program's home platform; the reader asks for
 // kHelpFileName in the data folder instead.
 inline constexpr char kWindowsHelpPath[] = "c:\\Program Files (x86)\\mvr\\help.chm";
 
+// What the commands work on, lent by the main window that owns it all and
+// outlives the commands. The window's own members keep their names here, so
+// that the commands read as the window's code.
+struct MainFrameParts {
+  QMainWindow& window;
+  ST_SplitterWnd& m_wndSplitter;
+  CBookView* m_pBookView;
+  CLeftForm* m_pLeftForm;
+  CSCrollToolBar& m_wndToolBar;
+  QString dataFolder;  // where the help file is
+};
+
 class MainFrameCommands : public QObject {
   Q_OBJECT
 
  public:
-  explicit MainFrameCommands(CMainFrame& frame);
+  // A child of frame.window.
+  explicit MainFrameCommands(const MainFrameParts& frame);
 
   // Menus into the frame's menu bar, accelerators on the frame, the page
   // toolbar's buttons, and the availability updates.
@@ -58,7 +75,7 @@ class MainFrameCommands : public QObject {
   void OnAppAbout();
   void OnFileSave();
 
-  CMainFrame& m_frame;
+  MainFrameParts m_frame;
   std::map<int, QAction*> m_actions;
   QTimer m_idle;
 };

@@ -43,7 +43,8 @@ bool CMainFrame::Create() {
   m_wndToolBar.setFloatable(false);
   m_wndToolBar.setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
   addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
-  m_commands = new MainFrameCommands(*this);
+  m_commands = new MainFrameCommands(
+      {*this, m_wndSplitter, m_pBookView, m_pLeftForm, m_wndToolBar, m_environment.dataFolder});
   m_commands->Create();
   connect(m_pLeftForm, &CLeftForm::volumeShown, m_commands, &MainFrameCommands::OnVolumeShown);
   connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
