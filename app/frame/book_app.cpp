@@ -8,6 +8,7 @@
 
 #include "app/frame/command_line.h"
 #include "app/platform/app_titles.h"
+#include "app/platform/qt_text.h"
 #include "core/io/path.h"
 
 CBookApp::CBookApp(ReaderEnvironment base) : m_base(std::move(base)) {}
@@ -35,7 +36,7 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
 
   ReaderEnvironment environment = m_base;
   if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
-  if (environment.dataFolder.isEmpty()) environment.dataFolder = QString::fromStdString(quillwen::io::ExecutableFolder().string());
+  if (environment.dataFolder.isEmpty()) environment.dataFolder = ToQString(quillwen::io::ExecutableFolder());
   environment.dataFolder = QDir(environment.dataFolder).absolutePath();
 
   m_pDocument = std::make_unique<CBookDoc>();

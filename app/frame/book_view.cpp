@@ -10,13 +10,8 @@
 
 #include "app/platform/limited_copy.h"
 #include "app/platform/message_box.h"
+#include "app/platform/qt_text.h"
 #include "app/platform/text_browser_control.h"
-
-namespace {
-
-QString Text(const char16_t* text) { return QString::fromUtf16(text); }
-
-}  // namespace
 
 CBookView::CBookView(QWidget* parent, std::unique_ptr<BrowserControl> browser)
     : QWidget(parent),
@@ -68,7 +63,7 @@ bool CBookView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
       if (key->key() == Qt::Key_Control) {
-        ShowWarningMessage(Text(kUseRightButtonMessage));
+        ShowWarningMessage(ToQString(kUseRightButtonMessage));
         return true;
       }
       // The rest of a Ctrl combination whose Ctrl press was already answered.
@@ -90,9 +85,9 @@ bool CBookView::ShowPageMenu() {
   const QPoint at = QCursor::pos();
   QMenu menu(this);
   menu.setObjectName(QStringLiteral("RightClick"));
-  QAction* copy = menu.addAction(Text(kCopyLimitedMenuText));
+  QAction* copy = menu.addAction(ToQString(kCopyLimitedMenuText));
   copy->setData(ID_COPY_LIMITED);
-  QAction* selectAll = menu.addAction(Text(kSelectAllMenuText));
+  QAction* selectAll = menu.addAction(ToQString(kSelectAllMenuText));
   selectAll->setData(ID_SELECT_ALL_TEXT);
   copy->setEnabled(IsPageShown());
   selectAll->setEnabled(IsPageShown());

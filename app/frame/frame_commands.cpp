@@ -18,12 +18,9 @@
 #include "app/frame/scroll_tool_bar.h"
 #include "app/frame/st_splitter_wnd.h"
 #include "app/panel/left_form.h"
+#include "app/platform/qt_text.h"
 
 namespace {
-
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // How often the toolbar's buttons are brought up to date while nothing happens.
 constexpr int kIdleUpdateMilliseconds = 100;

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "app/platform/app_titles.h"
+#include "app/platform/qt_text.h"
 
 namespace {
 
@@ -29,5 +30,5 @@ WarningMessageFunction SetWarningMessageFunction(WarningMessageFunction function
 }
 
 void WarningMessageSink::ShowMessage(std::u16string_view text) {
-  ShowWarningMessage(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+  ShowWarningMessage(ToQString(text));
 }

@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "app/platform/message_box.h"
+#include "app/platform/qt_text.h"
 #include "app/platform/text_browser_control.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,7 +38,7 @@ std::string Repeat(const std::string& unit, int count) {
 }
 
 QString FileLocation(const std::filesystem::path& file) {
-  return QUrl::fromLocalFile(QString::fromStdString(file.string())).toString();
+  return QUrl::fromLocalFile(ToQString(file)).toString();
 }
 
 }  // namespace
@@ -92,7 +93,7 @@ class BookViewTest : public QObject {
     QVERIFY(!view_->IsPageShown());
 
     const auto file = WritePage("page.html", "<p>學而時習之</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     QCOMPARE(view_->CurrentLocation(), FileLocation(file));
     QVERIFY(view_->IsPageShown());
     QVERIFY(Browser()->toPlainText().contains(QStringLiteral("學而時習之")));
@@ -104,9 +105,9 @@ class BookViewTest : public QObject {
 
   void navigateRereadsAFileWrittenAgainUnderTheSameName() {
     const auto file = WritePage("windows.html", "<p>第一頁</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     WritePage("windows.html", "<p>第二頁</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     QVERIFY(Browser()->toPlainText().contains(QStringLiteral("第二頁")));
     QVERIFY(!Browser()->toPlainText().contains(QStringLiteral("第一頁")));
   }
@@ -117,7 +118,7 @@ class BookViewTest : public QObject {
     body += "<p><a name=\"0003\"></a>here</p>";
     for (int i = 0; i < 200; ++i) body += "<p>x</p>";
     const auto file = WritePage("windows1.html", body);
-    const QString path = QString::fromStdString(file.string());
+    const QString path = ToQString(file);
     view_->Navigate(path + QStringLiteral("#0000"));
     QCOMPARE(Browser()->verticalScrollBar()->value(), 0);
     view_->Navigate(path + QStringLiteral("#0003"));
@@ -133,7 +134,7 @@ class BookViewTest : public QObject {
     const auto longPage =
         WritePage("windows1.html", table + Repeat("<p>學而時習之</p>", 120) +
                                        "<p><a name=\"0003\"></a>末</p></TD></tr></TABLE>");
-    view_->Navigate(QString::fromStdString(longPage.string()) + QStringLiteral("#0003"));
+    view_->Navigate(ToQString(longPage) + QStringLiteral("#0003"));
     QTextDocument* document = Browser()->document();
     QVERIFY(document->size().height() > 2000);
     QVERIFY(Browser()->verticalScrollBar()->value() > 0);
@@ -141,14 +142,14 @@ class BookViewTest : public QObject {
     QVERIFY(Browser()->viewport()->rect().contains(anchorAt.center()));
 
     const auto shortPage = WritePage("windows2.html", table + "<p>學而</p></TD></tr></TABLE>");
-    view_->Navigate(QString::fromStdString(shortPage.string()));
+    view_->Navigate(ToQString(shortPage));
     QVERIFY(document->size().height() >= 477);
     QVERIFY(document->size().height() < 520);
   }
 
   void aMissingFileShowsNothingButIsTheLocation() {
     const auto file = folder_ / "missing.html";
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     QCOMPARE(view_->CurrentLocation(), FileLocation(file));
     QVERIFY(Browser()->toPlainText().isEmpty());
   }
@@ -168,7 +169,7 @@ class BookViewTest : public QObject {
     QFETCH(int, expectedBytes);
     QFETCH(bool, browserFormatsKept);
     const auto file = WritePage("copy.html", "<p>" + Repeat("之", characters) + "</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     view_->SelectAllText();
     view_->CopyLimited();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -189,7 +190,7 @@ class BookViewTest : public QObject {
     foreign->setHtml(QStringLiteral("<b>x</b>"));
     QGuiApplication::clipboard()->setMimeData(foreign);
     const auto file = WritePage("page.html", "<p>學而</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     view_->CopyLimited();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QCOMPARE(data->text(), QString(600, u'x'));
@@ -198,7 +199,7 @@ class BookViewTest : public QObject {
 
   void selectAllTextSelectsTheWholePage() {
     const auto file = WritePage("page.html", "<p>學而時習之</p><p>不亦說乎</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     QVERIFY(!Browser()->textCursor().hasSelection());
     view_->SelectAllText();
     QCOMPARE(Browser()->textCursor().selection().toPlainText(), Browser()->toPlainText());
@@ -208,7 +209,7 @@ class BookViewTest : public QObject {
 
   void ctrlKeyShowsTheRightButtonMessageAndGoesNoFurther() {
     const auto file = WritePage("page.html", "<p>學而時習之</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::keyPress(Browser(), Qt::Key_Control);
     QCOMPARE(messages_, QStringList{QString::fromUtf16(kUseRightButtonMessage)});
@@ -239,7 +240,7 @@ class BookViewTest : public QObject {
 
   void rightButtonPressOrDoubleClickShowsTheTwoItemMenu() {
     const auto file = WritePage("page.html", "<p>學而時習之</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     const QStringList expected{QString::fromUtf16(kCopyLimitedMenuText),
                                QString::fromUtf16(kSelectAllMenuText)};
     QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
@@ -253,7 +254,7 @@ class BookViewTest : public QObject {
 
   void menuCommandsRunOnTheView() {
     const auto file = WritePage("page.html", "<p>" + Repeat("之", 400) + "</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     chooseAction_ = 1;  // select all
     QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     QVERIFY(Browser()->textCursor().hasSelection());
@@ -264,11 +265,11 @@ class BookViewTest : public QObject {
 
   void printWritesThePage() {
     const auto file = WritePage("page.html", "<p>學而時習之</p>");
-    view_->Navigate(QString::fromStdString(file.string()));
+    view_->Navigate(ToQString(file));
     auto& browser = dynamic_cast<TextBrowserControl&>(view_->Browser());
     const std::filesystem::path pdf = folder_ / "page.pdf";
     browser.Printer().setOutputFormat(QPrinter::PdfFormat);
-    browser.Printer().setOutputFileName(QString::fromStdString(pdf.string()));
+    browser.Printer().setOutputFileName(ToQString(pdf));
     view_->Print();
     QVERIFY(std::filesystem::exists(pdf));
     QVERIFY(std::filesystem::file_size(pdf) > 0);

@@ -19,6 +19,7 @@
 #include "app/frame/command_table.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
+#include "app/platform/qt_text.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
@@ -27,7 +28,6 @@ using quillwen::testing::FixtureCategory;
 using quillwen::testing::FixturePage;
 using quillwen::testing::ReaderHarness;
 using quillwen::testing::TempDir;
-using quillwen::testing::ToQString;
 using quillwen::testing::WriteCollection;
 using quillwen::testing::WriteFileBytes;
 

@@ -12,6 +12,7 @@
 #include "app/frame/book_view.h"
 #include "app/panel/left_form.h"
 #include "app/platform/app_titles.h"
+#include "app/platform/qt_text.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
@@ -21,7 +22,6 @@ using quillwen::testing::ReaderHarness;
 using quillwen::testing::ReadFileBytes;
 using quillwen::testing::SmallCollection;
 using quillwen::testing::TempDir;
-using quillwen::testing::ToQString;
 using quillwen::testing::WriteCollection;
 using quillwen::testing::WriteFileBytes;
 

@@ -18,6 +18,7 @@
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
 #include "app/panel/sort_list_ctrl.h"
+#include "app/platform/qt_text.h"
 #include "app/platform/tooltip_button.h"
 #include "core/panel_model/panel_layout.h"
 #include "tests/app/support/collection_fixture.h"
@@ -30,7 +31,6 @@ using quillwen::testing::PagesWithCharacter;
 using quillwen::testing::ReaderHarness;
 using quillwen::testing::ReadFileBytes;
 using quillwen::testing::TempDir;
-using quillwen::testing::ToQString;
 using quillwen::testing::WriteCollection;
 using namespace quillwen;
 

@@ -7,6 +7,7 @@
 
 #include "app/frame/command_line.h"
 #include "app/frame/splash_wnd.h"
+#include "app/platform/qt_text.h"
 #include "tests/support/temp_dir.h"
 
 using namespace std::chrono_literals;
@@ -22,7 +23,7 @@ class SplashTest : public QObject {
   QLineEdit* edit_ = nullptr;
   QPushButton* button_ = nullptr;
 
-  QString DataFolder() const { return QString::fromStdString(dataFolder_.path().string()); }
+  QString DataFolder() const { return ToQString(dataFolder_.path()); }
   bool ShowSplash() {
     CSplashWnd::EnableSplash(true);
     CSplashWnd::ShowSplash(main_.get(), DataFolder());

@@ -4,6 +4,7 @@
 
 #include "app/frame/st_splitter_wnd.h"
 #include "app/platform/app_titles.h"
+#include "app/platform/qt_text.h"
 #include "tests/support/temp_dir.h"
 
 using quillwen::testing::TempDir;
@@ -44,7 +45,7 @@ class SplitterTest : public QObject {
  private slots:
   void initTestCase() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(settingsFolder_.path().string()));
+                       ToQString(settingsFolder_.path()));
   }
 
   void cleanup() { splitter_.reset(); }

@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "app/platform/program_resources.h"
+#include "app/platform/qt_text.h"
 #include "app/platform/tooltip_button.h"
 #include "tests/support/temp_dir.h"
 
@@ -23,7 +24,7 @@ class TooltipButtonTest : public QObject {
     QFETCH(int, stripWidth);
     QFETCH(int, stateWidth);
     TempDir folder;
-    const QString path = QString::fromStdString((folder / "strip.png").string());
+    const QString path = ToQString(folder / "strip.png");
     QImage strip(stripWidth, 32, QImage::Format_RGB32);
     strip.fill(Qt::white);
     QVERIFY(strip.save(path));

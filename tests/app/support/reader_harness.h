@@ -22,8 +22,6 @@ class LeftFormModel;
 
 namespace quillwen::testing {
 
-QString ToQString(const std::filesystem::path& path);
-
 class ReaderHarness {
  public:
   // Points the user's settings store at a folder of its own for the test program.
