@@ -1,7 +1,5 @@
 #include "app/platform/html_elements.h"
 
-#include <optional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -14,10 +12,9 @@ QString DecodeEntities(QString text) {
   return text;
 }
 
-// Reads the attributes from `pos` to the end of the tag; returns the value of
-// `wanted` when the tag has it. `pos` ends just past the tag's '>'.
-std::optional<QString> ReadAttributes(const QString& html, qsizetype& pos, const QString& wanted) {
-  std::optional<QString> found;
+// Reads the attributes from `pos` to the end of the tag into `tag`. `pos` ends
+// just past the tag's '>'.
+void ReadAttributes(const QString& html, qsizetype& pos, HtmlStartTag& tag) {
   const qsizetype n = html.size();
   while (pos < n) {
     while (pos < n && (html[pos].isSpace() || html[pos] == u'/')) ++pos;
@@ -29,13 +26,17 @@ std::optional<QString> ReadAttributes(const QString& html, qsizetype& pos, const
     const qsizetype nameStart = pos;
     while (pos < n && !html[pos].isSpace() && html[pos] != u'=' && html[pos] != u'>' && html[pos] != u'/') ++pos;
     const QString name = html.mid(nameStart, pos - nameStart).toLower();
+    if (name.isEmpty()) {
+      // A stray '=' starts no name: step over it alone, so that what follows
+      // it cannot carry the scan past the end of the tag.
+      ++pos;
+      continue;
+    }
     while (pos < n && html[pos].isSpace()) ++pos;
     QString value;
-    bool hasValue = false;
     if (pos < n && html[pos] == u'=') {
       ++pos;
       while (pos < n && html[pos].isSpace()) ++pos;
-      hasValue = true;
       if (pos < n && (html[pos] == u'"' || html[pos] == u'\'')) {
         const QChar quote = html[pos++];
         const qsizetype end = html.indexOf(quote, pos);
@@ -48,19 +49,21 @@ std::optional<QString> ReadAttributes(const QString& html, qsizetype& pos, const
         value = html.mid(valueStart, pos - valueStart);
       }
     }
-    if (name.isEmpty()) {
-      ++pos;  // a stray character that starts no name: step over it
-      continue;
-    }
-    if (name == wanted) found = hasValue ? DecodeEntities(value) : QString();
+    tag.attributes.append({name, DecodeEntities(value)});
   }
-  return found;
 }
 
 }  // namespace
 
-QVector<DocumentElement> ScanDocumentElements(const QString& html) {
-  QVector<DocumentElement> elements;
+std::optional<QString> HtmlStartTag::Attribute(const QString& attribute) const {
+  for (const auto& [name, value] : attributes) {
+    if (name == attribute) return value;
+  }
+  return std::nullopt;
+}
+
+QList<HtmlStartTag> ScanStartTags(const QString& html) {
+  QList<HtmlStartTag> tags;
   const qsizetype n = html.size();
   qsizetype pos = 0;
   while (true) {
@@ -78,19 +81,29 @@ QVector<DocumentElement> ScanDocumentElements(const QString& html) {
     }
     qsizetype nameEnd = pos + 1;
     while (nameEnd < n && IsNameChar(html[nameEnd])) ++nameEnd;
-    DocumentElement element;
-    element.tagName = html.mid(pos + 1, nameEnd - pos - 1).toLower();
-    element.isInput = element.tagName == u"input"_s;
+    HtmlStartTag tag;
+    tag.name = html.mid(pos + 1, nameEnd - pos - 1).toLower();
     pos = nameEnd;
-    const std::optional<QString> value = ReadAttributes(html, pos, u"value"_s);
-    if (element.isInput) element.value = value;
-    elements.append(element);
+    ReadAttributes(html, pos, tag);
+    tags.append(tag);
     // The content of these elements is text, not markup.
-    if (element.tagName == u"script"_s || element.tagName == u"style"_s) {
-      const qsizetype end = html.indexOf(u"</"_s + element.tagName, pos, Qt::CaseInsensitive);
+    if (tag.name == u"script"_s || tag.name == u"style"_s) {
+      const qsizetype end = html.indexOf(u"</"_s + tag.name, pos, Qt::CaseInsensitive);
       if (end < 0) break;
       pos = end;
     }
+  }
+  return tags;
+}
+
+QVector<DocumentElement> ScanDocumentElements(const QString& html) {
+  QVector<DocumentElement> elements;
+  for (const HtmlStartTag& tag : ScanStartTags(html)) {
+    DocumentElement element;
+    element.tagName = tag.name;
+    element.isInput = tag.name == u"input"_s;
+    if (element.isInput) element.value = tag.Attribute(u"value"_s);
+    elements.append(element);
   }
   return elements;
 }

@@ -3,10 +3,61 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "app/panel/html_form.h"
+#include "app/platform/program_resources.h"
+
 class HtmlCtrlTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { EnsureProgramResources(); }
+
+  void theQueryPageGivesOneKeywordField() {
+    CHtmlCtrl page;
+    QVERIFY(page.LoadFromResource(QString::fromLatin1(kQueryPageResource)));
+    QStringList tags;
+    for (const DocumentElement& element : page.DocumentElements()) tags << element.tagName;
+    QCOMPARE(tags, (QStringList{"html", "head", "meta", "body", "input"}));
+    QCOMPARE(page.DocumentElements().back().value, std::optional<QString>(QString()));
+    QCOMPARE(page.Fields().size(), 1);
+    QLineEdit* field = page.Field(QStringLiteral("textfield"));
+    QVERIFY(field != nullptr);
+    QCOMPARE(field->pos(), QPoint(0, 0));
+    QCOMPARE(field->height(), 27);
+    QCOMPARE(field->font().pixelSize(), 14);
+    QCOMPARE(field->font().families().front(), QStringLiteral("Simsun (Founder Extended)"));
+    QCOMPARE(page.palette().color(QPalette::Window), QColor(0xEC, 0xE9, 0xD8));
+  }
+
+  void fieldsShowTheirValuesDecoded() {
+    CHtmlCtrl page;
+    page.LoadHtml(QStringLiteral("<input name=\"a&amp;b\" value=\"&lt;天&gt; &quot;地&quot;\">"));
+    QLineEdit* field = page.Field(QStringLiteral("a&b"));
+    QVERIFY(field != nullptr);
+    QCOMPARE(field->text(), QStringLiteral("<天> \"地\""));
+  }
+
+  void stylePropertyReadsOneDeclaration_data() {
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<QString>("value");  // null: not declared
+    const QString style = QStringLiteral("font-family: 'A B'; FONT-SIZE : 14px;height:27px");
+    QTest::newRow("first") << style << QStringLiteral("font-family") << QStringLiteral("'A B'");
+    QTest::newRow("any case, spaced") << style << QStringLiteral("font-size") << QStringLiteral("14px");
+    QTest::newRow("last, unspaced") << style << QStringLiteral("height") << QStringLiteral("27px");
+    QTest::newRow("not declared") << style << QStringLiteral("width") << QString();
+    QTest::newRow("a declaration without a colon")
+        << QStringLiteral("height; width: 3px") << QStringLiteral("height") << QString();
+  }
+  void stylePropertyReadsOneDeclaration() {
+    QFETCH(QString, style);
+    QFETCH(QString, property);
+    QFETCH(QString, value);
+    const std::optional<QString> found = StyleProperty(style, property);
+    QCOMPARE(found.has_value(), !value.isNull());
+    if (found) QCOMPARE(*found, value);
+  }
+
   void formLayerReadsInputElementsInDocumentOrder() {
     CHtmlCtrl page;
     QVERIFY(!page.HasDocument());
