@@ -99,24 +99,24 @@ bool CBookView::ShowPageMenu() {
 }
 
 void CBookView::CopyLimited() {
-  m_browser->Execute(BrowserCommand::Copy, BrowserCommandOption::DontPromptUser);
+  m_browser->Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
   LimitClipboardText();
 }
 
 void CBookView::SelectAllText() {
-  m_browser->Execute(BrowserCommand::SelectAll, BrowserCommandOption::PromptUser);
+  m_browser->Execute(BrowserCommand::kSelectAll, BrowserCommandOption::kPromptUser);
 }
 
-void CBookView::Print() { m_browser->Execute(BrowserCommand::Print, BrowserCommandOption::DontPromptUser); }
+void CBookView::Print() { m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kDontPromptUser); }
 
 void CBookView::PrintWithDialog() {
-  m_browser->Execute(BrowserCommand::Print, BrowserCommandOption::PromptUser);
+  m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kPromptUser);
 }
 
 void CBookView::PageSetup() {
-  m_browser->Execute(BrowserCommand::PageSetup, BrowserCommandOption::DontPromptUser);
+  m_browser->Execute(BrowserCommand::kPageSetup, BrowserCommandOption::kDontPromptUser);
 }
 
 void CBookView::PrintPreview() {
-  m_browser->Execute(BrowserCommand::PrintPreview, BrowserCommandOption::DontPromptUser);
+  m_browser->Execute(BrowserCommand::kPrintPreview, BrowserCommandOption::kDontPromptUser);
 }

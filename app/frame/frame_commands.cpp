@@ -97,12 +97,12 @@ bool MainFrameCommands::IsAvailable(int id) const {
     case ID_FILE_PRINT_PAGE:
     case ID_EDIT_SELECT_ALL_PAGE: return PageShown();
     case ID_EDIT_COPY:
-      if (PageViewIsActive()) return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::Copy);
+      if (PageViewIsActive()) return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy);
       return PageShown();
     case ID_EDIT_CUT:
-      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::Cut);
+      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCut);
     case ID_EDIT_PASTE:
-      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::Paste);
+      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kPaste);
     case ID_FILE_PRINT: return PageViewIsActive();
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
@@ -141,7 +141,7 @@ bool MainFrameCommands::Run(int id) {
       break;
     case ID_FILE_PRINT_PAGE: view.Print(); break;
     case ID_EDIT_COPY:
-      if (PageViewIsActive()) view.Browser().Execute(BrowserCommand::Copy, BrowserCommandOption::DontPromptUser);
+      if (PageViewIsActive()) view.Browser().Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
       else view.CopyLimited();
       break;
     case ID_EDIT_SELECT_ALL_PAGE: view.SelectAllText(); break;

@@ -13,9 +13,15 @@
 class QWidget;
 
 // Command numbers and options as the documents' commands know them.
-enum class BrowserCommand : int { Print = 6, PageSetup = 8, PrintPreview = 7, Copy = 12, SelectAll = 17 };
-enum class BrowserCommandOption : int { PromptUser = 1, DontPromptUser = 2 };
-enum class BrowserCommandQuery { Copy, Cut, Paste };
+enum class BrowserCommand : int {
+  kPrint = 6,
+  kPageSetup = 8,
+  kPrintPreview = 7,
+  kCopy = 12,
+  kSelectAll = 17
+};
+enum class BrowserCommandOption : int { kPromptUser = 1, kDontPromptUser = 2 };
+enum class BrowserCommandQuery { kCopy, kCut, kPaste };
 
 struct DocumentElement {
   QString tagName;                // lower case

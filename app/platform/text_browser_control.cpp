@@ -155,27 +155,27 @@ QPrinter& TextBrowserControl::Printer() {
 void TextBrowserControl::Execute(BrowserCommand command, BrowserCommandOption option,
                                  const std::optional<QString>& /*argument*/) {
   // The print argument (a template or header text) has no counterpart here.
-  const bool prompt = option == BrowserCommandOption::PromptUser;
+  const bool prompt = option == BrowserCommandOption::kPromptUser;
   switch (command) {
-    case BrowserCommand::Copy:
+    case BrowserCommand::kCopy:
       browser_->copy();
       break;
-    case BrowserCommand::SelectAll:
+    case BrowserCommand::kSelectAll:
       browser_->selectAll();
       break;
-    case BrowserCommand::Print:
+    case BrowserCommand::kPrint:
       if (prompt) {
         QPrintDialog dialog(&Printer(), browser_);
         if (dialog.exec() != QDialog::Accepted) break;
       }
       browser_->print(&Printer());
       break;
-    case BrowserCommand::PageSetup: {
+    case BrowserCommand::kPageSetup: {
       QPageSetupDialog dialog(&Printer(), browser_);
       dialog.exec();
       break;
     }
-    case BrowserCommand::PrintPreview: {
+    case BrowserCommand::kPrintPreview: {
       QPrintPreviewDialog dialog(&Printer(), browser_);
       QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, browser_,
                        [this](QPrinter* printer) { browser_->print(printer); });
@@ -187,10 +187,10 @@ void TextBrowserControl::Execute(BrowserCommand command, BrowserCommandOption op
 
 bool TextBrowserControl::QueryCommandEnabled(BrowserCommandQuery query) const {
   switch (query) {
-    case BrowserCommandQuery::Copy:
+    case BrowserCommandQuery::kCopy:
       return browser_->textCursor().hasSelection();
-    case BrowserCommandQuery::Cut:
-    case BrowserCommandQuery::Paste:
+    case BrowserCommandQuery::kCut:
+    case BrowserCommandQuery::kPaste:
       return false;  // the pages are read-only
   }
   return false;

@@ -33,16 +33,17 @@ bool CToolTipResourceButton::LoadStrip(const QString& resourceName) {
 }
 
 CToolTipResourceButton::State CToolTipResourceButton::CurrentState() const {
-  if (!isEnabled()) return kDisabled;
-  if (isDown()) return kPressed;
-  if (m_bHover) return kHover;
-  return kNormal;
+  if (!isEnabled()) return State::kDisabled;
+  if (isDown()) return State::kPressed;
+  if (m_bHover) return State::kHover;
+  return State::kNormal;
 }
 
 void CToolTipResourceButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (m_picture.isNull()) return;
-  const QRect source(CurrentState() * m_nStateWidth, 0, m_nStateWidth, m_nStateHeight);
+  const QRect source(static_cast<int>(CurrentState()) * m_nStateWidth, 0, m_nStateWidth,
+                     m_nStateHeight);
   painter.drawPixmap(QRect(0, 0, m_nStateWidth, m_nStateHeight), m_picture, source);
 }
 

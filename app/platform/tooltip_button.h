@@ -30,7 +30,9 @@ class CToolTipResourceButton : public CToolTipButton {
   Q_OBJECT
 
  public:
-  enum State { kNormal = 0, kPressed = 1, kHover = 2, kDisabled = 3 };
+  // Also the picture's place in the strip.
+  enum class State { kNormal = 0, kPressed = 1, kHover = 2, kDisabled = 3 };
+  Q_ENUM(State)
 
   explicit CToolTipResourceButton(QWidget* parent = nullptr);
 

@@ -203,8 +203,8 @@ class BookViewTest : public QObject {
     QVERIFY(!Browser()->textCursor().hasSelection());
     view_->SelectAllText();
     QCOMPARE(Browser()->textCursor().selection().toPlainText(), Browser()->toPlainText());
-    QVERIFY(view_->Browser().QueryCommandEnabled(BrowserCommandQuery::Copy));
-    QVERIFY(!view_->Browser().QueryCommandEnabled(BrowserCommandQuery::Paste));
+    QVERIFY(view_->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy));
+    QVERIFY(!view_->Browser().QueryCommandEnabled(BrowserCommandQuery::kPaste));
   }
 
   void ctrlKeyShowsTheRightButtonMessageAndGoesNoFurther() {

@@ -287,7 +287,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Panel()->PageCountLabel()->text(), QStringLiteral("/%1").arg(listPages));
     QCOMPARE(Panel()->PageEdit()->text(), QStringLiteral("1"));
     QVERIFY(!Panel()->PreviousButton()->isEnabled());
-    QCOMPARE(Panel()->PreviousButton()->CurrentState(), CToolTipResourceButton::kDisabled);
+    QCOMPARE(Panel()->PreviousButton()->CurrentState(), CToolTipResourceButton::State::kDisabled);
     QCOMPARE(Panel()->NextButton()->isEnabled(), listPages > 1);
     QCOMPARE(Panel()->PageEdit()->isReadOnly(), listPages == 1);
 

@@ -45,19 +45,19 @@ class TooltipButtonTest : public QObject {
     button->move(50, 30);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(button->CurrentState(), CToolTipResourceButton::kNormal);
+    QCOMPARE(button->CurrentState(), CToolTipResourceButton::State::kNormal);
     QEnterEvent enter(QPointF(5, 5), QPointF(55, 35), QPointF(55, 35));
     QApplication::sendEvent(button, &enter);
-    QCOMPARE(button->CurrentState(), CToolTipResourceButton::kHover);
+    QCOMPARE(button->CurrentState(), CToolTipResourceButton::State::kHover);
     button->setDown(true);
-    QCOMPARE(button->CurrentState(), CToolTipResourceButton::kPressed);
+    QCOMPARE(button->CurrentState(), CToolTipResourceButton::State::kPressed);
     button->setEnabled(false);
-    QCOMPARE(button->CurrentState(), CToolTipResourceButton::kDisabled);
+    QCOMPARE(button->CurrentState(), CToolTipResourceButton::State::kDisabled);
     button->setEnabled(true);
     button->setDown(false);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(button, &leave);
-    QCOMPARE(button->CurrentState(), CToolTipResourceButton::kNormal);
+    QCOMPARE(button->CurrentState(), CToolTipResourceButton::State::kNormal);
     // The drawn picture is the state's quarter of the strip.
     const QImage strip(QStringLiteral(":/page_next.png"));
     button->setEnabled(false);
