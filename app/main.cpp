@@ -4,7 +4,7 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "app/shell/book_app.h"
+#include "app/frame/book_app.h"
 
 namespace {
 

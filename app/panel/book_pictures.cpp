@@ -2,7 +2,7 @@
 
 #include <QPixmap>
 
-#include "app/shell/program_resources.h"
+#include "app/platform/program_resources.h"
 
 QIcon BookIcon() {
   EnsureProgramResources();

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include "app/panel/html_form.h"
+#include "app/platform/html_elements.h"
 
 namespace {
 

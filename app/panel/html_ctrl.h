@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/shell/browser_control.h"
+#include "app/platform/browser_control.h"
 
 class QLineEdit;
 

@@ -21,15 +21,12 @@
 #include "app/panel/contents_tree.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/sort_list_ctrl.h"
-#include "app/panel/tooltip_button.h"
-#include "app/shell/program_resources.h"
+#include "app/platform/program_resources.h"
+#include "app/platform/qt_text.h"
+#include "app/platform/tooltip_button.h"
 #include "core/panel_model/panel_layout.h"
 
 namespace {
-
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 inline constexpr char kPreviousPageStrip[] = ":/page_previous.png";  // bitmap 184
 inline constexpr char kNextPageStrip[] = ":/page_next.png";          // bitmap 185

@@ -4,13 +4,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-namespace {
-
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
+#include "app/platform/qt_text.h"
 
 CSortListCtrl::CSortListCtrl(QWidget* parent) : QTreeWidget(parent) {
   setColumnCount(4);

@@ -4,15 +4,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "app/frame/main_frame.h"
 #include "app/panel/left_form.h"
-#include "app/shell/main_frame.h"
-#include "app/shell/message_box.h"
+#include "app/platform/message_box.h"
+#include "app/platform/qt_text.h"
 
 namespace quillwen::testing {
-
-QString ToQString(const std::filesystem::path& path) {
-  return QString::fromStdString(path.string());
-}
 
 ReaderHarness::ReaderHarness() {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/shell/book_app.h"
+#include "app/frame/book_app.h"
 #include "tests/support/temp_dir.h"
 
 class CLeftForm;
@@ -21,8 +21,6 @@ class LeftFormModel;
 }
 
 namespace quillwen::testing {
-
-QString ToQString(const std::filesystem::path& path);
 
 class ReaderHarness {
  public:

@@ -1,0 +1,63 @@
+#include "app/frame/book_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QScreen>
+#include <QTextStream>
+
+#include "app/frame/command_line.h"
+#include "app/platform/app_titles.h"
+#include "app/platform/qt_text.h"
+#include "core/io/path.h"
+
+CBookApp::CBookApp(ReaderEnvironment base) : m_base(std::move(base)) {}
+
+CBookApp::~CBookApp() { ExitInstance(); }
+
+bool CBookApp::InitInstance(const QStringList& arguments) {
+  const CommandLineInfo info = ParseCommandLine(arguments);
+  const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+  if (!info.error.isEmpty()) {
+    QTextStream(stderr) << program << ": " << info.error << "\n\n" << CommandLineUsage(program);
+    m_nExitCode = 2;
+    return false;
+  }
+  if (info.showHelp) {
+    QTextStream(stdout) << CommandLineUsage(program);
+    m_nExitCode = 0;
+    return false;
+  }
+  CSplashWnd::EnableSplash(info.showSplash);
+
+  QCoreApplication::setOrganizationName(QString::fromUtf8(kSettingsOrganisation));
+  QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  qApp->installEventFilter(&m_splashFilter);
+
+  ReaderEnvironment environment = m_base;
+  if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
+  if (environment.dataFolder.isEmpty()) environment.dataFolder = ToQString(quillwen::io::ExecutableFolder());
+  environment.dataFolder = QDir(environment.dataFolder).absolutePath();
+
+  m_pDocument = std::make_unique<CBookDoc>();
+  m_pDocument->OnNewDocument();
+  m_pMainWnd = std::make_unique<CMainFrame>(environment);
+  if (!m_pMainWnd->Create()) {
+    m_pMainWnd.reset();
+    m_nExitCode = 1;
+    return false;
+  }
+  // Where no window manager maximises the window, it fills the screen all the
+  // same: the first layout then already has the panel at its full width.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) m_pMainWnd->setGeometry(screen->availableGeometry());
+  m_pMainWnd->showMaximized();
+  m_pMainWnd->repaint();
+  CSplashWnd::RaiseSplash();
+  return true;
+}
+
+void CBookApp::ExitInstance() {
+  m_pMainWnd.reset();
+  m_pDocument.reset();
+  if (qApp != nullptr) qApp->removeEventFilter(&m_splashFilter);
+}

@@ -1,0 +1,57 @@
+#include "app/frame/command_line.h"
+
+namespace {
+
+bool IsPlatformSwitch(const QString& argument, QLatin1String name) {
+  if (argument.size() < 2 || (argument[0] != u'-' && argument[0] != u'/')) return false;
+  return argument.mid(1).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+CommandLineInfo ParseCommandLine(const QStringList& arguments) {
+  CommandLineInfo info;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (IsPlatformSwitch(argument, QLatin1String("Automation")) ||
+        IsPlatformSwitch(argument, QLatin1String("Embedding")) || argument == QLatin1String("--no-splash")) {
+      info.showSplash = false;
+    } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+      info.showHelp = true;
+    } else if (argument == QLatin1String("--data")) {
+      if (i + 1 >= arguments.size()) {
+        info.error = QStringLiteral("--data needs a folder");
+        return info;
+      }
+      info.dataFolder = arguments[++i];
+    } else if (argument.startsWith(QLatin1String("--data="))) {
+      info.dataFolder = argument.mid(7);
+      if (info.dataFolder.isEmpty()) {
+        info.error = QStringLiteral("--data needs a folder");
+        return info;
+      }
+    } else {
+      info.error = QStringLiteral("unknown argument: %1").arg(argument);
+      return info;
+    }
+  }
+  return info;
+}
+
+QString CommandLineUsage(const QString& programName) {
+  return QStringLiteral(
+             "Usage: %1 [--data DIR] [--no-splash]\n"
+             "\n"
+             "Quillwen: reader and full-text search for a collection of classical Chinese texts.\n"
+             "\n"
+             "  --data DIR    read the collection (mvr.dir, Index-fl.h, Index-fl.cnt, the index\n"
+             "                sets, yitizi.txt) from DIR instead of the program's own folder\n"
+             "  --no-splash   start without the splash screen (for tests and scripts)\n"
+             "  -Automation, -Embedding\n"
+             "                the platform's automation switches; they also leave the splash out\n"
+             "  -h, --help    show this text\n"
+             "\n"
+             "The splash picture is splash.gif or splash.png in the data folder when present.\n"
+             "When the program ends it starts end.exe from the data folder, if there is one.\n")
+      .arg(programName);
+}

@@ -1,0 +1,248 @@
+#include "app/frame/frame_commands.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "app/frame/about_dlg.h"
+#include "app/frame/book_view.h"
+#include "app/frame/command_table.h"
+#include "app/frame/scroll_tool_bar.h"
+#include "app/frame/st_splitter_wnd.h"
+#include "app/panel/left_form.h"
+#include "app/platform/qt_text.h"
+
+namespace {
+
+// How often the toolbar's buttons are brought up to date while nothing happens.
+constexpr int kIdleUpdateMilliseconds = 100;
+
+}  // namespace
+
+MainFrameCommands::MainFrameCommands(const MainFrameParts& frame) : QObject(&frame.window), m_frame(frame) {}
+
+QAction* MainFrameCommands::MakeAction(int id, const QString& text) {
+  auto* action = new QAction(text, &m_frame.window);
+  action->setObjectName(QStringLiteral("command%1").arg(id));
+  connect(action, &QAction::triggered, this, [this, id] { Run(id); });
+  m_actions[id] = action;
+  return action;
+}
+
+void MainFrameCommands::Create() {
+  QMenuBar* bar = m_frame.window.menuBar();
+  std::vector<QMenu*> menus;
+  for (const std::u16string_view title : kMenuTitles) {
+    QMenu* menu = bar->addMenu(ToQString(title));
+    connect(menu, &QMenu::aboutToShow, this, &MainFrameCommands::UpdateCommandUI);
+    menus.push_back(menu);
+  }
+  for (const MenuCommand& command : kMenuCommands) {
+    QAction* action = MakeAction(command.id, ToQString(command.menuText));
+    const std::u16string_view tooltip = TooltipOf(command.resourceString);
+    if (!tooltip.empty()) action->setToolTip(ToQString(tooltip));
+    menus[static_cast<size_t>(command.menu)]->addAction(action);
+    if (command.separatorAfter) menus[static_cast<size_t>(command.menu)]->addSeparator();
+  }
+  m_actions[ID_VIEW_TOOLBAR]->setCheckable(true);
+
+  // Accelerators: on the menu's action where the command has one, else on an
+  // action of the frame's own that no menu shows.
+  std::map<int, QList<QKeySequence>> keys;
+  for (const Accelerator& accelerator : kAccelerators) {
+    keys[accelerator.id].append(QKeySequence(QString::fromLatin1(accelerator.keys.data(),
+                                                                 static_cast<qsizetype>(accelerator.keys.size()))));
+  }
+  for (const auto& [id, sequences] : keys) {
+    QAction* action = Action(id);
+    if (action == nullptr) {
+      action = MakeAction(id, QString());
+      m_frame.window.addAction(action);
+    }
+    action->setShortcuts(sequences);
+    action->setShortcutContext(Qt::WindowShortcut);
+  }
+
+  m_frame.m_wndToolBar.Create([this](int id) { return Action(id); });
+  connect(&m_idle, &QTimer::timeout, this, &MainFrameCommands::UpdateCommandUI);
+  m_idle.start(kIdleUpdateMilliseconds);
+  UpdateCommandUI();
+}
+
+QAction* MainFrameCommands::Action(int id) const {
+  const auto found = m_actions.find(id);
+  return found == m_actions.end() ? nullptr : found->second;
+}
+
+bool MainFrameCommands::PageViewIsActive() const {
+  return m_frame.m_pBookView != nullptr && m_frame.m_wndSplitter.ActivePane() == 1;
+}
+
+// Rule A: the page view shows something other than "about:blank".
+bool MainFrameCommands::PageShown() const { return m_frame.m_pBookView != nullptr && m_frame.m_pBookView->IsPageShown(); }
+
+bool MainFrameCommands::IsAvailable(int id) const {
+  const quillwen::ReadingState reading =
+      m_frame.m_pLeftForm != nullptr ? m_frame.m_pLeftForm->Model().Reading() : quillwen::ReadingState{};
+  switch (id) {
+    case ID_FILE_PRINT_SETUP_PAGE:
+    case ID_FILE_PRINT_PAGE:
+    case ID_EDIT_SELECT_ALL_PAGE: return PageShown();
+    case ID_EDIT_COPY:
+      if (PageViewIsActive()) return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy);
+      return PageShown();
+    case ID_EDIT_CUT:
+      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCut);
+    case ID_EDIT_PASTE:
+      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kPaste);
+    case ID_FILE_PRINT: return PageViewIsActive();
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+      return m_frame.m_wndSplitter.count() == 2 && m_frame.m_wndSplitter.m_nHiddenColumn == -1;
+    case ID_PREVIOUS_PAGE: return quillwen::CanGoToPreviousPage(reading);
+    case ID_NEXT_PAGE: return quillwen::CanGoToNextPage(reading);
+    case ID_PREVIOUS_VOLUME: return quillwen::CanGoToPreviousVolume(reading);
+    case ID_NEXT_VOLUME: return quillwen::CanGoToNextVolume(reading);
+    case ID_PREVIOUS_HIT: return quillwen::CanGoToPreviousHit(reading);
+    case ID_NEXT_HIT: return quillwen::CanGoToNextHit(reading);
+    case ID_FILE_SAVE:
+    case ID_VIEW_FULL_DISPLAY:
+    case ID_VIEW_TOOLBAR:
+    case ID_HELP_FILE:
+    case ID_APP_ABOUT:
+    case ID_APP_EXIT: return true;
+    default: return false;  // new, open, undo, the status bar: no handler
+  }
+}
+
+void MainFrameCommands::UpdateCommandUI() {
+  for (const auto& [id, action] : m_actions) action->setEnabled(IsAvailable(id));
+  m_actions[ID_VIEW_TOOLBAR]->setChecked(m_frame.m_wndToolBar.isVisible());
+}
+
+bool MainFrameCommands::Run(int id) {
+  if (!IsAvailable(id)) {
+    UpdateCommandUI();
+    return false;
+  }
+  CBookView& view = *m_frame.m_pBookView;
+  switch (id) {
+    case ID_FILE_PRINT_SETUP_PAGE:
+      if (PageViewIsActive()) view.PageSetup();
+      else view.PrintPreview();
+      break;
+    case ID_FILE_PRINT_PAGE: view.Print(); break;
+    case ID_EDIT_COPY:
+      if (PageViewIsActive()) view.Browser().Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
+      else view.CopyLimited();
+      break;
+    case ID_EDIT_SELECT_ALL_PAGE: view.SelectAllText(); break;
+    case ID_FILE_PRINT: view.PrintWithDialog(); break;
+    case ID_FILE_SAVE: OnFileSave(); break;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE: OnSwitchPane(); break;
+    case ID_VIEW_FULL_DISPLAY: m_frame.m_wndSplitter.TogglePane(0); break;
+    case ID_VIEW_TOOLBAR: m_frame.m_wndToolBar.setVisible(!m_frame.m_wndToolBar.isVisible()); break;
+    case ID_PREVIOUS_PAGE: OnStepPage(-1); break;
+    case ID_NEXT_PAGE: OnStepPage(+1); break;
+    case ID_PREVIOUS_VOLUME: OnStepVolume(-1); break;
+    case ID_NEXT_VOLUME: OnStepVolume(+1); break;
+    case ID_PREVIOUS_HIT: OnStepHit(-1); break;
+    case ID_NEXT_HIT: OnStepHit(+1); break;
+    case ID_HELP_FILE: OnHelp(); break;
+    case ID_APP_ABOUT: OnAppAbout(); break;
+    case ID_APP_EXIT: m_frame.window.close(); break;
+    default: break;
+  }
+  UpdateCommandUI();
+  return true;
+}
+
+void MainFrameCommands::UpdatePageLabel() {
+  m_frame.m_wndToolBar.SetPageLabel(ToQString(m_frame.m_pLeftForm->Model().PageLabel()));
+}
+
+void MainFrameCommands::OnVolumeShown() {
+  const quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
+  m_frame.m_wndToolBar.SetVolume(model.Slider(), model.m_nCurPage);
+  UpdatePageLabel();
+  UpdateCommandUI();
+}
+
+void MainFrameCommands::OnPageChosen(int page) {
+  if (m_frame.m_pLeftForm == nullptr) return;
+  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
+  if (model.m_nCurNode == 0) return;
+  m_frame.m_pLeftForm->ShowPage(model.m_nCurNode, false, page);
+  model.m_nCurPage = page;
+  UpdatePageLabel();
+}
+
+void MainFrameCommands::OnStepPage(int delta) {
+  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
+  model.StepPage(delta);
+  m_frame.m_wndToolBar.SetPosition(model.m_nCurPage);
+  UpdatePageLabel();
+}
+
+void MainFrameCommands::OnStepVolume(int direction) {
+  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
+  if (model.StepVolume(direction) == 0) return;
+  m_frame.m_wndToolBar.SetVolume(model.Slider(), model.m_nCurPage);
+  MoveTreeSelection(direction);
+  UpdatePageLabel();
+}
+
+// The tree follows its own sibling order from the selected item. Where that
+// order has no answer (the end of a category, or nothing selected) the shown
+// volume's item is selected, so the tree never points away from the page.
+void MainFrameCommands::MoveTreeSelection(int direction) {
+  CLeftForm& panel = *m_frame.m_pLeftForm;
+  const quillwen::ContentsCatalogue& catalogue = panel.Model().m_catalogue;
+  QTreeWidgetItem* selected = panel.Tree()->currentItem();
+  int target = 0;
+  if (selected != nullptr) {
+    const int record = selected->data(0, kRecordRole).toInt();
+    target = direction > 0 ? catalogue.NextVolumeTreeTarget(record) : catalogue.PreviousVolumeTreeTarget(record);
+  }
+  if (target == 0) target = panel.Model().m_nCurNode;
+  QTreeWidgetItem* item = panel.ItemOfRecord(target);
+  if (item == nullptr) return;
+  for (QTreeWidgetItem* parent = item->parent(); parent != nullptr; parent = parent->parent()) parent->setExpanded(true);
+  panel.Tree()->setCurrentItem(item);
+  panel.Tree()->scrollToItem(item);
+}
+
+void MainFrameCommands::OnStepHit(int delta) { m_frame.m_pLeftForm->Model().StepHit(delta); }
+
+void MainFrameCommands::OnSwitchPane() {
+  // With two panes the next and the previous pane are the same.
+  m_frame.m_wndSplitter.SetActivePane(m_frame.m_wndSplitter.ActivePane() == 0 ? 1 : 0);
+}
+
+void MainFrameCommands::OnHelp() {
+  // A missing help file, or no program to open it, is not reported.
+  const QString help = QDir(m_frame.dataFolder).filePath(QString::fromLatin1(kHelpFileName));
+  if (QFileInfo(help).isFile()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void MainFrameCommands::OnAppAbout() {
+  CAboutDlg about(&m_frame.window);
+  about.exec();
+}
+
+void MainFrameCommands::OnFileSave() {
+  // The document has no content: saving writes an empty file.
+  const QString path = QFileDialog::getSaveFileName(&m_frame.window);
+  if (path.isEmpty()) return;
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.close();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+// The main window's commands: the menus, accelerators and toolbar buttons built
+// from the command table, when each command is available, and what it does.
+// A command goes to the active pane's view first: the page view, when it is the
+// active pane, carries copy, print, print settings and the browser's own keys;
+// everything else is the frame's or the application's.
+
+#include <map>
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class CBookView;
+class CLeftForm;
+class CSCrollToolBar;
+class QAction;
+class QMainWindow;
+class QMenu;
+class ST_SplitterWnd;
+
+inline constexpr char kHelpFileName[] = "help.html";
+// Where the help file lives on the program's home platform; the reader asks for
+// kHelpFileName in the data folder instead.
+inline constexpr char kWindowsHelpPath[] = "c:\\Program Files (x86)\\mvr\\help.chm";
+
+// What the commands work on, lent by the main window that owns it all and
+// outlives the commands. The window's own members keep their names here, so
+// that the commands read as the window's code.
+struct MainFrameParts {
+  QMainWindow& window;
+  ST_SplitterWnd& m_wndSplitter;
+  CBookView* m_pBookView;
+  CLeftForm* m_pLeftForm;
+  CSCrollToolBar& m_wndToolBar;
+  QString dataFolder;  // where the help file is
+};
+
+class MainFrameCommands : public QObject {
+  Q_OBJECT
+
+ public:
+  // A child of frame.window.
+  explicit MainFrameCommands(const MainFrameParts& frame);
+
+  // Menus into the frame's menu bar, accelerators on the frame, the page
+  // toolbar's buttons, and the availability updates.
+  void Create();
+
+  QAction* Action(int id) const;
+  bool IsAvailable(int id) const;
+  // Runs command `id` when it is available; false when it was not run.
+  bool Run(int id);
+  // Greys what is unavailable (menus on opening, the toolbar when idle).
+  void UpdateCommandUI();
+
+  // The volume shown by the tree: the slider and the label follow.
+  void OnVolumeShown();
+  // The page toolbar's slider chose page `page`: it is shown from the volume
+  // shown, and the label follows.
+  void OnPageChosen(int page);
+
+ private:
+  QAction* MakeAction(int id, const QString& text);
+  bool PageViewIsActive() const;
+  bool PageShown() const;
+  void UpdatePageLabel();
+  void OnStepPage(int delta);
+  void OnStepVolume(int direction);
+  void MoveTreeSelection(int direction);
+  void OnStepHit(int delta);
+  void OnSwitchPane();
+  void OnHelp();
+  void OnAppAbout();
+  void OnFileSave();
+
+  MainFrameParts m_frame;
+  std::map<int, QAction*> m_actions;
+  QTimer m_idle;
+};

@@ -1,0 +1,102 @@
+#include "app/frame/main_frame.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QProcess>
+
+#include "app/frame/book_view.h"
+#include "app/frame/frame_commands.h"
+#include "app/frame/splash_wnd.h"
+#include "app/panel/left_form.h"
+#include "app/platform/app_titles.h"
+#include "app/platform/program_resources.h"
+
+namespace {
+
+// The model shows pages through the main window's page view.
+class BookViewTarget : public quillwen::PageViewTarget {
+ public:
+  explicit BookViewTarget(CBookView* const* view) : view_(view) {}
+  void Navigate(const std::string& location) override {
+    if (*view_ != nullptr) (*view_)->Navigate(QString::fromStdString(location));
+  }
+
+ private:
+  CBookView* const* view_;
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(const ReaderEnvironment& environment)
+    : m_environment(environment), m_pageViewTarget(std::make_unique<BookViewTarget>(&m_pBookView)) {
+  setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+}
+
+bool CMainFrame::Create() {
+  // The splash screen covers the building of the panes and the catalogue load.
+  CSplashWnd::ShowSplash(this, m_environment.dataFolder);
+  if (!OnCreateClient()) return false;
+
+  m_wndToolBar.setObjectName(QStringLiteral("toolbar%1").arg(AFX_IDW_TOOLBAR));
+  m_wndToolBar.setMovable(false);
+  m_wndToolBar.setFloatable(false);
+  m_wndToolBar.setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+  addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
+  m_commands = new MainFrameCommands(
+      {*this, m_wndSplitter, m_pBookView, m_pLeftForm, m_wndToolBar, m_environment.dataFolder});
+  m_commands->Create();
+  connect(m_pLeftForm, &CLeftForm::volumeShown, m_commands, &MainFrameCommands::OnVolumeShown);
+  connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
+
+  setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+  EnsureProgramResources();
+  setWindowIcon(QIcon(QStringLiteral(":/book_closed.png")));
+  return true;
+}
+
+bool CMainFrame::OnCreateClient() {
+  quillwen::LeftFormModel::Environment panel;
+  panel.dataFolder = m_environment.dataFolder.toStdString();
+  panel.messages = &m_messages;
+  panel.pageView = m_pageViewTarget.get();
+  panel.tempParent = m_environment.tempParent;
+  panel.listingPath = m_environment.listingPath;
+
+  auto* leftForm = new CLeftForm(panel);
+  auto* bookView = new CBookView;
+  m_wndSplitter.setObjectName(QStringLiteral("splitter%1").arg(AFX_IDW_PANE_FIRST));
+  m_wndSplitter.CreatePanes(leftForm, bookView, true);
+  setCentralWidget(&m_wndSplitter);
+  m_pLeftForm = leftForm;
+  m_pBookView = bookView;
+
+  m_pBookView->OnInitialUpdate();
+  m_pLeftForm->OnInitialUpdate();
+  // The panel is the active view at start: the keyboard works the contents
+  // tree as soon as the window is activated.
+  m_pLeftForm->setFocus(Qt::ActiveWindowFocusReason);
+  return true;
+}
+
+CMainFrame::~CMainFrame() {
+  // No command or availability update may reach the panel once it is gone.
+  delete m_commands;
+  m_commands = nullptr;
+  if (m_pLeftForm != nullptr) m_pLeftForm->OnDestroy();
+  StartCompanionProgram();
+  // The splash screen belongs to this window and goes with it.
+  if (CSplashWnd::Current() != nullptr && CSplashWnd::Current()->parentWidget() == this)
+    CSplashWnd::HideSplash();
+  // Members go next: the toolbar, then the splitter, which writes the pane
+  // record while both panes still stand, then deletes them.
+  removeToolBar(&m_wndToolBar);
+}
+
+void CMainFrame::StartCompanionProgram() {
+  const QString program =
+      QDir(m_environment.dataFolder).filePath(QString::fromLatin1(kCompanionProgramName));
+  // No companion program, or one that does not start: nothing to report.
+  if (!QFileInfo(program).isFile()) return;
+  QProcess::startDetached(program, QStringList());
+}

@@ -1,0 +1,93 @@
+#include "app/frame/st_splitter_wnd.h"
+
+#include <QApplication>
+
+#include "app/platform/settings_store.h"
+
+ST_SplitterWnd::ST_SplitterWnd(int level, QWidget* parent) : QSplitter(parent), m_nLevel(level) {
+  setChildrenCollapsible(false);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+}
+
+ST_SplitterWnd::~ST_SplitterWnd() { SaveSizes(); }
+
+bool ST_SplitterWnd::CreatePanes(QWidget* firstPane, QWidget* secondPane, bool columns) {
+  m_bColumns = columns;
+  setOrientation(columns ? Qt::Horizontal : Qt::Vertical);
+  if (firstPane != nullptr) addWidget(firstPane);
+  if (secondPane != nullptr) addWidget(secondPane);
+  if (count() == 2) {
+    // The first pane keeps its size when the window grows or shrinks.
+    setStretchFactor(0, 0);
+    setStretchFactor(1, 1);
+    setSizes({kFirstPaneSize, kSecondPaneSize});
+  }
+  return true;
+}
+
+int ST_SplitterWnd::MinimumExtent(QWidget* pane) const {
+  return Extent(pane->minimumSizeHint().expandedTo(pane->minimumSize()));
+}
+
+void ST_SplitterWnd::CaptureSizes() {
+  if (HiddenIndex() != -1 || count() < 2) return;
+  const QList<int> current = sizes();
+  m_nFirstSize = current[0];
+  m_nSecondSize = current[1];
+  m_nFirstMin = MinimumExtent(widget(0));
+  m_nSecondMin = MinimumExtent(widget(1));
+}
+
+void ST_SplitterWnd::TogglePane(int index) {
+  if (HiddenIndex() == -1) HidePane(index);
+  else if (index == HiddenIndex()) ShowHiddenPane();
+}
+
+void ST_SplitterWnd::HidePane(int index) {
+  if (count() < 2 || index < 0 || index >= count() || HiddenIndex() != -1) return;
+  CaptureSizes();
+  HiddenIndex() = index;
+  if (m_nActivePane == index) SetActivePane(index + 1 < count() ? index + 1 : 0);
+  // The hidden pane keeps its place in the splitter; the other fills it.
+  widget(index)->hide();
+}
+
+void ST_SplitterWnd::ShowHiddenPane() {
+  const int index = HiddenIndex();
+  if (index == -1) return;
+  HiddenIndex() = -1;
+  widget(index)->show();
+  // The panes return at the sizes they had when one was hidden; the second,
+  // which stretches, takes up any change of the window in between.
+  setSizes({m_nFirstSize, m_nSecondSize});
+}
+
+QString ST_SplitterWnd::PaneRecord() const {
+  return QStringLiteral("%1 %2 %3 %4").arg(m_nHiddenColumn).arg(m_nFirstSize).arg(m_nHiddenRow).arg(m_nSecondSize);
+}
+
+QString ST_SplitterWnd::PaneRecordName() const { return QStringLiteral("Panes_%1").arg(m_nLevel); }
+
+void ST_SplitterWnd::SaveSizes() {
+  CaptureSizes();
+  if (m_nFirstSize == -1) m_nFirstSize = 100;
+  if (m_nSecondSize == -1) m_nSecondSize = 100;
+  // An unwritable store loses the record silently: it is never read back.
+  WriteSettingString(m_strSection, PaneRecordName(), PaneRecord());
+}
+
+void ST_SplitterWnd::SetActivePane(int index) {
+  if (index < 0 || index >= count()) return;
+  m_nActivePane = index;
+  QWidget* pane = widget(index);
+  if (pane->isVisible() && !pane->isAncestorOf(QApplication::focusWidget())) pane->setFocus(Qt::OtherFocusReason);
+}
+
+void ST_SplitterWnd::OnFocusChanged(QWidget* now) {
+  for (int i = 0; i < count(); ++i) {
+    if (widget(i) == now || widget(i)->isAncestorOf(now)) {
+      m_nActivePane = i;
+      return;
+    }
+  }
+}

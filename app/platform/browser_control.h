@@ -1,0 +1,54 @@
+#pragma once
+
+// What the program asks of whatever displays its HTML documents: the page view
+// and, later, the query input page host one each. Nothing here names the engine,
+// so another one can take the place of the text browser behind this interface.
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QWidget;
+
+// Command numbers and options as the documents' commands know them.
+enum class BrowserCommand : int {
+  kPrint = 6,
+  kPageSetup = 8,
+  kPrintPreview = 7,
+  kCopy = 12,
+  kSelectAll = 17
+};
+enum class BrowserCommandOption : int { kPromptUser = 1, kDontPromptUser = 2 };
+enum class BrowserCommandQuery { kCopy, kCut, kPaste };
+
+struct DocumentElement {
+  QString tagName;                // lower case
+  bool isInput = false;           // an <input> element
+  std::optional<QString> value;   // an input element's value, when it has one
+};
+
+inline constexpr char kBlankLocation[] = "about:blank";
+
+class BrowserControl {
+ public:
+  virtual ~BrowserControl() = default;
+
+  // The widget that shows the document, for the host to place.
+  virtual QWidget* Widget() = 0;
+
+  // "about:blank", or a local file's full path optionally followed by "#" and an
+  // anchor name; with an anchor the view scrolls to <a name="...">.
+  virtual void Navigate(const QString& location) = 0;
+  // Shows an HTML document that is a resource of the program (":/..." name).
+  virtual void LoadFromResource(const QString& resourceName) = 0;
+  // Exactly "about:blank" until something else has been loaded.
+  virtual QString CurrentLocation() const = 0;
+  // Every element of the loaded document in document order.
+  virtual QVector<DocumentElement> DocumentElements() const = 0;
+
+  virtual void Execute(BrowserCommand command, BrowserCommandOption option,
+                       const std::optional<QString>& argument = std::nullopt) = 0;
+  virtual bool QueryCommandEnabled(BrowserCommandQuery query) const = 0;
+};

@@ -1,0 +1,516 @@
+#include "app/frame/frame_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include "app/frame/about_dlg.h"
+#include "app/frame/book_app.h"
+#include "app/frame/book_view.h"
+#include "app/frame/command_table.h"
+#include "app/panel/html_ctrl.h"
+#include "app/panel/left_form.h"
+#include "app/platform/qt_text.h"
+#include "tests/app/support/collection_fixture.h"
+#include "tests/app/support/reader_harness.h"
+#include "tests/support/temp_dir.h"
+
+using quillwen::testing::FixtureCategory;
+using quillwen::testing::FixturePage;
+using quillwen::testing::ReaderHarness;
+using quillwen::testing::TempDir;
+using quillwen::testing::WriteCollection;
+using quillwen::testing::WriteFileBytes;
+
+namespace {
+
+// Records: 1 經部, 2 論語, 3 學而 (pages 5-7), 4 爲政 (1-2), 5 孟子, 6 梁惠王 (3),
+// 7 史部, 8 史記, 9 本紀 (1-2). 學而 6 says 子曰 four times in the cell that an
+// even page's hits are marked in.
+std::vector<FixtureCategory> Collection() {
+  return {{u"經部",
+           {{u"論語",
+             {{u"學而",
+               5,
+               {FixturePage("學而 5", "學而時習之，不亦說乎。"),
+                FixturePage("學而 6", "子曰學而時習之子曰不亦說乎子曰有朋子曰"),
+                FixturePage("學而 7", "人不知而不慍。")}},
+              {u"爲政",
+               1,
+               {FixturePage("爲政 1", "爲政以德。"), FixturePage("爲政 2", "譬如北辰。")}}}},
+            {u"孟子", {{u"梁惠王", 3, {FixturePage("梁惠王 3", "孟子見梁惠王。")}}}}}},
+          {u"史部",
+           {{u"史記",
+             {{u"本紀",
+               1,
+               {FixturePage("本紀 1", "五帝本紀。"), FixturePage("本紀 2", "夏本紀。")}}}}}}};
+}
+
+// Receives what the reader asks the desktop to open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls << url; }
+};
+
+}  // namespace
+
+class FrameCommandsTest : public QObject, public ReaderHarness {
+  Q_OBJECT
+
+ private:
+  TempDir collection_;
+
+  MainFrameCommands* Commands() { return Frame()->Commands(); }
+  QSlider& Slider() { return Frame()->m_wndToolBar.m_wndSlider; }
+  QString Label() { return Frame()->m_wndToolBar.m_wndPageLabel.text(); }
+  QString Location() { return Frame()->m_pBookView->CurrentLocation(); }
+  int SelectedRecord() {
+    QTreeWidgetItem* item = Panel()->Tree()->currentItem();
+    return item == nullptr ? 0 : item->data(0, kRecordRole).toInt();
+  }
+  QString ExpectedLabel(int page) {
+    return QStringLiteral("%1/%2").arg(Model().m_index.HeaderValue()).arg(page);
+  }
+
+  // The page file shown holds the stored page titled `title`.
+  void VerifyShows(const char* title) {
+    const QString file = QUrl(Location()).toLocalFile().section(QLatin1Char('#'), 0, 0);
+    QFile page(file.isEmpty() ? Location() : file);
+    QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(Location()));
+    QVERIFY2(QString::fromUtf8(page.readAll()).contains(QString::fromUtf8(title)), title);
+  }
+  QList<int> AvailableOf(const QList<int>& ids) {
+    Commands()->UpdateCommandUI();
+    QList<int> available;
+    for (int id : ids) {
+      if (Commands()->IsAvailable(id)) available << id;
+      // The greyed state agrees with the rule.
+      if (Commands()->Action(id)->isEnabled() != Commands()->IsAvailable(id)) available << -id;
+    }
+    return available;
+  }
+
+ private slots:
+  void initTestCase() {
+    std::string error;
+    QVERIFY2(WriteCollection(collection_.path(), Collection(), &error), error.c_str());
+  }
+  void cleanup() { Stop(); }
+
+  void menusHoldTheCommandsInOrderWithSeparators() {
+    QVERIFY(Start(collection_.path()));
+    const QList<QAction*> menus = Frame()->menuBar()->actions();
+    QStringList titles;
+    for (QAction* menu : menus) titles << menu->text();
+    QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "一覧", "ヘルプ(&H)"}));
+    QStringList list;
+    for (QAction* item : menus[3]->menu()->actions())
+      list << (item->isSeparator() ? QStringLiteral("|") : item->text());
+    QCOMPARE(list, (QStringList{"上の頁へ(&P)", "次の頁へ(&N)", "|", "上の巻へ", "次の巻へ", "|",
+                                "上の検索結果", "次の検索結果"}));
+    QStringList view;
+    for (QAction* item : menus[2]->menu()->actions()) view << item->text();
+    QCOMPARE(view, (QStringList{"ツールバー(&T)", "状態バー(&S)", "全表示(&p)"}));
+    QCOMPARE(Commands()->Action(ID_NEXT_PAGE)->toolTip(), QStringLiteral("次の頁"));
+    QCOMPARE(Commands()->Action(ID_APP_ABOUT)->toolTip(), QStringLiteral("情報"));
+    QCOMPARE(Commands()->Action(ID_APP_ABOUT)->text(), QStringLiteral("バージョン(&A)..."));
+  }
+
+  void acceleratorsReachTheirCommands_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("id");
+    for (const Accelerator& accelerator : kAccelerators) {
+      const QString keys =
+          QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size()));
+      QTest::newRow(qPrintable(keys)) << keys << accelerator.id;
+    }
+  }
+  void acceleratorsReachTheirCommands() {
+    QFETCH(QString, keys);
+    QFETCH(int, id);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Commands()->Action(id) != nullptr);
+    QVERIFY(Commands()->Action(id)->shortcuts().contains(QKeySequence(keys)));
+  }
+
+  void toolbarHoldsTenButtonsThenSliderAndLabel() {
+    QVERIFY(Start(collection_.path()));
+    CSCrollToolBar& toolbar = Frame()->m_wndToolBar;
+    QVERIFY(toolbar.isVisible());
+    QStringList layout;
+    for (QAction* action : toolbar.actions()) {
+      if (action->isSeparator())
+        layout << QStringLiteral("|");
+      else if (QWidget* widget = toolbar.widgetForAction(action); widget == &toolbar.m_wndSlider)
+        layout << "slider";
+      else if (widget == &toolbar.m_wndPageLabel)
+        layout << "label";
+      else
+        layout << action->objectName().mid(7);
+    }
+    QCOMPARE(layout,
+             (QStringList{"32778", "57634", "|", "32777", "|", "32791", "32780", "32781", "32790",
+                          "|", "32805", "32806", "|", "57664", "|", "slider", "label"}));
+    QCOMPARE(toolbar.iconSize(), QSize(40, 40));
+    QCOMPARE(toolbar.m_wndSlider.width(), 300);
+    QCOMPARE(toolbar.m_wndSlider.tickPosition(), QSlider::TicksBelow);
+    QVERIFY(toolbar.m_wndPageLabel.isReadOnly());
+    QCOMPARE(toolbar.m_wndSlider.minimum(), 0);
+    QCOMPARE(toolbar.m_wndSlider.maximum(), 0);
+    QVERIFY(Label().isEmpty());
+    // An unavailable command's button is greyed.
+    auto* next = toolbar.findChild<QToolButton*>(QStringLiteral("button32781"));
+    QVERIFY(next != nullptr);
+    QVERIFY(!next->isEnabled());
+  }
+
+  void availabilityRightAfterStart() {
+    QVERIFY(Start(collection_.path()));
+    const QList<int> all{ID_FILE_PRINT_SETUP_PAGE,
+                         ID_FILE_PRINT_PAGE,
+                         ID_APP_EXIT,
+                         ID_EDIT_COPY,
+                         ID_EDIT_SELECT_ALL_PAGE,
+                         ID_VIEW_TOOLBAR,
+                         ID_VIEW_STATUS_BAR,
+                         ID_VIEW_FULL_DISPLAY,
+                         ID_PREVIOUS_PAGE,
+                         ID_NEXT_PAGE,
+                         ID_PREVIOUS_VOLUME,
+                         ID_NEXT_VOLUME,
+                         ID_PREVIOUS_HIT,
+                         ID_NEXT_HIT,
+                         ID_APP_ABOUT,
+                         ID_HELP_FILE,
+                         ID_EDIT_CUT,
+                         ID_EDIT_PASTE,
+                         ID_EDIT_UNDO,
+                         ID_FILE_NEW,
+                         ID_FILE_OPEN,
+                         ID_FILE_SAVE,
+                         ID_FILE_PRINT,
+                         ID_NEXT_PANE,
+                         ID_PREV_PANE};
+    QCOMPARE(AvailableOf(all),
+             (QList<int>{ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_FULL_DISPLAY, ID_APP_ABOUT,
+                         ID_HELP_FILE, ID_FILE_SAVE, ID_NEXT_PANE, ID_PREV_PANE}));
+    QVERIFY(Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
+  }
+
+  void availabilityAtTheVolumesPages_data() {
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QList<int>>("available");
+    QTest::newRow("first page 5") << 0 << 5 << QList<int>{ID_NEXT_PAGE, ID_NEXT_VOLUME};
+    QTest::newRow("middle page 6")
+        << 1 << 6 << QList<int>{ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_NEXT_VOLUME};
+    QTest::newRow("last page 7") << 2 << 7 << QList<int>{ID_PREVIOUS_PAGE, ID_NEXT_VOLUME};
+  }
+  void availabilityAtTheVolumesPages() {
+    QFETCH(int, steps);
+    QFETCH(int, page);
+    QFETCH(QList<int>, available);
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    for (int i = 0; i < steps; ++i) QVERIFY(Commands()->Run(ID_NEXT_PAGE));
+    QCOMPARE(Model().m_nCurPage, page);
+    QCOMPARE(AvailableOf({ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME,
+                          ID_PREVIOUS_HIT, ID_NEXT_HIT}),
+             available);
+    // A page is shown: the page view's commands are available.
+    QCOMPARE(AvailableOf({ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_EDIT_COPY,
+                          ID_EDIT_SELECT_ALL_PAGE}),
+             (QList<int>{ID_FILE_PRINT_SETUP_PAGE, ID_FILE_PRINT_PAGE, ID_EDIT_COPY,
+                         ID_EDIT_SELECT_ALL_PAGE}));
+  }
+
+  void availabilityAtTheFirstAndLastVolume() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    QCOMPARE(AvailableOf({ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME}), QList<int>{ID_NEXT_VOLUME});
+    QVERIFY(Select(9));
+    QCOMPARE(AvailableOf({ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME, ID_NEXT_PAGE}),
+             (QList<int>{ID_PREVIOUS_VOLUME, ID_NEXT_PAGE}));
+    // Unavailable commands are not run.
+    QVERIFY(!Commands()->Run(ID_NEXT_VOLUME));
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(Model().m_nCurNode, 9);
+  }
+
+  void pagesStepWithSliderAndLabelFollowing() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    QCOMPARE(Slider().minimum(), 5);
+    QCOMPARE(Slider().maximum(), 7);
+    QCOMPARE(Slider().value(), 5);
+    QCOMPARE(Label(), ExpectedLabel(5));
+    QVERIFY(Commands()->Run(ID_NEXT_PAGE));
+    QVERIFY(Commands()->Run(ID_NEXT_PAGE));
+    QCOMPARE(Model().m_nCurPage, 7);
+    QCOMPARE(Slider().value(), 7);
+    QCOMPARE(Label(), ExpectedLabel(7));
+    VerifyShows("學而 7");
+    QVERIFY(!Commands()->Run(ID_NEXT_PAGE));
+    QCOMPARE(Model().m_nCurPage, 7);
+    QVERIFY(Commands()->Run(ID_PREVIOUS_PAGE));
+    QCOMPARE(Slider().value(), 6);
+    QCOMPARE(Slider().minimum(), 5);
+    QCOMPARE(Label(), ExpectedLabel(6));
+    VerifyShows("學而 6");
+  }
+
+  void volumesStepAcrossBooksWithTheTreeFollowing() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    QVERIFY(Commands()->Run(ID_NEXT_PAGE));
+    struct Step {
+      int id;
+      int record;
+      int first;
+      int last;
+      const char* title;
+    };
+    // 學而 → 爲政 (sibling) → 梁惠王 (first volume of the next book) → back to
+    // 爲政 (last volume of the previous book) → 學而.
+    const Step steps[] = {{ID_NEXT_VOLUME, 4, 1, 2, "爲政 1"},
+                          {ID_NEXT_VOLUME, 6, 3, 3, "梁惠王 3"},
+                          {ID_PREVIOUS_VOLUME, 4, 1, 2, "爲政 1"},
+                          {ID_PREVIOUS_VOLUME, 3, 5, 7, "學而 5"}};
+    for (const Step& step : steps) {
+      QVERIFY(Commands()->Run(step.id));
+      QCOMPARE(Model().m_nCurNode, step.record);
+      QCOMPARE(SelectedRecord(), step.record);
+      QCOMPARE(Model().m_nCurPage, step.first);
+      QCOMPARE(Slider().minimum(), step.first);
+      QCOMPARE(Slider().maximum(), step.last);
+      QCOMPARE(Slider().value(), step.first);
+      QCOMPARE(Label(), ExpectedLabel(step.first));
+      VerifyShows(step.title);
+    }
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void volumeStepAcrossACategorySelectsTheShownVolume() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(6));
+    // The book 孟子 has no next sibling in its category: the tree's own order
+    // has no answer, so the shown volume's item is selected.
+    QVERIFY(Commands()->Run(ID_NEXT_VOLUME));
+    QCOMPARE(Model().m_nCurNode, 9);
+    QCOMPARE(SelectedRecord(), 9);
+    QVERIFY(Panel()->ItemOfRecord(9)->parent()->isExpanded());
+    QVERIFY(Commands()->Run(ID_PREVIOUS_VOLUME));
+    QCOMPARE(Model().m_nCurNode, 6);
+    QCOMPARE(SelectedRecord(), 6);
+  }
+
+  void volumeStepFromASelectedBookFollowsTheTreeFromThatBook() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    QVERIFY(Select(2));  // the book item: the volume stays the one shown
+    QCOMPARE(Model().m_nCurNode, 3);
+    QVERIFY(Commands()->Run(ID_NEXT_VOLUME));
+    // The record scan shows 爲政; the tree moves from 論語 to its next sibling
+    // 孟子, a book, which shows nothing.
+    QCOMPARE(Model().m_nCurNode, 4);
+    QCOMPARE(SelectedRecord(), 5);
+    VerifyShows("爲政 1");
+  }
+
+  void sliderShowsThePageWhenTheScrollEnds() {
+    QVERIFY(Start(collection_.path()));
+    // Before any volume the slider changes no page.
+    Slider().setValue(0);
+    QCOMPARE(Location(), QStringLiteral("about:blank"));
+    QVERIFY(Select(3));
+    Slider().setSliderDown(true);
+    Slider().setValue(7);
+    QCOMPARE(Model().m_nCurPage, 5);  // dragging moves only the thumb
+    VerifyShows("學而 5");
+    Slider().setSliderDown(false);
+    QCOMPARE(Model().m_nCurPage, 7);
+    QCOMPARE(Label(), ExpectedLabel(7));
+    VerifyShows("學而 7");
+    // A key moves one page and shows it at once; the range holds the thumb.
+    Slider().setFocus();
+    QTest::keyClick(&Slider(), Qt::Key_Left);
+    QCOMPARE(Model().m_nCurPage, 6);
+    Slider().setValue(99);
+    QCOMPARE(Slider().value(), 7);
+    Slider().setValue(1);
+    QCOMPARE(Slider().value(), 5);
+    QCOMPARE(Model().m_nCurPage, 5);
+  }
+
+  void hitsStepThroughTheResultPageAndStopAtItsEnds() {
+    QVERIFY(Start(collection_.path()));
+    Model().m_strKeyWords = u"子曰";
+    // The page table entry of 學而 6, the volume's second page.
+    const int entry = Model().m_catalogue.Record(3).docID;
+    QVERIFY(Model().ShowResult(entry));
+    QCOMPARE(Model().m_nHitCount, 4);
+    QCOMPARE(Model().m_nCurHit, 0);
+    QVERIFY(Location().endsWith(QStringLiteral("#0000")));
+    QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_NEXT_HIT});
+
+    // F3 and Alt+F3, from the keyboard.
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    Panel()->Tree()->setFocus();
+    for (const char* anchor : {"#0001", "#0002", "#0003"}) {
+      QTest::keyClick(Frame(), Qt::Key_F3);
+      QVERIFY2(Location().endsWith(QLatin1String(anchor)), qPrintable(Location()));
+    }
+    QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_PREVIOUS_HIT});
+    QTest::keyClick(Frame(), Qt::Key_F3);
+    QCOMPARE(Model().m_nCurHit, 3);
+    for (const char* anchor : {"#0002", "#0001", "#0000"}) {
+      QTest::keyClick(Frame(), Qt::Key_F3, Qt::AltModifier);
+      QVERIFY2(Location().endsWith(QLatin1String(anchor)), qPrintable(Location()));
+    }
+    QVERIFY(!Commands()->Run(ID_PREVIOUS_HIT));
+    QCOMPARE(Model().m_nCurHit, 0);
+    // Hits move neither the slider nor the label.
+    QCOMPARE(Slider().maximum(), 0);
+    QVERIFY(Label().isEmpty());
+  }
+
+  void fullDisplayTwiceRestoresThePanel() {
+    QVERIFY(Start(collection_.path()));
+    Frame()->m_wndSplitter.setSizes({300, Frame()->m_wndSplitter.width() - 300});
+    QCOMPARE(Panel()->width(), 300);
+    QVERIFY(Commands()->Run(ID_VIEW_FULL_DISPLAY));
+    QVERIFY(!Panel()->isVisible());
+    QCOMPARE(AvailableOf({ID_NEXT_PANE, ID_PREV_PANE}), QList<int>{});
+    QVERIFY(Commands()->Run(ID_VIEW_FULL_DISPLAY));
+    QVERIFY(Panel()->isVisible());
+    QCOMPARE(Panel()->width(), 300);
+    QVERIFY(!Commands()->Action(ID_VIEW_FULL_DISPLAY)->isCheckable());
+  }
+
+  void paneSwitchRoutesCopyToTheActivePane() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+    // The panel is active: copy is the limited copy, available with a page.
+    QVERIFY(Commands()->IsAvailable(ID_EDIT_COPY));
+    QVERIFY(!Commands()->IsAvailable(ID_FILE_PRINT));
+    QVERIFY(Commands()->Run(ID_NEXT_PANE));
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 1);
+    // The page view is active: copy is the browser's, which needs a selection.
+    QVERIFY(!Commands()->IsAvailable(ID_EDIT_COPY));
+    QVERIFY(Commands()->IsAvailable(ID_FILE_PRINT));
+    QVERIFY(Commands()->Run(ID_EDIT_SELECT_ALL_PAGE));
+    QVERIFY(Commands()->IsAvailable(ID_EDIT_COPY));
+    QVERIFY(Commands()->Run(ID_PREV_PANE));
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+  }
+
+  // The keyboard needs no mouse to begin: at start the contents tree has the
+  // focus; F6 moves it to the page and back to the control that had it.
+  void keyboardFocusStartsInTheTreeAndFollowsThePaneSwitch() {
+    QVERIFY(Start(collection_.path()));
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Panel()->Tree()));
+    // Taking the focus selects nothing; the first Down selects the first item.
+    QCOMPARE(SelectedRecord(), 0);
+    QTest::keyClick(Panel()->Tree(), Qt::Key_Down);
+    QCOMPARE(SelectedRecord(), 1);
+    QTest::keyClick(Panel()->Tree(), Qt::Key_Down);
+    QCOMPARE(SelectedRecord(), 7);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 1);
+    QVERIFY(Frame()->m_pBookView->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == Frame()->m_pBookView);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Panel()->Tree()));
+
+    // On the search tab the panel's focus goes to the keywords.
+    Panel()->Tabs()->setCurrentIndex(1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(),
+             static_cast<QWidget*>(Panel()->QueryPage()->Field(QStringLiteral("textfield"))));
+  }
+
+  void toolbarCommandHidesAndShowsTheToolbar() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Commands()->Run(ID_VIEW_TOOLBAR));
+    QVERIFY(!Frame()->m_wndToolBar.isVisible());
+    QVERIFY(!Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
+    QVERIFY(Commands()->Run(ID_VIEW_TOOLBAR));
+    QVERIFY(Frame()->m_wndToolBar.isVisible());
+    QVERIFY(Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
+    QVERIFY(!Commands()->Run(ID_VIEW_STATUS_BAR));
+  }
+
+  void helpAsksTheDesktopToOpenTheShippedFile() {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Commands()->Run(ID_HELP_FILE));
+    QVERIFY(recorder.urls.isEmpty());  // no help file: nothing, and nothing said
+    QVERIFY(messages_.isEmpty());
+    WriteFileBytes(collection_ / kHelpFileName, "<html></html>");
+    QVERIFY(Commands()->Run(ID_HELP_FILE));
+    QCOMPARE(recorder.urls.size(), 1);
+    QCOMPARE(recorder.urls[0].toLocalFile(), ToQString(collection_ / kHelpFileName));
+    std::filesystem::remove(collection_ / kHelpFileName);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  }
+
+  void aboutBoxClosesOnALeftButtonRelease() {
+    QVERIFY(Start(collection_.path()));
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+      if (about == nullptr) return;
+      seen = true;
+      QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
+      QCOMPARE(about->size(), CAboutDlg::kSize);
+      QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(100, 100));
+    });
+    QVERIFY(Commands()->Run(ID_APP_ABOUT));
+    QVERIFY(seen);
+  }
+
+  void aboutBoxClosesOnEnterAndEscOnly_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << true;
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << true;
+    QTest::newRow("Space") << int(Qt::Key_A) << false;
+  }
+  void aboutBoxClosesOnEnterAndEscOnly() {
+    QFETCH(int, key);
+    QFETCH(bool, closes);
+    CAboutDlg about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QTest::keyClick(&about, Qt::Key(key));
+    QCOMPARE(about.isVisible(), !closes);
+    if (about.isVisible()) {
+      QTest::mouseRelease(&about, Qt::RightButton, {}, QPoint(5, 5));
+      QVERIFY(about.isVisible());
+    }
+  }
+};
+
+QTEST_MAIN(FrameCommandsTest)
+#include "frame_commands_test.moc"

@@ -1,0 +1,255 @@
+#include <QLabel>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+
+#include "app/frame/book_app.h"
+#include "app/frame/book_view.h"
+#include "app/panel/left_form.h"
+#include "app/platform/app_titles.h"
+#include "app/platform/qt_text.h"
+#include "tests/app/support/collection_fixture.h"
+#include "tests/app/support/reader_harness.h"
+#include "tests/support/temp_dir.h"
+
+using quillwen::testing::FixturePage;
+using quillwen::testing::ReaderHarness;
+using quillwen::testing::ReadFileBytes;
+using quillwen::testing::SmallCollection;
+using quillwen::testing::TempDir;
+using quillwen::testing::WriteCollection;
+using quillwen::testing::WriteFileBytes;
+
+class ReaderWindowTest : public QObject, public ReaderHarness {
+  Q_OBJECT
+
+ private:
+  TempDir collection_;
+
+  QTreeWidget* Tree() { return Panel()->Tree(); }
+  QTextBrowser* PageBrowser() {
+    return static_cast<QTextBrowser*>(Frame()->m_pBookView->Browser().Widget());
+  }
+  QString Record() {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromUtf8(kSettingsOrganisation),
+                       QString::fromUtf8(kApplicationTitle));
+    return settings.value(QStringLiteral("SplitterWnd/Panes_0")).toString();
+  }
+
+ private slots:
+  void initTestCase() {
+    std::string error;
+    QVERIFY2(WriteCollection(collection_.path(), SmallCollection(), &error), error.c_str());
+  }
+
+  void cleanup() {
+    Stop();
+    CSplashWnd::HideSplash();
+  }
+
+  void startUpBuildsTheMaximisedWindowWithBothPanes() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(Frame()->isMaximized());
+    QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(kMainWindowCaption));
+    QCOMPARE(Frame()->centralWidget(), &Frame()->m_wndSplitter);
+    QCOMPARE(Frame()->m_wndSplitter.widget(0), Panel());
+    QCOMPARE(Frame()->m_wndSplitter.widget(1), Frame()->m_pBookView);
+    QCOMPARE(Panel()->width(), 260);
+    QCOMPARE(Frame()->m_pBookView->width(),
+             Frame()->m_wndSplitter.width() - 260 - Frame()->m_wndSplitter.handleWidth());
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+    QCOMPARE(Panel()->Tabs()->count(), 2);
+    QCOMPARE(Panel()->Tabs()->tabText(0), QString::fromUtf16(kContentsTabText));
+    QCOMPARE(Panel()->Tabs()->tabText(1), QString::fromUtf16(kSearchTabText));
+    QCOMPARE(Panel()->Tabs()->currentIndex(), 0);
+    QVERIFY(Tree()->isVisible());
+    QCOMPARE(Tree()->geometry(), QRect(5, 26, 250, Panel()->height() - 30));
+    QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
+    QVERIFY(Tree()->currentItem() == nullptr);
+    QCOMPARE(Panel()->Model().m_nCurNode, 0);
+    QCOMPARE(Panel()->Model().m_nRangeNode, 1);
+  }
+
+  void treeHoldsTheCatalogueInFileOrderWithRecordNumbers() {
+    QVERIFY(Start(collection_.path()));
+    struct Expected {
+      QString text;
+      int record;
+      int depth;
+    };
+    const QList<Expected> expected{{"經部", 1, 0}, {"論語", 2, 1}, {"學而", 3, 2},
+                                   {"爲政", 4, 2}, {"孟子", 5, 1}, {"梁惠王", 6, 2}};
+    QList<Expected> actual;
+    for (QTreeWidgetItemIterator it(Tree()); *it; ++it) {
+      int depth = 0;
+      for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent()) ++depth;
+      actual.append({(*it)->text(0), (*it)->data(0, kRecordRole).toInt(), depth});
+    }
+    QCOMPARE(actual.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+      QCOMPARE(actual[i].text, expected[i].text);
+      QCOMPARE(actual[i].record, expected[i].record);
+      QCOMPARE(actual[i].depth, expected[i].depth);
+    }
+    QCOMPARE(Tree()->iconSize(), QSize(20, 20));
+    const QIcon icon = Tree()->topLevelItem(0)->icon(0);
+    const QImage closed = icon.pixmap(20, 20, QIcon::Normal).toImage();
+    const QImage open = icon.pixmap(20, 20, QIcon::Selected).toImage();
+    QVERIFY(!closed.isNull());
+    QVERIFY(closed != open);
+  }
+
+  void treeSelection_data() {
+    QTest::addColumn<int>("record");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<int>("curNode");
+    QTest::addColumn<int>("curPage");
+    QTest::addColumn<QString>("shownText");  // empty: no page shown
+    QTest::newRow("category") << 1 << "經部" << 0 << 0 << QString();
+    QTest::newRow("book") << 2 << "經部\\論語" << 0 << 0 << QString();
+    QTest::newRow("volume from page 5") << 3 << "經部\\論語\\學而" << 3 << 5 << "學而時習之";
+    QTest::newRow("volume of the second book")
+        << 6 << "經部\\孟子\\梁惠王" << 6 << 3 << "孟子見梁惠王";
+  }
+
+  void treeSelection() {
+    QFETCH(int, record);
+    QFETCH(QString, range);
+    QFETCH(int, curNode);
+    QFETCH(int, curPage);
+    QFETCH(QString, shownText);
+    QVERIFY(Start(collection_.path()));
+    QSignalSpy shown(Panel(), &CLeftForm::volumeShown);
+    QVERIFY(Select(record));
+    const quillwen::LeftFormModel& model = Panel()->Model();
+    QCOMPARE(model.m_nRangeNode, record);
+    QCOMPARE(Panel()->RangeLabel()->text(), range);
+    QCOMPARE(model.m_nCurNode, curNode);
+    QCOMPARE(model.m_nCurPage, curPage);
+    if (shownText.isEmpty()) {
+      QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
+      QCOMPARE(shown.count(), 0);
+      return;
+    }
+    QCOMPARE(Frame()->m_pBookView->CurrentLocation(),
+             QUrl::fromLocalFile(ToQString(model.m_strTempPage)).toString());
+    QVERIFY(PageBrowser()->toPlainText().contains(shownText));
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown.first().first().toInt(), record);
+  }
+
+  void selectingABookAfterAVolumeKeepsTheVolume() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(4));
+    QVERIFY(Select(5));
+    QCOMPARE(Panel()->Model().m_nCurNode, 4);
+    QCOMPARE(Panel()->Model().m_nRangeNode, 5);
+    QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("經部\\孟子"));
+    QVERIFY(PageBrowser()->toPlainText().contains(QStringLiteral("爲政以德")));
+  }
+
+  void rangeLabelIsRedAndShownOnTheSearchTab() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(!Panel()->RangeLabel()->isVisible());
+    Frame()->setWindowTitle(QStringLiteral("book"));
+    Panel()->Tabs()->setCurrentIndex(1);
+    QCOMPARE(Frame()->windowTitle(),
+             QString::fromUtf8(kMainWindowCaption));  // every layout pass sets it
+    QCOMPARE(Panel()->RangeLabel()->geometry(), QRect(10, 205, Panel()->width() - 30, 20));
+    QVERIFY(Panel()->RangeLabel()->isVisible());
+    QVERIFY(!Tree()->isVisible());
+    QCOMPARE(Panel()->RangeLabel()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    Panel()->Tabs()->setCurrentIndex(0);
+    QVERIFY(Tree()->isVisible());
+  }
+
+  void showPageWritesTheStoredPageAndNavigates() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    Panel()->ShowPage(3, false, 7);
+    const quillwen::LeftFormModel& model = Panel()->Model();
+    QCOMPARE(ReadFileBytes(model.m_strTempPage),
+             FixturePage("學而 7", "人不知而不慍，不亦君子乎。"));
+    QVERIFY(PageBrowser()->toPlainText().contains(QStringLiteral("人不知而不慍")));
+    QCOMPARE(model.m_nCurPage, 5);  // ShowPage keeps the reading state
+    Panel()->ShowPage(4, true, 0);
+    QCOMPARE(ReadFileBytes(model.m_strTempPage), FixturePage("爲政 1", "爲政以德。"));
+    QCOMPARE(model.m_nCurNode, 3);
+  }
+
+  void pageViewMenuIsAvailableOnceAVolumeIsShown() {
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(!Frame()->m_pBookView->IsPageShown());
+    QVERIFY(Select(3));
+    QVERIFY(Frame()->m_pBookView->IsPageShown());
+  }
+
+  void aMissingCatalogueLeavesAnEmptyTree() {
+    TempDir empty;
+    QVERIFY(Start(empty.path()));
+    QVERIFY(messages_.contains(QStringLiteral("you delete data file!")));
+    QCOMPARE(Tree()->topLevelItemCount(), 0);
+    QCOMPARE(Panel()->Model().m_catalogue.m_nNodeCount, 1);
+    QVERIFY(Frame()->isVisible());
+  }
+
+  void paneRecordIsWrittenAtExitAndNotReadAtStart() {
+    QVERIFY(Start(collection_.path()));
+    ST_SplitterWnd& splitter = Frame()->m_wndSplitter;
+    const int total = splitter.width() - splitter.handleWidth();
+    splitter.setSizes({300, total - 300});
+    QTRY_COMPARE(Panel()->width(), 300);
+    QCOMPARE(Tree()->width(), 290);  // the panel lays itself out for its new width
+    App().ExitInstance();
+    QCOMPARE(Record(), QStringLiteral("-1 300 -1 %1").arg(total - 300));
+    QVERIFY(Start(collection_.path()));
+    QCOMPARE(Panel()->width(), 260);
+  }
+
+  void exitRemovesThePageFilesAndStartsTheCompanionProgram() {
+    TempDir data;
+    std::string error;
+    QVERIFY2(WriteCollection(data.path(), SmallCollection(), &error), error.c_str());
+    const std::filesystem::path marker = data / "end-ran";
+    WriteFileBytes(data / "end.exe", "#!/bin/sh\ntouch '" + marker.string() + "'\n");
+    std::filesystem::permissions(data / "end.exe", std::filesystem::perms::owner_all);
+    QVERIFY(Start(data.path()));
+    QVERIFY(Select(3));
+    const std::filesystem::path pageFile = Panel()->Model().m_strTempPage;
+    QVERIFY(std::filesystem::exists(pageFile));
+    App().ExitInstance();
+    QVERIFY(!std::filesystem::exists(pageFile));
+    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
+  }
+
+  void splashScreenFollowsTheSwitches_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("splash");
+    QTest::newRow("no switch") << QStringList{} << true;
+    QTest::newRow("-Automation") << QStringList{"-Automation"} << false;
+    QTest::newRow("-Embedding") << QStringList{"-Embedding"} << false;
+    QTest::newRow("--no-splash") << QStringList{"--no-splash"} << false;
+  }
+
+  void splashScreenFollowsTheSwitches() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, splash);
+    QVERIFY(Start(collection_.path(), arguments));
+    QCOMPARE(CSplashWnd::Current() != nullptr, splash);
+    if (splash) {
+      QTest::keyClick(Tree(), Qt::Key_Down);
+      QVERIFY(CSplashWnd::Current() == nullptr);
+      QVERIFY(Tree()->currentItem() == nullptr);  // the key was swallowed
+    }
+  }
+};
+
+QTEST_MAIN(ReaderWindowTest)
+#include "reader_window_test.moc"
