@@ -151,12 +151,12 @@ bool MainFrameCommands::Run(int id) {
     case ID_PREV_PANE: OnSwitchPane(); break;
     case ID_VIEW_FULL_DISPLAY: m_frame.m_wndSplitter.TogglePane(0); break;
     case ID_VIEW_TOOLBAR: m_frame.m_wndToolBar.setVisible(!m_frame.m_wndToolBar.isVisible()); break;
-    case ID_PREVIOUS_PAGE: OnStepPage(-1); break;
-    case ID_NEXT_PAGE: OnStepPage(+1); break;
-    case ID_PREVIOUS_VOLUME: OnStepVolume(-1); break;
-    case ID_NEXT_VOLUME: OnStepVolume(+1); break;
-    case ID_PREVIOUS_HIT: OnStepHit(-1); break;
-    case ID_NEXT_HIT: OnStepHit(+1); break;
+    case ID_PREVIOUS_PAGE: m_frame.m_pLeftForm->StepPage(-1); break;
+    case ID_NEXT_PAGE: m_frame.m_pLeftForm->StepPage(+1); break;
+    case ID_PREVIOUS_VOLUME: m_frame.m_pLeftForm->StepVolume(-1); break;
+    case ID_NEXT_VOLUME: m_frame.m_pLeftForm->StepVolume(+1); break;
+    case ID_PREVIOUS_HIT: m_frame.m_pLeftForm->StepHit(-1); break;
+    case ID_NEXT_HIT: m_frame.m_pLeftForm->StepHit(+1); break;
     case ID_HELP_FILE: OnHelp(); break;
     case ID_APP_ABOUT: OnAppAbout(); break;
     case ID_APP_EXIT: m_frame.window.close(); break;
@@ -166,62 +166,18 @@ bool MainFrameCommands::Run(int id) {
   return true;
 }
 
-void MainFrameCommands::UpdatePageLabel() {
-  m_frame.m_wndToolBar.SetPageLabel(ToQString(m_frame.m_pLeftForm->Model().PageLabel()));
-}
-
-void MainFrameCommands::OnVolumeShown() {
-  const quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
-  m_frame.m_wndToolBar.SetVolume(model.Slider(), model.m_nCurPage);
-  UpdatePageLabel();
+void MainFrameCommands::OnReadingChanged(const quillwen::ReadingUpdate& reading) {
+  if (reading.volumeChanged)
+    m_frame.m_wndToolBar.SetVolume(reading.slider, reading.page);
+  else
+    m_frame.m_wndToolBar.SetPosition(reading.page);
+  m_frame.m_wndToolBar.SetPageLabel(ToQString(reading.pageLabel));
   UpdateCommandUI();
 }
 
 void MainFrameCommands::OnPageChosen(int page) {
-  if (m_frame.m_pLeftForm == nullptr) return;
-  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
-  if (model.m_nCurNode == 0) return;
-  m_frame.m_pLeftForm->ShowPage(model.m_nCurNode, false, page);
-  model.m_nCurPage = page;
-  UpdatePageLabel();
+  if (m_frame.m_pLeftForm != nullptr) m_frame.m_pLeftForm->GoToSliderPage(page);
 }
-
-void MainFrameCommands::OnStepPage(int delta) {
-  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
-  model.StepPage(delta);
-  m_frame.m_wndToolBar.SetPosition(model.m_nCurPage);
-  UpdatePageLabel();
-}
-
-void MainFrameCommands::OnStepVolume(int direction) {
-  quillwen::LeftFormModel& model = m_frame.m_pLeftForm->Model();
-  if (model.StepVolume(direction) == 0) return;
-  m_frame.m_wndToolBar.SetVolume(model.Slider(), model.m_nCurPage);
-  MoveTreeSelection(direction);
-  UpdatePageLabel();
-}
-
-// The tree follows its own sibling order from the selected item. Where that
-// order has no answer (the end of a category, or nothing selected) the shown
-// volume's item is selected, so the tree never points away from the page.
-void MainFrameCommands::MoveTreeSelection(int direction) {
-  CLeftForm& panel = *m_frame.m_pLeftForm;
-  const quillwen::ContentsCatalogue& catalogue = panel.Model().m_catalogue;
-  QTreeWidgetItem* selected = panel.Tree()->currentItem();
-  int target = 0;
-  if (selected != nullptr) {
-    const int record = selected->data(0, kRecordRole).toInt();
-    target = direction > 0 ? catalogue.NextVolumeTreeTarget(record) : catalogue.PreviousVolumeTreeTarget(record);
-  }
-  if (target == 0) target = panel.Model().m_nCurNode;
-  QTreeWidgetItem* item = panel.ItemOfRecord(target);
-  if (item == nullptr) return;
-  for (QTreeWidgetItem* parent = item->parent(); parent != nullptr; parent = parent->parent()) parent->setExpanded(true);
-  panel.Tree()->setCurrentItem(item);
-  panel.Tree()->scrollToItem(item);
-}
-
-void MainFrameCommands::OnStepHit(int delta) { m_frame.m_pLeftForm->Model().StepHit(delta); }
 
 void MainFrameCommands::OnSwitchPane() {
   // With two panes the next and the previous pane are the same.

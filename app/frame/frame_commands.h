@@ -16,6 +16,9 @@ class CBookView;
 class CLeftForm;
 class CSCrollToolBar;
 class QAction;
+namespace quillwen {
+struct ReadingUpdate;
+}
 class QMainWindow;
 class QMenu;
 class ST_SplitterWnd;
@@ -55,21 +58,15 @@ class MainFrameCommands : public QObject {
   // Greys what is unavailable (menus on opening, the toolbar when idle).
   void UpdateCommandUI();
 
-  // The volume shown by the tree: the slider and the label follow.
-  void OnVolumeShown();
-  // The page toolbar's slider chose page `page`: it is shown from the volume
-  // shown, and the label follows.
+  // The panel showed a stored page: the slider and the label follow.
+  void OnReadingChanged(const quillwen::ReadingUpdate& reading);
+  // The page toolbar's slider chose page `page` of the volume shown.
   void OnPageChosen(int page);
 
  private:
   QAction* MakeAction(int id, const QString& text);
   bool PageViewIsActive() const;
   bool PageShown() const;
-  void UpdatePageLabel();
-  void OnStepPage(int delta);
-  void OnStepVolume(int direction);
-  void MoveTreeSelection(int direction);
-  void OnStepHit(int delta);
   void OnSwitchPane();
   void OnHelp();
   void OnAppAbout();

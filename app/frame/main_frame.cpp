@@ -12,24 +12,8 @@
 #include "app/platform/app_titles.h"
 #include "app/platform/program_resources.h"
 
-namespace {
-
-// The model shows pages through the main window's page view.
-class BookViewTarget : public quillwen::PageViewTarget {
- public:
-  explicit BookViewTarget(CBookView* const* view) : view_(view) {}
-  void Navigate(const std::string& location) override {
-    if (*view_ != nullptr) (*view_)->Navigate(QString::fromStdString(location));
-  }
-
- private:
-  CBookView* const* view_;
-};
-
-}  // namespace
-
 CMainFrame::CMainFrame(const ReaderEnvironment& environment)
-    : m_environment(environment), m_pageViewTarget(std::make_unique<BookViewTarget>(&m_pBookView)) {
+    : m_environment(environment) {
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));
 }
 
@@ -46,7 +30,7 @@ bool CMainFrame::Create() {
   m_commands = new MainFrameCommands(
       {*this, m_wndSplitter, m_pBookView, m_pLeftForm, m_wndToolBar, m_environment.dataFolder});
   m_commands->Create();
-  connect(m_pLeftForm, &CLeftForm::volumeShown, m_commands, &MainFrameCommands::OnVolumeShown);
+  connect(m_pLeftForm, &CLeftForm::readingChanged, m_commands, &MainFrameCommands::OnReadingChanged);
   connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
 
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));
@@ -59,7 +43,6 @@ bool CMainFrame::OnCreateClient() {
   quillwen::LeftFormModel::Environment panel;
   panel.dataFolder = m_environment.dataFolder.toStdString();
   panel.messages = &m_messages;
-  panel.pageView = m_pageViewTarget.get();
   panel.tempParent = m_environment.tempParent;
   panel.listingPath = m_environment.listingPath;
 
@@ -70,6 +53,7 @@ bool CMainFrame::OnCreateClient() {
   setCentralWidget(&m_wndSplitter);
   m_pLeftForm = leftForm;
   m_pBookView = bookView;
+  connect(m_pLeftForm, &CLeftForm::pageToShow, m_pBookView, &CBookView::Navigate);
 
   m_pBookView->OnInitialUpdate();
   m_pLeftForm->OnInitialUpdate();

@@ -18,9 +18,6 @@
 class CBookView;
 class CLeftForm;
 class MainFrameCommands;
-namespace quillwen {
-class PageViewTarget;
-}
 
 // Where the main window finds its collection and puts its files.
 struct ReaderEnvironment {
@@ -55,9 +52,8 @@ class CMainFrame : public QMainWindow {
   void StartCompanionProgram();
 
   ReaderEnvironment m_environment;
-  // The panel's model reports and navigates through these; they outlive it.
+  // The panel and its model report through this; it outlives them.
   WarningMessageSink m_messages;
-  std::unique_ptr<quillwen::PageViewTarget> m_pageViewTarget;
   MainFrameCommands* m_commands = nullptr;  // a child of the frame
 
  public:

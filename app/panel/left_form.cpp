@@ -36,6 +36,7 @@ inline constexpr char kNextPageStrip[] = ":/page_next.png";          // bitmap 1
 CLeftForm::CLeftForm(const quillwen::LeftFormModel::Environment& environment, QWidget* parent)
     : QWidget(parent),
       m_model(std::make_unique<quillwen::LeftFormModel>(environment)),
+      m_messages(*environment.messages),
       m_wndTab(new QTabWidget(this)),
       m_wndTree(new ContentsTree(this)),
       m_wndRange(new QLabel(this)) {
@@ -94,18 +95,18 @@ void CLeftForm::CreateSearchTab() {
   m_methodGroup = new QButtonGroup(this);
   auto* methodAnd = new QRadioButton(QStringLiteral("and"), this);
   auto* methodOr = new QRadioButton(QStringLiteral("or"), this);
-  m_methodGroup->addButton(methodAnd, SearchMethodAnd);
-  m_methodGroup->addButton(methodOr, SearchMethodOr);
+  m_methodGroup->addButton(methodAnd, static_cast<int>(SearchMethod::kAnd));
+  m_methodGroup->addButton(methodOr, static_cast<int>(SearchMethod::kOr));
 
   m_targetGroup = new QButtonGroup(this);
   auto* fullText = new QRadioButton(QStringLiteral("全文"), this);
   auto* mainText = new QRadioButton(QStringLiteral("正文"), this);
   auto* annotations = new QRadioButton(QStringLiteral("注釈"), this);
-  m_targetGroup->addButton(fullText, SearchTargetFullText);
-  m_targetGroup->addButton(mainText, SearchTargetMainText);
-  m_targetGroup->addButton(annotations, SearchTargetAnnotations);
+  m_targetGroup->addButton(fullText, static_cast<int>(SearchTarget::kFullText));
+  m_targetGroup->addButton(mainText, static_cast<int>(SearchTarget::kMainText));
+  m_targetGroup->addButton(annotations, static_cast<int>(SearchTarget::kAnnotations));
 
-  m_wndSummary = new QLabel(ToQString(m_model->m_strSummary), this);
+  m_wndSummary = new QLabel(ToQString(m_model->Summary()), this);
   m_wndList = new CSortListCtrl(this);
 
   m_wndPrevious = new CToolTipResourceButton(this);
@@ -145,26 +146,21 @@ void CLeftForm::CreateSearchTab() {
     if (qobject_cast<QGroupBox*>(control) == nullptr) control->raise();
   }
 
-  CopyFieldsToControls();
+  // The controls start as the model's fields do.
+  m_methodGroup->button(static_cast<int>(m_model->Method()))->setChecked(true);
+  m_targetGroup->button(static_cast<int>(m_model->Target()))->setChecked(true);
+  m_wndVariants->setChecked(m_model->Variants());
   connect(m_wndSearch, &QPushButton::clicked, this, [this] { OnSearch(); });
   connect(m_targetGroup, &QButtonGroup::idClicked, this,
           [this](int target) { OnSearchTargetChanged(target); });
   connect(m_wndPrevious, &QPushButton::clicked, this, [this] {
-    if (m_model && m_model->PreviousResultPage()) ShowResultPage();
+    if (m_model) Paint(m_model->PreviousResultPage());
   });
   connect(m_wndNext, &QPushButton::clicked, this, [this] {
-    if (m_model && m_model->NextResultPage()) ShowResultPage();
+    if (m_model) Paint(m_model->NextResultPage());
   });
   connect(m_wndList, &CSortListCtrl::resultSelected, this,
           [this](int page) { OnResultSelected(page); });
-}
-
-void CLeftForm::CopyFieldsToControls() {
-  if (QAbstractButton* method = m_methodGroup->button(m_model->m_nSearchMethod))
-    method->setChecked(true);
-  if (QAbstractButton* target = m_targetGroup->button(m_model->m_nSearchTarget))
-    target->setChecked(true);
-  m_wndVariants->setChecked(m_model->m_bVariants != 0);
 }
 
 QWidget* CLeftForm::Control(int id) const {
@@ -174,65 +170,61 @@ QWidget* CLeftForm::Control(int id) const {
 
 void CLeftForm::OnSearch() {
   if (!m_model) return;
-  quillwen::LeftFormModel& model = *m_model;
-  model.m_nSearchMethod = m_methodGroup->checkedId();
-  model.m_nSearchTarget = m_targetGroup->checkedId();
-  model.m_bVariants = m_wndVariants->isChecked() ? 1 : 0;
-
+  quillwen::SearchRequest request;
+  request.method = static_cast<quillwen::SearchMethod>(m_methodGroup->checkedId());
+  request.target = static_cast<quillwen::SearchTarget>(m_targetGroup->checkedId());
+  request.variants = m_wndVariants->isChecked();
   // The last input element of the page gives the keywords; without a document
   // or an input element they are empty.
-  std::u16string keywords;
-  bool reportsValue = true;
+  request.keywords.emplace();
   if (m_wndInput->HasDocument()) {
     for (const DocumentElement& element : m_wndInput->DocumentElements()) {
       if (!element.isInput) continue;
       if (!element.value) {
-        reportsValue = false;
+        request.keywords.reset();
         break;
       }
-      keywords = element.value->toStdU16String();
+      *request.keywords = element.value->toStdU16String();
     }
   }
-  const quillwen::SearchOutcome outcome =
-      model.OnSearch(reportsValue ? std::optional<std::u16string_view>(keywords) : std::nullopt);
-  if (outcome == quillwen::SearchOutcome::kNoInputValue ||
-      outcome == quillwen::SearchOutcome::kNoKeywords)
-    return;
-  if (outcome == quillwen::SearchOutcome::kRan) {
-    m_wndList->ShowRows({});
-    m_wndSummary->clear();
-    m_wndSummary->setText(ToQString(model.m_strSummary));
-    LayoutPager();
-    ShowResultPage();
-  }
-  CopyFieldsToControls();
+  Paint(m_model->Search(request));
 }
 
 void CLeftForm::OnSearchTargetChanged(int target) {
-  if (m_model) m_model->OnSearchTargetChanged(target);
+  if (m_model) Paint(m_model->ChooseTarget(static_cast<quillwen::SearchTarget>(target)));
 }
 
-void CLeftForm::LayoutPager() {
-  const bool visible = m_model && m_model->m_paging.m_nResultPages > 0;
+void CLeftForm::Paint(const quillwen::PanelUpdate& update) {
+  if (update.rangeLabel) m_wndRange->setText(ToQString(*update.rangeLabel));
+  if (update.summary) {
+    m_wndList->ShowRows({});
+    m_wndSummary->clear();
+    m_wndSummary->setText(ToQString(*update.summary));
+  }
+  if (update.pager) {
+    if (update.rows) LayoutPager(*update.pager);
+    if (update.pager->visible) UpdatePager(*update.pager);
+  }
+  if (update.rows) {
+    m_wndList->ShowRows({});
+    m_wndList->ShowRows(*update.rows);
+  }
+  if (update.pageToShow) emit pageToShow(QString::fromStdString(*update.pageToShow));
+  if (update.reading) emit readingChanged(*update.reading);
+  if (update.treeSelection) SelectTreeItem(*update.treeSelection);
+  if (update.message) m_messages.ShowMessage(*update.message);
+}
+
+void CLeftForm::LayoutPager(const quillwen::PagerState& pager) {
   for (QWidget* control :
        {static_cast<QWidget*>(m_wndPrevious), static_cast<QWidget*>(m_wndNext),
         static_cast<QWidget*>(m_wndPageEdit), static_cast<QWidget*>(m_wndPageCount)}) {
-    control->setVisible(visible);
+    control->setVisible(pager.visible);
   }
   LayoutPanel();
 }
 
-void CLeftForm::ShowResultPage() {
-  if (!m_model) return;
-  const quillwen::ResultPaging& paging = m_model->m_paging;
-  if (paging.m_nCurResultPage < 1 || paging.m_nCurResultPage > paging.m_nResultPages) return;
-  m_wndList->ShowRows({});
-  UpdatePager();
-  m_wndList->ShowRows(m_model->ListRows());
-}
-
-void CLeftForm::UpdatePager() {
-  const quillwen::PagerState pager = m_model->Pager();
+void CLeftForm::UpdatePager(const quillwen::PagerState& pager) {
   m_wndPrevious->setEnabled(pager.previousEnabled);
   m_wndNext->setEnabled(pager.nextEnabled);
   m_wndPageEdit->setEnabled(true);
@@ -243,26 +235,16 @@ void CLeftForm::UpdatePager() {
 }
 
 void CLeftForm::ApplyPageEdit() {
-  if (!m_model) return;
-  const QString text = m_wndPageEdit->text();
-  if (m_model->ApplyPageEdit(text.toStdU16String())) {
-    ShowResultPage();
-    return;
-  }
-  const int64_t typed = quillwen::LeadingNumber(text.toStdU16String());
-  if (typed <= 0 || typed > m_model->m_paging.m_nResultPages) {
-    m_wndPageEdit->setText(QString::number(m_model->m_paging.m_nCurResultPage));
-    m_wndPageEdit->selectAll();
-  }
+  if (m_model) Paint(m_model->ApplyPageEdit(m_wndPageEdit->text().toStdU16String()));
 }
 
 void CLeftForm::OnResultSelected(int page) {
-  if (m_model) m_model->ShowResult(page);
+  if (m_model) Paint(m_model->ShowResultRow(page));
 }
 
 void CLeftForm::OnEnterKey() {
   if (!m_model) return;
-  if (m_model->m_paging.m_nResultPages > 1)
+  if (m_model->Pager().visible && !m_model->Pager().editReadOnly)
     ApplyPageEdit();
   else
     OnSearch();
@@ -339,7 +321,7 @@ void CLeftForm::OnInitialUpdate() {
   m_wndTab->insertTab(0, new QWidget, ToQString(kContentsTabText));
   m_wndTab->setCurrentIndex(0);
   m_model->InitialUpdate();
-  m_wndRange->setText(ToQString(m_model->m_strRange));
+  m_wndRange->setText(ToQString(m_model->RangeLabel()));
   m_wndInput->LoadFromResource(QString::fromLatin1(kQueryPageResource));
   // Fields made from the query page join the focus chain last; Tab from the
   // tabs must reach the keywords before the search button, where the page stands.
@@ -359,7 +341,7 @@ void CLeftForm::OnDestroy() {
 }
 
 void CLeftForm::LoadTree() {
-  const quillwen::ContentsCatalogue& catalogue = m_model->m_catalogue;
+  const quillwen::ContentsCatalogue& catalogue = m_model->Catalogue();
   const QIcon book = BookIcon();
   m_wndTree->clear();
   m_itemOfRecord.assign(static_cast<size_t>(catalogue.m_nNodeCount), nullptr);
@@ -395,14 +377,34 @@ QTreeWidgetItem* CLeftForm::ItemOfRecord(int record) const {
 
 void CLeftForm::OnTreeSelectionChanged(QTreeWidgetItem* current) {
   if (current == nullptr || !m_model) return;
-  const int record = current->data(0, kRecordRole).toInt();
-  const bool pageShown = m_model->OnTreeSelectionChanged(record);
-  m_wndRange->setText(ToQString(m_model->m_strRange));
-  if (pageShown) emit volumeShown(record);
+  Paint(m_model->SelectTreeItem(current->data(0, kRecordRole).toInt()));
 }
 
-void CLeftForm::ShowPage(int record, bool useFirstPage, int32_t page) {
-  if (m_model) m_model->ShowPage(record, useFirstPage, page);
+void CLeftForm::SelectTreeItem(int record) {
+  QTreeWidgetItem* item = ItemOfRecord(record);
+  if (item == nullptr) return;
+  for (QTreeWidgetItem* parent = item->parent(); parent != nullptr; parent = parent->parent())
+    parent->setExpanded(true);
+  m_wndTree->setCurrentItem(item);
+  m_wndTree->scrollToItem(item);
+}
+
+void CLeftForm::StepPage(int delta) {
+  if (m_model) Paint(m_model->StepPage(delta));
+}
+
+void CLeftForm::StepVolume(int direction) {
+  if (!m_model) return;
+  const QTreeWidgetItem* selected = m_wndTree->currentItem();
+  Paint(m_model->StepVolume(direction, selected != nullptr ? selected->data(0, kRecordRole).toInt() : 0));
+}
+
+void CLeftForm::StepHit(int delta) {
+  if (m_model) Paint(m_model->StepHit(delta));
+}
+
+void CLeftForm::GoToSliderPage(int page) {
+  if (m_model) Paint(m_model->GoToSliderPage(page));
 }
 
 void CLeftForm::resizeEvent(QResizeEvent* event) {
@@ -421,8 +423,8 @@ void CLeftForm::LayoutPanel() {
   input.height = height();
   input.selectedTab = m_wndTab->currentIndex() == 1 ? 1 : 0;
   if (m_model) {
-    input.resultPages = m_model->m_paging.m_nResultPages;
-    input.curResultPage = m_model->m_paging.m_nCurResultPage;
+    input.resultPages = m_model->Paging().m_nResultPages;
+    input.curResultPage = m_model->Paging().m_nCurResultPage;
   }
   input.pagerButtonWidth = m_wndPrevious->width();
   input.pagerButtonHeight = m_wndPrevious->height();

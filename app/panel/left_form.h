@@ -1,11 +1,12 @@
 #pragma once
 
 // The navigation panel: the left pane with the tabs "目録" (contents) and "検索"
-// (search). Its state and rules are LeftFormModel's; the panel builds the
-// contents tree from the model's catalogue, hands selections to the model and
-// shows what the model says. The search tab reads its controls into the model's
-// fields, runs the model's search and lists the rows it returns, a list page at
-// a time.
+// (search). Its state and rules are LeftFormModel's: the panel builds the
+// contents tree from the model's catalogue, sends the model a command for each
+// thing the user does (a tree selection, a search with the tab's controls read
+// into one request, a list page, a result row, a reading step) and paints the
+// PanelUpdate it answers with. Pages to show and reading positions leave the
+// panel as signals, for the main window's page view and page toolbar.
 
 #include <QPointer>
 #include <QWidget>
@@ -49,11 +50,13 @@ class CLeftForm : public QWidget {
   // Closes the index and removes the page files; the panel shows nothing after.
   void OnDestroy();
 
-  // Shows page `page` (or the first page) of volume `record`; keeps the
-  // reading state as it is.
-  void ShowPage(int record, bool useFirstPage, int32_t page);
+  // The reading commands of the main window, run by the model and painted.
+  void StepPage(int delta);
+  void StepVolume(int direction);
+  void StepHit(int delta);
+  void GoToSliderPage(int page);
 
-  quillwen::LeftFormModel& Model() { return *m_model; }
+  // The model's state, to read. REQUIRES: before OnDestroy.
   const quillwen::LeftFormModel& Model() const { return *m_model; }
   QTreeWidget* Tree() const { return m_wndTree; }
   QTabWidget* Tabs() const { return m_wndTab; }
@@ -70,8 +73,9 @@ class CLeftForm : public QWidget {
   CToolTipResourceButton* PreviousButton() const { return m_wndPrevious; }
   CToolTipResourceButton* NextButton() const { return m_wndNext; }
 
-  // The search command: reads the controls and the query page's input element,
-  // runs the model's search and shows its rows, paging and summary.
+  // The search command: reads the controls and the query page's input element
+  // into a request, runs the model's search and shows its rows, paging and
+  // summary.
   void OnSearch();
   // A target radio was clicked: the model reopens the index on its set.
   void OnSearchTargetChanged(int target);
@@ -79,9 +83,10 @@ class CLeftForm : public QWidget {
   void ApplyPageEdit();
 
  signals:
-  // A volume's first page was shown from the tree: the page toolbar follows
-  // (Model().Slider(), Model().PageLabel()).
-  void volumeShown(int record);
+  // The page view must show `location`: a local file, optionally with "#anchor".
+  void pageToShow(const QString& location);
+  // A stored page was shown: the page toolbar follows.
+  void readingChanged(const quillwen::ReadingUpdate& reading);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -105,15 +110,17 @@ class CLeftForm : public QWidget {
   // list page, the search otherwise.
   void OnEnterKey();
   void WatchForEnter(QObject* object);
-  void CopyFieldsToControls();
+  // Shows what a command changed, in the order a user sees it happen.
+  void Paint(const quillwen::PanelUpdate& update);
   // Shows or hides the paging row as the result needs and lays the panel out.
-  void LayoutPager();
-  // Fills the list with the current list page and refreshes the paging row.
-  void ShowResultPage();
-  void UpdatePager();
+  void LayoutPager(const quillwen::PagerState& pager);
+  void UpdatePager(const quillwen::PagerState& pager);
+  void SelectTreeItem(int record);
   void OnResultSelected(int page);
 
   std::unique_ptr<quillwen::LeftFormModel> m_model;
+  // Where the model's sentences for the user go; outlives the panel.
+  quillwen::MessageSink& m_messages;
   // The controls by their dialog ids, as the layout names them.
   std::map<int, QWidget*> m_controls;
   QTabWidget* m_wndTab;

@@ -19,6 +19,7 @@
 #include "app/frame/command_table.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
+#include "app/panel/sort_list_ctrl.h"
 #include "app/platform/qt_text.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
@@ -81,7 +82,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     return item == nullptr ? 0 : item->data(0, kRecordRole).toInt();
   }
   QString ExpectedLabel(int page) {
-    return QStringLiteral("%1/%2").arg(Model().m_index.HeaderValue()).arg(page);
+    return QStringLiteral("%1/%2").arg(Model().Index().HeaderValue()).arg(page);
   }
 
   // The page file shown holds the stored page titled `title`.
@@ -225,7 +226,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(Start(collection_.path()));
     QVERIFY(Select(3));
     for (int i = 0; i < steps; ++i) QVERIFY(Commands()->Run(ID_NEXT_PAGE));
-    QCOMPARE(Model().m_nCurPage, page);
+    QCOMPARE(Model().CurPage(), page);
     QCOMPARE(AvailableOf({ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME,
                           ID_PREVIOUS_HIT, ID_NEXT_HIT}),
              available);
@@ -246,7 +247,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     // Unavailable commands are not run.
     QVERIFY(!Commands()->Run(ID_NEXT_VOLUME));
     QVERIFY(messages_.isEmpty());
-    QCOMPARE(Model().m_nCurNode, 9);
+    QCOMPARE(Model().CurNode(), 9);
   }
 
   void pagesStepWithSliderAndLabelFollowing() {
@@ -258,12 +259,12 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QCOMPARE(Label(), ExpectedLabel(5));
     QVERIFY(Commands()->Run(ID_NEXT_PAGE));
     QVERIFY(Commands()->Run(ID_NEXT_PAGE));
-    QCOMPARE(Model().m_nCurPage, 7);
+    QCOMPARE(Model().CurPage(), 7);
     QCOMPARE(Slider().value(), 7);
     QCOMPARE(Label(), ExpectedLabel(7));
     VerifyShows("學而 7");
     QVERIFY(!Commands()->Run(ID_NEXT_PAGE));
-    QCOMPARE(Model().m_nCurPage, 7);
+    QCOMPARE(Model().CurPage(), 7);
     QVERIFY(Commands()->Run(ID_PREVIOUS_PAGE));
     QCOMPARE(Slider().value(), 6);
     QCOMPARE(Slider().minimum(), 5);
@@ -290,9 +291,9 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
                           {ID_PREVIOUS_VOLUME, 3, 5, 7, "學而 5"}};
     for (const Step& step : steps) {
       QVERIFY(Commands()->Run(step.id));
-      QCOMPARE(Model().m_nCurNode, step.record);
+      QCOMPARE(Model().CurNode(), step.record);
       QCOMPARE(SelectedRecord(), step.record);
-      QCOMPARE(Model().m_nCurPage, step.first);
+      QCOMPARE(Model().CurPage(), step.first);
       QCOMPARE(Slider().minimum(), step.first);
       QCOMPARE(Slider().maximum(), step.last);
       QCOMPARE(Slider().value(), step.first);
@@ -308,11 +309,11 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     // The book 孟子 has no next sibling in its category: the tree's own order
     // has no answer, so the shown volume's item is selected.
     QVERIFY(Commands()->Run(ID_NEXT_VOLUME));
-    QCOMPARE(Model().m_nCurNode, 9);
+    QCOMPARE(Model().CurNode(), 9);
     QCOMPARE(SelectedRecord(), 9);
     QVERIFY(Panel()->ItemOfRecord(9)->parent()->isExpanded());
     QVERIFY(Commands()->Run(ID_PREVIOUS_VOLUME));
-    QCOMPARE(Model().m_nCurNode, 6);
+    QCOMPARE(Model().CurNode(), 6);
     QCOMPARE(SelectedRecord(), 6);
   }
 
@@ -320,11 +321,11 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(Start(collection_.path()));
     QVERIFY(Select(3));
     QVERIFY(Select(2));  // the book item: the volume stays the one shown
-    QCOMPARE(Model().m_nCurNode, 3);
+    QCOMPARE(Model().CurNode(), 3);
     QVERIFY(Commands()->Run(ID_NEXT_VOLUME));
     // The record scan shows 爲政; the tree moves from 論語 to its next sibling
     // 孟子, a book, which shows nothing.
-    QCOMPARE(Model().m_nCurNode, 4);
+    QCOMPARE(Model().CurNode(), 4);
     QCOMPARE(SelectedRecord(), 5);
     VerifyShows("爲政 1");
   }
@@ -337,31 +338,38 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(Select(3));
     Slider().setSliderDown(true);
     Slider().setValue(7);
-    QCOMPARE(Model().m_nCurPage, 5);  // dragging moves only the thumb
+    QCOMPARE(Model().CurPage(), 5);  // dragging moves only the thumb
     VerifyShows("學而 5");
     Slider().setSliderDown(false);
-    QCOMPARE(Model().m_nCurPage, 7);
+    QCOMPARE(Model().CurPage(), 7);
     QCOMPARE(Label(), ExpectedLabel(7));
     VerifyShows("學而 7");
     // A key moves one page and shows it at once; the range holds the thumb.
     Slider().setFocus();
     QTest::keyClick(&Slider(), Qt::Key_Left);
-    QCOMPARE(Model().m_nCurPage, 6);
+    QCOMPARE(Model().CurPage(), 6);
     Slider().setValue(99);
     QCOMPARE(Slider().value(), 7);
     Slider().setValue(1);
     QCOMPARE(Slider().value(), 5);
-    QCOMPARE(Model().m_nCurPage, 5);
+    QCOMPARE(Model().CurPage(), 5);
   }
 
   void hitsStepThroughTheResultPageAndStopAtItsEnds() {
     QVERIFY(Start(collection_.path()));
-    Model().m_strKeyWords = u"子曰";
+    Panel()->Tabs()->setCurrentIndex(1);
+    Search(QStringLiteral("子曰"));
     // The page table entry of 學而 6, the volume's second page.
-    const int entry = Model().m_catalogue.Record(3).docID;
-    QVERIFY(Model().ShowResult(entry));
-    QCOMPARE(Model().m_nHitCount, 4);
-    QCOMPARE(Model().m_nCurHit, 0);
+    const int entry = Model().Catalogue().Record(3).docID;
+    QTreeWidget* list = Panel()->ResultList();
+    QTreeWidgetItem* row = nullptr;
+    for (int i = 0; i < list->topLevelItemCount() && row == nullptr; ++i) {
+      if (list->topLevelItem(i)->data(0, kResultPageRole).toInt() == entry) row = list->topLevelItem(i);
+    }
+    QVERIFY(row != nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+    QCOMPARE(Model().HitCount(), 4);
+    QCOMPARE(Model().CurHit(), 0);
     QVERIFY(Location().endsWith(QStringLiteral("#0000")));
     QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_NEXT_HIT});
 
@@ -375,13 +383,13 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     }
     QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_PREVIOUS_HIT});
     QTest::keyClick(Frame(), Qt::Key_F3);
-    QCOMPARE(Model().m_nCurHit, 3);
+    QCOMPARE(Model().CurHit(), 3);
     for (const char* anchor : {"#0002", "#0001", "#0000"}) {
       QTest::keyClick(Frame(), Qt::Key_F3, Qt::AltModifier);
       QVERIFY2(Location().endsWith(QLatin1String(anchor)), qPrintable(Location()));
     }
     QVERIFY(!Commands()->Run(ID_PREVIOUS_HIT));
-    QCOMPARE(Model().m_nCurHit, 0);
+    QCOMPARE(Model().CurHit(), 0);
     // Hits move neither the slider nor the label.
     QCOMPARE(Slider().maximum(), 0);
     QVERIFY(Label().isEmpty());

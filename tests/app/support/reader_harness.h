@@ -15,6 +15,7 @@
 
 class CLeftForm;
 class CMainFrame;
+class QLineEdit;
 
 namespace quillwen {
 class LeftFormModel;
@@ -41,9 +42,14 @@ class ReaderHarness {
   CBookApp& App() { return *app_; }
   CMainFrame* Frame() { return app_->MainFrame(); }
   CLeftForm* Panel();
-  LeftFormModel& Model();
+  const LeftFormModel& Model();
   // Selects the record's tree item as a click would; false when it has none.
   bool Select(int record);
+  // The query page's keyword field; null before it is loaded.
+  QLineEdit* KeywordField();
+  // Types the keywords into the query page as a user would and starts the
+  // search with the search button, or with Enter in the field.
+  void Search(const QString& keywords, bool withEnter = false);
 
  protected:
   QStringList messages_;  // warning boxes since the last Start
