@@ -1,10 +1,10 @@
 #include "tools/builder/collection_builder.h"
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 
 #include "core/io/read_only_file.h"
+#include "core/io/write_file.h"
 #include "core/store/catalogue_format.h"
 #include "core/store/volume_store_format.h"
 #include "core/writer/catalogue_writer.h"
@@ -52,10 +52,7 @@ bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table, 
 }
 
 bool WriteTextFile(const fs::path& file, const std::string& text, std::string* error) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) {
+  if (!io::WriteWholeFile(file, text, io::FileAccess::kShared)) {
     *error = file.string() + ": cannot be written";
     return false;
   }
