@@ -86,7 +86,7 @@ void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<
   ASSERT_TRUE(full.Write(folder, "Index")) << full.Error();
   ASSERT_TRUE(full.Write(folder, "Index_content")) << full.Error();
   ASSERT_TRUE(empty.Write(folder, "Index_desc")) << empty.Error();
-  if (!variantTable.empty()) WriteFileBytes(folder / "yitizi.txt", variantTable);
+  if (!variantTable.empty()) WriteFileBytes(folder / kVariantTableFileName, variantTable);
 }
 
 }  // namespace quillwen::testing

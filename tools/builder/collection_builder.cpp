@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "core/io/read_only_file.h"
-#include "core/io/write_file.h"
 #include "core/store/catalogue_format.h"
 #include "core/store/volume_store_format.h"
 #include "core/writer/catalogue_writer.h"
+#include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 #include "tools/builder/build_limits.h"
 #include "tools/builder/index_set_builder.h"
@@ -49,14 +49,6 @@ bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table, 
   }
   table->Finish();
   return CheckVariantGroupCount(table->Groups().size(), error);
-}
-
-bool WriteTextFile(const fs::path& file, const std::string& text, std::string* error) {
-  if (!io::WriteWholeFile(file, text, io::FileAccess::kShared)) {
-    *error = file.string() + ": cannot be written";
-    return false;
-  }
-  return true;
 }
 
 CatalogueRecord MakeRecord(std::u32string_view name, int32_t level, VolumePages pages) {
@@ -116,7 +108,9 @@ class Builder {
     }
 
     if (!staging_.Create(options_.target, error_)) return false;
-    if (!WriteTextFile(staging_.Path() / kVariantTableFileName, variants_.Serialize(), error_)) return false;
+    if (!WriteVariantTable(staging_.Path() / kVariantTableFileName, variants_.Groups(), error_)) {
+      return false;
+    }
     if (!WritePages()) return false;
     if (!WriteIndexSets()) return false;
     std::string catalogueError;

@@ -1,7 +1,6 @@
 #include "tools/builder/variant_table_builder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <string_view>
 
@@ -152,19 +151,6 @@ void VariantTableBuilder::Finish() {
     for (char32_t c : group) groupOf_[c] = static_cast<int32_t>(groups_.size());
     groups_.push_back(std::move(group));
   }
-}
-
-std::string VariantTableBuilder::Serialize() const {
-  std::string out;
-  char buffer[16];
-  for (const std::vector<char32_t>& group : groups_) {
-    for (size_t i = 0; i < group.size(); ++i) {
-      std::snprintf(buffer, sizeof buffer, i == 0 ? "%X" : ",%X", static_cast<unsigned>(group[i]));
-      out += buffer;
-    }
-    out += '\n';
-  }
-  return out;
 }
 
 }  // namespace quillwen::build

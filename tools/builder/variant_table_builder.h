@@ -1,14 +1,13 @@
 #pragma once
 
-// The variant table "yitizi.txt": groups of characters that are forms of one
+// The groups of the variant table "yitizi.txt": characters that are forms of one
 // another. Groups are the connected sets of the variant relations read from
 // Unihan (kTraditionalVariant, kSimplifiedVariant, kZVariant, and on request
 // kSemanticVariant) and from OpenCC's character tables, so every character
-// stands in one group at most.
-//
-// File: one group per line, LF-terminated; members as uppercase hexadecimal code
-// points separated by ","; members ascending, groups ordered by their smallest
-// member. Group n has the index identifier VariantIdBase + n.
+// stands in one group at most. Members ascend within a group and groups are
+// ordered by their smallest member, so a table is the same however its sources
+// were ordered. Group n has the index identifier VariantIdBase + n; the table
+// itself is written by core/writer/variant_table_writer.h.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,8 +16,6 @@
 #include <vector>
 
 namespace quillwen::build {
-
-inline constexpr char kVariantTableFileName[] = "yitizi.txt";
 
 class VariantTableBuilder {
  public:
@@ -44,8 +41,6 @@ class VariantTableBuilder {
   int32_t GroupOf(char32_t c) const {
     return c < groupOf_.size() ? groupOf_[c] : -1;
   }
-
-  std::string Serialize() const;
 
  private:
   char32_t Root(char32_t c);
