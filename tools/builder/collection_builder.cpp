@@ -23,7 +23,6 @@ namespace quillwen::build {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr char kStoreBaseName[] = "Index";
 constexpr uint32_t kFirstPageNumber = 1;
 constexpr IndexScope kScopes[] = {ScopeFullText, ScopeMainText, ScopeAnnotations};
 
@@ -139,7 +138,7 @@ class Builder {
     for (IndexScope scope : kScopes) {
       indexSets_[scope] = std::make_unique<IndexSetBuilder>(scope, variants_);
     }
-    if (!store_.Open(staging_.Path(), kStoreBaseName, {})) {
+    if (!store_.Open(staging_.Path(), kCollectionBaseName, {})) {
       *error_ = store_.Error();
       return false;
     }
@@ -249,12 +248,12 @@ const std::vector<std::string>& CollectionFileNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> list = {kVariantTableFileName};
     for (IndexScope scope : kScopes) {
-      const std::string base = std::string(kStoreBaseName) + IndexSetSuffix(scope);
+      const std::string base = std::string(kCollectionBaseName) + IndexSetSuffix(scope);
       list.push_back(base + kIndexHeaderSuffix);
       list.push_back(base + kIndexPostingsSuffix);
     }
-    list.push_back(std::string(kStoreBaseName) + kPageTableSuffix);
-    list.push_back(std::string(kStoreBaseName) + kContentSuffix);
+    list.push_back(std::string(kCollectionBaseName) + kPageTableSuffix);
+    list.push_back(std::string(kCollectionBaseName) + kContentSuffix);
     // Last, so a catalogue present means the rest of the set is there.
     list.push_back(kCatalogueFileName);
     return list;

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "core/search/character_id.h"
+#include "core/store/volume_store_format.h"
 #include "tools/builder/build_limits.h"
 #include "tools/builder/utf8.h"
 
 namespace quillwen::build {
 namespace {
-
-constexpr char kIndexBaseName[] = "Index";
 
 // For messages: the character or group behind an identifier of this page.
 std::string IdentifierLabel(uint32_t id, std::span<const PositionedCharacter> characters,
@@ -83,7 +82,7 @@ bool IndexSetBuilder::AddPage(uint32_t entryIndex, std::span<const PositionedCha
 }
 
 bool IndexSetBuilder::Write(const std::filesystem::path& folder, std::string* error) {
-  const std::string baseName = std::string(kIndexBaseName) + IndexSetSuffix(scope_);
+  const std::string baseName = std::string(kCollectionBaseName) + IndexSetSuffix(scope_);
   if (!writer_.Write(folder, baseName)) {
     *error = std::string(IndexSetLabel(scope_)) + " index set: " + writer_.Error();
     return false;
