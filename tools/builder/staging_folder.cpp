@@ -1,6 +1,7 @@
 #include "tools/builder/staging_folder.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <system_error>
 #include <utility>
@@ -50,6 +51,15 @@ bool StagingFolder::MoveInto(std::span<const std::string> fileNames, std::string
     }
   }
   if (!fs::exists(target_, ec)) {
+    // mkdtemp made the folder the user's alone. As the collection's folder it
+    // takes the mode any new folder takes, as the files in it do, so that the
+    // users a shared collection was built for can open it.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::chmod(path_.c_str(), 0777 & ~mask) != 0) {
+      *error = path_.string() + ": cannot be opened to other users";
+      return false;
+    }
     fs::rename(path_, target_, ec);
     if (ec) {
       *error = target_.string() + ": cannot move the collection into place (" + ec.message() + ")";

@@ -27,7 +27,8 @@ class StagingFolder {
   // Moves the named files into the target, replacing files of the same names;
   // other files of the target stay. Refuses when a named file is missing from
   // the staging folder; when a move fails, the files already replaced are put
-  // back. A missing target becomes the staging folder itself, in one rename.
+  // back. A missing target becomes the staging folder itself, in one rename,
+  // with the mode a new folder gets rather than the staging folder's 0700.
   bool MoveInto(std::span<const std::string> fileNames, std::string* error);
 
  private:

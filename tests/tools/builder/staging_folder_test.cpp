@@ -1,6 +1,7 @@
 #include "tools/builder/staging_folder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -50,9 +51,16 @@ TEST(StagingFolderTest, BecomesAMissingTarget) {
   ASSERT_TRUE(staging.Create(dir / "data/", &error)) << error;
   WriteFileBytes(staging.Path() / "mvr.dir", "new");
   const std::vector<std::string> names = {"mvr.dir"};
-  ASSERT_TRUE(staging.MoveInto(names, &error)) << error;
+  const mode_t previous = ::umask(022);
+  const bool moved = staging.MoveInto(names, &error);
+  ::umask(previous);
+  ASSERT_TRUE(moved) << error;
   EXPECT_EQ(ReadFileBytes(dir / "data" / "mvr.dir"), "new");
   EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"data"}));
+  // A folder made by mkdir, not the staging folder's private mode.
+  EXPECT_EQ(fs::status(dir / "data").permissions(),
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                fs::perms::others_read | fs::perms::others_exec);
 }
 
 TEST(StagingFolderTest, AbandonedBuildLeavesTheTargetAsItWas) {
