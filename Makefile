@@ -10,6 +10,10 @@ BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgm
 # npm comes with Node.js where Node.js is installed from elsewhere, so it is
 # installed only when missing.
 SAMPLE_PACKAGES := unicode-data opencc bzip2
+# `make format` and `make format-check`: Debian's clang-format with the root
+# .clang-format, over every C++ file git tracks.
+FORMAT_PACKAGES := clang-format
+FORMAT_FILES := git ls-files -z -- '*.cpp' '*.cc' '*.h' '*.hpp'
 WERROR ?= OFF
 JOBS ?= $(shell nproc)
 
@@ -17,7 +21,7 @@ RELEASE_DIR := build/release
 TEST_DIR := build/test
 SANITIZE_DIR := build/sanitize
 
-.PHONY: all setup release sample run test bench clean
+.PHONY: all setup release sample run test bench format format-check format-setup clean
 
 all: run
 
@@ -58,6 +62,21 @@ bench: setup $(RELEASE_DIR)/build.ninja
 	cmake -S . -B $(RELEASE_DIR) -DQUILLWEN_BUILD_BENCH=ON
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
+
+format-setup:
+	@scripts/install-packages.sh $(FORMAT_PACKAGES)
+
+# Rewrites the files in place.
+format: format-setup
+	@$(FORMAT_FILES) | xargs -0 -r clang-format -i
+
+# Changes nothing; lists the files clang-format would change and fails if any.
+format-check: format-setup
+	@differ=$$($(FORMAT_FILES) | xargs -0 -r -n 1 sh -c \
+	  'clang-format --dry-run --Werror "$$0" >/dev/null 2>&1 || echo "$$0"'); \
+	if [ -n "$$differ" ]; then \
+	  echo "$$differ"; echo "These files differ from .clang-format; \`make format\` rewrites them." >&2; exit 1; \
+	fi; echo "Every C++ file is formatted."
 
 clean:
 	rm -rf build

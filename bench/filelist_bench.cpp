@@ -1,11 +1,10 @@
 // FindPage across a large page table and ReadPage of a typical page.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <string>
 
+#include "bench/support/bench_folder.h"
 #include "core/store/filelist.h"
 #include "core/writer/volume_store_writer.h"
 
@@ -17,10 +16,8 @@ constexpr size_t kPageBytes = 20 * 1024;
 // One store for the whole run: 200,000 entries named like a built collection's.
 struct Store {
   Store() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillwen-bench-XXXXXX").string();
-    folder = ::mkdtemp(pattern.data());
     quillwen::VolumeStoreWriter writer;
-    writer.Open(folder, "Index", {});
+    writer.Open(folder.Path(), quillwen::kCollectionBaseName, {});
     const std::string page(kPageBytes, 'x');
     for (int i = 0; i < kEntries; ++i) {
       std::string name = "V";
@@ -28,10 +25,9 @@ struct Store {
       writer.AddPage(name, i % 1000 == 0 ? std::string_view(page) : std::string_view("p"));
     }
     writer.Finish();
-    store.Open(folder, u"Index");
+    store.Open(folder.Path(), quillwen::kCollectionBaseNameWide);
   }
-  ~Store() { std::filesystem::remove_all(folder); }
-  std::filesystem::path folder;
+  quillwen::bench::BenchFolder folder;  // outlives the store that reads from it
   quillwen::CFileList store;
 };
 

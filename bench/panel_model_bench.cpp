@@ -1,10 +1,8 @@
 // Result rows for a very common character, and loading a full catalogue.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
-
+#include "bench/support/bench_folder.h"
 #include "core/panel_model/contents_catalogue.h"
 #include "core/panel_model/search_results.h"
 #include "core/writer/catalogue_writer.h"
@@ -54,8 +52,7 @@ void BM_BuildResults200000Pages(benchmark::State& state) {
 BENCHMARK(BM_BuildResults200000Pages)->Unit(benchmark::kMillisecond);
 
 void BM_LoadCatalogue9999Records(benchmark::State& state) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quillwen-bench-XXXXXX").string();
-  const std::filesystem::path folder = ::mkdtemp(pattern.data());
+  const quillwen::bench::BenchFolder folder;
   std::vector<CatalogueRecord> records = LargeCatalogue();
   while (records.size() < 9999) records.push_back({u"巻", 3, 1, 1, 1});
   std::string error;
@@ -63,10 +60,9 @@ void BM_LoadCatalogue9999Records(benchmark::State& state) {
   NullSink sink;
   for (auto _ : state) {
     quillwen::ContentsCatalogue catalogue;
-    catalogue.Load(folder, sink, folder / "mvr.txt");
+    catalogue.Load(folder.Path(), sink, folder / "mvr.txt");
     benchmark::DoNotOptimize(catalogue.m_nNodeCount);
   }
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_LoadCatalogue9999Records)->Unit(benchmark::kMillisecond);
 

@@ -1,12 +1,11 @@
 // Hit marking over a large text and rendering of a typical result page.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <random>
 #include <string>
 
+#include "bench/support/bench_folder.h"
 #include "core/encoding/codeconverter.h"
 #include "core/store/filelist.h"
 #include "core/store/hit_marker.h"
@@ -55,11 +54,10 @@ BENCHMARK(BM_MarkStarTerm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MarkAdversarialTerm)->Unit(benchmark::kMillisecond);
 
 void BM_RenderPage2KB(benchmark::State& state) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quillwen-bench-XXXXXX").string();
-  const std::filesystem::path folder = ::mkdtemp(pattern.data());
+  const quillwen::bench::BenchFolder folder;
   {
     quillwen::VolumeStoreWriter writer;
-    writer.Open(folder, "Index", {});
+    writer.Open(folder.Path(), quillwen::kCollectionBaseName, {});
     const std::string cell = ClassicalText(1700, 11);
     writer.AddPage("V00001\\2.htm",
                    "<html><head><title>論語 巻一 2</title></head><body><table><tr><TD>" + cell +
@@ -67,7 +65,7 @@ void BM_RenderPage2KB(benchmark::State& state) {
     writer.Finish();
   }
   quillwen::CFileList store;
-  store.Open(folder, u"Index");
+  store.Open(folder.Path(), quillwen::kCollectionBaseNameWide);
   std::string output;
   int anchors = 0;
   for (auto _ : state) {
@@ -76,7 +74,6 @@ void BM_RenderPage2KB(benchmark::State& state) {
     benchmark::DoNotOptimize(output.data());
   }
   state.counters["anchors"] = anchors;
-  std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_RenderPage2KB)->Unit(benchmark::kMicrosecond);
 

@@ -13,21 +13,21 @@
 // included) and that figure per second ("bytes_per_second").
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_folder.h"
 #include "core/search/character_id.h"
 #include "core/search/index.h"
 #include "core/search/posting_cursor.h"
 #include "core/writer/index_writer.h"
+#include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 
 namespace {
@@ -53,14 +53,11 @@ std::vector<double> ZipfWeights(uint32_t count) {
 
 struct Collection {
   Collection() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quillwen-search-bench-XXXXXX").string();
-    folder = ::mkdtemp(pattern.data());
     const auto started = std::chrono::steady_clock::now();
     Build();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (!index.Open(folder, u"Index", ScopeFullText)) {
+    if (!index.Open(folder.Path(), kCollectionBaseNameWide, ScopeFullText)) {
       std::fprintf(stderr, "the benchmark collection does not open: %s\n",
                    index.LastError().c_str());
       std::exit(1);
@@ -71,11 +68,6 @@ struct Collection {
         kPages, static_cast<unsigned long long>(indexedCharacters),
         static_cast<double>(index.Postings().size()) / 1e6, seconds);
   }
-  ~Collection() {
-    index.Close();
-    std::filesystem::remove_all(folder);
-  }
-
   void Build() {
     std::mt19937_64 random(20240601);
     const std::vector<double> characterWeights = ZipfWeights(kDistinctCharacters);
@@ -96,22 +88,18 @@ struct Collection {
 
     // Variant groups: ranks 2g and 2g + 1; their lists hold both.
     std::vector<int32_t> groupOf(kDistinctCharacters, -1);
-    std::string table;
-    char line[32];
+    std::vector<std::vector<char32_t>> groups;
     for (uint32_t g = 0; g < kVariantGroups; ++g) {
       groupOf[2 * g] = static_cast<int32_t>(g);
       groupOf[2 * g + 1] = static_cast<int32_t>(g);
-      std::snprintf(line, sizeof line, "%X,%X\n", static_cast<unsigned>(CharacterOfRank(2 * g)),
-                    static_cast<unsigned>(CharacterOfRank(2 * g + 1)));
-      table += line;
+      groups.push_back({CharacterOfRank(2 * g), CharacterOfRank(2 * g + 1)});
     }
-    if (FILE* variants = std::fopen((folder / "yitizi.txt").c_str(), "w")) {
-      std::fputs(table.c_str(), variants);
-      std::fclose(variants);
-    }
+    std::string error;
+    if (!WriteVariantTable(folder / kVariantTableFileName, groups, &error))
+      std::fprintf(stderr, "%s\n", error.c_str());
 
     VolumeStoreWriter store;
-    store.Open(folder, "Index", {});
+    store.Open(folder.Path(), kCollectionBaseName, {});
     IndexWriter writer;
     std::vector<uint32_t> ranks;        // the page's text, as character ranks (or none)
     std::vector<uint64_t> occurrences;  // id << 32 | position
@@ -151,7 +139,7 @@ struct Collection {
       store.AddPage("V\\" + std::to_string(page) + ".htm", "p");
     }
     store.Finish();
-    if (!writer.Write(folder, "Index")) std::fprintf(stderr, "%s\n", writer.Error().c_str());
+    if (!writer.Write(folder.Path(), kCollectionBaseName)) std::fprintf(stderr, "%s\n", writer.Error().c_str());
   }
 
   // The most frequent word of `length` characters.
@@ -162,7 +150,7 @@ struct Collection {
     return {};
   }
 
-  std::filesystem::path folder;
+  bench::BenchFolder folder;  // outlives the index that maps its files
   std::vector<std::u16string> vocabulary;
   uint64_t indexedCharacters = 0;
   CIndex index;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/support/bench_folder.h"
 #include "core/io/path.h"
 #include "core/panel_model/left_form_model.h"
 
@@ -29,10 +30,11 @@ void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range)
     return;
   }
   NullSink sink;
+  const quillwen::bench::BenchFolder scratch;
   quillwen::LeftFormModel::Environment environment;
   environment.dataFolder = SampleFolder();
   environment.messages = &sink;
-  environment.listingPath = std::filesystem::temp_directory_path() / "quillwen-bench-mvr.txt";
+  environment.listingPath = scratch / "mvr.txt";
   quillwen::LeftFormModel model(environment);
   model.InitialUpdate();
   quillwen::SearchRequest request;
@@ -47,7 +49,6 @@ void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range)
   state.counters["rows"] = static_cast<double>(model.SearchNodes().size());
   state.counters["places"] = static_cast<double>(model.Places());
   state.counters["listed"] = static_cast<double>(listed);
-  std::filesystem::remove(environment.listingPath);
 }
 
 BENCHMARK_CAPTURE(BM_SearchToRows, zhi_quan_song_shi, std::u16string(u"之"), 228)

@@ -6,7 +6,8 @@
 // and two running readers each have their own.
 
 #include <filesystem>
-#include <string_view>
+
+#include "core/io/write_file.h"  // the pages written into the folder
 
 namespace quillwen::io {
 
@@ -25,9 +26,5 @@ class PrivateTempFolder {
  private:
   std::filesystem::path path_;
 };
-
-// Creates or truncates `file` and writes `bytes` to it. False when the file
-// cannot be created or written completely.
-bool WriteWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace quillwen::io

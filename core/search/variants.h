@@ -1,21 +1,7 @@
 #pragma once
 
-// The variant table "yitizi.txt": groups of characters that are variants of one
-// another (simplified and traditional forms, Chinese and Japanese forms, ...).
-//
-// File: ASCII text, one group per line (LF; a CR before the LF is dropped; empty
-// lines are skipped). A line's fields are separated by ","; empty fields are
-// skipped. A field is a hexadecimal code point: leading white space skipped, an
-// optional "0x"/"0X", then digits up to the first other character; a field
-// without digits reads as 0. Example: "4F53,9AD4" makes U+4F53 and U+9AD4 one group.
-//
-// Groups are numbered from 0 in line order; a line of commas only is an empty
-// group that still takes its number. Group g is identifier VariantIdBase + g in
-// the index, whose tables end at identifier 99999: only the first
-// kMaxVariantGroups (11935) lines become groups, later lines are ignored, so a
-// character of a later line is looked up on its own and expanded to itself. A code
-// point may stand in several groups; only its first group counts. Members beyond
-// U+10FFFF can be neither typed nor written as UTF-16 and are left out.
+// The variant table's reader: the groups of "yitizi.txt" (layout in
+// core/search/variant_table_format.h) and the spellings they give a keyword.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,9 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace quillwen {
+#include "core/search/variant_table_format.h"
 
-inline constexpr char kVariantTableFileName[] = "yitizi.txt";
+namespace quillwen {
 
 // ExpandVariants stops after this many spellings. Each spelling is a whole copy of
 // the keyword and the page renderer applies every distinct term of them, so the
@@ -42,7 +28,7 @@ class VariantTable {
   // file cannot be read; the table then stays empty.
   bool LoadVariants(const std::filesystem::path& folder);
 
-  // Replaces the table with the groups of `text`, in the file format above.
+  // Replaces the table with the groups of `text`, in the table's file format.
   void Parse(std::string_view text);
 
   void Clear();

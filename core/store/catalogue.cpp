@@ -1,20 +1,14 @@
 #include "core/store/catalogue.h"
 
-#include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "core/common/little_endian.h"
 #include "core/encoding/codeconverter.h"
 #include "core/io/read_only_file.h"
+#include "core/io/write_file.h"
 
 namespace quillwen {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using OutputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Records are read this many at a time.
 constexpr size_t kRecordsPerRead = 256;
@@ -49,8 +43,8 @@ CatalogueLoadResult LoadCatalogue(const std::filesystem::path& dataFolder,
                                   const std::filesystem::path& listingPath) {
   CatalogueLoadResult result;
   // The listing is a debugging aid: the catalogue loads whether or not it can be written.
-  OutputFile listing(std::fopen(listingPath.c_str(), "wb"));
-  result.listingWritten = listing != nullptr;
+  io::OutputFile listing;
+  result.listingWritten = listing.Create(listingPath, io::FileAccess::kShared);
 
   io::ReadOnlyFile file;
   if (!file.Open(dataFolder / kCatalogueFileName)) {
@@ -71,10 +65,7 @@ CatalogueLoadResult LoadCatalogue(const std::filesystem::path& dataFolder,
         return result;
       }
       const CatalogueRecord record = DecodeCatalogueRecord(chunk.data() + i * kCatalogueRecordSize);
-      if (listing) {
-        const std::string line = CatalogueListingLine(record);
-        std::fwrite(line.data(), 1, line.size(), listing.get());
-      }
+      if (listing.IsOpen()) listing.Append(CatalogueListingLine(record));
       consumer(++result.recordCount, record);
     }
     if (static_cast<size_t>(got) % kCatalogueRecordSize != 0) {

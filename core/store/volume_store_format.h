@@ -15,10 +15,18 @@
 // Content file: the page texts back to back, every byte XORed with 0xC6. A page
 // occupies [endOffset - length, endOffset).
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 namespace quillwen {
+
+// The base name B of a collection's files: this volume store and the index sets
+// (B + "-idx.h", B + "_content-idx.h", ...). The writers name files in 8-bit
+// text, the reader in UTF-16.
+inline constexpr char kCollectionBaseName[] = "Index";
+inline constexpr char16_t kCollectionBaseNameWide[] = u"Index";
+static_assert(std::ranges::equal(kCollectionBaseName, kCollectionBaseNameWide));
 
 inline constexpr char kPageTableSuffix[] = "-fl.h";
 inline constexpr char kContentSuffix[] = "-fl.cnt";

@@ -1,10 +1,10 @@
 #include "core/writer/catalogue_writer.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "core/common/little_endian.h"
 #include "core/encoding/codeconverter.h"
+#include "core/io/write_file.h"
 
 namespace quillwen {
 
@@ -40,10 +40,7 @@ bool WriteCatalogue(const std::filesystem::path& file, std::span<const Catalogue
     }
     bytes += EncodeCatalogueRecord(records[i]);
   }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
+  if (!io::WriteWholeFile(file, bytes, io::FileAccess::kShared)) {
     *error = file.string() + ": cannot be written";
     return false;
   }

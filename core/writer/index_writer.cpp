@@ -1,11 +1,11 @@
 #include "core/writer/index_writer.h"
 
 #include <algorithm>
-#include <fstream>
 #include <numeric>
 #include <random>
 
 #include "core/common/little_endian.h"
+#include "core/io/write_file.h"
 #include "core/search/index_format.h"
 #include "core/search/varnum.h"
 
@@ -14,13 +14,6 @@ namespace {
 
 std::string Where(uint32_t id, uint32_t page) {
   return "identifier " + std::to_string(id) + ", page " + std::to_string(page);
-}
-
-bool WriteAll(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return !out.fail();
 }
 
 }  // namespace
@@ -125,20 +118,23 @@ bool IndexWriter::Write(const std::filesystem::path& folder, std::string_view ba
   const std::string base(baseName);
   const std::filesystem::path headerPath = folder / (base + kIndexHeaderSuffix);
   const std::filesystem::path postingsPath = folder / (base + kIndexPostingsSuffix);
-  if (!WriteAll(headerPath, header)) return Fail(headerPath.string() + ": cannot be written");
-
-  std::ofstream postings(postingsPath, std::ios::binary | std::ios::trunc);
-  std::string block;
-  for (const uint32_t j : sourceOf) {
-    const BlockSource& source = listOrder[j];
-    const std::string& bytes = lists_[source.id].bytes;
-    const size_t start = size_t{source.chunk} * kBlockSize;
-    block.assign(bytes, start, std::min(kBlockSize, bytes.size() - start));
-    block.resize(kBlockSize, '\0');
-    postings.write(block.data(), static_cast<std::streamsize>(block.size()));
+  if (!io::WriteWholeFile(headerPath, header, io::FileAccess::kShared)) {
+    return Fail(headerPath.string() + ": cannot be written");
   }
-  postings.close();
-  if (postings.fail()) return Fail(postingsPath.string() + ": cannot be written");
+
+  io::OutputFile postings;
+  if (postings.Create(postingsPath, io::FileAccess::kShared)) {
+    std::string block;
+    for (const uint32_t j : sourceOf) {
+      const BlockSource& source = listOrder[j];
+      const std::string& bytes = lists_[source.id].bytes;
+      const size_t start = size_t{source.chunk} * kBlockSize;
+      block.assign(bytes, start, std::min(kBlockSize, bytes.size() - start));
+      block.resize(kBlockSize, '\0');
+      if (!postings.Append(block)) break;
+    }
+  }
+  if (!postings.Close()) return Fail(postingsPath.string() + ": cannot be written");
   return true;
 }
 

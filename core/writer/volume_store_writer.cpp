@@ -18,14 +18,18 @@ bool VolumeStoreWriter::Open(const std::filesystem::path& folder, std::string_vi
   entryCount_ = 0;
   error_.clear();
   const std::string base(baseName);
-  table_.open(folder / (base + kPageTableSuffix), std::ios::binary | std::ios::trunc);
-  content_.open(folder / (base + kContentSuffix), std::ios::binary | std::ios::trunc);
-  if (!table_ || !content_) return Fail((folder / base).string() + ": the volume store cannot be created");
+  const bool tableCreated =
+      table_.Create(folder / (base + kPageTableSuffix), io::FileAccess::kShared);
+  const bool contentCreated =
+      content_.Create(folder / (base + kContentSuffix), io::FileAccess::kShared);
+  if (!tableCreated || !contentCreated) {
+    return Fail((folder / base).string() + ": the volume store cannot be created");
+  }
   std::string header;
   AppendLE32(header, static_cast<uint32_t>(options.headerValue));
   AppendLE32(header, options.nameSize);
   header.resize(kPageTableHeaderSize, '\0');
-  table_.write(header.data(), static_cast<std::streamsize>(header.size()));
+  table_.Append(header);
   return true;
 }
 
@@ -34,7 +38,7 @@ void VolumeStoreWriter::WriteEntry(std::string_view name, uint32_t endOffset, ui
   entry.resize(options_.nameSize, '\0');
   AppendLE32(entry, endOffset);
   AppendLE32(entry, length);
-  table_.write(entry.data(), static_cast<std::streamsize>(entry.size()));
+  table_.Append(entry);
   ++entryCount_;
 }
 
@@ -53,7 +57,7 @@ bool VolumeStoreWriter::AddPage(std::string_view entryName, std::string_view htm
   }
   std::string scrambled(html);
   Unscramble(scrambled.data(), scrambled.size());
-  content_.write(scrambled.data(), static_cast<std::streamsize>(scrambled.size()));
+  content_.Append(scrambled);
   contentSize_ = end;
   WriteEntry(entryName, static_cast<uint32_t>(end), static_cast<uint32_t>(html.size()));
   return true;
@@ -65,10 +69,12 @@ bool VolumeStoreWriter::AddRawEntry(std::string_view name, uint32_t endOffset, u
 }
 
 bool VolumeStoreWriter::Finish() {
-  table_.close();
-  content_.close();
+  const bool tableWritten = table_.Close();
+  const bool contentWritten = content_.Close();
   if (!error_.empty()) return false;
-  if (table_.fail() || content_.fail()) return Fail("the volume store could not be written completely");
+  if (!tableWritten || !contentWritten) {
+    return Fail("the volume store could not be written completely");
+  }
   return true;
 }
 

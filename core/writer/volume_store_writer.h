@@ -2,10 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
+#include "core/io/write_file.h"
 #include "core/store/volume_store_format.h"
 
 namespace quillwen {
@@ -40,8 +40,8 @@ class VolumeStoreWriter {
   bool Fail(std::string message);
   void WriteEntry(std::string_view name, uint32_t endOffset, uint32_t length);
 
-  std::ofstream table_;
-  std::ofstream content_;
+  io::OutputFile table_;
+  io::OutputFile content_;
   Options options_;
   uint64_t contentSize_ = 0;
   uint32_t entryCount_ = 0;

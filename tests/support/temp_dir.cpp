@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/io/write_file.h"
+
 namespace quillwen::testing {
 
 TempDir::TempDir() {
@@ -27,9 +29,7 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
 }
 
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << file;
+  ASSERT_TRUE(io::WriteWholeFile(file, bytes, io::FileAccess::kShared)) << file;
 }
 
 void PatchFileBytes(const std::filesystem::path& file, size_t offset, std::string_view bytes) {

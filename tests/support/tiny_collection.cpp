@@ -34,7 +34,7 @@ void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<
                          const std::string& variantTable) {
   std::vector<CatalogueRecord> records;
   VolumeStoreWriter store;
-  ASSERT_TRUE(store.Open(folder, "Index", {.nameSize = 100, .headerValue = 1}));
+  ASSERT_TRUE(store.Open(folder, kCollectionBaseName, {.nameSize = 100, .headerValue = 1}));
   // id -> page -> positions
   std::map<uint32_t, std::map<uint32_t, std::vector<uint32_t>>> postings;
   VariantTable groups;
@@ -83,10 +83,11 @@ void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<
       ASSERT_TRUE(full.AddPage(id, page, positions)) << full.Error();
     }
   }
-  ASSERT_TRUE(full.Write(folder, "Index")) << full.Error();
-  ASSERT_TRUE(full.Write(folder, "Index_content")) << full.Error();
-  ASSERT_TRUE(empty.Write(folder, "Index_desc")) << empty.Error();
-  if (!variantTable.empty()) WriteFileBytes(folder / "yitizi.txt", variantTable);
+  const std::string base = kCollectionBaseName;
+  ASSERT_TRUE(full.Write(folder, base + IndexSetSuffix(ScopeFullText))) << full.Error();
+  ASSERT_TRUE(full.Write(folder, base + IndexSetSuffix(ScopeMainText))) << full.Error();
+  ASSERT_TRUE(empty.Write(folder, base + IndexSetSuffix(ScopeAnnotations))) << empty.Error();
+  if (!variantTable.empty()) WriteFileBytes(folder / kVariantTableFileName, variantTable);
 }
 
 }  // namespace quillwen::testing

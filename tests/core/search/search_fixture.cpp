@@ -45,12 +45,13 @@ void WriteIndexSet(const std::filesystem::path& folder, const Occurrences& occur
       ASSERT_TRUE(writer.AddPage(id, page, positions)) << writer.Error();
     }
   }
-  ASSERT_TRUE(writer.Write(folder, std::string("Index") + IndexSetSuffix(scope))) << writer.Error();
+  ASSERT_TRUE(writer.Write(folder, std::string(kCollectionBaseName) + IndexSetSuffix(scope)))
+      << writer.Error();
 }
 
 void WriteVolumeStore(const std::filesystem::path& folder, size_t pageCount) {
   VolumeStoreWriter store;
-  ASSERT_TRUE(store.Open(folder, "Index", {.nameSize = 100, .headerValue = 77})) << store.Error();
+  ASSERT_TRUE(store.Open(folder, kCollectionBaseName, {.nameSize = 100, .headerValue = 77})) << store.Error();
   for (size_t page = 0; page < pageCount; ++page) {
     ASSERT_TRUE(store.AddPage("V\\" + std::to_string(page + 1) + ".htm",
                               "<html>" + std::to_string(page) + "</html>"))

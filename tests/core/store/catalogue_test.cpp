@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "core/writer/catalogue_writer.h"
@@ -146,6 +147,13 @@ TEST(CatalogueWriter, RefusesWhatTheReaderWouldCut) {
   const std::vector<CatalogueRecord> tooMany(10000, CatalogueRecord{u"x", 1, 1, 1, 1});
   EXPECT_FALSE(WriteCatalogue(dir / "mvr.dir", tooMany, &error));
   EXPECT_NE(error.find("9999"), std::string::npos);
+}
+
+TEST(CatalogueWriter, AFileThatCannotBeWrittenIsAnError) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string error;
+  EXPECT_FALSE(WriteCatalogue("/dev/full", kSmallCatalogue, &error));  // every write fails
+  EXPECT_EQ(error, "/dev/full: cannot be written");
 }
 
 }  // namespace

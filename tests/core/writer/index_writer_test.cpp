@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -202,6 +203,20 @@ TEST_F(IndexWriterTest, ReportsAFolderItCannotWriteTo) {
   ASSERT_TRUE(writer.AddPage(1, 0, one));
   EXPECT_FALSE(writer.Write(dir_ / "missing", "Index"));
   EXPECT_NE(writer.Error().find("cannot be written"), std::string::npos) << writer.Error();
+}
+
+TEST_F(IndexWriterTest, NamesEachFileItCannotWriteAndFollowsNoLinkPlantedThere) {
+  const std::vector<uint32_t> one{1};
+  for (const char* suffix : {kIndexHeaderSuffix, kIndexPostingsSuffix}) {
+    TempDir dir;
+    const std::filesystem::path file = dir / (std::string("Index") + suffix);
+    std::filesystem::create_symlink(dir / "elsewhere", file);
+    IndexWriter writer;
+    ASSERT_TRUE(writer.AddPage(1, 0, one));
+    EXPECT_FALSE(writer.Write(dir.path(), "Index"));
+    EXPECT_EQ(writer.Error(), file.string() + ": cannot be written");
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere")) << suffix;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+#include "tools/builder/page_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tools/builder/describe_blocks.h"
+#include "tools/builder/source_format.h"
+#include "tests/tools/builder/case_label.h"
+
+namespace quillwen::build {
+namespace {
+
+using testing::DescribePages;
+
+// n times the character c, as a source string.
+std::string Repeat(const char* c, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n; ++i) out += c;
+  return out;
+}
+
+std::vector<TextBlock> Parse(const std::string& source) {
+  std::vector<TextBlock> blocks;
+  std::string error;
+  EXPECT_TRUE(ParseVolumeText(source, &blocks, &error)) << error;
+  return blocks;
+}
+
+std::vector<size_t> PageSizes(const std::vector<LaidOutPage>& pages) {
+  std::vector<size_t> sizes;
+  for (const LaidOutPage& page : pages) {
+    size_t size = 0;
+    for (const TextBlock& block : page.blocks) size += PositionedCharacterCount(block);
+    sizes.push_back(size);
+  }
+  return sizes;
+}
+
+struct LayoutCase {
+  const char* label;
+  std::string source;
+  size_t limit;
+  std::vector<size_t> sizes;  // positioned characters per page
+};
+
+class LayOutPagesTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(LayOutPagesTest, FillsPagesUpToTheLimit) {
+  const auto pages = LayOutPages(Parse(GetParam().source), GetParam().limit);
+  EXPECT_EQ(PageSizes(pages), GetParam().sizes) << DescribePages(pages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, LayOutPagesTest,
+    ::testing::Values(
+        LayoutCase{"BlocksThatFitShareAPage", Repeat("甲", 50) + "\n\n" + Repeat("乙", 50), 240, {100}},
+        LayoutCase{"BreaksBetweenParagraphs",
+                   Repeat("甲", 100) + "\n\n" + Repeat("乙", 100) + "\n\n" + Repeat("丙", 100), 240,
+                   {200, 100}},
+        LayoutCase{"LongParagraphIsSplitAtTheLimit", Repeat("甲", 500), 240, {240, 240, 20}},
+        LayoutCase{"SmallRoomLeftStartsANewPage", Repeat("甲", 200) + "\n\n" + Repeat("乙", 300), 240,
+                   {200, 240, 60}},
+        LayoutCase{"LargeRoomLeftIsFilled", Repeat("甲", 100) + "\n\n" + Repeat("乙", 300), 240,
+                   {240, 160}},
+        LayoutCase{"WhiteSpaceTakesNoRoom", Repeat("甲 ", 240), 240, {240}},
+        LayoutCase{"EmptyVolumeHasOneEmptyPage", "", 240, {0}},
+        LayoutCase{"LimitOfOne", "甲乙丙", 1, {1, 1, 1}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+struct SplitCase {
+  const char* label;
+  std::string source;
+  size_t limit;
+  std::string expected;  // DescribePages form
+};
+
+class SplitPointTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitPointTest, SplitsWhereTheTextAllows) {
+  EXPECT_EQ(DescribePages(LayOutPages(Parse(GetParam().source), GetParam().limit)), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, SplitPointTest,
+    ::testing::Values(
+        SplitCase{"PrefersALineBreak", "甲乙丙。\n丁戊己庚。辛", 8, "P:甲乙丙。 | P:丁戊己庚。辛"},
+        SplitCase{"ThenAFullStopWithItsClosingQuote", "甲乙「丙丁。」戊己庚辛", 8, "P:甲乙「丙丁。」 | P:戊己庚辛"},
+        SplitCase{"ThenAComma", "甲乙丙丁，戊己庚辛壬", 8, "P:甲乙丙丁， | P:戊己庚辛壬"},
+        SplitCase{"NotBeforeHalfThePage", "甲，乙丙丁戊己庚辛壬", 8, "P:甲，乙丙丁戊己庚 | P:辛壬"},
+        SplitCase{"AnnotationContinuesOnTheNextPage", "甲乙〔一二三四五六〕丙", 4, "P:甲乙{一二} | P:{三四五六} | P:丙"},
+        SplitCase{"HeadingGoesWithTheNextParagraph", "甲乙丙\n\n# 題\n\n丁戊己", 5, "P:甲乙丙 | H:題 P:丁戊己"},
+        SplitCase{"HeadingAloneIsNotCarriedForever", "# 題\n\n甲乙丙丁戊己", 4, "H:題 P:甲乙丙 | P:丁戊己"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(LayOutPagesTest, KeepsEveryCharacterInOrder) {
+  const std::string source = "# 卷一\n\n" + Repeat("甲乙，丙丁。", 60) + "〔" + Repeat("注", 90) +
+                             "〕\n" + Repeat("戊", 30) + "\n\n" + Repeat("己", 7);
+  const auto pages = LayOutPages(Parse(source), 37);
+  std::u32string joined;
+  for (const LaidOutPage& page : pages) {
+    size_t size = 0;
+    for (const TextBlock& block : page.blocks) {
+      size += PositionedCharacterCount(block);
+      for (const TextRun& run : block.runs) {
+        for (char32_t c : run.text) {
+          if (!IsUnpositionedSpace(c)) joined.push_back(c);
+        }
+      }
+    }
+    EXPECT_LE(size, 37u);
+  }
+  std::u32string expected;
+  for (const TextBlock& block : Parse(source)) {
+    for (const TextRun& run : block.runs) {
+      for (char32_t c : run.text) {
+        if (!IsUnpositionedSpace(c)) expected.push_back(c);
+      }
+    }
+  }
+  EXPECT_EQ(joined, expected);
+}
+
+}  // namespace
+}  // namespace quillwen::build

@@ -1,0 +1,268 @@
+#include "tools/builder/collection_builder.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "core/io/read_only_file.h"
+#include "core/store/catalogue_format.h"
+#include "core/store/volume_store_format.h"
+#include "core/writer/catalogue_writer.h"
+#include "core/writer/variant_table_writer.h"
+#include "core/writer/volume_store_writer.h"
+#include "tools/builder/build_limits.h"
+#include "tools/builder/index_set_builder.h"
+#include "tools/builder/page_html.h"
+#include "tools/builder/page_positions.h"
+#include "tools/builder/source_format.h"
+#include "tools/builder/source_tree.h"
+#include "tools/builder/staging_folder.h"
+#include "tools/builder/utf8.h"
+#include "tools/builder/variant_table_builder.h"
+
+namespace quillwen::build {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr uint32_t kFirstPageNumber = 1;
+constexpr IndexScope kScopes[] = {ScopeFullText, ScopeMainText, ScopeAnnotations};
+
+// Where each volume's pages landed in the page table.
+struct VolumePages {
+  uint32_t firstEntry = 0;  // 0-based entry index
+  uint32_t count = 0;
+};
+
+class NullProgress : public Progress {
+ public:
+  void BeginPhase(std::string_view, std::string_view) override {}
+  void Update(double, uint64_t) override {}
+  void EndPhase() override {}
+};
+
+bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table, std::string* error) {
+  for (const fs::path& file : options.unihanVariantFiles) {
+    if (!table->ReadUnihanVariants(file, options.semanticVariants, error)) return false;
+  }
+  for (const fs::path& file : options.openCcFiles) {
+    if (!table->ReadOpenCcCharacters(file, error)) return false;
+  }
+  table->Finish();
+  return CheckVariantGroupCount(table->Groups().size(), error);
+}
+
+CatalogueRecord MakeRecord(std::u32string_view name, int32_t level, VolumePages pages) {
+  return CatalogueRecord{EncodeUtf16(name), level, static_cast<int32_t>(pages.firstEntry + 1),
+                         static_cast<int32_t>(pages.count), static_cast<uint16_t>(kFirstPageNumber)};
+}
+
+// Categories and books cover the pages of all their volumes, which follow one
+// another in the page table.
+std::vector<CatalogueRecord> MakeCatalogue(const SourceTree& tree, const std::vector<VolumePages>& volumes) {
+  std::vector<CatalogueRecord> records;
+  size_t next = 0;
+  for (const SourceCategory& category : tree.categories) {
+    const size_t categoryIndex = records.size();
+    records.emplace_back();
+    VolumePages categoryPages{volumes[next].firstEntry, 0};
+    for (const SourceBook& book : category.books) {
+      const size_t bookIndex = records.size();
+      records.emplace_back();
+      VolumePages bookPages{volumes[next].firstEntry, 0};
+      for (const SourceVolume& volume : book.volumes) {
+        records.push_back(MakeRecord(volume.name, 3, volumes[next]));
+        bookPages.count += volumes[next].count;
+        ++next;
+      }
+      records[bookIndex] = MakeRecord(book.name, 2, bookPages);
+      categoryPages.count += bookPages.count;
+    }
+    records[categoryIndex] = MakeRecord(category.name, 1, categoryPages);
+  }
+  return records;
+}
+
+class Builder {
+ public:
+  Builder(const BuildOptions& options, BuildSummary* summary, std::string* error)
+      : options_(options), summary_(summary), error_(error),
+        progress_(options.progress != nullptr ? options.progress : &nullProgress_) {}
+
+  bool Run() {
+    *summary_ = {};
+    if (!ScanSourceTree(options_.source, &tree_, error_)) return false;
+    summary_->records = tree_.RecordCount();
+    if (!CheckRecordCount(summary_->records, error_)) return false;
+    for (const SourceCategory& category : tree_.categories) {
+      summary_->categories += 1;
+      summary_->books += category.books.size();
+    }
+    summary_->volumes = tree_.VolumeCount();
+
+    progress_->BeginPhase("variant table", "");
+    if (!BuildVariantTable(options_, &variants_, error_)) return false;
+    progress_->EndPhase();
+    summary_->variantGroups = variants_.Groups().size();
+    for (const auto& group : variants_.Groups()) {
+      summary_->largestVariantGroup = std::max(summary_->largestVariantGroup, group.size());
+    }
+
+    if (!staging_.Create(options_.target, error_)) return false;
+    if (!WriteVariantTable(staging_.Path() / kVariantTableFileName, variants_.Groups(), error_)) {
+      return false;
+    }
+    if (!WritePages()) return false;
+    if (!WriteIndexSets()) return false;
+    std::string catalogueError;
+    if (!WriteCatalogue(staging_.Path() / kCatalogueFileName, MakeCatalogue(tree_, volumePages_),
+                        &catalogueError)) {
+      *error_ = "catalogue: " + catalogueError;
+      return false;
+    }
+    progress_->BeginPhase("moving into place", "");
+    if (!staging_.MoveInto(CollectionFileNames(), error_)) return false;
+    progress_->EndPhase();
+    return true;
+  }
+
+ private:
+  bool WritePages() {
+    for (const SourceCategory& category : tree_.categories) {
+      for (const SourceBook& book : category.books) {
+        for (const SourceVolume& volume : book.volumes) {
+          std::error_code ec;
+          totalBytes_ += fs::file_size(volume.file, ec);
+        }
+      }
+    }
+    summary_->sourceBytes = totalBytes_;
+    for (IndexScope scope : kScopes) {
+      indexSets_[scope] = std::make_unique<IndexSetBuilder>(scope, variants_);
+    }
+    if (!store_.Open(staging_.Path(), kCollectionBaseName, {})) {
+      *error_ = store_.Error();
+      return false;
+    }
+    progress_->BeginPhase("pages", "pages");
+    uint32_t volumeNumber = 0;
+    for (const SourceCategory& category : tree_.categories) {
+      for (const SourceBook& book : category.books) {
+        const std::string bookName = EncodeUtf8(book.name);
+        for (const SourceVolume& volume : book.volumes) {
+          if (!WriteVolume(bookName, volume, ++volumeNumber)) return false;
+        }
+      }
+    }
+    if (!store_.Finish()) {
+      *error_ = "volume store: " + store_.Error();
+      return false;
+    }
+    progress_->EndPhase();
+    return true;
+  }
+
+  bool WriteVolume(const std::string& bookName, const SourceVolume& volume, uint32_t volumeNumber) {
+    const std::string where = volume.file.string();
+    std::string bytes;
+    if (!io::ReadWholeFile(volume.file, bytes)) {
+      *error_ = where + ": cannot be read";
+      return false;
+    }
+    std::vector<TextBlock> blocks;
+    if (!ParseVolumeText(bytes, &blocks, error_)) {
+      *error_ = where + ": " + *error_;
+      return false;
+    }
+    const std::vector<LaidOutPage> pages = LayOutPages(std::move(blocks), options_.charactersPerPage);
+    std::string limit;
+    if (!CheckPageNumber(kFirstPageNumber + pages.size() - 1, &limit)) {
+      *error_ = where + ": the volume has " + std::to_string(pages.size()) + " pages; " + limit;
+      return false;
+    }
+    const std::string volumeName = EncodeUtf8(volume.name);
+    const PageLabels labels{bookName, volumeName};
+    const VolumePages placed{static_cast<uint32_t>(summary_->pages), static_cast<uint32_t>(pages.size())};
+    for (size_t k = 0; k < pages.size(); ++k) {
+      const uint32_t pageNumber = kFirstPageNumber + static_cast<uint32_t>(k);
+      const uint64_t entryIndex = summary_->pages;
+      const std::string name = EntryName(volumeNumber, pageNumber);
+      const std::string page = where + " page " + std::to_string(pageNumber) + " (entry " + name + ")";
+      if (!CheckEntryIndex(entryIndex, &limit) || !CheckEntryName(name, kDefaultNameSize, &limit)) {
+        *error_ = page + ": " + limit;
+        return false;
+      }
+      if (!store_.AddPage(name, RenderStoredPage(pages[k], labels, pageNumber))) {
+        *error_ = page + ": " + store_.Error();
+        return false;
+      }
+      AssignPositions(pages[k], &positions_);
+      for (IndexScope scope : kScopes) {
+        const auto& characters = positions_.Of(scope);
+        summary_->positions[scope] += characters.size();
+        if (!indexSets_[scope]->AddPage(static_cast<uint32_t>(entryIndex), characters, &limit)) {
+          *error_ = page + ": " + limit;
+          return false;
+        }
+      }
+      ++summary_->pages;
+    }
+    volumePages_.push_back(placed);
+    bytesDone_ += bytes.size();
+    progress_->Update(totalBytes_ > 0 ? static_cast<double>(bytesDone_) / static_cast<double>(totalBytes_) : 1.0,
+                      summary_->pages);
+    return true;
+  }
+
+  bool WriteIndexSets() {
+    progress_->BeginPhase("index sets", "");
+    uint64_t done = 0;
+    for (IndexScope scope : kScopes) {
+      if (!indexSets_[scope]->Write(staging_.Path(), error_)) return false;
+      summary_->postings[scope] = indexSets_[scope]->PostingCount();
+      indexSets_[scope].reset();  // its memory is no longer needed
+      ++done;
+      progress_->Update(static_cast<double>(done) / 3.0, done);
+    }
+    progress_->EndPhase();
+    return true;
+  }
+
+  const BuildOptions& options_;
+  BuildSummary* summary_;
+  std::string* error_;
+  NullProgress nullProgress_;
+  Progress* progress_;
+  SourceTree tree_;
+  VariantTableBuilder variants_;
+  StagingFolder staging_;
+  VolumeStoreWriter store_;
+  std::array<std::unique_ptr<IndexSetBuilder>, 3> indexSets_;
+  PagePositions positions_;
+  std::vector<VolumePages> volumePages_;
+  uint64_t totalBytes_ = 0;
+  uint64_t bytesDone_ = 0;
+};
+
+}  // namespace
+
+const std::vector<std::string>& CollectionFileNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list = {kVariantTableFileName};
+    for (IndexScope scope : kScopes) {
+      const std::string base = std::string(kCollectionBaseName) + IndexSetSuffix(scope);
+      list.push_back(base + kIndexHeaderSuffix);
+      list.push_back(base + kIndexPostingsSuffix);
+    }
+    list.push_back(std::string(kCollectionBaseName) + kPageTableSuffix);
+    list.push_back(std::string(kCollectionBaseName) + kContentSuffix);
+    // Last, so a catalogue present means the rest of the set is there.
+    list.push_back(kCatalogueFileName);
+    return list;
+  }();
+  return names;
+}
+
+bool BuildCollection(const BuildOptions& options, BuildSummary* summary, std::string* error) {
+  return Builder(options, summary, error).Run();
+}
+
+}  // namespace quillwen::build
