@@ -36,7 +36,7 @@ LeftFormModel::LeftFormModel(const Environment& environment)
   m_strTempPage = tempFolder_.Path() / kTempPageName;
   m_strTempResult1 = tempFolder_.Path() / kTempResult1Name;
   m_strTempResult2 = tempFolder_.Path() / kTempResult2Name;
-  m_index.Open(dataFolder_, kIndexBaseName, ScopeFullText);
+  m_index.Open(dataFolder_, kCollectionBaseNameWide, ScopeFullText);
 }
 
 LeftFormModel::~LeftFormModel() { m_index.Close(); }
@@ -143,7 +143,7 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
 PanelUpdate LeftFormModel::ChooseTarget(SearchTarget target) {
   m_nSearchTarget = target;
   m_index.Close();
-  m_index.Open(dataFolder_, kIndexBaseName, ScopeOfTarget(target));
+  m_index.Open(dataFolder_, kCollectionBaseNameWide, ScopeOfTarget(target));
   // Opening empties the index's result: a refused query finds nothing to list again.
   m_lastResult = SearchResult{};
   m_nHighlightScope = HighlightScopeOfTarget(target);

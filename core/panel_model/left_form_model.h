@@ -29,7 +29,6 @@ namespace quillwen {
 inline constexpr char16_t kNoRangeMessage[] = u"検索範囲をまた指定していません。";
 inline constexpr char16_t kNoKeywordsMessage[] = u"何かキーワードを入力して検索をして下さい。";
 inline constexpr char16_t kSummaryCaption[] = u"検索集計：";
-inline constexpr const auto& kIndexBaseName = kCollectionBaseNameWide;
 inline constexpr char kTempPageName[] = "windows.html";
 inline constexpr char kTempResult1Name[] = "windows1.html";
 inline constexpr char kTempResult2Name[] = "windows2.html";

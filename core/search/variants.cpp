@@ -7,8 +7,6 @@
 namespace quillwen {
 namespace {
 
-constexpr char32_t kLastCodePoint = 0x10FFFF;
-
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 int HexDigit(char c) {
@@ -29,7 +27,7 @@ std::optional<char32_t> ParseField(std::string_view field) {
   uint64_t value = 0;
   for (; at < field.size() && HexDigit(field[at]) >= 0; ++at) {
     value = value * 16 + static_cast<uint64_t>(HexDigit(field[at]));
-    if (value > kLastCodePoint) return std::nullopt;
+    if (value > kMaxVariantMember) return std::nullopt;
   }
   return static_cast<char32_t>(value);
 }

@@ -7,6 +7,8 @@
 #include "core/search/character_id.h"
 
 #include "core/search/index_format.h"
+#include "core/search/variant_table_format.h"
+#include "core/store/volume_store_format.h"
 #include "core/writer/catalogue_writer.h"
 #include "core/writer/index_writer.h"
 #include "core/writer/volume_store_writer.h"
@@ -64,7 +66,7 @@ std::string FixturePage(const std::string& title, const std::string& text) {
 bool WriteCollection(const std::filesystem::path& folder, const std::vector<FixtureCategory>& categories,
                      std::string* error) {
   CollectionBuilder builder;
-  if (!builder.store.Open(folder, "Index", VolumeStoreWriter::Options{})) {
+  if (!builder.store.Open(folder, kCollectionBaseName, VolumeStoreWriter::Options{})) {
     *error = builder.store.Error();
     return false;
   }
@@ -100,12 +102,12 @@ bool WriteCollection(const std::filesystem::path& folder, const std::vector<Fixt
         }
       }
     }
-    if (!index.Write(folder, std::string("Index") + suffix)) {
+    if (!index.Write(folder, std::string(kCollectionBaseName) + suffix)) {
       *error = index.Error();
       return false;
     }
   }
-  WriteFileBytes(folder / "yitizi.txt", "");
+  WriteFileBytes(folder / kVariantTableFileName, "");
   return true;
 }
 
