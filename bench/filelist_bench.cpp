@@ -43,7 +43,8 @@ void BM_FindPageWholeTable(benchmark::State& state) {
     // The last entry's page number: every entry is examined.
     benchmark::DoNotOptimize(s.store.FindPage(0, kEntries - 1, &out));
   }
-  state.counters["entries/s"] = benchmark::Counter(double(kEntries) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["entries/s"] =
+      benchmark::Counter(double(kEntries) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FindPageWholeTable)->Unit(benchmark::kMillisecond);
 

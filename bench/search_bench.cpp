@@ -139,7 +139,8 @@ struct Collection {
       store.AddPage("V\\" + std::to_string(page) + ".htm", "p");
     }
     store.Finish();
-    if (!writer.Write(folder.Path(), kCollectionBaseName)) std::fprintf(stderr, "%s\n", writer.Error().c_str());
+    if (!writer.Write(folder.Path(), kCollectionBaseName))
+      std::fprintf(stderr, "%s\n", writer.Error().c_str());
   }
 
   // The most frequent word of `length` characters.

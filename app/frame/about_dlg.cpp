@@ -27,8 +27,13 @@ void CAboutDlg::mouseReleaseEvent(QMouseEvent* event) {
 void CAboutDlg::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: accept(); return;
-    case Qt::Key_Escape: reject(); return;
-    default: QDialog::keyPressEvent(event);
+    case Qt::Key_Enter:
+      accept();
+      return;
+    case Qt::Key_Escape:
+      reject();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
   }
 }

@@ -36,7 +36,8 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
 
   ReaderEnvironment environment = m_base;
   if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
-  if (environment.dataFolder.isEmpty()) environment.dataFolder = ToQString(quillwen::io::ExecutableFolder());
+  if (environment.dataFolder.isEmpty())
+    environment.dataFolder = ToQString(quillwen::io::ExecutableFolder());
   environment.dataFolder = QDir(environment.dataFolder).absolutePath();
 
   m_pDocument = std::make_unique<CBookDoc>();
@@ -49,7 +50,8 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
   }
   // Where no window manager maximises the window, it fills the screen all the
   // same: the first layout then already has the panel at its full width.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) m_pMainWnd->setGeometry(screen->availableGeometry());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    m_pMainWnd->setGeometry(screen->availableGeometry());
   m_pMainWnd->showMaximized();
   m_pMainWnd->repaint();
   CSplashWnd::RaiseSplash();

@@ -3,9 +3,8 @@
 // The application: reads the command line, sets up the settings store's names
 // and the splash filter, and makes the document and the main window.
 
-#include <memory>
-
 #include <QStringList>
+#include <memory>
 
 #include "app/frame/book_doc.h"
 #include "app/frame/main_frame.h"

@@ -93,8 +93,10 @@ bool CBookView::ShowPageMenu() {
   selectAll->setEnabled(IsPageShown());
   // The commands come straight back to this view, not through the main window.
   QAction* chosen = m_runMenu(menu, at);
-  if (chosen == copy && IsPageShown()) CopyLimited();
-  else if (chosen == selectAll && IsPageShown()) SelectAllText();
+  if (chosen == copy && IsPageShown())
+    CopyLimited();
+  else if (chosen == selectAll && IsPageShown())
+    SelectAllText();
   return true;
 }
 
@@ -107,7 +109,9 @@ void CBookView::SelectAllText() {
   m_browser->Execute(BrowserCommand::kSelectAll, BrowserCommandOption::kPromptUser);
 }
 
-void CBookView::Print() { m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kDontPromptUser); }
+void CBookView::Print() {
+  m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kDontPromptUser);
+}
 
 void CBookView::PrintWithDialog() {
   m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kPromptUser);

@@ -5,11 +5,10 @@
 // for itself (its own two-item menu instead of the browser's), limits what its
 // copy puts on the clipboard, and carries the print commands.
 
-#include <functional>
-#include <memory>
-
 #include <QPoint>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 #include "app/platform/browser_control.h"
 

@@ -14,7 +14,8 @@ CommandLineInfo ParseCommandLine(const QStringList& arguments) {
   for (qsizetype i = 0; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
     if (IsPlatformSwitch(argument, QLatin1String("Automation")) ||
-        IsPlatformSwitch(argument, QLatin1String("Embedding")) || argument == QLatin1String("--no-splash")) {
+        IsPlatformSwitch(argument, QLatin1String("Embedding")) ||
+        argument == QLatin1String("--no-splash")) {
       info.showSplash = false;
     } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
       info.showHelp = true;

@@ -11,7 +11,7 @@ struct CommandLineInfo {
   bool showSplash = true;
   QString dataFolder;  // empty: the executable's folder
   bool showHelp = false;
-  QString error;       // set when the arguments make no sense
+  QString error;  // set when the arguments make no sense
 };
 
 // `arguments` without the program name.

@@ -42,10 +42,10 @@ inline constexpr int kSeparator = 0;
 
 struct MenuCommand {
   int id;
-  int menu;                       // index into kMenuTitles
+  int menu;  // index into kMenuTitles
   std::u16string_view menuText;
   std::u16string_view resourceString;  // empty: none
-  int toolbarButton;              // 1..10, 0: not on the toolbar
+  int toolbarButton;                   // 1..10, 0: not on the toolbar
   bool separatorAfter;
 };
 
@@ -57,7 +57,8 @@ inline constexpr std::array<MenuCommand, 16> kMenuCommands = {{
     {ID_FILE_PRINT_SETUP_PAGE, 0, u"印刷設定(&S)", u"", 0, false},
     {ID_FILE_PRINT_PAGE, 0, u"印刷(&P)", u"印刷\n印刷", 3, false},
     {ID_APP_EXIT, 0, u"終了(&X)", u"プログラムを終了；ファイルの保存を確認\n終了", 0, false},
-    {ID_EDIT_COPY, 1, u"コピー(&C)", u"選択されたファイルをクリップボードにコピー\nコピー", 2, false},
+    {ID_EDIT_COPY, 1, u"コピー(&C)", u"選択されたファイルをクリップボードにコピー\nコピー", 2,
+     false},
     {ID_EDIT_SELECT_ALL_PAGE, 1, u"すべて選択(&Q)", u"すべて選択\nすべて選択", 1, false},
     {ID_VIEW_TOOLBAR, 2, u"ツールバー(&T)", u"ツールバーの表示と非表示\nツールバー", 0, false},
     {ID_VIEW_STATUS_BAR, 2, u"状態バー(&S)", u"状態バーの表示と非表示\n状態バー", 0, false},
@@ -68,16 +69,17 @@ inline constexpr std::array<MenuCommand, 16> kMenuCommands = {{
     {ID_NEXT_VOLUME, 3, u"次の巻へ", u"次の巻へ\n次の巻へ", 7, true},
     {ID_PREVIOUS_HIT, 3, u"上の検索結果", u"上の検索結果\n上の検索結果", 8, false},
     {ID_NEXT_HIT, 3, u"次の検索結果", u"次の検索結果\n次の検索結果", 9, false},
-    {ID_APP_ABOUT, 4, u"バージョン(&A)...", u"このソフトについてのバージョン、ヘルプ\n情報", 10, false},
+    {ID_APP_ABOUT, 4, u"バージョン(&A)...", u"このソフトについてのバージョン、ヘルプ\n情報", 10,
+     false},
     {ID_HELP_FILE, 4, u"ヘルプ", u"", 0, false},
 }};
 
 // The toolbar's entries in order; kSeparator marks a separator.
 inline constexpr std::array<int, 17> kToolbarLayout = {
-    ID_EDIT_SELECT_ALL_PAGE, ID_EDIT_COPY, kSeparator, ID_FILE_PRINT_PAGE, kSeparator,
-    ID_PREVIOUS_VOLUME, ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_NEXT_VOLUME, kSeparator,
-    ID_PREVIOUS_HIT, ID_NEXT_HIT, kSeparator, ID_APP_ABOUT, kSeparator,
-    ID_SLIDER_SLOT, ID_PAGE_LABEL_SLOT};
+    ID_EDIT_SELECT_ALL_PAGE, ID_EDIT_COPY,      kSeparator,   ID_FILE_PRINT_PAGE, kSeparator,
+    ID_PREVIOUS_VOLUME,      ID_PREVIOUS_PAGE,  ID_NEXT_PAGE, ID_NEXT_VOLUME,     kSeparator,
+    ID_PREVIOUS_HIT,         ID_NEXT_HIT,       kSeparator,   ID_APP_ABOUT,       kSeparator,
+    ID_SLIDER_SLOT,          ID_PAGE_LABEL_SLOT};
 
 // Keys in Qt's QKeySequence text form.
 struct Accelerator {
@@ -85,11 +87,21 @@ struct Accelerator {
   int id;
 };
 inline constexpr std::array<Accelerator, 16> kAccelerators = {{
-    {"Ctrl+C", ID_EDIT_COPY},      {"Ctrl+Ins", ID_EDIT_COPY},     {"Ctrl+X", ID_EDIT_CUT},
-    {"Shift+Del", ID_EDIT_CUT},    {"Ctrl+V", ID_EDIT_PASTE},      {"Shift+Ins", ID_EDIT_PASTE},
-    {"Ctrl+Z", ID_EDIT_UNDO},      {"Alt+Backspace", ID_EDIT_UNDO}, {"Ctrl+N", ID_FILE_NEW},
-    {"Ctrl+O", ID_FILE_OPEN},      {"Ctrl+S", ID_FILE_SAVE},       {"Ctrl+P", ID_FILE_PRINT},
-    {"F6", ID_NEXT_PANE},          {"Shift+F6", ID_PREV_PANE},     {"Alt+F3", ID_PREVIOUS_HIT},
+    {"Ctrl+C", ID_EDIT_COPY},
+    {"Ctrl+Ins", ID_EDIT_COPY},
+    {"Ctrl+X", ID_EDIT_CUT},
+    {"Shift+Del", ID_EDIT_CUT},
+    {"Ctrl+V", ID_EDIT_PASTE},
+    {"Shift+Ins", ID_EDIT_PASTE},
+    {"Ctrl+Z", ID_EDIT_UNDO},
+    {"Alt+Backspace", ID_EDIT_UNDO},
+    {"Ctrl+N", ID_FILE_NEW},
+    {"Ctrl+O", ID_FILE_OPEN},
+    {"Ctrl+S", ID_FILE_SAVE},
+    {"Ctrl+P", ID_FILE_PRINT},
+    {"F6", ID_NEXT_PANE},
+    {"Shift+F6", ID_PREV_PANE},
+    {"Alt+F3", ID_PREVIOUS_HIT},
     {"F3", ID_NEXT_HIT},
 }};
 

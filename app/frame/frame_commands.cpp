@@ -27,7 +27,8 @@ constexpr int kIdleUpdateMilliseconds = 100;
 
 }  // namespace
 
-MainFrameCommands::MainFrameCommands(const MainFrameParts& frame) : QObject(&frame.window), m_frame(frame) {}
+MainFrameCommands::MainFrameCommands(const MainFrameParts& frame)
+    : QObject(&frame.window), m_frame(frame) {}
 
 QAction* MainFrameCommands::MakeAction(int id, const QString& text) {
   auto* action = new QAction(text, &m_frame.window);
@@ -58,8 +59,8 @@ void MainFrameCommands::Create() {
   // action of the frame's own that no menu shows.
   std::map<int, QList<QKeySequence>> keys;
   for (const Accelerator& accelerator : kAccelerators) {
-    keys[accelerator.id].append(QKeySequence(QString::fromLatin1(accelerator.keys.data(),
-                                                                 static_cast<qsizetype>(accelerator.keys.size()))));
+    keys[accelerator.id].append(QKeySequence(QString::fromLatin1(
+        accelerator.keys.data(), static_cast<qsizetype>(accelerator.keys.size()))));
   }
   for (const auto& [id, sequences] : keys) {
     QAction* action = Action(id);
@@ -87,39 +88,55 @@ bool MainFrameCommands::PageViewIsActive() const {
 }
 
 // Rule A: the page view shows something other than "about:blank".
-bool MainFrameCommands::PageShown() const { return m_frame.m_pBookView != nullptr && m_frame.m_pBookView->IsPageShown(); }
+bool MainFrameCommands::PageShown() const {
+  return m_frame.m_pBookView != nullptr && m_frame.m_pBookView->IsPageShown();
+}
 
 bool MainFrameCommands::IsAvailable(int id) const {
-  const quillwen::ReadingState reading =
-      m_frame.m_pLeftForm != nullptr ? m_frame.m_pLeftForm->Model().Reading() : quillwen::ReadingState{};
+  const quillwen::ReadingState reading = m_frame.m_pLeftForm != nullptr
+                                             ? m_frame.m_pLeftForm->Model().Reading()
+                                             : quillwen::ReadingState{};
   switch (id) {
     case ID_FILE_PRINT_SETUP_PAGE:
     case ID_FILE_PRINT_PAGE:
-    case ID_EDIT_SELECT_ALL_PAGE: return PageShown();
+    case ID_EDIT_SELECT_ALL_PAGE:
+      return PageShown();
     case ID_EDIT_COPY:
-      if (PageViewIsActive()) return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy);
+      if (PageViewIsActive())
+        return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy);
       return PageShown();
     case ID_EDIT_CUT:
-      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCut);
+      return PageViewIsActive() &&
+             m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCut);
     case ID_EDIT_PASTE:
-      return PageViewIsActive() && m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kPaste);
-    case ID_FILE_PRINT: return PageViewIsActive();
+      return PageViewIsActive() &&
+             m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kPaste);
+    case ID_FILE_PRINT:
+      return PageViewIsActive();
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
       return m_frame.m_wndSplitter.count() == 2 && m_frame.m_wndSplitter.m_nHiddenColumn == -1;
-    case ID_PREVIOUS_PAGE: return quillwen::CanGoToPreviousPage(reading);
-    case ID_NEXT_PAGE: return quillwen::CanGoToNextPage(reading);
-    case ID_PREVIOUS_VOLUME: return quillwen::CanGoToPreviousVolume(reading);
-    case ID_NEXT_VOLUME: return quillwen::CanGoToNextVolume(reading);
-    case ID_PREVIOUS_HIT: return quillwen::CanGoToPreviousHit(reading);
-    case ID_NEXT_HIT: return quillwen::CanGoToNextHit(reading);
+    case ID_PREVIOUS_PAGE:
+      return quillwen::CanGoToPreviousPage(reading);
+    case ID_NEXT_PAGE:
+      return quillwen::CanGoToNextPage(reading);
+    case ID_PREVIOUS_VOLUME:
+      return quillwen::CanGoToPreviousVolume(reading);
+    case ID_NEXT_VOLUME:
+      return quillwen::CanGoToNextVolume(reading);
+    case ID_PREVIOUS_HIT:
+      return quillwen::CanGoToPreviousHit(reading);
+    case ID_NEXT_HIT:
+      return quillwen::CanGoToNextHit(reading);
     case ID_FILE_SAVE:
     case ID_VIEW_FULL_DISPLAY:
     case ID_VIEW_TOOLBAR:
     case ID_HELP_FILE:
     case ID_APP_ABOUT:
-    case ID_APP_EXIT: return true;
-    default: return false;  // new, open, undo, the status bar: no handler
+    case ID_APP_EXIT:
+      return true;
+    default:
+      return false;  // new, open, undo, the status bar: no handler
   }
 }
 
@@ -136,31 +153,68 @@ bool MainFrameCommands::Run(int id) {
   CBookView& view = *m_frame.m_pBookView;
   switch (id) {
     case ID_FILE_PRINT_SETUP_PAGE:
-      if (PageViewIsActive()) view.PageSetup();
-      else view.PrintPreview();
+      if (PageViewIsActive())
+        view.PageSetup();
+      else
+        view.PrintPreview();
       break;
-    case ID_FILE_PRINT_PAGE: view.Print(); break;
+    case ID_FILE_PRINT_PAGE:
+      view.Print();
+      break;
     case ID_EDIT_COPY:
-      if (PageViewIsActive()) view.Browser().Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
-      else view.CopyLimited();
+      if (PageViewIsActive())
+        view.Browser().Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
+      else
+        view.CopyLimited();
       break;
-    case ID_EDIT_SELECT_ALL_PAGE: view.SelectAllText(); break;
-    case ID_FILE_PRINT: view.PrintWithDialog(); break;
-    case ID_FILE_SAVE: OnFileSave(); break;
+    case ID_EDIT_SELECT_ALL_PAGE:
+      view.SelectAllText();
+      break;
+    case ID_FILE_PRINT:
+      view.PrintWithDialog();
+      break;
+    case ID_FILE_SAVE:
+      OnFileSave();
+      break;
     case ID_NEXT_PANE:
-    case ID_PREV_PANE: OnSwitchPane(); break;
-    case ID_VIEW_FULL_DISPLAY: m_frame.m_wndSplitter.TogglePane(0); break;
-    case ID_VIEW_TOOLBAR: m_frame.m_wndToolBar.setVisible(!m_frame.m_wndToolBar.isVisible()); break;
-    case ID_PREVIOUS_PAGE: m_frame.m_pLeftForm->StepPage(-1); break;
-    case ID_NEXT_PAGE: m_frame.m_pLeftForm->StepPage(+1); break;
-    case ID_PREVIOUS_VOLUME: m_frame.m_pLeftForm->StepVolume(-1); break;
-    case ID_NEXT_VOLUME: m_frame.m_pLeftForm->StepVolume(+1); break;
-    case ID_PREVIOUS_HIT: m_frame.m_pLeftForm->StepHit(-1); break;
-    case ID_NEXT_HIT: m_frame.m_pLeftForm->StepHit(+1); break;
-    case ID_HELP_FILE: OnHelp(); break;
-    case ID_APP_ABOUT: OnAppAbout(); break;
-    case ID_APP_EXIT: m_frame.window.close(); break;
-    default: break;
+    case ID_PREV_PANE:
+      OnSwitchPane();
+      break;
+    case ID_VIEW_FULL_DISPLAY:
+      m_frame.m_wndSplitter.TogglePane(0);
+      break;
+    case ID_VIEW_TOOLBAR:
+      m_frame.m_wndToolBar.setVisible(!m_frame.m_wndToolBar.isVisible());
+      break;
+    case ID_PREVIOUS_PAGE:
+      m_frame.m_pLeftForm->StepPage(-1);
+      break;
+    case ID_NEXT_PAGE:
+      m_frame.m_pLeftForm->StepPage(+1);
+      break;
+    case ID_PREVIOUS_VOLUME:
+      m_frame.m_pLeftForm->StepVolume(-1);
+      break;
+    case ID_NEXT_VOLUME:
+      m_frame.m_pLeftForm->StepVolume(+1);
+      break;
+    case ID_PREVIOUS_HIT:
+      m_frame.m_pLeftForm->StepHit(-1);
+      break;
+    case ID_NEXT_HIT:
+      m_frame.m_pLeftForm->StepHit(+1);
+      break;
+    case ID_HELP_FILE:
+      OnHelp();
+      break;
+    case ID_APP_ABOUT:
+      OnAppAbout();
+      break;
+    case ID_APP_EXIT:
+      m_frame.window.close();
+      break;
+    default:
+      break;
   }
   UpdateCommandUI();
   return true;

@@ -6,11 +6,10 @@
 // active pane, carries copy, print, print settings and the browser's own keys;
 // everything else is the frame's or the application's.
 
-#include <map>
-
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <map>
 
 class CBookView;
 class CLeftForm;

@@ -12,8 +12,7 @@
 #include "app/platform/app_titles.h"
 #include "app/platform/program_resources.h"
 
-CMainFrame::CMainFrame(const ReaderEnvironment& environment)
-    : m_environment(environment) {
+CMainFrame::CMainFrame(const ReaderEnvironment& environment) : m_environment(environment) {
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));
 }
 
@@ -30,7 +29,8 @@ bool CMainFrame::Create() {
   m_commands = new MainFrameCommands(
       {*this, m_wndSplitter, m_pBookView, m_pLeftForm, m_wndToolBar, m_environment.dataFolder});
   m_commands->Create();
-  connect(m_pLeftForm, &CLeftForm::readingChanged, m_commands, &MainFrameCommands::OnReadingChanged);
+  connect(m_pLeftForm, &CLeftForm::readingChanged, m_commands,
+          &MainFrameCommands::OnReadingChanged);
   connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
 
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));

@@ -5,10 +5,9 @@
 // When it goes it starts the companion program "end.exe" of the data folder and
 // its splitter writes the pane record.
 
+#include <QMainWindow>
 #include <filesystem>
 #include <memory>
-
-#include <QMainWindow>
 
 #include "app/frame/scroll_tool_bar.h"
 #include "app/frame/st_splitter_wnd.h"
@@ -21,8 +20,8 @@ class MainFrameCommands;
 
 // Where the main window finds its collection and puts its files.
 struct ReaderEnvironment {
-  QString dataFolder;                   // the collection
-  std::filesystem::path tempParent;     // empty: the user's temporary folder
+  QString dataFolder;                // the collection
+  std::filesystem::path tempParent;  // empty: the user's temporary folder
   std::filesystem::path listingPath = quillwen::kCatalogueListingFileName;
 };
 

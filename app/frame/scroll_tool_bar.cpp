@@ -22,13 +22,15 @@ QImage CXToolBar::Blend(const QImage& strip, Rgb key) const {
   BottomUpBitmap pixels = ToBottomUpBitmap(strip);
   const BottomUpBitmap background = ToBottomUpBitmap(m_background);
   const QColor face = QApplication::palette().color(QPalette::Button);
-  BlendKeyPixels(pixels, &background, kToolbarLayout, ButtonImageGeometry{m_nImageCount, m_nImageWidth, m_nImageHeight},
-                 key, Rgb{static_cast<uint8_t>(face.red()), static_cast<uint8_t>(face.green()),
-                          static_cast<uint8_t>(face.blue())});
+  BlendKeyPixels(pixels, &background, kToolbarLayout,
+                 ButtonImageGeometry{m_nImageCount, m_nImageWidth, m_nImageHeight}, key,
+                 Rgb{static_cast<uint8_t>(face.red()), static_cast<uint8_t>(face.green()),
+                     static_cast<uint8_t>(face.blue())});
   return ToImage(pixels);
 }
 
-void CXToolBar::SetButtonImages(int count, Rgb key, const QImage& normal, const QImage& disabled, const QImage& hot) {
+void CXToolBar::SetButtonImages(int count, Rgb key, const QImage& normal, const QImage& disabled,
+                                const QImage& hot) {
   m_nImageCount = count;
   m_normal = Blend(normal, key);
   m_disabled = Blend(disabled, key);
@@ -37,9 +39,12 @@ void CXToolBar::SetButtonImages(int count, Rgb key, const QImage& normal, const 
 
 const QImage& CXToolBar::BlendedStrip(QIcon::Mode mode) const {
   switch (mode) {
-    case QIcon::Disabled: return m_disabled;
-    case QIcon::Active: return m_hot;
-    default: return m_normal;
+    case QIcon::Disabled:
+      return m_disabled;
+    case QIcon::Active:
+      return m_hot;
+    default:
+      return m_normal;
   }
 }
 
@@ -92,8 +97,8 @@ CSCrollToolBar::CSCrollToolBar(QWidget* parent) : CXToolBar(parent) {}
 void CSCrollToolBar::Create(const std::function<QAction*(int id)>& action) {
   setIconSize(QSize(kButtonImageSize, kButtonImageSize));
   SetBackground(ToolbarPicture(kToolbarBackgroundId));
-  SetButtonImages(kButtonImageCount, kKeyColour, ToolbarPicture(kNormalStripId), ToolbarPicture(kDisabledStripId),
-                  ToolbarPicture(kHotStripId));
+  SetButtonImages(kButtonImageCount, kKeyColour, ToolbarPicture(kNormalStripId),
+                  ToolbarPicture(kDisabledStripId), ToolbarPicture(kHotStripId));
   int image = 0;
   for (const int id : kToolbarLayout) {
     if (id == kSeparator) {
@@ -118,7 +123,8 @@ void CSCrollToolBar::Create(const std::function<QAction*(int id)>& action) {
   }
 
   // Dragging moves only the thumb; the page follows when the scroll ends.
-  connect(&m_wndSlider, &QSlider::sliderPressed, this, [this] { m_wndSlider.setCursor(kSliderCursor); });
+  connect(&m_wndSlider, &QSlider::sliderPressed, this,
+          [this] { m_wndSlider.setCursor(kSliderCursor); });
   connect(&m_wndSlider, &QSlider::sliderReleased, this, [this] {
     m_wndSlider.unsetCursor();
     OnEndScroll();

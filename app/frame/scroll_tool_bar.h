@@ -6,14 +6,13 @@
 // a scroll ends (the thumb released, a click in the channel, a key); showing it
 // is the main window's business.
 
-#include <functional>
-#include <optional>
-
 #include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QSlider>
 #include <QToolBar>
+#include <functional>
+#include <optional>
 
 #include "app/platform/key_pixels.h"
 #include "core/panel_model/reading_rules.h"
@@ -38,7 +37,8 @@ class CXToolBar : public QToolBar {
   const QImage& Background() const { return m_background; }
   // Builds the normal, disabled and hot images of n buttons from three strips,
   // their key pixels blended into the background.
-  void SetButtonImages(int count, Rgb key, const QImage& normal, const QImage& disabled, const QImage& hot);
+  void SetButtonImages(int count, Rgb key, const QImage& normal, const QImage& disabled,
+                       const QImage& hot);
   // The blended strip of one state, as the buttons show it.
   const QImage& BlendedStrip(QIcon::Mode mode) const;
   // Image `index` in its three states; a null icon past the count.

@@ -66,8 +66,7 @@ void CSplashWnd::ShowSplash(QWidget* parent, const QString& dataFolder) {
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-CSplashWnd::CSplashWnd(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+CSplashWnd::CSplashWnd(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   setCursor(Qt::ArrowCursor);
 }
@@ -108,7 +107,8 @@ void CSplashWnd::paintEvent(QPaintEvent*) {
   if (frame.isNull()) return;
   // Centred, shrunk to fit a small screen but never enlarged.
   QSize size = frame.size();
-  if (size.width() > width() || size.height() > height()) size.scale(this->size(), Qt::KeepAspectRatio);
+  if (size.width() > width() || size.height() > height())
+    size.scale(this->size(), Qt::KeepAspectRatio);
   const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawPixmap(target, frame);

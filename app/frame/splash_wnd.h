@@ -5,11 +5,10 @@
 // (the press is swallowed) or after 50 seconds. The picture is "splash.gif"
 // (animated) or "splash.png" from the data folder, else the program's own.
 
-#include <chrono>
-
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
+#include <chrono>
 
 class QEvent;
 class QLabel;

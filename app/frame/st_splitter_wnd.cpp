@@ -6,7 +6,8 @@
 
 ST_SplitterWnd::ST_SplitterWnd(int level, QWidget* parent) : QSplitter(parent), m_nLevel(level) {
   setChildrenCollapsible(false);
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+  connect(qApp, &QApplication::focusChanged, this,
+          [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
 }
 
 ST_SplitterWnd::~ST_SplitterWnd() { SaveSizes(); }
@@ -39,8 +40,10 @@ void ST_SplitterWnd::CaptureSizes() {
 }
 
 void ST_SplitterWnd::TogglePane(int index) {
-  if (HiddenIndex() == -1) HidePane(index);
-  else if (index == HiddenIndex()) ShowHiddenPane();
+  if (HiddenIndex() == -1)
+    HidePane(index);
+  else if (index == HiddenIndex())
+    ShowHiddenPane();
 }
 
 void ST_SplitterWnd::HidePane(int index) {
@@ -63,7 +66,11 @@ void ST_SplitterWnd::ShowHiddenPane() {
 }
 
 QString ST_SplitterWnd::PaneRecord() const {
-  return QStringLiteral("%1 %2 %3 %4").arg(m_nHiddenColumn).arg(m_nFirstSize).arg(m_nHiddenRow).arg(m_nSecondSize);
+  return QStringLiteral("%1 %2 %3 %4")
+      .arg(m_nHiddenColumn)
+      .arg(m_nFirstSize)
+      .arg(m_nHiddenRow)
+      .arg(m_nSecondSize);
 }
 
 QString ST_SplitterWnd::PaneRecordName() const { return QStringLiteral("Panes_%1").arg(m_nLevel); }
@@ -80,7 +87,8 @@ void ST_SplitterWnd::SetActivePane(int index) {
   if (index < 0 || index >= count()) return;
   m_nActivePane = index;
   QWidget* pane = widget(index);
-  if (pane->isVisible() && !pane->isAncestorOf(QApplication::focusWidget())) pane->setFocus(Qt::OtherFocusReason);
+  if (pane->isVisible() && !pane->isAncestorOf(QApplication::focusWidget()))
+    pane->setFocus(Qt::OtherFocusReason);
 }
 
 void ST_SplitterWnd::OnFocusChanged(QWidget* now) {

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-
 namespace {
 
 enum class ButtonState { kNormal, kDisabled, kHot };
@@ -46,16 +45,38 @@ void DrawGlyph(QPainter& painter, int button, const QRectF& r, const QColor& ink
   font.setBold(true);
   painter.setFont(font);
   switch (button) {
-    case 0: painter.drawText(r, Qt::AlignCenter, QStringLiteral("全")); break;            // select all
-    case 1: painter.drawText(r, Qt::AlignCenter, QStringLiteral("写")); break;            // copy
-    case 2: painter.drawText(r, Qt::AlignCenter, QStringLiteral("印")); break;            // print
-    case 3: triangle(-6, false); painter.drawLine(QPointF(c.x() + 6, c.y() - 9), QPointF(c.x() + 6, c.y() + 9)); break;
-    case 4: triangle(0, false); break;                                                    // previous page
-    case 5: triangle(0, true); break;                                                     // next page
-    case 6: triangle(6, true); painter.drawLine(QPointF(c.x() - 6, c.y() - 9), QPointF(c.x() - 6, c.y() + 9)); break;
-    case 7: painter.drawText(r, Qt::AlignCenter, QStringLiteral("◁検")); break;
-    case 8: painter.drawText(r, Qt::AlignCenter, QStringLiteral("検▷")); break;
-    default: painter.drawText(r, Qt::AlignCenter, QStringLiteral("?")); break;
+    case 0:
+      painter.drawText(r, Qt::AlignCenter, QStringLiteral("全"));
+      break;  // select all
+    case 1:
+      painter.drawText(r, Qt::AlignCenter, QStringLiteral("写"));
+      break;  // copy
+    case 2:
+      painter.drawText(r, Qt::AlignCenter, QStringLiteral("印"));
+      break;  // print
+    case 3:
+      triangle(-6, false);
+      painter.drawLine(QPointF(c.x() + 6, c.y() - 9), QPointF(c.x() + 6, c.y() + 9));
+      break;
+    case 4:
+      triangle(0, false);
+      break;  // previous page
+    case 5:
+      triangle(0, true);
+      break;  // next page
+    case 6:
+      triangle(6, true);
+      painter.drawLine(QPointF(c.x() - 6, c.y() - 9), QPointF(c.x() - 6, c.y() + 9));
+      break;
+    case 7:
+      painter.drawText(r, Qt::AlignCenter, QStringLiteral("◁検"));
+      break;
+    case 8:
+      painter.drawText(r, Qt::AlignCenter, QStringLiteral("検▷"));
+      break;
+    default:
+      painter.drawText(r, Qt::AlignCenter, QStringLiteral("?"));
+      break;
   }
 }
 
@@ -95,11 +116,16 @@ QImage Strip(ButtonState state) {
 
 QImage ToolbarPicture(int id) {
   switch (id) {
-    case kToolbarBackgroundId: return Background();
-    case kNormalStripId: return Strip(ButtonState::kNormal);
-    case kDisabledStripId: return Strip(ButtonState::kDisabled);
-    case kHotStripId: return Strip(ButtonState::kHot);
-    default: return {};
+    case kToolbarBackgroundId:
+      return Background();
+    case kNormalStripId:
+      return Strip(ButtonState::kNormal);
+    case kDisabledStripId:
+      return Strip(ButtonState::kDisabled);
+    case kHotStripId:
+      return Strip(ButtonState::kHot);
+    default:
+      return {};
   }
 }
 
@@ -121,11 +147,11 @@ QImage AboutPicture(const QSize& size) {
   painter.setFont(text);
   painter.drawText(QRect(0, size.height() / 2, size.width(), size.height() / 8), Qt::AlignCenter,
                    QStringLiteral("Lorevault (Tesselbook)"));
-  painter.drawText(QRect(0, size.height() * 5 / 8, size.width(), size.height() / 8), Qt::AlignCenter,
-                   QStringLiteral("漢籍の閲覧と全文検索"));
+  painter.drawText(QRect(0, size.height() * 5 / 8, size.width(), size.height() / 8),
+                   Qt::AlignCenter, QStringLiteral("漢籍の閲覧と全文検索"));
   painter.setPen(QColor(160, 150, 130));
-  painter.drawText(QRect(0, size.height() * 6 / 7, size.width(), size.height() / 8), Qt::AlignCenter,
-                   QStringLiteral("クリック・Enter・Esc で閉じます"));
+  painter.drawText(QRect(0, size.height() * 6 / 7, size.width(), size.height() / 8),
+                   Qt::AlignCenter, QStringLiteral("クリック・Enter・Esc で閉じます"));
   return image;
 }
 
@@ -135,8 +161,9 @@ BottomUpBitmap ToBottomUpBitmap(const QImage& image) {
   for (int y = 0; y < rgb.height(); ++y) {
     for (int x = 0; x < rgb.width(); ++x) {
       const QRgb pixel = rgb.pixel(x, y);
-      bitmap.SetTop(y, x, Rgb{static_cast<uint8_t>(qRed(pixel)), static_cast<uint8_t>(qGreen(pixel)),
-                              static_cast<uint8_t>(qBlue(pixel))});
+      bitmap.SetTop(y, x,
+                    Rgb{static_cast<uint8_t>(qRed(pixel)), static_cast<uint8_t>(qGreen(pixel)),
+                        static_cast<uint8_t>(qBlue(pixel))});
     }
   }
   return bitmap;

@@ -396,7 +396,8 @@ void CLeftForm::StepPage(int delta) {
 void CLeftForm::StepVolume(int direction) {
   if (!m_model) return;
   const QTreeWidgetItem* selected = m_wndTree->currentItem();
-  Paint(m_model->StepVolume(direction, selected != nullptr ? selected->data(0, kRecordRole).toInt() : 0));
+  Paint(m_model->StepVolume(direction,
+                            selected != nullptr ? selected->data(0, kRecordRole).toInt() : 0));
 }
 
 void CLeftForm::StepHit(int delta) {

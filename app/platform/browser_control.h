@@ -4,11 +4,10 @@
 // and, later, the query input page host one each. Nothing here names the engine,
 // so another one can take the place of the text browser behind this interface.
 
-#include <optional>
-
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 class QWidget;
 
@@ -24,9 +23,9 @@ enum class BrowserCommandOption : int { kPromptUser = 1, kDontPromptUser = 2 };
 enum class BrowserCommandQuery { kCopy, kCut, kPaste };
 
 struct DocumentElement {
-  QString tagName;                // lower case
-  bool isInput = false;           // an <input> element
-  std::optional<QString> value;   // an input element's value, when it has one
+  QString tagName;               // lower case
+  bool isInput = false;          // an <input> element
+  std::optional<QString> value;  // an input element's value, when it has one
 };
 
 inline constexpr char kBlankLocation[] = "about:blank";

@@ -24,7 +24,9 @@ void ReadAttributes(const QString& html, qsizetype& pos, HtmlStartTag& tag) {
       break;
     }
     const qsizetype nameStart = pos;
-    while (pos < n && !html[pos].isSpace() && html[pos] != u'=' && html[pos] != u'>' && html[pos] != u'/') ++pos;
+    while (pos < n && !html[pos].isSpace() && html[pos] != u'=' && html[pos] != u'>' &&
+           html[pos] != u'/')
+      ++pos;
     const QString name = html.mid(nameStart, pos - nameStart).toLower();
     if (name.isEmpty()) {
       // A stray '=' starts no name: step over it alone, so that what follows

@@ -21,8 +21,9 @@ Rgb BottomUpBitmap::AtTop(int topRow, int column) const {
   return pixel;
 }
 
-void BlendKeyPixels(BottomUpBitmap& strip, const BottomUpBitmap* background, std::span<const int> layout,
-                    const ButtonImageGeometry& geometry, Rgb key, Rgb face) {
+void BlendKeyPixels(BottomUpBitmap& strip, const BottomUpBitmap* background,
+                    std::span<const int> layout, const ButtonImageGeometry& geometry, Rgb key,
+                    Rgb face) {
   if (background == nullptr) return;
   int x = 3;
   int image = 0;

@@ -20,7 +20,8 @@ inline constexpr Rgb kKeyColour{255, 0, 255};
 class BottomUpBitmap {
  public:
   BottomUpBitmap() = default;
-  BottomUpBitmap(int width, int height) : width_(width), height_(height), bytes_(Size(width, height)) {}
+  BottomUpBitmap(int width, int height)
+      : width_(width), height_(height), bytes_(Size(width, height)) {}
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -34,13 +35,16 @@ class BottomUpBitmap {
 
  private:
   static size_t Size(int width, int height) {
-    return width > 0 && height > 0 ? static_cast<size_t>(width) * 3 * static_cast<size_t>(height) : 0;
+    return width > 0 && height > 0 ? static_cast<size_t>(width) * 3 * static_cast<size_t>(height)
+                                   : 0;
   }
   bool Inside(int bottomRow, int column) const {
     return bottomRow >= 0 && bottomRow < height_ && column >= 0 && column < width_;
   }
   size_t Offset(int bottomRow, int column) const {
-    return (static_cast<size_t>(bottomRow) * static_cast<size_t>(width_) + static_cast<size_t>(column)) * 3;
+    return (static_cast<size_t>(bottomRow) * static_cast<size_t>(width_) +
+            static_cast<size_t>(column)) *
+           3;
   }
 
   int width_ = 0;
@@ -60,5 +64,6 @@ struct ButtonImageGeometry {
 // image width + 7; the image's row k reads background row k + 4 (both counted
 // from the bottom). A place outside the background takes `face`. Entries past
 // the image count are not blended. Nothing happens without a background.
-void BlendKeyPixels(BottomUpBitmap& strip, const BottomUpBitmap* background, std::span<const int> layout,
-                    const ButtonImageGeometry& geometry, Rgb key, Rgb face);
+void BlendKeyPixels(BottomUpBitmap& strip, const BottomUpBitmap* background,
+                    std::span<const int> layout, const ButtonImageGeometry& geometry, Rgb key,
+                    Rgb face);

@@ -4,9 +4,8 @@
 // clipboard: 300 characters of a double-byte code page, the "300字" its menu
 // item names. Plain text here is UTF-8.
 
-#include <optional>
-
 #include <QByteArray>
+#include <optional>
 
 inline constexpr qsizetype kCopyLimitBytes = 600;
 

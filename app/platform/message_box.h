@@ -3,9 +3,8 @@
 // Every message the program shows the user goes through here: a modal warning
 // box with an OK button, captioned with the application title.
 
-#include <functional>
-
 #include <QString>
+#include <functional>
 
 #include "core/common/message_sink.h"
 

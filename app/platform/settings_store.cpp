@@ -5,7 +5,8 @@
 #include "app/platform/app_titles.h"
 
 bool WriteSettingString(const QString& section, const QString& name, const QString& value) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kSettingsOrganisation),
+  QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromUtf8(kSettingsOrganisation),
                      QString::fromUtf8(kApplicationTitle));
   settings.beginGroup(section);
   settings.setValue(name, value);
@@ -15,7 +16,8 @@ bool WriteSettingString(const QString& section, const QString& name, const QStri
 }
 
 QString ReadSettingString(const QString& section, const QString& name) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kSettingsOrganisation),
+  QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromUtf8(kSettingsOrganisation),
                      QString::fromUtf8(kApplicationTitle));
   return settings.value(section + u'/' + name).toString();
 }

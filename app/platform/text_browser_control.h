@@ -4,9 +4,8 @@
 // (so a page file rewritten under the same name always shows its new content)
 // and keeps the location text the program compares with "about:blank".
 
-#include <memory>
-
 #include <QString>
+#include <memory>
 
 #include "app/platform/browser_control.h"
 
@@ -35,12 +34,13 @@ class TextBrowserControl : public BrowserControl {
   QTextBrowser* Browser() const { return browser_; }
 
  private:
-  void ShowDocument(const QByteArray& bytes, const QUrl& base, const QString& file, const QString& anchor);
+  void ShowDocument(const QByteArray& bytes, const QUrl& base, const QString& file,
+                    const QString& anchor);
   void OnAnchorClicked(const QUrl& url);
 
   QTextBrowser* browser_;  // owned by the parent widget
   std::unique_ptr<QPrinter> printer_;
   QString location_ = kBlankLocation;
-  QString currentFile_;    // the file shown, without anchor; empty for about:blank
-  QString source_;         // the document as loaded, for DocumentElements
+  QString currentFile_;  // the file shown, without anchor; empty for about:blank
+  QString source_;       // the document as loaded, for DocumentElements
 };

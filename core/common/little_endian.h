@@ -17,8 +17,12 @@ inline uint32_t LoadLE32(const unsigned char* p) {
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-inline uint16_t LoadLE16(const char* p) { return LoadLE16(reinterpret_cast<const unsigned char*>(p)); }
-inline uint32_t LoadLE32(const char* p) { return LoadLE32(reinterpret_cast<const unsigned char*>(p)); }
+inline uint16_t LoadLE16(const char* p) {
+  return LoadLE16(reinterpret_cast<const unsigned char*>(p));
+}
+inline uint32_t LoadLE32(const char* p) {
+  return LoadLE32(reinterpret_cast<const unsigned char*>(p));
+}
 
 inline void AppendLE16(std::string& out, uint16_t value) {
   out.push_back(static_cast<char>(value & 0xFF));
@@ -26,7 +30,8 @@ inline void AppendLE16(std::string& out, uint16_t value) {
 }
 
 inline void AppendLE32(std::string& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 
 }  // namespace quillwen

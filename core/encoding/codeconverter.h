@@ -10,10 +10,10 @@
 namespace quillwen {
 
 enum ConversionResult : uint8_t {
-  kConversionOk = 0,       // the whole source was converted
-  kSourceExhausted = 1,    // a high surrogate is the last unit; it is not consumed
-  kTargetExhausted = 2,    // the unit that did not fit is not consumed
-  kSourceIllegal = 3,      // strict mode only: an unpaired surrogate, not consumed
+  kConversionOk = 0,     // the whole source was converted
+  kSourceExhausted = 1,  // a high surrogate is the last unit; it is not consumed
+  kTargetExhausted = 2,  // the unit that did not fit is not consumed
+  kSourceIllegal = 3,    // strict mode only: an unpaired surrogate, not consumed
 };
 
 // Strict stops at an unpaired surrogate; lenient converts it as a code point of
@@ -22,7 +22,8 @@ enum Lenient : uint8_t { kStrict = 0, kLenient = 1 };
 
 // Appends the UTF-8 form of `source` to `target`, keeping what `target` held.
 // Returns kConversionOk, kSourceExhausted or kSourceIllegal.
-ConversionResult Utf16ToUtf8Append(std::u16string_view source, std::string& target, Lenient lenient);
+ConversionResult Utf16ToUtf8Append(std::u16string_view source, std::string& target,
+                                   Lenient lenient);
 
 // Converts from *sourceCursor up to sourceEnd into *targetCursor up to targetEnd,
 // advancing both cursors past what was converted.

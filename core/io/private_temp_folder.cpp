@@ -9,7 +9,8 @@ namespace quillwen::io {
 
 PrivateTempFolder::PrivateTempFolder(const std::filesystem::path& parent) {
   std::error_code error;
-  const std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path(error) : parent;
+  const std::filesystem::path base =
+      parent.empty() ? std::filesystem::temp_directory_path(error) : parent;
   if (error) return;
   std::string pattern = (base / "quillwen-XXXXXX").string();
   if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;  // mkdtemp makes it 0700

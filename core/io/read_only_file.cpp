@@ -75,8 +75,8 @@ int64_t ReadOnlyFile::ReadSome(uint64_t offset, std::span<char> buffer) const {
   if (fd_ < 0) return -1;
   size_t done = 0;
   while (done < buffer.size()) {
-    const ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done,
-                              static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pread(fd_, buffer.data() + done, buffer.size() - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       lastError_ = Describe(path_, "read failed", errno);

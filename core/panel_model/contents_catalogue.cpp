@@ -41,9 +41,10 @@ bool ContentsCatalogue::AddRecord(const CatalogueRecord& record) {
   std::unique_ptr<ContentsNodeTag> owned = MakeNode(record);
   ContentsNodeTag* node = owned.get();
   const int64_t parentLevel = int64_t{record.level} - 1;
-  ContentsNodeTag* parent = parentLevel >= 0 && parentLevel < static_cast<int64_t>(lastNodeAtLevel_.size())
-                                ? lastNodeAtLevel_[parentLevel]
-                                : nullptr;
+  ContentsNodeTag* parent =
+      parentLevel >= 0 && parentLevel < static_cast<int64_t>(lastNodeAtLevel_.size())
+          ? lastNodeAtLevel_[parentLevel]
+          : nullptr;
   if (record.level == 3) {
     if (lastVolume_ != nullptr && parent != nullptr && lastVolume_->pParent == parent) {
       lastVolume_->pNext = node;
@@ -55,7 +56,8 @@ bool ContentsCatalogue::AddRecord(const CatalogueRecord& record) {
   nodes_[number] = node;
   if (parent != nullptr) {
     parent->children.push_back(std::move(owned));
-    if (record.level < static_cast<int64_t>(lastNodeAtLevel_.size())) lastNodeAtLevel_[record.level] = node;
+    if (record.level < static_cast<int64_t>(lastNodeAtLevel_.size()))
+      lastNodeAtLevel_[record.level] = node;
   } else {
     // A record with no parent belongs to no node's children; it is kept here so
     // that the record still has its node.
@@ -65,7 +67,8 @@ bool ContentsCatalogue::AddRecord(const CatalogueRecord& record) {
   // The tree hangs each item under the last item of the level above; the top
   // level when there is none or the level lies outside the table.
   int treeParent = 0;
-  if (record.level > 1 && record.level - 1 < kTreeLevels) treeParent = lastTreeItemAtLevel_[record.level - 1];
+  if (record.level > 1 && record.level - 1 < kTreeLevels)
+    treeParent = lastTreeItemAtLevel_[record.level - 1];
   treeParents_[number] = treeParent;
   treeChildren_[treeParent].push_back(number);
   if (record.level >= 0 && record.level < kTreeLevels) lastTreeItemAtLevel_[record.level] = number;
@@ -98,7 +101,8 @@ const std::vector<int>& ContentsCatalogue::TreeChildren(int number) const {
 
 std::u16string ContentsCatalogue::RangeLabel(int number) const {
   std::vector<int> chain;
-  for (int item = number; item > 0 && item < m_nNodeCount; item = treeParents_[item]) chain.push_back(item);
+  for (int item = number; item > 0 && item < m_nNodeCount; item = treeParents_[item])
+    chain.push_back(item);
   std::u16string label;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     if (it != chain.rbegin()) label += u'\\';

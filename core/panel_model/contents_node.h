@@ -19,8 +19,8 @@ struct ContentsNodeTag {
   int32_t docNo = 0;
   uint16_t curFileName = 0;
   ContentsNodeTag* pParent = nullptr;
-  ContentsNodeTag* pPrev = nullptr;  // previous volume under the same parent
-  ContentsNodeTag* pNext = nullptr;  // next volume under the same parent
+  ContentsNodeTag* pPrev = nullptr;                        // previous volume under the same parent
+  ContentsNodeTag* pNext = nullptr;                        // next volume under the same parent
   std::vector<std::unique_ptr<ContentsNodeTag>> children;  // a node owns its subtree
 
   // Whether the node covers 0-based index page p: docID <= p + 1 <= docID + docNo - 1,

@@ -13,17 +13,23 @@ std::u16string SummaryText(int64_t pages, int64_t places) {
 
 IndexScope ScopeOfTarget(SearchTarget target) {
   switch (target) {
-    case SearchTarget::kMainText: return ScopeMainText;
-    case SearchTarget::kAnnotations: return ScopeAnnotations;
-    default: return ScopeFullText;
+    case SearchTarget::kMainText:
+      return ScopeMainText;
+    case SearchTarget::kAnnotations:
+      return ScopeAnnotations;
+    default:
+      return ScopeFullText;
   }
 }
 
 HitScope HighlightScopeOfTarget(SearchTarget target) {
   switch (target) {
-    case SearchTarget::kMainText: return HitScopeMainText;
-    case SearchTarget::kAnnotations: return HitScopeAnnotations;
-    default: return HitScopeFullText;
+    case SearchTarget::kMainText:
+      return HitScopeMainText;
+    case SearchTarget::kAnnotations:
+      return HitScopeAnnotations;
+    default:
+      return HitScopeFullText;
   }
 }
 
@@ -53,7 +59,8 @@ PanelUpdate LeftFormModel::SelectTreeItem(int record) {
   m_nRangeNode = static_cast<uint16_t>(record);
   m_strRange = m_catalogue.RangeLabel(record);
   update.rangeLabel = m_strRange;
-  if (!m_catalogue.TreeChildren(record).empty() || m_catalogue.NodeOf(record) == nullptr) return update;
+  if (!m_catalogue.TreeChildren(record).empty() || m_catalogue.NodeOf(record) == nullptr)
+    return update;
   m_nCurNode = record;
   m_nCurPage = m_catalogue.Record(record).curFileName;
   ShowPage(m_nCurNode, true, 0, update);
@@ -61,13 +68,15 @@ PanelUpdate LeftFormModel::SelectTreeItem(int record) {
   return update;
 }
 
-bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html) const {
+bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page,
+                                   std::string& html) const {
   const CatalogueRecord& volume = m_catalogue.Record(record);
   if (useFirstPage) page = volume.curFileName;
   // A damaged docID of 0 or less starts no scan (FindPage refuses a negative start).
   const int32_t start = static_cast<int32_t>(std::max<int64_t>(int64_t{volume.docID} - 1, -1));
   int32_t entry = 0;
-  return m_index.FindPage(start, page, &entry) && m_index.ReadPage(static_cast<uint32_t>(entry), html);
+  return m_index.FindPage(start, page, &entry) &&
+         m_index.ReadPage(static_cast<uint32_t>(entry), html);
 }
 
 bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page, PanelUpdate& update) {
@@ -87,7 +96,8 @@ void LeftFormModel::ReportList(PanelUpdate& update) const {
   update.pager = Pager();
 }
 
-void LeftFormModel::FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const {
+void LeftFormModel::FailSearch(std::u16string_view message, SearchOutcome outcome,
+                               PanelUpdate& update) const {
   update.message = std::u16string(message);
   update.outcome = outcome;
 }
@@ -98,7 +108,8 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   m_nSearchMethod = request.method;
   m_bVariants = request.variants;
   if (request.target != m_nSearchTarget) ChooseTarget(request.target);
-  if (request.range) m_nRangeNode = static_cast<uint16_t>(std::clamp(*request.range, 0, int{UINT16_MAX}));
+  if (request.range)
+    m_nRangeNode = static_cast<uint16_t>(std::clamp(*request.range, 0, int{UINT16_MAX}));
 
   const std::u16string previousKeywords = m_strKeyWords;
   m_strKeyWords.clear();
@@ -127,10 +138,12 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   }
   // Without a catalogue, or with a range record no node matches, there is no
   // range to keep pages in: nothing is listed.
-  const ContentsNodeTag* range = FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
+  const ContentsNodeTag* range =
+      FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
   m_nPlaces = 0;
   m_SearchNodes.clear();
-  if (range != nullptr) m_nPlaces = BuildResults(*range, m_lastResult.pages, m_lastResult.placeCounts, m_SearchNodes);
+  if (range != nullptr)
+    m_nPlaces = BuildResults(*range, m_lastResult.pages, m_lastResult.placeCounts, m_SearchNodes);
 
   m_paging.Reset(m_SearchNodes.size());
   m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.size()), m_nPlaces);
@@ -183,8 +196,8 @@ PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {
   PanelUpdate update;
   const std::filesystem::path& target = m_bFirstResultFile ? m_strTempResult1 : m_strTempResult2;
   std::string document;
-  const int anchors = m_index.RenderWithVariants(static_cast<uint32_t>(page), document, m_strKeyWords,
-                                                 m_nHighlightScope, m_bVariants);
+  const int anchors = m_index.RenderWithVariants(static_cast<uint32_t>(page), document,
+                                                 m_strKeyWords, m_nHighlightScope, m_bVariants);
   // A page that does not render leaves the page view, and the hits, as they were.
   if (document.empty() || !io::WriteWholeFile(target, document)) return update;
   m_nHitCount = anchors;

@@ -68,11 +68,11 @@ struct SearchRequest {
 // Where the reading stands after a command that showed a stored page: what the
 // page toolbar shows.
 struct ReadingUpdate {
-  int32_t record = 0;           // the volume shown (m_nCurNode)
-  int32_t page = 0;             // its page shown (m_nCurPage)
-  bool volumeChanged = false;   // the slider takes the new volume's range
-  SliderRange slider;           // the volume's pages
-  std::u16string pageLabel;     // the page label's text
+  int32_t record = 0;          // the volume shown (m_nCurNode)
+  int32_t page = 0;            // its page shown (m_nCurPage)
+  bool volumeChanged = false;  // the slider takes the new volume's range
+  SliderRange slider;          // the volume's pages
+  std::u16string pageLabel;    // the page label's text
 };
 
 // What a command changed. Parts left empty are unchanged.
@@ -146,7 +146,9 @@ class LeftFormModel {
   // --- Reading the state ---
   const ContentsCatalogue& Catalogue() const { return m_catalogue; }
   const CIndex& Index() const { return m_index; }
-  ReadingState Reading() const { return {&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit}; }
+  ReadingState Reading() const {
+    return {&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit};
+  }
   int32_t CurNode() const { return m_nCurNode; }
   int32_t CurPage() const { return m_nCurPage; }
   int32_t HitCount() const { return m_nHitCount; }

@@ -47,7 +47,8 @@ std::map<int, ControlPlacement> LayoutPanel(const PanelLayoutInput& in) {
 
   layout[kContentsTree].visible = false;
   for (const FixedRow& row : kSearchTabRows) {
-    layout[row.id] = {PanelRect{FromRight(row.x, W), row.y, FromRight(row.width, W), row.height}, true, false};
+    layout[row.id] = {PanelRect{FromRight(row.x, W), row.y, FromRight(row.width, W), row.height},
+                      true, false};
   }
   int pagerRoom = 0;
   if (in.resultPages > 0) {
@@ -56,7 +57,8 @@ std::map<int, ControlPlacement> LayoutPanel(const PanelLayoutInput& in) {
     const int y = H - b - 5;
     const int e = (W - 139) / 2 + 37;  // C++ division rounds toward zero
     layout[kPreviousListPage] = {PanelRect{5, y, w, 32}, true, in.curResultPage == 1};
-    layout[kNextListPage] = {PanelRect{W - w - 5, y, w, 32}, true, in.curResultPage == in.resultPages};
+    layout[kNextListPage] = {PanelRect{W - w - 5, y, w, 32}, true,
+                             in.curResultPage == in.resultPages};
     layout[kListPageEdit] = {PanelRect{e, y + 6, 35, 20}, true, false};
     layout[kListPageCount] = {PanelRect{e + 37, y + 8, 30, 24}, true, false};
     pagerRoom = b + 2;

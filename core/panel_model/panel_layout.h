@@ -52,11 +52,11 @@ struct ControlPlacement {
 };
 
 struct PanelLayoutInput {
-  int width = 0;          // W
-  int height = 0;         // H
-  int selectedTab = 0;    // 0 contents, 1 search
-  int resultPages = 0;    // m_nResultPages
-  int curResultPage = 0;  // m_nCurResultPage
+  int width = 0;               // W
+  int height = 0;              // H
+  int selectedTab = 0;         // 0 contents, 1 search
+  int resultPages = 0;         // m_nResultPages
+  int curResultPage = 0;       // m_nCurResultPage
   int pagerButtonWidth = 32;   // w: the previous button's client width
   int pagerButtonHeight = 32;  // b: its client height
 };

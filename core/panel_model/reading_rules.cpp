@@ -8,7 +8,9 @@
 namespace quillwen {
 namespace {
 
-const CatalogueRecord& Current(const ReadingState& state) { return state.catalogue->Record(state.curNode); }
+const CatalogueRecord& Current(const ReadingState& state) {
+  return state.catalogue->Record(state.curNode);
+}
 
 }  // namespace
 
@@ -42,7 +44,9 @@ int PreviousVolumeRecord(const ReadingState& state) {
 bool CanGoToNextVolume(const ReadingState& state) { return NextVolumeRecord(state) != 0; }
 bool CanGoToPreviousVolume(const ReadingState& state) { return PreviousVolumeRecord(state) != 0; }
 bool CanGoToPreviousHit(const ReadingState& state) { return int64_t{state.curHit} - 1 >= 0; }
-bool CanGoToNextHit(const ReadingState& state) { return int64_t{state.curHit} + 1 < state.hitCount; }
+bool CanGoToNextHit(const ReadingState& state) {
+  return int64_t{state.curHit} + 1 < state.hitCount;
+}
 
 std::string HitFragment(int32_t hit) {
   char fragment[24];
@@ -56,7 +60,8 @@ std::u16string PageLabelText(int32_t headerValue, int32_t curPage) {
 
 SliderRange VolumeSliderRange(const CatalogueRecord& volume) {
   const int64_t last = int64_t{volume.curFileName} + volume.docNo - 1;
-  return {volume.curFileName, static_cast<int32_t>(std::max<int64_t>(volume.curFileName, std::min<int64_t>(last, INT32_MAX)))};
+  return {volume.curFileName, static_cast<int32_t>(std::max<int64_t>(
+                                  volume.curFileName, std::min<int64_t>(last, INT32_MAX)))};
 }
 
 }  // namespace quillwen

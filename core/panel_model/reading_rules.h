@@ -13,10 +13,10 @@ namespace quillwen {
 
 struct ReadingState {
   const ContentsCatalogue* catalogue = nullptr;
-  int32_t curNode = 0;  // m_nCurNode
-  int32_t curPage = 0;  // m_nCurPage
-  int32_t hitCount = 0; // m_nHitCount
-  int32_t curHit = 0;   // m_nCurHit
+  int32_t curNode = 0;   // m_nCurNode
+  int32_t curPage = 0;   // m_nCurPage
+  int32_t hitCount = 0;  // m_nHitCount
+  int32_t curHit = 0;    // m_nCurHit
 };
 
 // Previous page: m_nCurPage - first >= 1.

@@ -13,12 +13,12 @@ inline constexpr int kRowsPerResultPage = 100;
 
 // What the paging row shows.
 struct PagerState {
-  bool visible = false;          // only while there are results
+  bool visible = false;  // only while there are results
   bool previousEnabled = false;
   bool nextEnabled = false;
   bool editReadOnly = false;
-  std::u16string editText;       // the current list page
-  std::u16string countLabel;     // "/%d" with the number of list pages
+  std::u16string editText;    // the current list page
+  std::u16string countLabel;  // "/%d" with the number of list pages
 };
 
 class ResultPaging {

@@ -33,8 +33,9 @@ class CoverFinder {
       return nullptr;
     }
     const uint32_t x = page + 1;
-    auto after = std::upper_bound(spans_.begin(), spans_.end(), x,
-                                  [](uint32_t value, const Span& span) { return value < span.begin; });
+    auto after =
+        std::upper_bound(spans_.begin(), spans_.end(), x,
+                         [](uint32_t value, const Span& span) { return value < span.begin; });
     if (after == spans_.begin()) return nullptr;
     const Span& span = *(after - 1);
     return x <= span.last ? span.node : nullptr;
@@ -65,7 +66,9 @@ std::vector<const ContentsNodeTag*> GrandchildrenOf(const ContentsNodeTag& node)
   return grandchildren;
 }
 
-std::u16string NameOf(const ContentsNodeTag* node) { return node != nullptr ? node->name : std::u16string(); }
+std::u16string NameOf(const ContentsNodeTag* node) {
+  return node != nullptr ? node->name : std::u16string();
+}
 
 }  // namespace
 
@@ -81,7 +84,8 @@ int64_t BuildResults(const ContentsNodeTag& range, const std::vector<uint32_t>& 
   const std::u16string category = CategoryOf(range);
   // Level 1 looks for the book among the children and the volume among the
   // grandchildren; level 2 for the volume among the children.
-  const CoverFinder books(range.level == 1 ? ChildrenOf(range) : std::vector<const ContentsNodeTag*>{});
+  const CoverFinder books(range.level == 1 ? ChildrenOf(range)
+                                           : std::vector<const ContentsNodeTag*>{});
   const CoverFinder volumes(range.level == 1   ? GrandchildrenOf(range)
                             : range.level == 2 ? ChildrenOf(range)
                                                : std::vector<const ContentsNodeTag*>{});
@@ -92,13 +96,17 @@ int64_t BuildResults(const ContentsNodeTag& range, const std::vector<uint32_t>& 
     if (!range.Covers(p)) continue;
     SearchNodeTag row;
     row.category = category;
-    if (range.level == 1) row.book = NameOf(books.Find(p));
-    else if (range.level == 2) row.book = range.name;
-    else if (range.level == 3) row.book = NameOf(range.pParent);
+    if (range.level == 1)
+      row.book = NameOf(books.Find(p));
+    else if (range.level == 2)
+      row.book = range.name;
+    else if (range.level == 3)
+      row.book = NameOf(range.pParent);
     const ContentsNodeTag* volume = range.level == 1 || range.level == 2 ? volumes.Find(p) : &range;
     if (volume != nullptr) {
       row.volume = volume->name;
-      row.volumePage = static_cast<int32_t>(p + 1 - static_cast<uint32_t>(volume->docID) + volume->curFileName);
+      row.volumePage =
+          static_cast<int32_t>(p + 1 - static_cast<uint32_t>(volume->docID) + volume->curFileName);
     }
     row.page = static_cast<int32_t>(p);
     row.count = static_cast<int32_t>(placeCounts[i]);

@@ -14,8 +14,8 @@ namespace quillwen {
 
 struct SearchNodeTag {
   std::u16string category;
-  std::u16string book;    // empty when no book was found
-  std::u16string volume;  // empty when no volume was found
+  std::u16string book;     // empty when no book was found
+  std::u16string volume;   // empty when no volume was found
   int32_t page = 0;        // 0-based index page
   int32_t volumePage = 0;  // page number within the volume; 0 when no volume was found
   int32_t count = 0;       // places on the page

@@ -40,7 +40,7 @@ inline constexpr char kAnnotationSetSuffix[] = "_desc";
 
 // The base name suffix of a scope's index set: "", "_desc" or "_content".
 inline constexpr const char* IndexSetSuffix(IndexScope scope) {
-  return scope == ScopeMainText ? kMainTextSetSuffix
+  return scope == ScopeMainText      ? kMainTextSetSuffix
          : scope == ScopeAnnotations ? kAnnotationSetSuffix
                                      : "";
 }

@@ -10,8 +10,8 @@ SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVar
   bool firstTerm = true;
   for (const std::u16string& term : query.terms) {
     const MergeMode mode = method == SearchMethod::kOr ? MergeUnion
-                           : firstTerm                  ? MergeReplace
-                                                        : MergeIntersect;
+                           : firstTerm                 ? MergeReplace
+                                                       : MergeIntersect;
     MergeTerm(term, mode, useVariants, result);
     firstTerm = false;
   }

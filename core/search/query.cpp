@@ -37,7 +37,8 @@ std::optional<Query> ParseQuery(std::u16string_view keywords) {
   size_t termStart = 0;
   for (size_t i = 0; i <= keywords.size(); ++i) {
     if (i < keywords.size() && keywords[i] != u' ') continue;
-    if (i > termStart) query.terms.push_back(NormaliseTerm(keywords.substr(termStart, i - termStart)));
+    if (i > termStart)
+      query.terms.push_back(NormaliseTerm(keywords.substr(termStart, i - termStart)));
     if (i < keywords.size()) query.markText[i] = u'\u3000';
     termStart = i + 1;
   }

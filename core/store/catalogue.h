@@ -19,7 +19,7 @@ using CatalogueConsumer = std::function<void(int recordNumber, const CatalogueRe
 // What a load met besides the records themselves.
 struct CatalogueLoadResult {
   int recordCount = 0;
-  bool fileMissing = false;        // reported through the sink as well
+  bool fileMissing = false;           // reported through the sink as well
   bool partialRecordIgnored = false;  // the file ends inside a record
   bool recordsBeyondLimit = false;    // records after the 9999th were not loaded
   bool listingWritten = false;        // the listing file could be created
@@ -35,8 +35,8 @@ std::string CatalogueListingLine(const CatalogueRecord& record);
 // and hands each record to `consumer`. A missing file shows "you delete data
 // file!" through `messages` and loads nothing; the listing is still created. A
 // trailing partial record and records beyond the 9999th are not handed on.
-CatalogueLoadResult LoadCatalogue(const std::filesystem::path& dataFolder,
-                                  const CatalogueConsumer& consumer, MessageSink& messages,
-                                  const std::filesystem::path& listingPath = kCatalogueListingFileName);
+CatalogueLoadResult LoadCatalogue(
+    const std::filesystem::path& dataFolder, const CatalogueConsumer& consumer,
+    MessageSink& messages, const std::filesystem::path& listingPath = kCatalogueListingFileName);
 
 }  // namespace quillwen

@@ -150,7 +150,8 @@ bool CFileList::FindPage(int32_t start, int32_t pageNumber, int32_t* outIndex) c
     for (uint64_t at = 0; at < static_cast<uint64_t>(got); at += entrySize) {
       ++examined;
       const size_t nameBytes = static_cast<size_t>(std::min<uint64_t>(nameSize_, got - at));
-      const std::optional<int> number = PageNumberFromEntryName(NameField(chunk.data() + at, nameBytes));
+      const std::optional<int> number =
+          PageNumberFromEntryName(NameField(chunk.data() + at, nameBytes));
       if (number && *number == pageNumber) {
         *outIndex = examined;
         return true;

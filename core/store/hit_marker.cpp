@@ -44,9 +44,8 @@ std::vector<Seg> ParseTerm(std::string_view term) {
       size_t k = 0;
       while (k < stretch.size()) {
         const size_t question = stretch.find('?', k);
-        const std::string_view text = stretch.substr(k, question == std::string_view::npos
-                                                             ? std::string_view::npos
-                                                             : question - k);
+        const std::string_view text = stretch.substr(
+            k, question == std::string_view::npos ? std::string_view::npos : question - k);
         if (!text.empty()) {
           pieces.back().bytes.append(text);
           pieces.back().gapCount = gap;

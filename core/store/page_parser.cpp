@@ -14,10 +14,14 @@ enum Section { kBeforeTitle, kTitle, kAfterTitle, kCell1, kBetween, kCell2, kAft
 
 std::string* TextOf(ParsedPage& nodes, int section) {
   switch (section) {
-    case kTitle: return &nodes[0].text;
-    case kCell1: return &nodes[1].text;
-    case kCell2: return &nodes[2].text;
-    default: return nullptr;
+    case kTitle:
+      return &nodes[0].text;
+    case kCell1:
+      return &nodes[1].text;
+    case kCell2:
+      return &nodes[2].text;
+    default:
+      return nullptr;
   }
 }
 
@@ -43,13 +47,17 @@ ParsedPage ParsePage(std::string_view page) {
     if (StartsWith(tag, "<title") && section == kBeforeTitle) {
       section = kTitle;
     } else if (StartsWith(tag, "<TD")) {
-      if (section == kAfterTitle) section = kCell1;
-      else if (section == kBetween) section = kCell2;
+      if (section == kAfterTitle)
+        section = kCell1;
+      else if (section == kBetween)
+        section = kCell2;
     } else if (StartsWith(tag, "</title>")) {
       section = kAfterTitle;
     } else if (StartsWith(tag, "</TD>")) {
-      if (section == kCell1) section = kBetween;
-      else if (section == kCell2) section = kAfterCells;
+      if (section == kCell1)
+        section = kBetween;
+      else if (section == kCell2)
+        section = kAfterCells;
     } else if (std::string* text = TextOf(nodes, section)) {
       text->append(tag);
     }
@@ -78,7 +86,8 @@ std::vector<FilterItem> SplitAnnotations(std::string_view cell) {
     if (byte != '>') continue;
     if (StartsWith(tag, AnnotationOpen)) {
       items.push_back({{}, FilterItemKind::kAnnotation});
-    } else if (items.back().kind == FilterItemKind::kAnnotation && StartsWith(tag, AnnotationClose)) {
+    } else if (items.back().kind == FilterItemKind::kAnnotation &&
+               StartsWith(tag, AnnotationClose)) {
       items.push_back({{}, FilterItemKind::kMainText});
     } else {
       items.back().text.append(tag);

@@ -10,9 +10,12 @@ constexpr size_t kCellCapacity = 10000;
 
 bool MarksItem(HitScope scope, FilterItemKind kind) {
   switch (scope) {
-    case HitScopeFullText: return true;
-    case HitScopeMainText: return kind == FilterItemKind::kMainText;
-    case HitScopeAnnotations: return kind == FilterItemKind::kAnnotation;
+    case HitScopeFullText:
+      return true;
+    case HitScopeMainText:
+      return kind == FilterItemKind::kMainText;
+    case HitScopeAnnotations:
+      return kind == FilterItemKind::kAnnotation;
   }
   return false;
 }

@@ -25,8 +25,7 @@ std::string EncodeCatalogueRecord(const CatalogueRecord& record) {
 bool WriteCatalogue(const std::filesystem::path& file, std::span<const CatalogueRecord> records,
                     std::string* error) {
   if (records.size() > static_cast<size_t>(kMaxCatalogueRecords)) {
-    *error = "the catalogue holds " + std::to_string(records.size()) +
-             " records; at most 9999 fit";
+    *error = "the catalogue holds " + std::to_string(records.size()) + " records; at most 9999 fit";
     return false;
   }
   std::string bytes;

@@ -25,7 +25,8 @@ std::string PageHtml(const std::u16string& title, const std::u16string& text, in
   const std::string margin = ToUtf8(title);
   const bool odd = pageNumber % 2 != 0;
   return "<html><head><title>" + ToUtf8(title) + "</title></head><body><table><tr><TD>" +
-         (odd ? margin : cell) + "</TD><TD>" + (odd ? cell : margin) + "</TD></tr></table></body></html>";
+         (odd ? margin : cell) + "</TD><TD>" + (odd ? cell : margin) +
+         "</TD></tr></table></body></html>";
 }
 
 }  // namespace
@@ -46,13 +47,15 @@ void WriteTinyCollection(const std::filesystem::path& folder, const std::vector<
     if (e.level == 3) {
       for (size_t k = 0; k < e.pages.size(); ++k) {
         const int pageNumber = e.firstPage + static_cast<int>(k);
-        const std::string name = "V" + std::to_string(i) + "\\" + std::to_string(pageNumber) + ".htm";
+        const std::string name =
+            "V" + std::to_string(i) + "\\" + std::to_string(pageNumber) + ".htm";
         ASSERT_TRUE(store.AddPage(name, PageHtml(e.name, e.pages[k], pageNumber)));
         uint32_t position = 0;
         for (const char32_t cp : ToCodePoints(e.pages[k])) {
           const int32_t id = CharacterId(cp);
           if (id >= 0) postings[static_cast<uint32_t>(id)][entry].push_back(position);
-          if (const std::optional<uint32_t> group = groups.FindVariantGroup(cp)) postings[*group][entry].push_back(position);
+          if (const std::optional<uint32_t> group = groups.FindVariantGroup(cp))
+            postings[*group][entry].push_back(position);
           ++position;
         }
         ++entry;

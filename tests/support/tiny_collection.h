@@ -11,7 +11,7 @@
 namespace quillwen::testing {
 
 struct TinyEntry {
-  int level = 1;                      // 1 category, 2 book, 3 volume
+  int level = 1;  // 1 category, 2 book, 3 volume
   std::u16string name;
   std::vector<std::u16string> pages;  // volumes only: the text of each page
   uint16_t firstPage = 1;             // curFileName of a volume

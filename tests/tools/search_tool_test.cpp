@@ -40,8 +40,9 @@ class SearchToolTest : public ::testing::Test {
     const std::filesystem::path in = scratch_ / "in.txt";
     const std::filesystem::path err = scratch_ / "err.txt";
     WriteFileBytes(in, input);
-    const std::string command = std::string(QUILLWEN_SEARCH_TOOL) + " --data '" + data_->path().string() +
-                                "' " + arguments + " < '" + in.string() + "' 2> '" + err.string() + "'";
+    const std::string command = std::string(QUILLWEN_SEARCH_TOOL) + " --data '" +
+                                data_->path().string() + "' " + arguments + " < '" + in.string() +
+                                "' 2> '" + err.string() + "'";
     RunResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -73,7 +74,8 @@ TEST_F(SearchToolTest, PrintsTheSummaryAndTheRowsOfTheRange) {
 TEST_F(SearchToolTest, RangeByPathOrRecordAndVariants) {
   EXPECT_EQ(Run("--range 史部/史記 学").out,
             "全部で 1 頁で、1 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n史部\t史記\t巻一\t1\t1\n");
-  EXPECT_EQ(Run("--range 4 --no-variants 学").out, "全部で 0 頁で、0 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n");
+  EXPECT_EQ(Run("--range 4 --no-variants 学").out,
+            "全部で 0 頁で、0 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n");
   const RunResult unknown = Run("--range 99 之");
   EXPECT_EQ(unknown.exitCode, 2);
   EXPECT_NE(unknown.err.find("no contents entry"), std::string::npos);
@@ -83,9 +85,12 @@ TEST_F(SearchToolTest, JsonHoldsTheWholeResult) {
   const RunResult result = Run("--json --or 學 說");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out,
-            "{\"summary\":\"全部で 2 頁で、2 箇所でした。\",\"pages\":2,\"places\":2,\"listPages\":1,\"rows\":["
-            "{\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\",\"volumePage\":1,\"entry\":0,\"places\":1},"
-            "{\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\",\"volumePage\":2,\"entry\":1,\"places\":1}]}\n");
+            "{\"summary\":\"全部で 2 頁で、2 "
+            "箇所でした。\",\"pages\":2,\"places\":2,\"listPages\":1,\"rows\":["
+            "{\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\",\"volumePage\":1,"
+            "\"entry\":0,\"places\":1},"
+            "{\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\",\"volumePage\":2,"
+            "\"entry\":1,\"places\":1}]}\n");
 }
 
 TEST_F(SearchToolTest, MessagesGoToStandardErrorWithStatusOne) {
@@ -101,7 +106,8 @@ TEST_F(SearchToolTest, MessagesGoToStandardErrorWithStatusOne) {
 }
 
 TEST_F(SearchToolTest, UsageErrorsExitWithTwo) {
-  for (const char* arguments : {"--bogus", "--target somewhere 之", "--list-page 0 之", "--range"}) {
+  for (const char* arguments :
+       {"--bogus", "--target somewhere 之", "--list-page 0 之", "--range"}) {
     const RunResult result = Run(arguments);
     EXPECT_EQ(result.exitCode, 2) << arguments;
     EXPECT_NE(result.err.find("--help"), std::string::npos) << arguments;
@@ -115,7 +121,8 @@ TEST_F(SearchToolTest, BatchAnswersEachLineWithJson) {
   const RunResult result = Run("--batch", "之\n--or --range 4 學 說\n\n--bogus 之\n");
   EXPECT_EQ(result.exitCode, 1);  // the empty line showed a message
   std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos; start = end + 1) {
+  for (size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
+       start = end + 1) {
     lines.push_back(result.out.substr(start, end - start));
   }
   ASSERT_EQ(lines.size(), 4u);
@@ -128,7 +135,8 @@ TEST_F(SearchToolTest, BatchAnswersEachLineWithJson) {
 }
 
 TEST_F(SearchToolTest, TreeShowAndRender) {
-  EXPECT_EQ(Run("--tree").out, "1\t経部\n\t2\t論語\n\t\t3\t巻一\n4\t史部\n\t5\t史記\n\t\t6\t巻一\n");
+  EXPECT_EQ(Run("--tree").out,
+            "1\t経部\n\t2\t論語\n\t\t3\t巻一\n4\t史部\n\t5\t史記\n\t\t6\t巻一\n");
   const RunResult shown = Run("--show 3 2");
   EXPECT_EQ(shown.exitCode, 0);
   EXPECT_NE(shown.out.find("不亦說乎"), std::string::npos);

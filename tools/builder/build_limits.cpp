@@ -7,9 +7,10 @@ namespace quillwen::build {
 
 bool CheckRecordCount(size_t records, std::string* message) {
   if (records <= static_cast<size_t>(kMaxCatalogueRecords)) return true;
-  *message = "the collection needs " + std::to_string(records) +
-             " catalogue records (one per category, book and volume); the catalogue holds at most " +
-             std::to_string(kMaxCatalogueRecords);
+  *message =
+      "the collection needs " + std::to_string(records) +
+      " catalogue records (one per category, book and volume); the catalogue holds at most " +
+      std::to_string(kMaxCatalogueRecords);
   return false;
 }
 
@@ -48,8 +49,9 @@ bool CheckPositionList(std::span<const uint32_t> positions, std::string* message
   for (uint32_t position : positions) {
     const uint32_t delta = position - previous;
     if (delta > kMaxVarNum) {
-      *message = "position " + std::to_string(position) +
-                 " needs a delta above 4,194,303, the largest VarNum (too many characters on one page)";
+      *message =
+          "position " + std::to_string(position) +
+          " needs a delta above 4,194,303, the largest VarNum (too many characters on one page)";
       return false;
     }
     bytes += VarNumLength(delta);

@@ -39,7 +39,8 @@ class NullProgress : public Progress {
   void EndPhase() override {}
 };
 
-bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table, std::string* error) {
+bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table,
+                       std::string* error) {
   for (const fs::path& file : options.unihanVariantFiles) {
     if (!table->ReadUnihanVariants(file, options.semanticVariants, error)) return false;
   }
@@ -52,12 +53,14 @@ bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table, 
 
 CatalogueRecord MakeRecord(std::u32string_view name, int32_t level, VolumePages pages) {
   return CatalogueRecord{EncodeUtf16(name), level, static_cast<int32_t>(pages.firstEntry + 1),
-                         static_cast<int32_t>(pages.count), static_cast<uint16_t>(kFirstPageNumber)};
+                         static_cast<int32_t>(pages.count),
+                         static_cast<uint16_t>(kFirstPageNumber)};
 }
 
 // Categories and books cover the pages of all their volumes, which follow one
 // another in the page table.
-std::vector<CatalogueRecord> MakeCatalogue(const SourceTree& tree, const std::vector<VolumePages>& volumes) {
+std::vector<CatalogueRecord> MakeCatalogue(const SourceTree& tree,
+                                           const std::vector<VolumePages>& volumes) {
   std::vector<CatalogueRecord> records;
   size_t next = 0;
   for (const SourceCategory& category : tree.categories) {
@@ -84,7 +87,9 @@ std::vector<CatalogueRecord> MakeCatalogue(const SourceTree& tree, const std::ve
 class Builder {
  public:
   Builder(const BuildOptions& options, BuildSummary* summary, std::string* error)
-      : options_(options), summary_(summary), error_(error),
+      : options_(options),
+        summary_(summary),
+        error_(error),
         progress_(options.progress != nullptr ? options.progress : &nullProgress_) {}
 
   bool Run() {
@@ -172,7 +177,8 @@ class Builder {
       *error_ = where + ": " + *error_;
       return false;
     }
-    const std::vector<LaidOutPage> pages = LayOutPages(std::move(blocks), options_.charactersPerPage);
+    const std::vector<LaidOutPage> pages =
+        LayOutPages(std::move(blocks), options_.charactersPerPage);
     std::string limit;
     if (!CheckPageNumber(kFirstPageNumber + pages.size() - 1, &limit)) {
       *error_ = where + ": the volume has " + std::to_string(pages.size()) + " pages; " + limit;
@@ -180,12 +186,14 @@ class Builder {
     }
     const std::string volumeName = EncodeUtf8(volume.name);
     const PageLabels labels{bookName, volumeName};
-    const VolumePages placed{static_cast<uint32_t>(summary_->pages), static_cast<uint32_t>(pages.size())};
+    const VolumePages placed{static_cast<uint32_t>(summary_->pages),
+                             static_cast<uint32_t>(pages.size())};
     for (size_t k = 0; k < pages.size(); ++k) {
       const uint32_t pageNumber = kFirstPageNumber + static_cast<uint32_t>(k);
       const uint64_t entryIndex = summary_->pages;
       const std::string name = EntryName(volumeNumber, pageNumber);
-      const std::string page = where + " page " + std::to_string(pageNumber) + " (entry " + name + ")";
+      const std::string page =
+          where + " page " + std::to_string(pageNumber) + " (entry " + name + ")";
       if (!CheckEntryIndex(entryIndex, &limit) || !CheckEntryName(name, kDefaultNameSize, &limit)) {
         *error_ = page + ": " + limit;
         return false;
@@ -207,8 +215,9 @@ class Builder {
     }
     volumePages_.push_back(placed);
     bytesDone_ += bytes.size();
-    progress_->Update(totalBytes_ > 0 ? static_cast<double>(bytesDone_) / static_cast<double>(totalBytes_) : 1.0,
-                      summary_->pages);
+    progress_->Update(
+        totalBytes_ > 0 ? static_cast<double>(bytesDone_) / static_cast<double>(totalBytes_) : 1.0,
+        summary_->pages);
     return true;
   }
 

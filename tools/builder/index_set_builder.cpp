@@ -20,7 +20,8 @@ std::string IdentifierLabel(uint32_t id, std::span<const PositionedCharacter> ch
   }
   for (const PositionedCharacter& c : characters) {
     if (CharacterId(c.codePoint) == static_cast<int32_t>(id)) {
-      return "character " + CodePointLabel(c.codePoint) + " " + EncodeUtf8(std::u32string(1, c.codePoint));
+      return "character " + CodePointLabel(c.codePoint) + " " +
+             EncodeUtf8(std::u32string(1, c.codePoint));
     }
   }
   return "identifier " + std::to_string(id);
@@ -30,21 +31,26 @@ std::string IdentifierLabel(uint32_t id, std::span<const PositionedCharacter> ch
 
 const char* IndexSetLabel(IndexScope scope) {
   switch (scope) {
-    case ScopeFullText: return "the full text";
-    case ScopeMainText: return "the main text";
-    case ScopeAnnotations: return "the annotations";
+    case ScopeFullText:
+      return "the full text";
+    case ScopeMainText:
+      return "the main text";
+    case ScopeAnnotations:
+      return "the annotations";
   }
   return "an index set";
 }
 
-void CollectPostings(std::span<const PositionedCharacter> characters, const VariantTableBuilder& variants,
+void CollectPostings(std::span<const PositionedCharacter> characters,
+                     const VariantTableBuilder& variants,
                      std::vector<std::pair<uint32_t, uint32_t>>* postings) {
   postings->clear();
   for (const PositionedCharacter& c : characters) {
     const int32_t id = CharacterId(c.codePoint);
     if (id >= 0) postings->emplace_back(static_cast<uint32_t>(id), c.position);
     const int32_t group = variants.GroupOf(c.codePoint);
-    if (group >= 0) postings->emplace_back(VariantIdBase + static_cast<uint32_t>(group), c.position);
+    if (group >= 0)
+      postings->emplace_back(VariantIdBase + static_cast<uint32_t>(group), c.position);
   }
   std::sort(postings->begin(), postings->end());
 }
@@ -67,8 +73,8 @@ bool IndexSetBuilder::AddPage(uint32_t entryIndex, std::span<const PositionedCha
     }
     std::string limit;
     if (!CheckPositionList(positions_, &limit)) {
-      *error = std::string(IndexSetLabel(scope_)) + ", " + IdentifierLabel(id, characters, variants_) +
-               ": " + limit;
+      *error = std::string(IndexSetLabel(scope_)) + ", " +
+               IdentifierLabel(id, characters, variants_) + ": " + limit;
       return false;
     }
     if (!writer_.AddPage(id, entryIndex, positions_)) {

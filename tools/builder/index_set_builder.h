@@ -21,7 +21,8 @@ namespace quillwen::build {
 
 // The (identifier, position) pairs of one page, sorted by identifier, then
 // position.
-void CollectPostings(std::span<const PositionedCharacter> characters, const VariantTableBuilder& variants,
+void CollectPostings(std::span<const PositionedCharacter> characters,
+                     const VariantTableBuilder& variants,
                      std::vector<std::pair<uint32_t, uint32_t>>* postings);
 
 class IndexSetBuilder {

@@ -2,12 +2,12 @@
 // opens. Usage in README.md and `quillwen-build --help`.
 
 #include <charconv>
-#include <memory>
-#include <vector>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/search/index_format.h"
 #include "tools/builder/collection_builder.h"
@@ -46,7 +46,8 @@ void PrintSummary(const fs::path& target, const BuildSummary& s) {
               s.books, s.volumes, s.records);
   std::printf("  %zu pages from %llu source bytes\n", s.pages,
               static_cast<unsigned long long>(s.sourceBytes));
-  std::printf("  %zu variant groups (largest %zu members)\n", s.variantGroups, s.largestVariantGroup);
+  std::printf("  %zu variant groups (largest %zu members)\n", s.variantGroups,
+              s.largestVariantGroup);
   std::printf("  positions: full text %llu, main text %llu, annotations %llu\n",
               static_cast<unsigned long long>(s.positions[quillwen::ScopeFullText]),
               static_cast<unsigned long long>(s.positions[quillwen::ScopeMainText]),
@@ -54,7 +55,8 @@ void PrintSummary(const fs::path& target, const BuildSummary& s) {
   for (const std::string& name : quillwen::build::CollectionFileNames()) {
     std::error_code ec;
     const auto size = fs::file_size(target / name, ec);
-    std::printf("  %-24s %12llu bytes\n", name.c_str(), static_cast<unsigned long long>(ec ? 0 : size));
+    std::printf("  %-24s %12llu bytes\n", name.c_str(),
+                static_cast<unsigned long long>(ec ? 0 : size));
   }
 }
 
@@ -84,7 +86,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--quiet") {
       quiet = true;
     } else if (arg.starts_with("--")) {
-      std::fprintf(stderr, "quillwen-build: unknown option or missing value: %s\n%s", argv[i], kUsage);
+      std::fprintf(stderr, "quillwen-build: unknown option or missing value: %s\n%s", argv[i],
+                   kUsage);
       return 2;
     } else {
       positional.push_back(arg);

@@ -42,10 +42,17 @@ void AppendMargin(std::string& out, const PageLabels& labels, uint32_t pageNumbe
 void AppendEscaped(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default: out.push_back(c);
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        out.push_back(c);
     }
   }
 }
@@ -65,7 +72,8 @@ std::string RenderTextCell(const LaidOutPage& page) {
   return out;
 }
 
-std::string RenderStoredPage(const LaidOutPage& page, const PageLabels& labels, uint32_t pageNumber) {
+std::string RenderStoredPage(const LaidOutPage& page, const PageLabels& labels,
+                             uint32_t pageNumber) {
   std::string out = kHead;
   AppendEscaped(out, labels.book);
   out += ' ';

@@ -30,7 +30,8 @@ struct PageLabels {
   std::string_view volume;  // UTF-8
 };
 
-std::string RenderStoredPage(const LaidOutPage& page, const PageLabels& labels, uint32_t pageNumber);
+std::string RenderStoredPage(const LaidOutPage& page, const PageLabels& labels,
+                             uint32_t pageNumber);
 
 // The text cell alone: what the index positions are counted over.
 std::string RenderTextCell(const LaidOutPage& page);

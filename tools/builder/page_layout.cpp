@@ -77,7 +77,8 @@ TextBlock Extract(const TextBlock& block, Cursor from, Cursor to) {
     const std::u32string& text = block.runs[r].text;
     const size_t begin = r == from.run ? std::min(from.index, text.size()) : 0;
     const size_t end = r == to.run ? std::min(to.index, text.size()) : text.size();
-    if (end > begin) part.runs.push_back(TextRun{block.runs[r].annotation, text.substr(begin, end - begin)});
+    if (end > begin)
+      part.runs.push_back(TextRun{block.runs[r].annotation, text.substr(begin, end - begin)});
   }
   return part;
 }

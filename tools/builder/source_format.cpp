@@ -59,12 +59,16 @@ class VolumeParser {
       if (c == kEscape && i + 1 < text.size() && IsEscapable(text[i + 1])) {
         Append(text[++i]);
       } else if (c == kAnnotationOpen) {
-        if (inAnnotation_) return Fail(lineNumber, "an annotation opens inside another (〔 before 〕); write \\〔 for the character itself");
+        if (inAnnotation_)
+          return Fail(lineNumber,
+                      "an annotation opens inside another (〔 before 〕); write \\〔 for the "
+                      "character itself");
         inAnnotation_ = true;
         annotationLine_ = lineNumber;
         newRun_ = true;
       } else if (c == AnnotationClose) {
-        if (!inAnnotation_) return Fail(lineNumber, "〕 closes no annotation; write \\〕 for the character itself");
+        if (!inAnnotation_)
+          return Fail(lineNumber, "〕 closes no annotation; write \\〕 for the character itself");
         inAnnotation_ = false;
         newRun_ = true;
       } else if ((c < 0x20 && c != U'\t') || c == 0x7F) {
@@ -128,7 +132,8 @@ bool ParseVolumeText(std::string_view bytes, std::vector<TextBlock>* blocks, std
   std::u32string text;
   size_t badOffset = 0;
   if (!DecodeUtf8(bytes, text, &badOffset)) {
-    const auto line = std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(badOffset), '\n') + 1;
+    const auto line =
+        std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(badOffset), '\n') + 1;
     *error = "line " + std::to_string(line) + ": the text is not UTF-8 (byte " +
              std::to_string(badOffset) + ")";
     return false;

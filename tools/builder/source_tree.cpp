@@ -86,7 +86,8 @@ bool ScanCategory(const Entry& categoryEntry, SourceCategory* category, std::str
   if (!ListFolder(categoryEntry.path, &entries, error)) return false;
   for (const Entry& entry : entries) {
     if (IsVolumeFile(entry)) {
-      *error = entry.path.string() + ": a volume file must lie in a book folder (category/book/volume.txt)";
+      *error = entry.path.string() +
+               ": a volume file must lie in a book folder (category/book/volume.txt)";
       return false;
     }
     if (!entry.isFolder) continue;
@@ -181,7 +182,8 @@ bool ScanSourceTree(const fs::path& root, SourceTree* tree, std::string* error) 
   if (!ListFolder(root, &entries, error)) return false;
   for (const Entry& entry : entries) {
     if (IsVolumeFile(entry)) {
-      *error = entry.path.string() + ": a volume file must lie in a book folder (category/book/volume.txt)";
+      *error = entry.path.string() +
+               ": a volume file must lie in a book folder (category/book/volume.txt)";
       return false;
     }
     if (!entry.isFolder) continue;

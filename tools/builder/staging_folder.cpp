@@ -80,7 +80,8 @@ bool StagingFolder::MoveInto(std::span<const std::string> fileNames, std::string
     if (ec) {
       *error = (target_ / name).string() + ": cannot be replaced (" + ec.message() + ")";
       std::error_code ignored;
-      if (existed && !fs::exists(target_ / name, ignored)) fs::rename(previous / name, target_ / name, ignored);
+      if (existed && !fs::exists(target_ / name, ignored))
+        fs::rename(previous / name, target_ / name, ignored);
       for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
         if (it->second) {
           fs::rename(previous / it->first, target_ / it->first, ignored);

@@ -36,7 +36,8 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   size_t start = 0;
   while (true) {
     const size_t end = text.find(separator, start);
-    parts.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    parts.push_back(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
     if (end == std::string_view::npos) return parts;
     start = end + 1;
   }
@@ -82,8 +83,8 @@ void VariantTableBuilder::Relate(char32_t a, char32_t b) {
   if (ra != rb) parent_[std::max(ra, rb)] = std::min(ra, rb);
 }
 
-bool VariantTableBuilder::ReadUnihanVariants(const std::filesystem::path& file, bool withSemanticVariants,
-                                      std::string* error) {
+bool VariantTableBuilder::ReadUnihanVariants(const std::filesystem::path& file,
+                                             bool withSemanticVariants, std::string* error) {
   return ForEachLine(file, error, [&](std::string_view line, std::string* problem) {
     if (line.empty() || line[0] == '#') return true;
     const std::vector<std::string_view> fields = Split(line, '\t');
@@ -112,7 +113,8 @@ bool VariantTableBuilder::ReadUnihanVariants(const std::filesystem::path& file, 
   });
 }
 
-bool VariantTableBuilder::ReadOpenCcCharacters(const std::filesystem::path& file, std::string* error) {
+bool VariantTableBuilder::ReadOpenCcCharacters(const std::filesystem::path& file,
+                                               std::string* error) {
   return ForEachLine(file, error, [&](std::string_view line, std::string* problem) {
     if (line.empty()) return true;
     const std::vector<std::string_view> fields = Split(line, '\t');

@@ -38,9 +38,7 @@ class VariantTableBuilder {
   const std::vector<std::vector<char32_t>>& Groups() const { return groups_; }
 
   // The group number of a character after Finish, or -1.
-  int32_t GroupOf(char32_t c) const {
-    return c < groupOf_.size() ? groupOf_[c] : -1;
-  }
+  int32_t GroupOf(char32_t c) const { return c < groupOf_.size() ? groupOf_[c] : -1; }
 
  private:
   char32_t Root(char32_t c);

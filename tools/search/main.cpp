@@ -36,7 +36,8 @@ int RunBatch(SearchSession& session, const SearchOptions& defaults, StreamMessag
       std::cout << JsonWriter().BeginObject().Key("error").String(error).EndObject().Text() << "\n";
     } else if (outcome != SearchOutcome::kRan) {
       const std::string message = messages.Count() > before ? messages.Last() : "no keywords";
-      std::cout << JsonWriter().BeginObject().Key("message").String(message).EndObject().Text() << "\n";
+      std::cout << JsonWriter().BeginObject().Key("message").String(message).EndObject().Text()
+                << "\n";
     } else {
       std::cout << BatchJson(session.Model(), session.LastSearchTime());
     }
@@ -67,7 +68,8 @@ int main(int argc, char** argv) {
       std::cout << TreeText(model.Catalogue());
       break;
     case ToolMode::kShow: {
-      if (options.words.empty() || options.words.size() > 2) return Usage("--show takes RECORD [PAGE]");
+      if (options.words.empty() || options.words.size() > 2)
+        return Usage("--show takes RECORD [PAGE]");
       const int record = session.ResolveRange(options.words[0]);
       if (record == 0) return Usage("no contents entry is named " + options.words[0]);
       int page = 0;
@@ -95,11 +97,13 @@ int main(int argc, char** argv) {
         return Usage("ENTRY must be a number, not " + options.words[0]);
       }
       std::string keywords;
-      for (size_t i = 1; i < options.words.size(); ++i) keywords += (i > 1 ? " " : "") + options.words[i];
+      for (size_t i = 1; i < options.words.size(); ++i)
+        keywords += (i > 1 ? " " : "") + options.words[i];
       session.ChooseTarget(options.target);
       std::string document;
       model.Index().RenderWithVariants(entry, document, quillwen::Utf8ToUtf16(keywords),
-                                       quillwen::HighlightScopeOfTarget(options.target), options.variants);
+                                       quillwen::HighlightScopeOfTarget(options.target),
+                                       options.variants);
       if (document.empty()) {
         std::cerr << "quillwen-search: page entry " << entry << " cannot be rendered\n";
         return kExitMessage;

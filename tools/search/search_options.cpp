@@ -6,10 +6,14 @@ namespace quillwen::tools {
 namespace {
 
 bool ParseTarget(const std::string& text, SearchTarget& target) {
-  if (text == "full") target = SearchTarget::kFullText;
-  else if (text == "main") target = SearchTarget::kMainText;
-  else if (text == "annotations") target = SearchTarget::kAnnotations;
-  else return false;
+  if (text == "full")
+    target = SearchTarget::kFullText;
+  else if (text == "main")
+    target = SearchTarget::kMainText;
+  else if (text == "annotations")
+    target = SearchTarget::kAnnotations;
+  else
+    return false;
   return true;
 }
 
@@ -70,7 +74,8 @@ bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, Searc
     };
     std::string text;
     if (arg == "--") {
-      options.words.insert(options.words.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      options.words.insert(options.words.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                           args.end());
       break;
     } else if (arg == "--and") {
       options.method = SearchMethod::kAnd;

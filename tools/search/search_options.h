@@ -24,7 +24,7 @@ struct SearchOptions {
   std::optional<std::string> range;  // a record number or a path such as 経部\論語
   int64_t listPage = 1;
   bool json = false;
-  std::vector<std::string> words;    // keywords; or ENTRY KEYWORDS; or RECORD [PAGE]
+  std::vector<std::string> words;  // keywords; or ENTRY KEYWORDS; or RECORD [PAGE]
 };
 
 // Parses `args` (without the program name) on top of what `options` holds, so a

@@ -29,7 +29,10 @@ void StreamMessageSink::ShowMessage(std::u16string_view text) {
 
 SearchSession::SearchSession(const std::filesystem::path& dataFolder, MessageSink& messages)
     : messages_(messages),
-      model_({.dataFolder = dataFolder, .messages = &messages, .tempParent = {}, .listingPath = std::filesystem::path()}) {
+      model_({.dataFolder = dataFolder,
+              .messages = &messages,
+              .tempParent = {},
+              .listingPath = std::filesystem::path()}) {
   model_.InitialUpdate();
 }
 
@@ -97,19 +100,30 @@ std::string ResultText(const LeftFormModel& model, int64_t listPage) {
 std::string ResultJson(const LeftFormModel& model) {
   JsonWriter json;
   json.BeginObject()
-      .Key("summary").String(Utf8(model.Summary()))
-      .Key("pages").Number(static_cast<int64_t>(model.SearchNodes().size()))
-      .Key("places").Number(model.Places())
-      .Key("listPages").Number(int64_t{model.Paging().m_nResultPages})
-      .Key("rows").BeginArray();
+      .Key("summary")
+      .String(Utf8(model.Summary()))
+      .Key("pages")
+      .Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Key("places")
+      .Number(model.Places())
+      .Key("listPages")
+      .Number(int64_t{model.Paging().m_nResultPages})
+      .Key("rows")
+      .BeginArray();
   for (const SearchNodeTag& row : model.SearchNodes()) {
     json.BeginObject()
-        .Key("category").String(Utf8(row.category))
-        .Key("book").String(Utf8(row.book))
-        .Key("volume").String(Utf8(row.volume))
-        .Key("volumePage").Number(int64_t{row.volumePage})
-        .Key("entry").Number(int64_t{row.page})
-        .Key("places").Number(int64_t{row.count})
+        .Key("category")
+        .String(Utf8(row.category))
+        .Key("book")
+        .String(Utf8(row.book))
+        .Key("volume")
+        .String(Utf8(row.volume))
+        .Key("volumePage")
+        .Number(int64_t{row.volumePage})
+        .Key("entry")
+        .Number(int64_t{row.page})
+        .Key("places")
+        .Number(int64_t{row.count})
         .EndObject();
   }
   json.EndArray().EndObject();
@@ -119,14 +133,21 @@ std::string ResultJson(const LeftFormModel& model) {
 std::string BatchJson(const LeftFormModel& model, std::chrono::nanoseconds searchTime) {
   JsonWriter json;
   json.BeginObject()
-      .Key("keywords").String(Utf8(model.KeyWords()))
-      .Key("pages").Number(static_cast<int64_t>(model.SearchNodes().size()))
-      .Key("places").Number(model.Places())
-      .Key("rows").BeginArray();
+      .Key("keywords")
+      .String(Utf8(model.KeyWords()))
+      .Key("pages")
+      .Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Key("places")
+      .Number(model.Places())
+      .Key("rows")
+      .BeginArray();
   for (const SearchNodeTag& row : model.SearchNodes()) {
     json.BeginArray().Number(int64_t{row.page}).Number(int64_t{row.count}).EndArray();
   }
-  json.EndArray().Key("seconds").Number(std::chrono::duration<double>(searchTime).count()).EndObject();
+  json.EndArray()
+      .Key("seconds")
+      .Number(std::chrono::duration<double>(searchTime).count())
+      .EndObject();
   return json.Text() + "\n";
 }
 

@@ -1,6 +1,6 @@
-#include <QTest>
-
 #include "app/frame/command_table.h"
+
+#include <QTest>
 
 class CommandTableTest : public QObject {
   Q_OBJECT

@@ -364,7 +364,8 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QTreeWidget* list = Panel()->ResultList();
     QTreeWidgetItem* row = nullptr;
     for (int i = 0; i < list->topLevelItemCount() && row == nullptr; ++i) {
-      if (list->topLevelItem(i)->data(0, kResultPageRole).toInt() == entry) row = list->topLevelItem(i);
+      if (list->topLevelItem(i)->data(0, kResultPageRole).toInt() == entry)
+        row = list->topLevelItem(i);
     }
     QVERIFY(row != nullptr);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());

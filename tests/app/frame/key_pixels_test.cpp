@@ -1,9 +1,10 @@
+#include "app/platform/key_pixels.h"
+
 #include <QTest>
 
 #include "app/frame/command_table.h"
 #include "app/frame/scroll_tool_bar.h"
 #include "app/frame/toolbar_artwork.h"
-#include "app/platform/key_pixels.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ class KeyPixelsTest : public QObject {
     for (int row = 0; row < 40; ++row)
       for (int column = 0; column < 400; ++column) strip.SetTop(row, column, kKeyColour);
     const BottomUpBitmap background = NumberedBackground();
-    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour, kFace);
+    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour,
+                   kFace);
 
     for (int j : {0, 17, 39}) {
       for (int r : {0, 20, 39}) {
@@ -67,7 +69,8 @@ class KeyPixelsTest : public QObject {
     strip.SetTop(12, 5, Rgb{255, 1, 255});
     strip.SetTop(13, 5, kKeyColour);
     const BottomUpBitmap background = NumberedBackground();
-    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour, kFace);
+    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour,
+                   kFace);
     QCOMPARE(strip.AtTop(10, 5), (Rgb{255, 0, 254}));
     QCOMPARE(strip.AtTop(11, 5), (Rgb{254, 0, 255}));
     QCOMPARE(strip.AtTop(12, 5), (Rgb{255, 1, 255}));
@@ -85,7 +88,8 @@ class KeyPixelsTest : public QObject {
     strip.SetTop(39, 80, kKeyColour);  // third image: column 103, outside
     background.Set(4, 3, Rgb{1, 2, 3});
     background.Set(4, 50, Rgb{4, 5, 6});
-    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour, kFace);
+    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour,
+                   kFace);
     QCOMPARE(strip.AtTop(0, 0), kFace);
     QCOMPARE(strip.AtTop(39, 0), (Rgb{1, 2, 3}));
     QCOMPARE(strip.AtTop(39, 40), (Rgb{4, 5, 6}));
@@ -95,7 +99,8 @@ class KeyPixelsTest : public QObject {
   void withoutABackgroundNothingChanges() {
     BottomUpBitmap strip(400, 40);
     strip.SetTop(0, 0, kKeyColour);
-    BlendKeyPixels(strip, nullptr, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour, kFace);
+    BlendKeyPixels(strip, nullptr, kToolbarLayout, ButtonImageGeometry{10, 40, 40}, kKeyColour,
+                   kFace);
     QCOMPARE(strip.AtTop(0, 0), kKeyColour);
   }
 
@@ -104,7 +109,8 @@ class KeyPixelsTest : public QObject {
     strip.SetTop(0, 0, kKeyColour);
     strip.SetTop(0, 40, kKeyColour);
     const BottomUpBitmap background = NumberedBackground();
-    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{1, 40, 40}, kKeyColour, kFace);
+    BlendKeyPixels(strip, &background, kToolbarLayout, ButtonImageGeometry{1, 40, 40}, kKeyColour,
+                   kFace);
     QCOMPARE(ColumnOf(strip.AtTop(0, 0)), 3);
     QCOMPARE(strip.AtTop(0, 40), kKeyColour);
   }
@@ -130,8 +136,8 @@ class KeyPixelsTest : public QObject {
     }
     CXToolBar toolbar;
     toolbar.SetBackground(ToolbarPicture(kToolbarBackgroundId));
-    toolbar.SetButtonImages(10, kKeyColour, ToolbarPicture(kNormalStripId), ToolbarPicture(kDisabledStripId),
-                            ToolbarPicture(kHotStripId));
+    toolbar.SetButtonImages(10, kKeyColour, ToolbarPicture(kNormalStripId),
+                            ToolbarPicture(kDisabledStripId), ToolbarPicture(kHotStripId));
     const QImage background = ToolbarPicture(kToolbarBackgroundId);
     for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
       const QImage& blended = toolbar.BlendedStrip(mode);

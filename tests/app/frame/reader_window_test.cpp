@@ -176,8 +176,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QSignalSpy reading(Panel(), &CLeftForm::readingChanged);
     Panel()->GoToSliderPage(7);
     const quillwen::LeftFormModel& model = Panel()->Model();
-    QCOMPARE(ReadFileBytes(model.TempPage()),
-             FixturePage("學而 7", "人不知而不慍，不亦君子乎。"));
+    QCOMPARE(ReadFileBytes(model.TempPage()), FixturePage("學而 7", "人不知而不慍，不亦君子乎。"));
     QVERIFY(PageBrowser()->toPlainText().contains(QStringLiteral("人不知而不慍")));
     QCOMPARE(model.CurPage(), 7);
     QCOMPARE(model.CurNode(), 3);

@@ -1,3 +1,5 @@
+#include "app/frame/splash_wnd.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -6,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "app/frame/command_line.h"
-#include "app/frame/splash_wnd.h"
 #include "app/platform/qt_text.h"
 #include "tests/support/temp_dir.h"
 
@@ -152,13 +153,20 @@ class SplashTest : public QObject {
     QTest::addColumn<bool>("help");
     QTest::addColumn<bool>("error");
     QTest::newRow("nothing") << QStringList{} << true << QString() << false << false;
-    QTest::newRow("-Automation") << QStringList{"-Automation"} << false << QString() << false << false;
-    QTest::newRow("/Embedding") << QStringList{"/Embedding"} << false << QString() << false << false;
-    QTest::newRow("-embedding, any case") << QStringList{"-embedding"} << false << QString() << false << false;
-    QTest::newRow("--no-splash") << QStringList{"--no-splash"} << false << QString() << false << false;
-    QTest::newRow("--data DIR") << QStringList{"--data", "/x/y"} << true << "/x/y" << false << false;
-    QTest::newRow("--data=DIR") << QStringList{"--data=/x/y", "--no-splash"} << false << "/x/y" << false << false;
-    QTest::newRow("--data without folder") << QStringList{"--data"} << true << QString() << false << true;
+    QTest::newRow("-Automation") << QStringList{"-Automation"} << false << QString() << false
+                                 << false;
+    QTest::newRow("/Embedding") << QStringList{"/Embedding"} << false << QString() << false
+                                << false;
+    QTest::newRow("-embedding, any case")
+        << QStringList{"-embedding"} << false << QString() << false << false;
+    QTest::newRow("--no-splash") << QStringList{"--no-splash"} << false << QString() << false
+                                 << false;
+    QTest::newRow("--data DIR") << QStringList{"--data", "/x/y"} << true << "/x/y" << false
+                                << false;
+    QTest::newRow("--data=DIR") << QStringList{"--data=/x/y", "--no-splash"} << false << "/x/y"
+                                << false << false;
+    QTest::newRow("--data without folder")
+        << QStringList{"--data"} << true << QString() << false << true;
     QTest::newRow("--help") << QStringList{"--help"} << true << QString() << true << false;
     QTest::newRow("unknown") << QStringList{"book.mvr"} << true << QString() << false << true;
   }
@@ -178,7 +186,8 @@ class SplashTest : public QObject {
 
   void usageNamesEveryOption() {
     const QString usage = CommandLineUsage(QStringLiteral("quillwen"));
-    for (const char* option : {"--data DIR", "--no-splash", "-Automation", "-Embedding", "--help"}) {
+    for (const char* option :
+         {"--data DIR", "--no-splash", "-Automation", "-Embedding", "--help"}) {
       QVERIFY2(usage.contains(QLatin1String(option)), option);
     }
   }

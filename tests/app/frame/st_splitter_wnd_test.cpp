@@ -1,8 +1,9 @@
-#include <QTextEdit>
+#include "app/frame/st_splitter_wnd.h"
+
 #include <QSettings>
 #include <QTest>
+#include <QTextEdit>
 
-#include "app/frame/st_splitter_wnd.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/qt_text.h"
 #include "tests/support/temp_dir.h"
@@ -12,7 +13,8 @@ using quillwen::testing::TempDir;
 namespace {
 
 QString StoredRecord(const QString& name = QStringLiteral("Panes_0")) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromUtf8(kSettingsOrganisation),
+  QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromUtf8(kSettingsOrganisation),
                      QString::fromUtf8(kApplicationTitle));
   return settings.value(QStringLiteral("SplitterWnd/") + name).toString();
 }
@@ -39,7 +41,8 @@ class SplitterTest : public QObject {
   }
   int Extent(QWidget* pane) const { return splitter_->m_bColumns ? pane->width() : pane->height(); }
   int Total() const {
-    return (splitter_->m_bColumns ? splitter_->width() : splitter_->height()) - splitter_->handleWidth();
+    return (splitter_->m_bColumns ? splitter_->width() : splitter_->height()) -
+           splitter_->handleWidth();
   }
 
  private slots:

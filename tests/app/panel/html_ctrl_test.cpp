@@ -43,7 +43,8 @@ class HtmlCtrlTest : public QObject {
     QTest::addColumn<QString>("value");  // null: not declared
     const QString style = QStringLiteral("font-family: 'A B'; FONT-SIZE : 14px;height:27px");
     QTest::newRow("first") << style << QStringLiteral("font-family") << QStringLiteral("'A B'");
-    QTest::newRow("any case, spaced") << style << QStringLiteral("font-size") << QStringLiteral("14px");
+    QTest::newRow("any case, spaced")
+        << style << QStringLiteral("font-size") << QStringLiteral("14px");
     QTest::newRow("last, unspaced") << style << QStringLiteral("height") << QStringLiteral("27px");
     QTest::newRow("not declared") << style << QStringLiteral("width") << QString();
     QTest::newRow("a declaration without a colon")

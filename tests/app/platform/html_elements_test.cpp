@@ -46,21 +46,25 @@ class HtmlElementsTest : public QObject {
         << QStringLiteral("<a title=\"&lt;a&gt; &quot;b&quot; &#39;c&#39; &amp;lt;\">")
         << QStringList{"a[title=<a> \"b\" 'c' &lt;]"};
     QTest::newRow("a quoted > stays in the value")
-        << QStringLiteral("<input value=\"a>b\" name=n><p>") << QStringList{"input[value=a>b,name=n]", "p[]"};
+        << QStringLiteral("<input value=\"a>b\" name=n><p>")
+        << QStringList{"input[value=a>b,name=n]", "p[]"};
     QTest::newRow("comments, end tags, declarations and a lone < are skipped")
-        << QStringLiteral("<!DOCTYPE html><!-- <b> --><i>x < y</i><br/>") << QStringList{"i[]", "br[]"};
+        << QStringLiteral("<!DOCTYPE html><!-- <b> --><i>x < y</i><br/>")
+        << QStringList{"i[]", "br[]"};
     QTest::newRow("script and style hold text")
         << QStringLiteral("<script>if (a<b) {}</script><STYLE>p>i{}</Style><p class=c>")
         << QStringList{"script[]", "style[]", "p[class=c]"};
     QTest::newRow("an unterminated comment ends the scan")
         << QStringLiteral("<p><!-- <b>") << QStringList{"p[]"};
-    QTest::newRow("a stray = keeps the next tag")
-        << QStringLiteral("<input = x><input value=a>") << QStringList{"input[x=]", "input[value=a]"};
+    QTest::newRow("a stray = keeps the next tag") << QStringLiteral("<input = x><input value=a>")
+                                                  << QStringList{"input[x=]", "input[value=a]"};
     QTest::newRow("the query page")
-        << QStringLiteral("<body bgcolor=\"#ECE9D8\" topmargin=\"0\"><input name=\"textfield\" "
-                          "style=\"font-family: 'Simsun (Founder Extended)'; height: 27px\">")
+        << QStringLiteral(
+               "<body bgcolor=\"#ECE9D8\" topmargin=\"0\"><input name=\"textfield\" "
+               "style=\"font-family: 'Simsun (Founder Extended)'; height: 27px\">")
         << QStringList{"body[bgcolor=#ECE9D8,topmargin=0]",
-                       "input[name=textfield,style=font-family: 'Simsun (Founder Extended)'; height: 27px]"};
+                       "input[name=textfield,style=font-family: 'Simsun (Founder Extended)'; "
+                       "height: 27px]"};
   }
   void startTagsCarryEveryAttribute() {
     QFETCH(QString, html);
@@ -72,7 +76,8 @@ class HtmlElementsTest : public QObject {
     const QList<HtmlStartTag> tags =
         ScanStartTags(QStringLiteral("<input value=first name=n value=second disabled>"));
     QCOMPARE(tags.size(), 1);
-    QCOMPARE(tags[0].Attribute(QStringLiteral("value")), std::optional<QString>(QStringLiteral("first")));
+    QCOMPARE(tags[0].Attribute(QStringLiteral("value")),
+             std::optional<QString>(QStringLiteral("first")));
     QCOMPARE(tags[0].Attribute(QStringLiteral("disabled")), std::optional<QString>(QString()));
     QVERIFY(!tags[0].Attribute(QStringLiteral("size")).has_value());
     const QVector<DocumentElement> elements =

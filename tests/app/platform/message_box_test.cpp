@@ -1,10 +1,11 @@
+#include "app/platform/message_box.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
 #include "app/platform/app_titles.h"
-#include "app/platform/message_box.h"
 
 class MessageBoxTest : public QObject {
   Q_OBJECT

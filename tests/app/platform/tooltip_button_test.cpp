@@ -1,9 +1,10 @@
+#include "app/platform/tooltip_button.h"
+
 #include <QImage>
 #include <QTest>
 
 #include "app/platform/program_resources.h"
 #include "app/platform/qt_text.h"
-#include "app/platform/tooltip_button.h"
 #include "tests/support/temp_dir.h"
 
 using quillwen::testing::TempDir;

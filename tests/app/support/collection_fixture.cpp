@@ -5,7 +5,6 @@
 
 #include "core/encoding/codeconverter.h"
 #include "core/search/character_id.h"
-
 #include "core/search/index_format.h"
 #include "core/search/variant_table_format.h"
 #include "core/store/volume_store_format.h"
@@ -30,10 +29,12 @@ struct CollectionBuilder {
     const size_t start = page.find("<p>");
     if (start == std::string::npos) return;
     const size_t end = page.find("</p>", start);
-    const std::u16string text = Utf8ToUtf16(page.substr(start + 3, end == std::string::npos ? 0 : end - start - 3));
+    const std::u16string text =
+        Utf8ToUtf16(page.substr(start + 3, end == std::string::npos ? 0 : end - start - 3));
     for (size_t position = 0; position < text.size(); ++position) {
       const int32_t id = CharacterId(text[position]);
-      if (id >= 0) postings[static_cast<uint32_t>(id)][entry].push_back(static_cast<uint32_t>(position));
+      if (id >= 0)
+        postings[static_cast<uint32_t>(id)][entry].push_back(static_cast<uint32_t>(position));
     }
   }
 
@@ -44,8 +45,8 @@ struct CollectionBuilder {
     records.push_back(record);
     for (size_t i = 0; i < volume.pages.size(); ++i) {
       AddPostings(static_cast<uint32_t>(store.EntryCount()), volume.pages[i]);
-      const std::string name = "V" + std::to_string(volumeNumber) + "\\" +
-                               std::to_string(volume.firstPage + i) + ".htm";
+      const std::string name =
+          "V" + std::to_string(volumeNumber) + "\\" + std::to_string(volume.firstPage + i) + ".htm";
       if (!store.AddPage(name, volume.pages[i])) {
         *error = store.Error();
         return false;
@@ -59,12 +60,13 @@ struct CollectionBuilder {
 
 std::string FixturePage(const std::string& title, const std::string& text) {
   return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
-         "<title>" + title + "</title></head><body><table><tr><TD><p>" + text +
-         "</p></TD><TD>" + title + "</TD></tr></table></body></html>";
+         "<title>" +
+         title + "</title></head><body><table><tr><TD><p>" + text + "</p></TD><TD>" + title +
+         "</TD></tr></table></body></html>";
 }
 
-bool WriteCollection(const std::filesystem::path& folder, const std::vector<FixtureCategory>& categories,
-                     std::string* error) {
+bool WriteCollection(const std::filesystem::path& folder,
+                     const std::vector<FixtureCategory>& categories, std::string* error) {
   CollectionBuilder builder;
   if (!builder.store.Open(folder, kCollectionBaseName, VolumeStoreWriter::Options{})) {
     *error = builder.store.Error();
@@ -72,10 +74,12 @@ bool WriteCollection(const std::filesystem::path& folder, const std::vector<Fixt
   }
   for (const FixtureCategory& category : categories) {
     const size_t categoryRecord = builder.records.size();
-    builder.records.push_back({category.name, 1, static_cast<int32_t>(builder.store.EntryCount() + 1), 0, 0});
+    builder.records.push_back(
+        {category.name, 1, static_cast<int32_t>(builder.store.EntryCount() + 1), 0, 0});
     for (const FixtureBook& book : category.books) {
       const size_t bookRecord = builder.records.size();
-      builder.records.push_back({book.name, 2, static_cast<int32_t>(builder.store.EntryCount() + 1), 0, 0});
+      builder.records.push_back(
+          {book.name, 2, static_cast<int32_t>(builder.store.EntryCount() + 1), 0, 0});
       for (const FixtureVolume& volume : book.volumes) {
         if (!builder.AddVolume(volume, error)) return false;
       }
@@ -84,7 +88,8 @@ bool WriteCollection(const std::filesystem::path& folder, const std::vector<Fixt
       if (!book.volumes.empty()) bookEntry.curFileName = book.volumes.front().firstPage;
     }
     CatalogueRecord& categoryEntry = builder.records[categoryRecord];
-    categoryEntry.docNo = static_cast<int32_t>(builder.store.EntryCount()) - categoryEntry.docID + 1;
+    categoryEntry.docNo =
+        static_cast<int32_t>(builder.store.EntryCount()) - categoryEntry.docID + 1;
   }
   if (!builder.store.Finish()) {
     *error = builder.store.Error();
@@ -115,7 +120,8 @@ std::string FixtureTextPage(const std::string& title, const std::string& text, i
   const std::string cell = "<p>" + text + "</p>";
   const bool odd = pageNumber % 2 != 0;
   return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
-         "<title>" + title + "</title></head><body><table><tr><TD>" + (odd ? title : cell) + "</TD><TD>" +
+         "<title>" +
+         title + "</title></head><body><table><tr><TD>" + (odd ? title : cell) + "</TD><TD>" +
          (odd ? cell : title) + "</TD></tr></table></body></html>";
 }
 
@@ -130,10 +136,14 @@ std::vector<FixtureCategory> PagesWithCharacter(int pages) {
 std::vector<FixtureCategory> SmallCollection() {
   return {{u"經部",
            {{u"論語",
-             {{u"學而", 5,
-               {FixturePage("學而 5", "學而時習之，不亦說乎。"), FixturePage("學而 6", "有朋自遠方來，不亦樂乎。"),
+             {{u"學而",
+               5,
+               {FixturePage("學而 5", "學而時習之，不亦說乎。"),
+                FixturePage("學而 6", "有朋自遠方來，不亦樂乎。"),
                 FixturePage("學而 7", "人不知而不慍，不亦君子乎。")}},
-              {u"爲政", 1, {FixturePage("爲政 1", "爲政以德。"), FixturePage("爲政 2", "譬如北辰。")}}}},
+              {u"爲政",
+               1,
+               {FixturePage("爲政 1", "爲政以德。"), FixturePage("爲政 2", "譬如北辰。")}}}},
             {u"孟子", {{u"梁惠王", 3, {FixturePage("梁惠王 3", "孟子見梁惠王。")}}}}}}};
 }
 

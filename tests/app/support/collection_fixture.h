@@ -40,8 +40,8 @@ std::string FixtureTextPage(const std::string& title, const std::string& text, i
 // each book's volumes. The full-text and main-text sets hold the characters of
 // each page's first <p> element, one position each; the annotation set holds
 // none. False with *error on failure.
-bool WriteCollection(const std::filesystem::path& folder, const std::vector<FixtureCategory>& categories,
-                     std::string* error);
+bool WriteCollection(const std::filesystem::path& folder,
+                     const std::vector<FixtureCategory>& categories, std::string* error);
 
 // One category "經部" with the book "論語" (volumes "學而" with pages 5 to 7 and
 // "爲政" with pages 1 and 2) and the book "孟子" (volume "梁惠王" with page 3):

@@ -86,7 +86,8 @@ TEST(Utf16ToUtf32, LeavesTheCursorOnAnIllFormedOrUnfinishedUnit) {
 
   in = source.data();
   out = target.data();
-  EXPECT_EQ(Utf16ToUtf32(&in, source.data() + 3, &out, target.data() + 4, kLenient), kSourceExhausted);
+  EXPECT_EQ(Utf16ToUtf32(&in, source.data() + 3, &out, target.data() + 4, kLenient),
+            kSourceExhausted);
   EXPECT_EQ(in, source.data() + 2);
   EXPECT_EQ(target[1], char32_t{0xDC01});
 }
@@ -108,8 +109,8 @@ TEST(Utf8ToUtf16, DecodesAndReplacesIllFormedBytes) {
       {"\xf0\xa0\x80\x80", u"\U00020000"},
       {"\xc3\xa9", u"\u00e9"},
       {"\xff", u"\uFFFD"},
-      {"\xe6\xbc", u"\uFFFD\uFFFD"},          // cut short at the end
-      {"\xc0\xaf", u"\uFFFD\uFFFD"},          // overlong
+      {"\xe6\xbc", u"\uFFFD\uFFFD"},            // cut short at the end
+      {"\xc0\xaf", u"\uFFFD\uFFFD"},            // overlong
       {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},  // a surrogate
       {"\xe6x\xa2", u"\uFFFDx\uFFFD"},
   };

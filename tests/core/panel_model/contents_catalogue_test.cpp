@@ -15,15 +15,15 @@ using testing::TempDir;
 
 // Two categories; the first with two books of volumes.
 const std::vector<CatalogueRecord> kCatalogue = {
-    {u"経部", 1, 1, 6, 1},   // 1
-    {u"論語", 2, 1, 4, 1},   // 2
-    {u"巻一", 3, 1, 2, 1},   // 3
-    {u"巻二", 3, 3, 2, 1},   // 4
-    {u"孟子", 2, 5, 2, 1},   // 5
-    {u"巻一", 3, 5, 2, 5},   // 6
-    {u"史部", 1, 7, 1, 1},   // 7
-    {u"史記", 2, 7, 1, 1},   // 8
-    {u"巻一", 3, 7, 1, 1},   // 9
+    {u"経部", 1, 1, 6, 1},  // 1
+    {u"論語", 2, 1, 4, 1},  // 2
+    {u"巻一", 3, 1, 2, 1},  // 3
+    {u"巻二", 3, 3, 2, 1},  // 4
+    {u"孟子", 2, 5, 2, 1},  // 5
+    {u"巻一", 3, 5, 2, 5},  // 6
+    {u"史部", 1, 7, 1, 1},  // 7
+    {u"史記", 2, 7, 1, 1},  // 8
+    {u"巻一", 3, 7, 1, 1},  // 9
 };
 
 ContentsCatalogue Build(const std::vector<CatalogueRecord>& records) {
@@ -69,7 +69,8 @@ TEST(ContentsCatalogue, RangeLabelJoinsTheItemAndItsAncestors) {
 }
 
 TEST(ContentsCatalogue, RecordWithoutParentGoesToTheTopLevelAndNoChildren) {
-  const ContentsCatalogue catalogue = Build({{u"孤", 2, 1, 1, 1}, {u"巻", 3, 1, 1, 1}, {u"深", 4, 1, 1, 1}});
+  const ContentsCatalogue catalogue =
+      Build({{u"孤", 2, 1, 1, 1}, {u"巻", 3, 1, 1, 1}, {u"深", 4, 1, 1, 1}});
   EXPECT_EQ(catalogue.NodeOf(1)->pParent, nullptr);
   EXPECT_TRUE(catalogue.m_pRoot->children.empty());
   // Its tree item is at the top level, and the next record's item hangs under it,
@@ -110,7 +111,8 @@ TEST(ContentsCatalogue, ParentsAgreeWithFindParentNode) {
       probe.level = record.level;
       ContentsNodeTag* expected = FindParentNode(catalogue.m_pRoot.get(), probe);
       catalogue.AddRecord(record);
-      ASSERT_EQ(catalogue.NodeOf(i + 1)->pParent, expected) << "round " << round << " record " << i + 1;
+      ASSERT_EQ(catalogue.NodeOf(i + 1)->pParent, expected)
+          << "round " << round << " record " << i + 1;
     }
   }
 }

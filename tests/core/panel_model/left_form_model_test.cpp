@@ -45,7 +45,8 @@ class LeftFormModelTest : public ::testing::Test {
   RecordingMessageSink messages_;
 };
 
-SearchRequest Keywords(std::u16string keywords, SearchMethod method = SearchMethod::kAnd, bool variants = true) {
+SearchRequest Keywords(std::u16string keywords, SearchMethod method = SearchMethod::kAnd,
+                       bool variants = true) {
   SearchRequest request;
   request.keywords = std::move(keywords);
   request.method = method;
@@ -53,7 +54,9 @@ SearchRequest Keywords(std::u16string keywords, SearchMethod method = SearchMeth
   return request;
 }
 
-SearchOutcome Outcome(const PanelUpdate& update) { return update.outcome.value_or(SearchOutcome::kRan); }
+SearchOutcome Outcome(const PanelUpdate& update) {
+  return update.outcome.value_or(SearchOutcome::kRan);
+}
 
 TEST_F(LeftFormModelTest, StartsWithTheFirstRecordAsRangeAndNothingShown) {
   auto model = Make();
@@ -184,7 +187,8 @@ TEST_F(LeftFormModelTest, OrMethodAndVariants) {
   model->SelectTreeItem(1);
   ASSERT_EQ(Outcome(model->Search(Keywords(u"学"))), SearchOutcome::kRan);
   EXPECT_EQ(model->SearchNodes().size(), 1u);
-  ASSERT_EQ(Outcome(model->Search(Keywords(u"学", SearchMethod::kAnd, false))), SearchOutcome::kRan);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"学", SearchMethod::kAnd, false))),
+            SearchOutcome::kRan);
   EXPECT_FALSE(model->Variants());
   EXPECT_TRUE(model->SearchNodes().empty());
 }

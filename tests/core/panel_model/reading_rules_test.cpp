@@ -8,11 +8,11 @@ namespace {
 class ReadingRulesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    catalogue_.AddRecord({u"部", 1, 1, 10, 1});   // 1
-    catalogue_.AddRecord({u"書", 2, 1, 10, 1});   // 2
-    catalogue_.AddRecord({u"巻一", 3, 1, 3, 5});  // 3: pages 5, 6, 7
-    catalogue_.AddRecord({u"巻二", 3, 4, 7, 1});  // 4
-    catalogue_.AddRecord({u"書二", 2, 11, 1, 1}); // 5 (no volume after it)
+    catalogue_.AddRecord({u"部", 1, 1, 10, 1});    // 1
+    catalogue_.AddRecord({u"書", 2, 1, 10, 1});    // 2
+    catalogue_.AddRecord({u"巻一", 3, 1, 3, 5});   // 3: pages 5, 6, 7
+    catalogue_.AddRecord({u"巻二", 3, 4, 7, 1});   // 4
+    catalogue_.AddRecord({u"書二", 2, 11, 1, 1});  // 5 (no volume after it)
   }
   ReadingState State(int32_t node, int32_t page) { return {&catalogue_, node, page, 0, 0}; }
 
@@ -35,7 +35,8 @@ TEST_F(ReadingRulesTest, PagesOfAVolumeFromFiveToSeven) {
     bool previous;
     bool next;
   };
-  for (const Case c : {Case{5, false, true}, Case{6, true, true}, Case{7, true, false}, Case{4, false, true}}) {
+  for (const Case c :
+       {Case{5, false, true}, Case{6, true, true}, Case{7, true, false}, Case{4, false, true}}) {
     const ReadingState state = State(3, c.page);
     EXPECT_EQ(CanGoToPreviousPage(state), c.previous) << c.page;
     EXPECT_EQ(CanGoToNextPage(state), c.next) << c.page;

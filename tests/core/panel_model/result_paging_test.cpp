@@ -63,9 +63,9 @@ TEST(ResultPaging, PageEditAcceptsOnlyPagesInRange) {
     int32_t current;
   };
   const Case cases[] = {
-      {u"0", false, 1}, {u"4", false, 1}, {u"", false, 1}, {u"abc", false, 1},
-      {u"-2", false, 1}, {u"1", false, 1}, {u"3", true, 3}, {u"2x", true, 2},
-      {u"99999999999999", false, 1},
+      {u"0", false, 1},   {u"4", false, 1},  {u"", false, 1},
+      {u"abc", false, 1}, {u"-2", false, 1}, {u"1", false, 1},
+      {u"3", true, 3},    {u"2x", true, 2},  {u"99999999999999", false, 1},
   };
   for (const Case& c : cases) {
     ResultPaging paging;

@@ -10,15 +10,15 @@ namespace {
 // Pages (1-based page entries): 論語 1-40 (巻一 1-40), 孟子 41-60 (巻一 41-50
 // from page 1, 巻二 51-60 from page 11), 史記 61-70.
 const std::vector<CatalogueRecord> kCatalogue = {
-    {u"経部", 1, 1, 60, 1},  // 1
-    {u"論語", 2, 1, 40, 1},  // 2
-    {u"巻一", 3, 1, 40, 1},  // 3
-    {u"孟子", 2, 41, 20, 1}, // 4
-    {u"巻一", 3, 41, 10, 1}, // 5
-    {u"巻二", 3, 51, 10, 11},// 6
-    {u"史部", 1, 61, 10, 1}, // 7
-    {u"史記", 2, 61, 10, 1}, // 8
-    {u"巻一", 3, 61, 10, 1}, // 9
+    {u"経部", 1, 1, 60, 1},    // 1
+    {u"論語", 2, 1, 40, 1},    // 2
+    {u"巻一", 3, 1, 40, 1},    // 3
+    {u"孟子", 2, 41, 20, 1},   // 4
+    {u"巻一", 3, 41, 10, 1},   // 5
+    {u"巻二", 3, 51, 10, 11},  // 6
+    {u"史部", 1, 61, 10, 1},   // 7
+    {u"史記", 2, 61, 10, 1},   // 8
+    {u"巻一", 3, 61, 10, 1},   // 9
 };
 
 class BuildResultsTest : public ::testing::Test {
@@ -40,10 +40,8 @@ class BuildResultsTest : public ::testing::Test {
 TEST_F(BuildResultsTest, CategoryRangeNamesBookAndVolumeOfEachPage) {
   EXPECT_EQ(Build(1), 15);  // page 65 lies in another category
   const std::vector<SearchNodeTag> expected = {
-      {u"経部", u"論語", u"巻一", 0, 1, 5},
-      {u"経部", u"孟子", u"巻一", 40, 1, 1},
-      {u"経部", u"孟子", u"巻二", 50, 11, 4},
-      {u"経部", u"孟子", u"巻二", 55, 16, 2},
+      {u"経部", u"論語", u"巻一", 0, 1, 5},   {u"経部", u"孟子", u"巻一", 40, 1, 1},
+      {u"経部", u"孟子", u"巻二", 50, 11, 4}, {u"経部", u"孟子", u"巻二", 55, 16, 2},
       {u"経部", u"論語", u"巻一", 39, 40, 3},
   };
   EXPECT_EQ(rows_, expected);

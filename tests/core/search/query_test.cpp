@@ -1,3 +1,5 @@
+#include "core/search/query.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -9,7 +11,6 @@
 #include "core/encoding/codeconverter.h"
 #include "core/search/character_id.h"
 #include "core/search/index.h"
-#include "core/search/query.h"
 #include "core/search/result_merge.h"
 #include "tests/core/search/search_fixture.h"
 #include "tests/support/temp_dir.h"

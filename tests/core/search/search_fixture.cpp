@@ -51,7 +51,8 @@ void WriteIndexSet(const std::filesystem::path& folder, const Occurrences& occur
 
 void WriteVolumeStore(const std::filesystem::path& folder, size_t pageCount) {
   VolumeStoreWriter store;
-  ASSERT_TRUE(store.Open(folder, kCollectionBaseName, {.nameSize = 100, .headerValue = 77})) << store.Error();
+  ASSERT_TRUE(store.Open(folder, kCollectionBaseName, {.nameSize = 100, .headerValue = 77}))
+      << store.Error();
   for (size_t page = 0; page < pageCount; ++page) {
     ASSERT_TRUE(store.AddPage("V\\" + std::to_string(page + 1) + ".htm",
                               "<html>" + std::to_string(page) + "</html>"))

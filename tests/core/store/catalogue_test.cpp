@@ -41,11 +41,8 @@ class CatalogueTest : public ::testing::Test {
 };
 
 const std::vector<CatalogueRecord> kSmallCatalogue = {
-    {u"経部", 1, 1, 5, 1},
-    {u"論語", 2, 1, 5, 1},
-    {u"巻一", 3, 1, 3, 1},
-    {u"巻二", 3, 4, 2, 1},
-    {u"深い", 4, 4, 1, 0xFFFF},
+    {u"経部", 1, 1, 5, 1}, {u"論語", 2, 1, 5, 1},      {u"巻一", 3, 1, 3, 1},
+    {u"巻二", 3, 4, 2, 1}, {u"深い", 4, 4, 1, 0xFFFF},
 };
 
 TEST_F(CatalogueTest, LoadsRecordsInFileOrderFromOne) {
@@ -89,7 +86,8 @@ TEST_F(CatalogueTest, EmptyFileLoadsNothingQuietly) {
 }
 
 TEST_F(CatalogueTest, TrailingPartialRecordIsIgnoredAndReported) {
-  std::string bytes = EncodeCatalogueRecord(kSmallCatalogue[0]) + EncodeCatalogueRecord(kSmallCatalogue[1]);
+  std::string bytes =
+      EncodeCatalogueRecord(kSmallCatalogue[0]) + EncodeCatalogueRecord(kSmallCatalogue[1]);
   bytes.resize(bytes.size() - 1);
   WriteFileBytes(CataloguePath(), bytes);
   const CatalogueLoadResult result = Load();

@@ -26,7 +26,8 @@ class FileListTest : public ::testing::Test {
   void Write(const std::vector<Page>& pages, VolumeStoreWriter::Options options = {}) {
     VolumeStoreWriter writer;
     ASSERT_TRUE(writer.Open(dir_.path(), "Index", options)) << writer.Error();
-    for (const Page& page : pages) ASSERT_TRUE(writer.AddPage(page.name, page.html)) << writer.Error();
+    for (const Page& page : pages)
+      ASSERT_TRUE(writer.AddPage(page.name, page.html)) << writer.Error();
     ASSERT_TRUE(writer.Finish()) << writer.Error();
   }
 
@@ -113,18 +114,18 @@ TEST_P(FindPageTest, ScansForwardFromStart) {
   EXPECT_EQ(out, GetParam().out);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FindPageTest,
-    ::testing::Values(FindCase{"first_match_from_zero", 0, 1, true, 0},
-                      FindCase{"first_match_from_start", 1, 1, true, 2},
-                      FindCase{"second_page", 0, 2, true, 1},
-                      FindCase{"two_folder_parts_read_as_zero", 0, 7, false, 3},
-                      FindCase{"zero_matches_the_b_name", 0, 0, true, 3},
-                      FindCase{"missing_reports_last_entry", 1, 5, false, 3},
-                      FindCase{"started_at_last_examines_one", 3, 5, false, 3},
-                      FindCase{"started_beyond_examines_none", 4, 1, false, 3},
-                      FindCase{"started_far_beyond", 50, 1, false, 49}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Cases, FindPageTest,
+                         ::testing::Values(FindCase{"first_match_from_zero", 0, 1, true, 0},
+                                           FindCase{"first_match_from_start", 1, 1, true, 2},
+                                           FindCase{"second_page", 0, 2, true, 1},
+                                           FindCase{"two_folder_parts_read_as_zero", 0, 7, false,
+                                                    3},
+                                           FindCase{"zero_matches_the_b_name", 0, 0, true, 3},
+                                           FindCase{"missing_reports_last_entry", 1, 5, false, 3},
+                                           FindCase{"started_at_last_examines_one", 3, 5, false, 3},
+                                           FindCase{"started_beyond_examines_none", 4, 1, false, 3},
+                                           FindCase{"started_far_beyond", 50, 1, false, 49}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(FileListTest, FindPageRefusesANegativeStart) {
   WriteThreeVolumePages();
@@ -169,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, NameSizeTest,
 TEST_F(FileListTest, NameFillingItsFieldIsReadWithinTheField) {
   VolumeStoreWriter writer;
   ASSERT_TRUE(writer.Open(dir_.path(), "Index", {.nameSize = 8}));
-  writer.AddRawEntry("V\\12.htm", 0, 0);  // exactly 8 bytes: no NUL
+  writer.AddRawEntry("V\\12.htm", 0, 0);         // exactly 8 bytes: no NUL
   writer.AddRawEntry("V\\1234567890123", 0, 0);  // cut to "V\\123456": no full stop within
   ASSERT_TRUE(writer.Finish());
   ASSERT_TRUE(OpenStore());

@@ -23,7 +23,8 @@ const std::string kNote(AnnotationOpen);
 // line in the other.
 std::string StoredPage(std::string_view left, std::string_view right) {
   return "<html><head><meta charset=utf-8><title>論語</title><style>p{}</style></head><body>"
-         "<table><tr><TD class=l>" + std::string(left) + "</TD><TD class=r>" + std::string(right) +
+         "<table><tr><TD class=l>" +
+         std::string(left) + "</TD><TD class=r>" + std::string(right) +
          "</TD></tr></table></body></html>";
 }
 
@@ -39,7 +40,9 @@ class RenderPageTest : public ::testing::Test {
     VolumeStoreWriter writer;
     ASSERT_TRUE(writer.Open(dir_.path(), "Index", {}));
     // Entry 0: page 2 (even: the first cell is searched).
-    writer.AddPage("V1\\2.htm", StoredPage("<p>學而時習之" + kNote + "馬曰子者男子之通稱</font>不亦說乎</p>", "學而第一"));
+    writer.AddPage(
+        "V1\\2.htm",
+        StoredPage("<p>學而時習之" + kNote + "馬曰子者男子之通稱</font>不亦說乎</p>", "學而第一"));
     // Entry 1: page 3 (odd: the second cell is searched).
     writer.AddPage("V1\\3.htm", StoredPage("學之", "<p>學之</p>"));
     // Entry 2: no page number in its name: renders as page 0.
@@ -64,16 +67,17 @@ class RenderPageTest : public ::testing::Test {
 
 TEST_F(RenderPageTest, GoldenDocumentForASmallPage) {
   EXPECT_EQ(Render(0, u"之"), 2);
-  EXPECT_EQ(output_,
-            "<html><head>\t\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
-            "<title>論語</title></head><div align=\"center\"><center><BODY>\t\t<TABLE border=1 "
-            "cellPadding=0 cellSpacing=1 class=wd_gray height=477 width=635 bordercolor=\"#FFCC66\">"
-            "\t\t<tr>  <TD height=477 width=80 vAlign=top align=\"center\" background=\"../Back.gif\">"
-            "<p>學而時習<a name=\"0000\"></a><b style='color:red;background:#D9D9D9;'>之</b>"
-            "<font size=-1 color=\"#993366\">馬曰子者男子<a name=\"0001\"></a>"
-            "<b style='color:red;background:#D9D9D9;'>之</b>通稱</font>不亦說乎</p>"
-            "</TD>\t\t<TD height=477 width=450 vAlign=top align=\"center\">學而第一"
-            "</TD> \t\t</tr></table></div></div>\t\t</center></BODY></html>");
+  EXPECT_EQ(
+      output_,
+      "<html><head>\t\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
+      "<title>論語</title></head><div align=\"center\"><center><BODY>\t\t<TABLE border=1 "
+      "cellPadding=0 cellSpacing=1 class=wd_gray height=477 width=635 bordercolor=\"#FFCC66\">"
+      "\t\t<tr>  <TD height=477 width=80 vAlign=top align=\"center\" background=\"../Back.gif\">"
+      "<p>學而時習<a name=\"0000\"></a><b style='color:red;background:#D9D9D9;'>之</b>"
+      "<font size=-1 color=\"#993366\">馬曰子者男子<a name=\"0001\"></a>"
+      "<b style='color:red;background:#D9D9D9;'>之</b>通稱</font>不亦說乎</p>"
+      "</TD>\t\t<TD height=477 width=450 vAlign=top align=\"center\">學而第一"
+      "</TD> \t\t</tr></table></div></div>\t\t</center></BODY></html>");
 }
 
 struct ScopeCase {
@@ -91,10 +95,17 @@ TEST_P(RenderScopeTest, MarksOnlyTheCoveredItems) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scopes, RenderScopeTest,
-    ::testing::Values(
-        ScopeCase{HitScopeFullText, "<p>學而時習之" + kNote + "馬曰" + Mark(0, "子") + "者男" + Mark(1, "子") + "之通稱</font>不亦說乎</p>", 2},
-        ScopeCase{HitScopeMainText, "<p>學而時習之" + kNote + "馬曰子者男子之通稱</font>不亦說乎</p>", 0},
-        ScopeCase{HitScopeAnnotations, "<p>學而時習之" + kNote + "馬曰" + Mark(0, "子") + "者男" + Mark(1, "子") + "之通稱</font>不亦說乎</p>", 2}));
+    ::testing::Values(ScopeCase{HitScopeFullText,
+                                "<p>學而時習之" + kNote + "馬曰" + Mark(0, "子") + "者男" +
+                                    Mark(1, "子") + "之通稱</font>不亦說乎</p>",
+                                2},
+                      ScopeCase{HitScopeMainText,
+                                "<p>學而時習之" + kNote + "馬曰子者男子之通稱</font>不亦說乎</p>",
+                                0},
+                      ScopeCase{HitScopeAnnotations,
+                                "<p>學而時習之" + kNote + "馬曰" + Mark(0, "子") + "者男" +
+                                    Mark(1, "子") + "之通稱</font>不亦說乎</p>",
+                                2}));
 
 TEST_F(RenderPageTest, MainTextScopeSkipsAnnotationsAndAnnotationScopeSkipsMainText) {
   EXPECT_EQ(Render(0, u"說", HitScopeAnnotations), 0);
@@ -118,7 +129,8 @@ TEST_F(RenderPageTest, TermsApplyOnceInOrderOfFirstAppearance) {
 TEST_F(RenderPageTest, SeparatorsOfAnyKindAndNumberGiveTheSameDocument) {
   ASSERT_EQ(Render(1, u"之 學"), 2);
   const std::string expected = output_;
-  for (const std::u16string_view query : {u"  之   學 ", u"之\u3000學", u"\u3000之 \u3000學\u3000"}) {
+  for (const std::u16string_view query :
+       {u"  之   學 ", u"之\u3000學", u"\u3000之 \u3000學\u3000"}) {
     EXPECT_EQ(Render(1, query), 2);
     EXPECT_EQ(output_, expected);
   }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <vector>
+
 #include "tests/tools/builder/case_label.h"
 
 namespace quillwen::build {
@@ -42,17 +43,21 @@ INSTANTIATE_TEST_SUITE_P(
                   [](std::string* m) { return CheckEntryIndex(4194304, m); }, "4,194,303"},
         LimitCase{"PageNumber", [](std::string* m) { return CheckPageNumber(65535, m); },
                   [](std::string* m) { return CheckPageNumber(65536, m); }, "65535"},
-        LimitCase{"EntryName", [](std::string* m) { return CheckEntryName(std::string(99, 'n'), 100, m); },
+        LimitCase{"EntryName",
+                  [](std::string* m) { return CheckEntryName(std::string(99, 'n'), 100, m); },
                   [](std::string* m) { return CheckEntryName(std::string(100, 'n'), 100, m); },
                   "name field holds 100"},
         LimitCase{"PositionBytes",
                   [](std::string* m) { return CheckPositionList(Consecutive(65535), m); },
                   [](std::string* m) { return CheckPositionList(Consecutive(65536), m); },
                   "at most 65535"},
-        LimitCase{"PositionDelta",
-                  [](std::string* m) { return CheckPositionList(std::vector<uint32_t>{5, 4194308}, m); },
-                  [](std::string* m) { return CheckPositionList(std::vector<uint32_t>{4194304}, m); },
-                  "4,194,303"}),
+        LimitCase{
+            "PositionDelta",
+            [](std::string* m) {
+              return CheckPositionList(std::vector<uint32_t>{5, 4194308}, m);
+            },
+            [](std::string* m) { return CheckPositionList(std::vector<uint32_t>{4194304}, m); },
+            "4,194,303"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(VarNumLengthTest, FollowsTheEncoding) {

@@ -8,10 +8,8 @@ namespace quillwen::build {
 namespace {
 
 template <typename Case>
-  requires requires(const Case& c) { c.label; }
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.label;
-}
+requires requires(const Case& c) { c.label; }
+void PrintTo(const Case& c, std::ostream* os) { *os << c.label; }
 
 }  // namespace
 }  // namespace quillwen::build

@@ -37,15 +37,15 @@ std::vector<CatalogueRecord> LoadRecords(const fs::path& data) {
 class CollectionBuilderTest : public ::testing::Test, public CollectionFixture {};
 
 TEST_F(CollectionBuilderTest, CatalogueEntriesCoverTheirVolumesPages) {
-  WriteSource("01 經部/01 論語/01 學而.txt", Repeat("學", 500));  // 3 pages
-  WriteSource("01 經部/01 論語/02 為政.txt", "為政以德");          // 1 page
+  WriteSource("01 經部/01 論語/01 學而.txt", Repeat("學", 500));    // 3 pages
+  WriteSource("01 經部/01 論語/02 為政.txt", "為政以德");           // 1 page
   WriteSource("01 經部/02 孟子/01 梁惠王.txt", Repeat("孟", 300));  // 2 pages
   WriteSource("02 史部/01 史記/01 本紀.txt", "");                   // 1 empty page
   ASSERT_TRUE(Build()) << Error();
   const std::vector<CatalogueRecord> expected = {
-      {u"經部", 1, 1, 6, 1}, {u"論語", 2, 1, 4, 1}, {u"學而", 3, 1, 3, 1}, {u"為政", 3, 4, 1, 1},
-      {u"孟子", 2, 5, 2, 1}, {u"梁惠王", 3, 5, 2, 1}, {u"史部", 1, 7, 1, 1}, {u"史記", 2, 7, 1, 1},
-      {u"本紀", 3, 7, 1, 1},
+      {u"經部", 1, 1, 6, 1}, {u"論語", 2, 1, 4, 1}, {u"學而", 3, 1, 3, 1},
+      {u"為政", 3, 4, 1, 1}, {u"孟子", 2, 5, 2, 1}, {u"梁惠王", 3, 5, 2, 1},
+      {u"史部", 1, 7, 1, 1}, {u"史記", 2, 7, 1, 1}, {u"本紀", 3, 7, 1, 1},
   };
   EXPECT_EQ(LoadRecords(Data()), expected);
   EXPECT_EQ(Summary().records, 9u);
@@ -65,11 +65,13 @@ TEST_F(CollectionBuilderTest, CatalogueEntriesCoverTheirVolumesPages) {
 }
 
 TEST_F(CollectionBuilderTest, StoredPagesHoldTheirTextInTheCellOfTheirParity) {
-  WriteSource("經/書/卷.txt", Repeat("甲", 240) + "\n\n" + Repeat("乙", 240) + "\n\n# 題\n丙〔注〕");
+  WriteSource("經/書/卷.txt",
+              Repeat("甲", 240) + "\n\n" + Repeat("乙", 240) + "\n\n# 題\n丙〔注〕");
   ASSERT_TRUE(Build()) << Error();
   CFileList store;
   ASSERT_TRUE(store.Open(Data(), u"Index"));
-  const std::string texts[] = {"<p>" + Repeat("甲", 240) + "</p>", "<p>" + Repeat("乙", 240) + "</p>",
+  const std::string texts[] = {"<p>" + Repeat("甲", 240) + "</p>",
+                               "<p>" + Repeat("乙", 240) + "</p>",
                                "<h4>題</h4><p>丙<font size=-1 color=\"#993366\">注</font></p>"};
   for (uint32_t entry = 0; entry < 3; ++entry) {
     PageEntry pageEntry;
@@ -93,18 +95,22 @@ TEST_F(CollectionBuilderTest, FailedBuildLeavesTheExistingCollectionUntouched) {
   fs::create_directories(Data());
   quillwen::testing::WriteFileBytes(Data() / "reader", "the program");
   std::vector<std::string> before;
-  for (const std::string& name : CollectionFileNames()) before.push_back(ReadFileBytes(Data() / name));
+  for (const std::string& name : CollectionFileNames())
+    before.push_back(ReadFileBytes(Data() / name));
 
   WriteSource("經/書/卷.txt", "學而〔時習之");
   EXPECT_FALSE(Build());
-  EXPECT_NE(Error().find("卷.txt: line 1: the annotation opened with 〔 is not closed"), std::string::npos)
+  EXPECT_NE(Error().find("卷.txt: line 1: the annotation opened with 〔 is not closed"),
+            std::string::npos)
       << Error();
   for (size_t i = 0; i < CollectionFileNames().size(); ++i) {
-    EXPECT_EQ(ReadFileBytes(Data() / CollectionFileNames()[i]), before[i]) << CollectionFileNames()[i];
+    EXPECT_EQ(ReadFileBytes(Data() / CollectionFileNames()[i]), before[i])
+        << CollectionFileNames()[i];
   }
   EXPECT_EQ(ReadFileBytes(Data() / "reader"), "the program");
   std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(Dir().path())) left.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(Dir().path()))
+    left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"data", "source"}));  // no staging folder left behind
 }

@@ -26,7 +26,8 @@ class CollectionLimitTest : public ::testing::Test, public CollectionFixture {
  protected:
   void ExpectRefused(const std::vector<std::string>& parts) {
     EXPECT_FALSE(Build());
-    for (const std::string& part : parts) EXPECT_NE(Error().find(part), std::string::npos) << Error();
+    for (const std::string& part : parts)
+      EXPECT_NE(Error().find(part), std::string::npos) << Error();
     EXPECT_FALSE(fs::exists(Data()));
   }
 };
@@ -37,7 +38,8 @@ TEST_F(CollectionLimitTest, CatalogueHoldsAtMost9999Records) {
   ASSERT_TRUE(Build()) << Error();
   quillwen::testing::RecordingMessageSink sink;
   int records = 0;
-  LoadCatalogue(Data(), [&](int, const CatalogueRecord&) { ++records; }, sink, Data() / "mvr.txt");
+  LoadCatalogue(
+      Data(), [&](int, const CatalogueRecord&) { ++records; }, sink, Data() / "mvr.txt");
   EXPECT_EQ(records, 9999);
 
   WriteSource("經/書/9998.txt", "");

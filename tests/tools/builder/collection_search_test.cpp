@@ -8,8 +8,8 @@
 
 #include "core/encoding/codeconverter.h"
 #include "core/search/index.h"
-#include "tests/tools/builder/collection_fixture.h"
 #include "tests/tools/builder/case_label.h"
+#include "tests/tools/builder/collection_fixture.h"
 
 namespace quillwen::build {
 namespace {
@@ -110,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
         SearchCase{"HeadingIntoParagraphIsNoPhrase", ScopeFullText, u"第一子", false, {}, {}},
         SearchCase{"ParagraphIntoParagraphIsNoPhrase", ScopeFullText, u"說乎有", false, {}, {}},
         SearchCase{"MainTextIntoAnnotationIsNoPhrase", ScopeFullText, u"習之馬", false, {}, {}},
-        SearchCase{"FullTextDoesNotJoinAcrossAnAnnotation", ScopeFullText, u"之不亦", false, {}, {}},
+        SearchCase{
+            "FullTextDoesNotJoinAcrossAnAnnotation", ScopeFullText, u"之不亦", false, {}, {}},
         SearchCase{"MainTextJoinsAcrossAnAnnotation", ScopeMainText, u"之不亦", false, {0}, {1}},
         SearchCase{"MainTextHasNoAnnotations", ScopeMainText, u"男子", false, {}, {}},
         SearchCase{"AnnotationsHoldTheAnnotations", ScopeAnnotations, u"男子", false, {0}, {1}},

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/tools/builder/case_label.h"
 #include "tests/tools/builder/describe_blocks.h"
 #include "tools/builder/source_format.h"
-#include "tests/tools/builder/case_label.h"
 
 namespace quillwen::build {
 namespace {
@@ -52,14 +52,20 @@ TEST_P(LayOutPagesTest, FillsPagesUpToTheLimit) {
 INSTANTIATE_TEST_SUITE_P(
     Volumes, LayOutPagesTest,
     ::testing::Values(
-        LayoutCase{"BlocksThatFitShareAPage", Repeat("甲", 50) + "\n\n" + Repeat("乙", 50), 240, {100}},
+        LayoutCase{
+            "BlocksThatFitShareAPage", Repeat("甲", 50) + "\n\n" + Repeat("乙", 50), 240, {100}},
         LayoutCase{"BreaksBetweenParagraphs",
-                   Repeat("甲", 100) + "\n\n" + Repeat("乙", 100) + "\n\n" + Repeat("丙", 100), 240,
+                   Repeat("甲", 100) + "\n\n" + Repeat("乙", 100) + "\n\n" + Repeat("丙", 100),
+                   240,
                    {200, 100}},
         LayoutCase{"LongParagraphIsSplitAtTheLimit", Repeat("甲", 500), 240, {240, 240, 20}},
-        LayoutCase{"SmallRoomLeftStartsANewPage", Repeat("甲", 200) + "\n\n" + Repeat("乙", 300), 240,
+        LayoutCase{"SmallRoomLeftStartsANewPage",
+                   Repeat("甲", 200) + "\n\n" + Repeat("乙", 300),
+                   240,
                    {200, 240, 60}},
-        LayoutCase{"LargeRoomLeftIsFilled", Repeat("甲", 100) + "\n\n" + Repeat("乙", 300), 240,
+        LayoutCase{"LargeRoomLeftIsFilled",
+                   Repeat("甲", 100) + "\n\n" + Repeat("乙", 300),
+                   240,
                    {240, 160}},
         LayoutCase{"WhiteSpaceTakesNoRoom", Repeat("甲 ", 240), 240, {240}},
         LayoutCase{"EmptyVolumeHasOneEmptyPage", "", 240, {0}},
@@ -76,19 +82,24 @@ struct SplitCase {
 class SplitPointTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitPointTest, SplitsWhereTheTextAllows) {
-  EXPECT_EQ(DescribePages(LayOutPages(Parse(GetParam().source), GetParam().limit)), GetParam().expected);
+  EXPECT_EQ(DescribePages(LayOutPages(Parse(GetParam().source), GetParam().limit)),
+            GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Volumes, SplitPointTest,
     ::testing::Values(
         SplitCase{"PrefersALineBreak", "甲乙丙。\n丁戊己庚。辛", 8, "P:甲乙丙。 | P:丁戊己庚。辛"},
-        SplitCase{"ThenAFullStopWithItsClosingQuote", "甲乙「丙丁。」戊己庚辛", 8, "P:甲乙「丙丁。」 | P:戊己庚辛"},
+        SplitCase{"ThenAFullStopWithItsClosingQuote", "甲乙「丙丁。」戊己庚辛", 8,
+                  "P:甲乙「丙丁。」 | P:戊己庚辛"},
         SplitCase{"ThenAComma", "甲乙丙丁，戊己庚辛壬", 8, "P:甲乙丙丁， | P:戊己庚辛壬"},
         SplitCase{"NotBeforeHalfThePage", "甲，乙丙丁戊己庚辛壬", 8, "P:甲，乙丙丁戊己庚 | P:辛壬"},
-        SplitCase{"AnnotationContinuesOnTheNextPage", "甲乙〔一二三四五六〕丙", 4, "P:甲乙{一二} | P:{三四五六} | P:丙"},
-        SplitCase{"HeadingGoesWithTheNextParagraph", "甲乙丙\n\n# 題\n\n丁戊己", 5, "P:甲乙丙 | H:題 P:丁戊己"},
-        SplitCase{"HeadingAloneIsNotCarriedForever", "# 題\n\n甲乙丙丁戊己", 4, "H:題 P:甲乙丙 | P:丁戊己"}),
+        SplitCase{"AnnotationContinuesOnTheNextPage", "甲乙〔一二三四五六〕丙", 4,
+                  "P:甲乙{一二} | P:{三四五六} | P:丙"},
+        SplitCase{"HeadingGoesWithTheNextParagraph", "甲乙丙\n\n# 題\n\n丁戊己", 5,
+                  "P:甲乙丙 | H:題 P:丁戊己"},
+        SplitCase{"HeadingAloneIsNotCarriedForever", "# 題\n\n甲乙丙丁戊己", 4,
+                  "H:題 P:甲乙丙 | P:丁戊己"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(LayOutPagesTest, KeepsEveryCharacterInOrder) {

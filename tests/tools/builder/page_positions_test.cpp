@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/tools/builder/case_label.h"
+#include "tests/tools/builder/page_of.h"
 #include "tools/builder/page_html.h"
 #include "tools/builder/source_format.h"
 #include "tools/builder/utf8.h"
-#include "tests/tools/builder/case_label.h"
-#include "tests/tools/builder/page_of.h"
 
 namespace quillwen::build {
 namespace {
@@ -44,18 +44,18 @@ TEST_P(AssignPositionsTest, NumbersEachSetWithAGapBetweenBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, AssignPositionsTest,
-    ::testing::Values(
-        PositionCase{"AnnotationInsideAParagraph", "甲乙〔丙丁〕戊\n\n己",
-                     "甲0 乙1 丙3 丁4 戊6 己8", "甲0 乙1 戊2 己4", "丙0 丁1"},
-        PositionCase{"WhiteSpaceAndLineBreaksTakeNoPosition", "甲 乙\n\u3000丙\t丁",
-                     "甲0 乙1 丙2 丁3", "甲0 乙1 丙2 丁3", ""},
-        PositionCase{"HeadingIsABlock", "# 題\n甲", "題0 甲2", "題0 甲2", ""},
-        PositionCase{"AnnotationsInARow", "〔甲〕〔乙〕丙", "甲0 乙2 丙4", "丙0", "甲0 乙2"},
-        PositionCase{"AnnotationOnlyParagraphLeavesNoMainGap", "甲\n\n〔注〕\n\n乙",
-                     "甲0 注2 乙4", "甲0 乙2", "注0"},
-        PositionCase{"PunctuationAndLatinTakePositions", "甲，a&b", "甲0 ，1 a2 &3 b4",
-                     "甲0 ，1 a2 &3 b4", ""},
-        PositionCase{"EmptyPage", "", "", "", ""}),
+    ::testing::Values(PositionCase{"AnnotationInsideAParagraph", "甲乙〔丙丁〕戊\n\n己",
+                                   "甲0 乙1 丙3 丁4 戊6 己8", "甲0 乙1 戊2 己4", "丙0 丁1"},
+                      PositionCase{"WhiteSpaceAndLineBreaksTakeNoPosition", "甲 乙\n\u3000丙\t丁",
+                                   "甲0 乙1 丙2 丁3", "甲0 乙1 丙2 丁3", ""},
+                      PositionCase{"HeadingIsABlock", "# 題\n甲", "題0 甲2", "題0 甲2", ""},
+                      PositionCase{"AnnotationsInARow", "〔甲〕〔乙〕丙", "甲0 乙2 丙4", "丙0",
+                                   "甲0 乙2"},
+                      PositionCase{"AnnotationOnlyParagraphLeavesNoMainGap", "甲\n\n〔注〕\n\n乙",
+                                   "甲0 注2 乙4", "甲0 乙2", "注0"},
+                      PositionCase{"PunctuationAndLatinTakePositions", "甲，a&b",
+                                   "甲0 ，1 a2 &3 b4", "甲0 ，1 a2 &3 b4", ""},
+                      PositionCase{"EmptyPage", "", "", "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Counts positions again from the stored HTML of the text cell, the way the
@@ -121,13 +121,15 @@ class HtmlPositionCounter {
 
 TEST(AssignPositionsTest, AgreesWithTheStoredTextCell) {
   const LaidOutPage page = PageOf(
-      "# 卷第一〔凡十篇〕\n子曰：學而時習之，\n不亦說乎〔說音悅〕？\n\n〔馬曰〕〔子者男子之通稱〕\n\n"
+      "# "
+      "卷第一〔凡十篇〕\n子曰：學而時習之，\n不亦說乎〔說音悅〕？\n\n〔馬曰〕〔子者男子之通稱〕\n\n"
       "a < b && c > d\n\n有朋〔同門曰朋〕自遠方來");
   PagePositions positions;
   AssignPositions(page, &positions);
   const std::string cell = RenderTextCell(page);
   for (IndexScope scope : {ScopeFullText, ScopeMainText, ScopeAnnotations}) {
-    EXPECT_EQ(Describe(positions.Of(scope)), Describe(HtmlPositionCounter(scope).Count(cell))) << scope;
+    EXPECT_EQ(Describe(positions.Of(scope)), Describe(HtmlPositionCounter(scope).Count(cell)))
+        << scope;
   }
 }
 

@@ -1,18 +1,17 @@
 // The quillwen-build executable as a user runs it.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
 #include <string>
 #include <utility>
 
-#include <sys/wait.h>
-
 #include "core/store/filelist.h"
 #include "tests/support/temp_dir.h"
-#include "tools/builder/collection_builder.h"
 #include "tests/tools/builder/case_label.h"
+#include "tools/builder/collection_builder.h"
 
 namespace quillwen::build {
 namespace {
@@ -33,7 +32,8 @@ RunResult RunTool(const std::string& arguments) {
   if (pipe == nullptr) return result;
   std::array<char, 4096> buffer;
   size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), read);
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    result.output.append(buffer.data(), read);
   const int status = ::pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
@@ -44,15 +44,19 @@ std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 TEST(QuillwenBuildToolTest, BuildsADataFolderAndReportsWhatItWrote) {
   TempDir dir;
   fs::create_directories(dir / "source/01 經部/01 論語");
-  WriteFileBytes(dir / "source/01 經部/01 論語/01 學而.txt", "# 學而第一\n子曰：學而時習之〔馬曰〕");
+  WriteFileBytes(dir / "source/01 經部/01 論語/01 學而.txt",
+                 "# 學而第一\n子曰：學而時習之〔馬曰〕");
   WriteFileBytes(dir / "variants.txt", "U+5B78\tkSimplifiedVariant\tU+5B66\n");
-  const RunResult run = RunTool("--unihan " + Quoted(dir / "variants.txt") + " " + Quoted(dir / "source") + " " +
-                            Quoted(dir / "data"));
+  const RunResult run = RunTool("--unihan " + Quoted(dir / "variants.txt") + " " +
+                                Quoted(dir / "source") + " " + Quoted(dir / "data"));
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_NE(run.output.find("1 categories, 1 books, 1 volumes: 3 catalogue records"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("1 categories, 1 books, 1 volumes: 3 catalogue records"),
+            std::string::npos)
+      << run.output;
   EXPECT_NE(run.output.find("1 variant groups"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("\r"), std::string::npos) << "no progress line when not on a terminal";
-  for (const std::string& name : CollectionFileNames()) EXPECT_TRUE(fs::is_regular_file(dir / "data" / name)) << name;
+  for (const std::string& name : CollectionFileNames())
+    EXPECT_TRUE(fs::is_regular_file(dir / "data" / name)) << name;
   CFileList store;
   ASSERT_TRUE(store.Open(dir / "data", u"Index"));
   std::string page;
@@ -90,8 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
         ToolErrorCase{"BadSource", "SOURCE DATA", 1, "卷.txt: line 1: 〕 closes no annotation"},
         ToolErrorCase{"NothingChangedNotice", "SOURCE DATA", 1, "Nothing was changed in"},
         ToolErrorCase{"MissingArgument", "SOURCE", 2, "usage: quillwen-build"},
-        ToolErrorCase{"UnknownOption", "--fast SOURCE DATA", 2, "unknown option or missing value: --fast"},
-        ToolErrorCase{"BadPageSize", "--page-chars 0 SOURCE DATA", 2, "--page-chars needs a positive number"}),
+        ToolErrorCase{"UnknownOption", "--fast SOURCE DATA", 2,
+                      "unknown option or missing value: --fast"},
+        ToolErrorCase{"BadPageSize", "--page-chars 0 SOURCE DATA", 2,
+                      "--page-chars needs a positive number"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

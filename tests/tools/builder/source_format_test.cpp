@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/tools/builder/describe_blocks.h"
 #include "tests/tools/builder/case_label.h"
+#include "tests/tools/builder/describe_blocks.h"
 
 namespace quillwen::build {
 namespace {
@@ -30,7 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ParseCase{"BlankLinesSeparateParagraphs", "學而時習之\n不亦說乎\n\n\n有朋自遠方來\n",
                   "P:學而時習之/不亦說乎 P:有朋自遠方來"},
-        ParseCase{"HeadingNeedsNoBlankLine", "# 學而第一\n子曰\n# 為政第二", "H:學而第一 P:子曰 H:為政第二"},
+        ParseCase{"HeadingNeedsNoBlankLine", "# 學而第一\n子曰\n# 為政第二",
+                  "H:學而第一 P:子曰 H:為政第二"},
         ParseCase{"HashWithoutSpaceIsText", "#學而", "P:#學而"},
         ParseCase{"AnnotationStandsWhereWritten", "子曰〔孔子也〕學而", "P:子曰{孔子也}學而"},
         ParseCase{"AnnotationInHeading", "# 關雎〔后妃之德也〕", "H:關雎{后妃之德也}"},
@@ -63,8 +64,11 @@ TEST_P(ParseVolumeTextErrorTest, RefusesWithLineAndReason) {
 INSTANTIATE_TEST_SUITE_P(
     Sources, ParseVolumeTextErrorTest,
     ::testing::Values(
-        ErrorCase{"UnclosedAnnotation", "甲\n乙〔注\n丙\n\n丁", "line 2: the annotation opened with 〔 is not closed by the end of its paragraph (line 3)"},
-        ErrorCase{"UnclosedInHeading", "# 題〔注\n甲〕", "line 1: the annotation opened with 〔 is not closed by the end of its heading"},
+        ErrorCase{"UnclosedAnnotation", "甲\n乙〔注\n丙\n\n丁",
+                  "line 2: the annotation opened with 〔 is not closed by the end of its paragraph "
+                  "(line 3)"},
+        ErrorCase{"UnclosedInHeading", "# 題〔注\n甲〕",
+                  "line 1: the annotation opened with 〔 is not closed by the end of its heading"},
         ErrorCase{"StrayClose", "甲\n乙〕", "line 2: 〕 closes no annotation"},
         ErrorCase{"Nested", "甲〔一〔二〕〕", "line 1: an annotation opens inside another"},
         ErrorCase{"NotUtf8", "甲\n\xE4\xB8", "line 2: the text is not UTF-8"},

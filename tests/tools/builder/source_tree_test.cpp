@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "tests/support/temp_dir.h"
-#include "tools/builder/utf8.h"
 #include "tests/tools/builder/case_label.h"
+#include "tools/builder/utf8.h"
 
 namespace quillwen::build {
 namespace {
@@ -16,7 +16,8 @@ using quillwen::testing::TempDir;
 using quillwen::testing::WriteFileBytes;
 
 TEST(CompareNaturalTest, OrdersDigitRunsByValue) {
-  std::vector<std::string> names = {"10 詩", "2 書", "02 易", "1 禮", "b", "a10", "a9", "卷十", "卷二"};
+  std::vector<std::string> names = {"10 詩", "2 書", "02 易", "1 禮", "b",
+                                    "a10",   "a9",   "卷十",  "卷二"};
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return CompareNatural(a, b) < 0; });
   EXPECT_EQ(names, (std::vector<std::string>{"1 禮", "2 書", "02 易", "10 詩", "a9", "a10", "b",
@@ -33,13 +34,18 @@ struct NameCase {
 
 TEST(DisplayNameTest, DropsTheOrderNumberAndExtension) {
   const NameCase cases[] = {
-      {U"01 詩經", false, U"詩經"},     {U"001 學而.txt", true, U"學而"},
-      {U"12  卷十二.txt", true, U"卷十二"}, {U"001.txt", true, U"001"},
-      {U"01 ", false, U"01 "},         {U"1a 書", false, U"1a 書"},
-      {U"詩經.txt", false, U"詩經.txt"}, {U"2 3 書", false, U"3 書"},
+      {U"01 詩經", false, U"詩經"},
+      {U"001 學而.txt", true, U"學而"},
+      {U"12  卷十二.txt", true, U"卷十二"},
+      {U"001.txt", true, U"001"},
+      {U"01 ", false, U"01 "},
+      {U"1a 書", false, U"1a 書"},
+      {U"詩經.txt", false, U"詩經.txt"},
+      {U"2 3 書", false, U"3 書"},
   };
   for (const NameCase& c : cases) {
-    EXPECT_EQ(EncodeUtf8(DisplayName(c.fileName, c.volume)), EncodeUtf8(c.shown)) << EncodeUtf8(c.fileName);
+    EXPECT_EQ(EncodeUtf8(DisplayName(c.fileName, c.volume)), EncodeUtf8(c.shown))
+        << EncodeUtf8(c.fileName);
   }
 }
 
@@ -74,8 +80,9 @@ TEST_F(SourceTreeTest, ReadsCategoriesBooksAndVolumesInReadingOrder) {
       for (const auto& volume : book.volumes) shown.push_back("    " + EncodeUtf8(volume.name));
     }
   }
-  EXPECT_EQ(shown, (std::vector<std::string>{"詩經", "  國風", "    周南", "    召南", "    豳風", "  小雅",
-                                             "    鹿鳴之什", "四書", "  大學", "    經"}));
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{"詩經", "  國風", "    周南", "    召南", "    豳風",
+                                      "  小雅", "    鹿鳴之什", "四書", "  大學", "    經"}));
   EXPECT_EQ(tree_.RecordCount(), 10u);
   EXPECT_EQ(tree_.VolumeCount(), 5u);
 }
@@ -106,12 +113,21 @@ INSTANTIATE_TEST_SUITE_P(
     Trees, SourceTreeErrorTest,
     ::testing::Values(
         TreeErrorCase{"Empty", {}, {}, "holds no category folder"},
-        TreeErrorCase{"VolumeInRoot", {"卷.txt"}, {}, "卷.txt: a volume file must lie in a book folder"},
-        TreeErrorCase{"VolumeInCategory", {"經/卷.txt"}, {}, "卷.txt: a volume file must lie in a book folder"},
-        TreeErrorCase{"FolderInBook", {"經/書/卷.txt"}, {"經/書/子"}, "子: a book folder holds volume files"},
-        TreeErrorCase{"EmptyBook", {"經/書/卷.txt"}, {"經/空"}, "空: the book holds no volume file"},
-        TreeErrorCase{"EmptyCategory", {"經/書/卷.txt"}, {"史"}, "史: the category holds no book folder"},
-        TreeErrorCase{"NameTooLong", {"經/書/" + std::string(100, 'x') + ".txt"}, {},
+        TreeErrorCase{
+            "VolumeInRoot", {"卷.txt"}, {}, "卷.txt: a volume file must lie in a book folder"},
+        TreeErrorCase{"VolumeInCategory",
+                      {"經/卷.txt"},
+                      {},
+                      "卷.txt: a volume file must lie in a book folder"},
+        TreeErrorCase{
+            "FolderInBook", {"經/書/卷.txt"}, {"經/書/子"}, "子: a book folder holds volume files"},
+        TreeErrorCase{
+            "EmptyBook", {"經/書/卷.txt"}, {"經/空"}, "空: the book holds no volume file"},
+        TreeErrorCase{
+            "EmptyCategory", {"經/書/卷.txt"}, {"史"}, "史: the category holds no book folder"},
+        TreeErrorCase{"NameTooLong",
+                      {"經/書/" + std::string(100, 'x') + ".txt"},
+                      {},
                       "the shown name has 100 UTF-16 units; a catalogue name holds at most 99"},
         TreeErrorCase{"NameNotUtf8", {"經/\xFF/卷.txt"}, {}, "the name is not UTF-8"}),
     [](const auto& info) { return std::string(info.param.label); });

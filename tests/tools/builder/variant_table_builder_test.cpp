@@ -15,12 +15,12 @@ using quillwen::testing::WriteFileBytes;
 constexpr char kUnihan[] =
     "# Unihan_Variants.txt\n"
     "\n"
-    "U+4E07\tkTraditionalVariant\tU+842C\n"   // 万 萬
+    "U+4E07\tkTraditionalVariant\tU+842C\n"  // 万 萬
     "U+842C\tkSimplifiedVariant\tU+4E07\n"
     "U+4F53\tkTraditionalVariant\tU+9AD4 U+9AD4<kFenn\n"  // 体 體
-    "U+9AD4\tkZVariant\tU+9AD6<kHKGlyph\n"    // 體 體's Z variant joins the group
-    "U+53F0\tkSemanticVariant\tU+6AAF<kMatthews\n"  // only on request
-    "U+5F14\tkSpoofingVariant\tU+5F13\n"      // never
+    "U+9AD4\tkZVariant\tU+9AD6<kHKGlyph\n"                // 體 體's Z variant joins the group
+    "U+53F0\tkSemanticVariant\tU+6AAF<kMatthews\n"        // only on request
+    "U+5F14\tkSpoofingVariant\tU+5F13\n"                  // never
     "U+20000\tkZVariant\tU+20001\n";
 
 class VariantTableBuilderTest : public ::testing::Test {
@@ -75,8 +75,9 @@ TEST_P(VariantTableBuilderErrorTest, NamesFileAndLine) {
   WriteFileBytes(dir / "variants.txt", GetParam().contents);
   VariantTableBuilder table;
   std::string error;
-  const bool read = GetParam().unihan ? table.ReadUnihanVariants(dir / "variants.txt", false, &error)
-                                      : table.ReadOpenCcCharacters(dir / "variants.txt", &error);
+  const bool read = GetParam().unihan
+                        ? table.ReadUnihanVariants(dir / "variants.txt", false, &error)
+                        : table.ReadOpenCcCharacters(dir / "variants.txt", &error);
   EXPECT_FALSE(read);
   EXPECT_NE(error.find("variants.txt:" + GetParam().expected), std::string::npos) << error;
 }
@@ -85,8 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
     Files, VariantTableBuilderErrorTest,
     ::testing::Values(
         BadFileCase{"UnihanMissingField", true, "# x\nU+4E07\tkZVariant\n", "2: expected"},
-        BadFileCase{"UnihanBadValue", true, "U+4E07\tkZVariant\tU+4E\n", "1: U+4E is not a code point"},
-        BadFileCase{"UnihanBeyondUnicode", true, "U+4E07\tkZVariant\tU+110000\n", "1: U+110000 is not"},
+        BadFileCase{"UnihanBadValue", true, "U+4E07\tkZVariant\tU+4E\n",
+                    "1: U+4E is not a code point"},
+        BadFileCase{"UnihanBeyondUnicode", true, "U+4E07\tkZVariant\tU+110000\n",
+                    "1: U+110000 is not"},
         BadFileCase{"OpenCcNoTab", false, "國 国\n", "1: expected"},
         BadFileCase{"OpenCcNotUtf8", false, "國\t\xFF\n", "1: the text is not UTF-8"}),
     [](const auto& info) { return std::string(info.param.label); });
