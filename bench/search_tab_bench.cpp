@@ -1,11 +1,14 @@
 // Search to rows as the search tab runs it: the search command of the panel's
-// model on the sample collection, then the first list page of rows. The sample
+// model on the sample collection, then the first list page of page rows or hit
+// rows, each beside the evaluation alone. The sample
 // collection is the data folder beside the benchmark (`make sample`); without it
 // the benchmarks are skipped with a message.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "bench/support/bench_folder.h"
@@ -22,40 +25,97 @@ std::filesystem::path SampleFolder() { return quillwen::io::ExecutableFolder(); 
 
 bool HaveSample() { return std::filesystem::exists(SampleFolder() / "mvr.dir"); }
 
-// range: a record number of the sample's contents (228 全宋詩, the largest
-// category; 99 全唐詩).
-void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range) {
+// The panel's model on the sample, opened once per benchmark.
+class SampleModel {
+ public:
+  SampleModel() {
+    environment_.dataFolder = SampleFolder();
+    environment_.messages = &sink_;
+    environment_.listingPath = scratch_ / "mvr.txt";
+    model_ = std::make_unique<quillwen::LeftFormModel>(environment_);
+    model_->InitialUpdate();
+  }
+  quillwen::LeftFormModel& operator*() { return *model_; }
+  quillwen::LeftFormModel* operator->() { return model_.get(); }
+
+ private:
+  NullSink sink_;
+  const quillwen::bench::BenchFolder scratch_;
+  quillwen::LeftFormModel::Environment environment_;
+  std::unique_ptr<quillwen::LeftFormModel> model_;
+};
+
+constexpr int kWhole = quillwen::kWholeCollection;
+
+// The evaluation alone, the figure the rows are measured against.
+void BM_SearchOnly(benchmark::State& state, std::u16string keyword) {
   if (!HaveSample()) {
     state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
     return;
   }
-  NullSink sink;
-  const quillwen::bench::BenchFolder scratch;
-  quillwen::LeftFormModel::Environment environment;
-  environment.dataFolder = SampleFolder();
-  environment.messages = &sink;
-  environment.listingPath = scratch / "mvr.txt";
-  quillwen::LeftFormModel model(environment);
-  model.InitialUpdate();
+  SampleModel model;
+  const std::optional<quillwen::Query> query = quillwen::ParseQuery(keyword);
+  size_t pages = 0;
+  for (auto _ : state) {
+    const quillwen::SearchResult result =
+        model->Index().Search(*query, quillwen::SearchMethod::kAnd, true);
+    pages = result.pages.size();
+    benchmark::DoNotOptimize(result.pages.data());
+  }
+  state.counters["pages"] = static_cast<double>(pages);
+}
+
+// range: kWhole, or a record number of the sample's contents (228 全宋詩, the
+// largest category; 99 全唐詩). The search command to the first list page of
+// page rows or of hit rows.
+void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range,
+                     quillwen::ResultView view) {
+  if (!HaveSample()) {
+    state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
+    return;
+  }
+  SampleModel model;
+  model->ChooseView(view);
   quillwen::SearchRequest request;
   request.keywords = keyword;
   request.range = range;
   size_t listed = 0;
   for (auto _ : state) {
-    const quillwen::PanelUpdate update = model.Search(request);
-    listed = update.rows ? update.rows->size() : 0;
+    const quillwen::PanelUpdate update = model->Search(request);
+    listed = update.rows ? update.rows->size() : update.hitRows ? update.hitRows->size() : 0;
     benchmark::DoNotOptimize(update.rows);
   }
-  state.counters["rows"] = static_cast<double>(model.SearchNodes().size());
-  state.counters["places"] = static_cast<double>(model.Places());
+  state.counters["rows"] = static_cast<double>(model->SearchNodes().size());
+  state.counters["places"] = static_cast<double>(model->Places());
   state.counters["listed"] = static_cast<double>(listed);
 }
 
-BENCHMARK_CAPTURE(BM_SearchToRows, zhi_quan_song_shi, std::u16string(u"之"), 228)
+using quillwen::ResultView;
+
+BENCHMARK_CAPTURE(BM_SearchOnly, zhi, std::u16string(u"之"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, zhi_whole_pages, std::u16string(u"之"), kWhole,
+                  ResultView::kPages)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_song_shi, std::u16string(u"不"), 228)
+BENCHMARK_CAPTURE(BM_SearchToRows, zhi_whole_hits, std::u16string(u"之"), kWhole, ResultView::kHits)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_tang_shi, std::u16string(u"不"), 99)
+BENCHMARK_CAPTURE(BM_SearchOnly, rare, std::u16string(u"鼉"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, rare_whole_pages, std::u16string(u"鼉"), kWhole,
+                  ResultView::kPages)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, rare_whole_hits, std::u16string(u"鼉"), kWhole,
+                  ResultView::kHits)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchOnly, mingyue, std::u16string(u"明月"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, mingyue_whole_pages, std::u16string(u"明月"), kWhole,
+                  ResultView::kPages)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, mingyue_whole_hits, std::u16string(u"明月"), kWhole,
+                  ResultView::kHits)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, zhi_quan_song_shi, std::u16string(u"之"), 228,
+                  ResultView::kPages)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_tang_shi, std::u16string(u"不"), 99, ResultView::kPages)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,12 +3,30 @@
 #include <algorithm>
 
 #include "core/io/private_temp_folder.h"
+#include "core/io/write_file.h"
 #include "core/panel_model/decimal_text.h"
+#include "core/panel_model/result_csv.h"
 
 namespace quillwen {
 
 std::u16string SummaryText(int64_t pages, int64_t places) {
   return u"全部で " + DecimalText(pages) + u" 頁で、" + DecimalText(places) + u" 箇所でした。";
+}
+
+std::u16string CitationText(const SearchNodeTag& place) {
+  std::u16string text = u"出典：" + place.category;
+  for (const std::u16string* name : {&place.book, &place.volume}) {
+    if (!name->empty()) text += u"・" + *name;
+  }
+  if (place.volumePage != 0) text += u"・" + DecimalText(place.volumePage) + u"頁";
+  return text;
+}
+
+std::u16string CitedText(std::u16string_view selection, std::u16string_view citation) {
+  std::u16string text(selection);
+  if (!text.empty() && text.back() != u'\n') text.push_back(u'\n');
+  text.append(citation);
+  return text;
 }
 
 IndexScope ScopeOfTarget(SearchTarget target) {
@@ -49,14 +67,22 @@ LeftFormModel::~LeftFormModel() { m_index.Close(); }
 
 CatalogueLoadResult LeftFormModel::InitialUpdate() {
   const CatalogueLoadResult result = m_catalogue.Load(dataFolder_, messages_, listingPath_);
-  // The range starts on record 1: name it rather than show a placeholder.
-  m_strRange = m_catalogue.RangeLabel(m_nRangeNode);
+  // The range starts on the whole collection, which a first search expects.
+  m_strRange = kWholeCollectionLabel;
   return result;
+}
+
+PanelUpdate LeftFormModel::SelectWholeCollection() {
+  PanelUpdate update;
+  m_nRangeNode = kWholeCollection;
+  m_strRange = kWholeCollectionLabel;
+  update.rangeLabel = m_strRange;
+  return update;
 }
 
 PanelUpdate LeftFormModel::SelectTreeItem(int record) {
   PanelUpdate update;
-  m_nRangeNode = static_cast<uint16_t>(record);
+  m_nRangeNode = record;
   m_strRange = m_catalogue.RangeLabel(record);
   update.rangeLabel = m_strRange;
   if (!m_catalogue.TreeChildren(record).empty() || m_catalogue.NodeOf(record) == nullptr)
@@ -68,22 +94,27 @@ PanelUpdate LeftFormModel::SelectTreeItem(int record) {
   return update;
 }
 
-bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page,
-                                   std::string& html) const {
+bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html,
+                                   int32_t* entryFound) const {
   const CatalogueRecord& volume = m_catalogue.Record(record);
   if (useFirstPage) page = volume.curFileName;
   // A damaged docID of 0 or less starts no scan (FindPage refuses a negative start).
   const int32_t start = static_cast<int32_t>(std::max<int64_t>(int64_t{volume.docID} - 1, -1));
   int32_t entry = 0;
-  return m_index.FindPage(start, page, &entry) &&
-         m_index.ReadPage(static_cast<uint32_t>(entry), html);
+  if (!m_index.FindPage(start, page, &entry) ||
+      !m_index.ReadPage(static_cast<uint32_t>(entry), html))
+    return false;
+  if (entryFound != nullptr) *entryFound = entry;
+  return true;
 }
 
 bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page, PanelUpdate& update) {
   std::string html;
-  if (!ReadStoredPage(record, useFirstPage, page, html)) return false;
+  int32_t entry = 0;
+  if (!ReadStoredPage(record, useFirstPage, page, html, &entry)) return false;
   if (!io::WriteWholeFile(m_strTempPage, html)) return false;
   update.pageToShow = m_strTempPage.string();
+  m_nShownEntry = entry;
   return true;
 }
 
@@ -91,9 +122,34 @@ void LeftFormModel::ReportReading(bool volumeChanged, PanelUpdate& update) const
   update.reading = ReadingUpdate{m_nCurNode, m_nCurPage, volumeChanged, Slider(), PageLabel()};
 }
 
-void LeftFormModel::ReportList(PanelUpdate& update) const {
-  update.rows = ListRows();
+void LeftFormModel::ReportList(PanelUpdate& update) {
+  const size_t first = m_paging.FirstRow();
+  const size_t count = m_paging.RowCount();
+  m_listRows.clear();
+  m_listHits.clear();
+  if (m_resultView == ResultView::kPages) {
+    for (size_t i = first; i < first + count && i < m_rowOrder.size(); ++i)
+      m_listRows.push_back(OrderedRow(i));
+    update.rows = ListRows();
+  } else {
+    m_listHits = m_hits.Rows(
+        first, count, m_hitOrder, [this](uint32_t page) { return RenderResultPage(page); },
+        m_nContextChars);
+    update.hitRows = ListHits();
+  }
   update.pager = Pager();
+}
+
+void LeftFormModel::ResetList() {
+  m_paging.Reset(m_resultView == ResultView::kPages ? m_SearchNodes.size()
+                                                    : static_cast<size_t>(m_hits.Count()));
+}
+
+RenderedPage LeftFormModel::RenderResultPage(uint32_t page) const {
+  RenderedPage rendered;
+  m_index.RenderWithVariants(page, rendered.document, m_strKeyWords, m_nHighlightScope, m_bVariants,
+                             &rendered.anchors);
+  return rendered;
 }
 
 void LeftFormModel::FailSearch(std::u16string_view message, SearchOutcome outcome,
@@ -108,8 +164,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   m_nSearchMethod = request.method;
   m_bVariants = request.variants;
   if (request.target != m_nSearchTarget) ChooseTarget(request.target);
-  if (request.range)
-    m_nRangeNode = static_cast<uint16_t>(std::clamp(*request.range, 0, int{UINT16_MAX}));
+  if (request.range) {
+    m_nRangeNode = *request.range == kWholeCollection
+                       ? kWholeCollection
+                       : std::clamp(*request.range, 0, kMaxCatalogueRecords + 1);
+  }
 
   const std::u16string previousKeywords = m_strKeyWords;
   m_strKeyWords.clear();
@@ -121,7 +180,10 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   std::u16string typed = *request.keywords;
   std::replace(typed.begin(), typed.end(), u'\u3000', u' ');
   m_strKeyWords = typed;
-  if (m_nRangeNode == 0) {
+  // The whole collection of an empty catalogue is no range either.
+  const bool noRange =
+      m_nRangeNode == kWholeCollection ? m_catalogue.TreeChildren(0).empty() : m_nRangeNode == 0;
+  if (noRange) {
     FailSearch(kNoRangeMessage, SearchOutcome::kNoRange, update);
     return update;
   }
@@ -139,13 +201,17 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   // Without a catalogue, or with a range record no node matches, there is no
   // range to keep pages in: nothing is listed.
   const ContentsNodeTag* range =
-      FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
+      m_nRangeNode == kWholeCollection
+          ? m_catalogue.m_pRoot.get()
+          : FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
   m_nPlaces = 0;
   m_SearchNodes.clear();
   if (range != nullptr)
     m_nPlaces = BuildResults(*range, m_lastResult.pages, m_lastResult.placeCounts, m_SearchNodes);
 
-  m_paging.Reset(m_SearchNodes.size());
+  m_rowOrder = RowOrderOf(m_SearchNodes, m_pageOrder);
+  m_hits.Reset(m_SearchNodes);
+  ResetList();
   m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.size()), m_nPlaces);
   update.outcome = SearchOutcome::kRan;
   update.summary = m_strSummary;
@@ -161,12 +227,6 @@ PanelUpdate LeftFormModel::ChooseTarget(SearchTarget target) {
   m_lastResult = SearchResult{};
   m_nHighlightScope = HighlightScopeOfTarget(target);
   return {};
-}
-
-std::span<const SearchNodeTag> LeftFormModel::ListRows() const {
-  const size_t first = m_paging.FirstRow();
-  if (first >= m_SearchNodes.size()) return {};
-  return std::span<const SearchNodeTag>(m_SearchNodes).subspan(first, m_paging.RowCount());
 }
 
 PanelUpdate LeftFormModel::PreviousResultPage() {
@@ -192,6 +252,106 @@ PanelUpdate LeftFormModel::ApplyPageEdit(std::u16string_view text) {
   return update;
 }
 
+PanelUpdate LeftFormModel::ChooseView(ResultView view) {
+  PanelUpdate update;
+  m_resultView = view;
+  ResetList();
+  ReportList(update);
+  return update;
+}
+
+PanelUpdate LeftFormModel::OrderPageRows(PageRowOrder order) {
+  PanelUpdate update;
+  m_pageOrder = order;
+  m_rowOrder = RowOrderOf(m_SearchNodes, m_pageOrder);
+  if (m_resultView == ResultView::kPages) {
+    ResetList();
+    ReportList(update);
+  }
+  return update;
+}
+
+PanelUpdate LeftFormModel::OrderHitRows(HitRowOrder order) {
+  PanelUpdate update;
+  m_hitOrder = order;
+  if (m_resultView == ResultView::kHits) {
+    ResetList();
+    ReportList(update);
+  }
+  return update;
+}
+
+PanelUpdate LeftFormModel::SetContextChars(size_t chars) {
+  PanelUpdate update;
+  m_nContextChars = chars;
+  if (m_resultView == ResultView::kHits && m_paging.m_nResultPages > 0) ReportList(update);
+  return update;
+}
+
+PanelUpdate LeftFormModel::ShowHitRow(size_t indexOnListPage) {
+  if (indexOnListPage >= m_listHits.size()) return {};
+  const HitRow& row = m_listHits[indexOnListPage];
+  const int anchor = row.anchor;
+  PanelUpdate update = ShowResultRow(row.pageRow->page);
+  // A place the marker could not mark opens its page at the top, as a page row does.
+  if (update.pageToShow && anchor >= 0) {
+    m_nCurHit = anchor;
+    update.pageToShow = m_strHitPage.string() + HitFragment(anchor);
+  }
+  return update;
+}
+
+void LeftFormModel::ForEachHitRow(const std::function<void(const HitRow&)>& sink) {
+  m_hits.ForEachRow(
+      m_hitOrder, [this](uint32_t page) { return RenderResultPage(page); }, m_nContextChars, sink);
+}
+
+void LeftFormModel::WriteResultCsv(const std::function<void(std::string_view)>& write) {
+  write(kUtf8ByteOrderMark);
+  if (m_resultView == ResultView::kPages) {
+    write(PageRowsCsvHeader());
+    for (size_t i = 0; i < m_rowOrder.size(); ++i) write(CsvRecordOf(OrderedRow(i)));
+    return;
+  }
+  write(HitRowsCsvHeader());
+  ForEachHitRow([&write](const HitRow& row) { write(CsvRecordOf(row)); });
+}
+
+bool LeftFormModel::SaveResultCsv(const std::filesystem::path& file, std::string& error) {
+  // Written beside the target and renamed over it: a failure leaves the target
+  // as it was and takes the partial file away.
+  std::filesystem::path partial = file;
+  partial += ".part";
+  io::OutputFile out;
+  if (!out.Create(partial, io::FileAccess::kShared)) {
+    error = partial.string() + ": cannot be created";
+    return false;
+  }
+  WriteResultCsv([&out](std::string_view bytes) { out.Append(bytes); });
+  std::error_code removed;
+  if (!out.Close()) {
+    std::filesystem::remove(partial, removed);
+    error = file.string() + ": cannot be written";
+    return false;
+  }
+  std::error_code renamed;
+  std::filesystem::rename(partial, file, renamed);
+  if (renamed) {
+    std::filesystem::remove(partial, removed);
+    error = file.string() + ": " + renamed.message();
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::u16string> LeftFormModel::CitationOfShownPage() const {
+  if (m_nShownEntry < 0) return std::nullopt;
+  const PageLocator locator(*m_catalogue.m_pRoot);
+  const std::optional<SearchNodeTag> place = locator.Locate(static_cast<uint32_t>(m_nShownEntry));
+  if (!place) return std::nullopt;
+  return CitationText(*place);
+}
+
 PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {
   PanelUpdate update;
   const std::filesystem::path& target = m_bFirstResultFile ? m_strTempResult1 : m_strTempResult2;
@@ -203,6 +363,7 @@ PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {
   m_nHitCount = anchors;
   m_nCurHit = 0;
   update.pageToShow = target.string() + kFirstHitFragment;
+  m_nShownEntry = page;
   m_bFirstResultFile = !m_bFirstResultFile;
   m_strHitPage = target;
   return update;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +19,7 @@
 #include "core/common/message_sink.h"
 #include "core/io/private_temp_folder.h"
 #include "core/panel_model/contents_catalogue.h"
+#include "core/panel_model/hit_list.h"
 #include "core/panel_model/reading_rules.h"
 #include "core/panel_model/result_paging.h"
 #include "core/panel_model/search_results.h"
@@ -33,6 +35,21 @@ inline constexpr char kTempPageName[] = "windows.html";
 inline constexpr char kTempResult1Name[] = "windows1.html";
 inline constexpr char kTempResult2Name[] = "windows2.html";
 inline constexpr char kFirstHitFragment[] = "#0000";
+
+// The search range of the whole collection: every page a top-level record covers.
+inline constexpr int kWholeCollection = -1;
+inline constexpr char16_t kWholeCollectionLabel[] = u"全体";
+// How many characters a hit row shows on each side of the hit.
+inline constexpr size_t kDefaultContextChars = 12;
+
+// The two ways the result list shows a search: a row per page, or a row per hit
+// with the text around it.
+enum class ResultView : int32_t { kPages = 0, kHits = 1 };
+
+// "出典：" and the place of a page: where a cited text stands.
+std::u16string CitationText(const SearchNodeTag& place);
+// `selection` followed by a line with `citation`.
+std::u16string CitedText(std::u16string_view selection, std::u16string_view citation);
 
 // The part of a page a search reads: the radio buttons "全文", "正文", "注釈".
 enum class SearchTarget : int32_t { kFullText = 0, kMainText = 1, kAnnotations = 2 };
@@ -61,7 +78,8 @@ struct SearchRequest {
   SearchMethod method = SearchMethod::kAnd;
   SearchTarget target = SearchTarget::kFullText;
   bool variants = true;
-  // The record whose pages are searched; nothing: the range the tree selection set.
+  // The record whose pages are searched, or kWholeCollection; nothing: the range
+  // the tree selection (or the "全体" button) set.
   std::optional<int> range;
 };
 
@@ -87,8 +105,10 @@ struct PanelUpdate {
   std::optional<int> treeSelection;
   std::optional<std::u16string> rangeLabel;
   std::optional<std::u16string> summary;
-  // The rows of the current list page; valid until the next command.
+  // The rows of the current list page, in the view shown; valid until the next
+  // command. A command that changes the list gives one of the two.
   std::optional<std::span<const SearchNodeTag>> rows;
+  std::optional<std::span<const HitRow>> hitRows;
   std::optional<PagerState> pager;
   // Search only: how it ended.
   std::optional<SearchOutcome> outcome;
@@ -119,6 +139,8 @@ class LeftFormModel {
   // The tree's selection moved to record `record`: the search range follows; a
   // volume (an item without children) also shows its first page.
   PanelUpdate SelectTreeItem(int record);
+  // The "全体" button: the whole collection becomes the search range.
+  PanelUpdate SelectWholeCollection();
   // The search command: checks the request, searches and lists the first list page.
   PanelUpdate Search(const SearchRequest& request);
   // A search target was chosen: reopens the index on its set and records where
@@ -128,10 +150,20 @@ class LeftFormModel {
   PanelUpdate PreviousResultPage();
   PanelUpdate NextResultPage();
   PanelUpdate ApplyPageEdit(std::u16string_view text);
+  // The radio buttons "頁" and "文脈": page rows or hit rows, from list page 1.
+  PanelUpdate ChooseView(ResultView view);
+  // A header click: the whole result in that order, from list page 1.
+  PanelUpdate OrderPageRows(PageRowOrder order);
+  PanelUpdate OrderHitRows(HitRowOrder order);
+  // How many characters of context hit rows show on each side.
+  PanelUpdate SetContextChars(size_t chars);
   // A result row was chosen: renders its index page `page` with every hit marked
   // into the next result file and shows it at its first hit. Nothing changes when
   // the page cannot be rendered or written.
   PanelUpdate ShowResultRow(int32_t page);
+  // A hit row of the list page shown was chosen: its page as ShowResultRow shows
+  // it, at that hit's anchor.
+  PanelUpdate ShowHitRow(size_t indexOnListPage);
   // Previous (-1) or next (+1) page of the volume shown.
   PanelUpdate StepPage(int delta);
   // Previous (-1) or next (+1) volume by the record scan: shows its first page, or
@@ -153,6 +185,7 @@ class LeftFormModel {
   int32_t CurPage() const { return m_nCurPage; }
   int32_t HitCount() const { return m_nHitCount; }
   int32_t CurHit() const { return m_nCurHit; }
+  // The range record, or kWholeCollection.
   int RangeNode() const { return m_nRangeNode; }
   const std::u16string& RangeLabel() const { return m_strRange; }
   const std::u16string& KeyWords() const { return m_strKeyWords; }
@@ -161,11 +194,20 @@ class LeftFormModel {
   bool Variants() const { return m_bVariants; }
   HitScope HighlightScope() const { return m_nHighlightScope; }
   const std::u16string& Summary() const { return m_strSummary; }
-  // Every row of the last search, and the places on them.
+  // Every row of the last search in reading order, and the places on them.
   const std::vector<SearchNodeTag>& SearchNodes() const { return m_SearchNodes; }
+  // Row `i` of the page rows in the order chosen.
+  const SearchNodeTag& OrderedRow(size_t i) const { return m_SearchNodes[m_rowOrder[i]]; }
+  ResultView View() const { return m_resultView; }
+  PageRowOrder PageOrder() const { return m_pageOrder; }
+  HitRowOrder HitOrder() const { return m_hitOrder; }
+  uint64_t HitRowCount() const { return m_hits.Count(); }
+  size_t ContextChars() const { return m_nContextChars; }
+  std::span<const HitRow> ListHits() const { return m_listHits; }
   int64_t Places() const { return m_nPlaces; }
   const ResultPaging& Paging() const { return m_paging; }
-  std::span<const SearchNodeTag> ListRows() const;  // the rows of the current list page
+  // The page rows of the current list page, in the order chosen.
+  std::span<const SearchNodeTag> ListRows() const { return m_listRows; }
   PagerState Pager() const { return m_paging.Pager(); }
   std::u16string PageLabel() const { return PageLabelText(m_index.HeaderValue(), m_nCurPage); }
   SliderRange Slider() const { return VolumeSliderRange(m_catalogue.Record(m_nCurNode)); }
@@ -176,8 +218,23 @@ class LeftFormModel {
   const std::filesystem::path& HitPage() const { return m_strHitPage; }
 
   // The stored page that ShowPage shows: page `page` of volume `record` (its first
-  // page when useFirstPage). False when it cannot be found or read.
-  bool ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html) const;
+  // page when useFirstPage), and its entry. False when it cannot be found or read.
+  bool ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html,
+                      int32_t* entry = nullptr) const;
+
+  // The result as the list shows it, every row of the view shown in the order
+  // chosen, as CSV records (header first), handed to `write` a piece at a time.
+  void WriteResultCsv(const std::function<void(std::string_view)>& write);
+  // The same into `file`, through a temporary file beside it that replaces it
+  // only when everything was written. False with `error` set otherwise; no
+  // half-written file is left under either name.
+  bool SaveResultCsv(const std::filesystem::path& file, std::string& error);
+  // The hit rows of the whole result in the order chosen, one at a time.
+  void ForEachHitRow(const std::function<void(const HitRow&)>& sink);
+
+  // Where the page shown in the page view stands: "出典：…"; nothing before a
+  // page was shown or when no record covers it.
+  std::optional<std::u16string> CitationOfShownPage() const;
 
  private:
   // Writes one stored page of volume `record` to the page file and names it in
@@ -187,7 +244,10 @@ class LeftFormModel {
   // The toolbar's part of `update` after a page of the volume shown.
   void ReportReading(bool volumeChanged, PanelUpdate& update) const;
   // The list's part of `update`: the current list page's rows and the paging row.
-  void ReportList(PanelUpdate& update) const;
+  void ReportList(PanelUpdate& update);
+  // Puts the rows of the view shown back to list page 1.
+  void ResetList();
+  RenderedPage RenderResultPage(uint32_t page) const;
   void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
 
   // The contents: m_NodeItem, m_nNodeCount and m_pRoot.
@@ -196,7 +256,7 @@ class LeftFormModel {
 
   int32_t m_nCurNode = 0;
   int32_t m_nCurPage = 0;
-  uint16_t m_nRangeNode = 1;
+  int32_t m_nRangeNode = kWholeCollection;
   std::u16string m_strRange;
   std::filesystem::path m_strTempPage;
   std::filesystem::path m_strTempResult1;
@@ -215,8 +275,17 @@ class LeftFormModel {
   // The last search's pages and place counts: a query the index refuses lists
   // them again in the range it names.
   SearchResult m_lastResult;
-  std::vector<SearchNodeTag> m_SearchNodes;
-  ResultPaging m_paging;  // m_nResultPages, m_nCurResultPage
+  std::vector<SearchNodeTag> m_SearchNodes;  // reading order
+  std::vector<uint32_t> m_rowOrder;          // m_SearchNodes in the order chosen
+  std::vector<SearchNodeTag> m_listRows;     // the list page shown
+  HitList m_hits;
+  std::vector<HitRow> m_listHits;  // the list page shown
+  ResultView m_resultView = ResultView::kPages;
+  PageRowOrder m_pageOrder = PageRowOrder::kReading;
+  HitRowOrder m_hitOrder = HitRowOrder::kReading;
+  size_t m_nContextChars = kDefaultContextChars;
+  int64_t m_nShownEntry = -1;  // the index page in the page view, -1 for none
+  ResultPaging m_paging;       // m_nResultPages, m_nCurResultPage
   bool m_bFirstResultFile = true;
   int64_t m_nPlaces = 0;  // places of the rows of the last search
 

@@ -1,10 +1,9 @@
 #include "core/panel_model/search_results.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace quillwen {
-namespace {
-
 // Finds the first node, in the order given, that covers a page.
 class CoverFinder {
  public:
@@ -52,6 +51,8 @@ class CoverFinder {
   bool ordered_ = true;
 };
 
+namespace {
+
 std::vector<const ContentsNodeTag*> ChildrenOf(const ContentsNodeTag& node) {
   std::vector<const ContentsNodeTag*> children;
   for (const auto& child : node.children) children.push_back(child.get());
@@ -78,45 +79,91 @@ std::u16string CategoryOf(const ContentsNodeTag& range) {
   return range.pParent != nullptr ? NameOf(range.pParent->pParent) : std::u16string();
 }
 
+PageLocator::PageLocator(const ContentsNodeTag& range) : range_(range) {
+  if (range.level == 0) {
+    // The whole collection: each page's category first, then its book and
+    // volume inside that category as a category range finds them.
+    categories_ = std::make_unique<CoverFinder>(ChildrenOf(range));
+    return;
+  }
+  category_ = CategoryOf(range);
+  // Level 1 looks for the book among the children and the volume among the
+  // grandchildren; level 2 for the volume among the children.
+  books_ = std::make_unique<CoverFinder>(range.level == 1 ? ChildrenOf(range)
+                                                          : std::vector<const ContentsNodeTag*>{});
+  volumes_ =
+      std::make_unique<CoverFinder>(range.level == 1   ? GrandchildrenOf(range)
+                                    : range.level == 2 ? ChildrenOf(range)
+                                                       : std::vector<const ContentsNodeTag*>{});
+}
+
+PageLocator::~PageLocator() = default;
+
+std::optional<SearchNodeTag> PageLocator::Locate(uint32_t page, uint32_t count) const {
+  if (categories_) {
+    const ContentsNodeTag* category = categories_->Find(page);
+    if (category == nullptr) return std::nullopt;
+    auto [at, added] = byCategory_.try_emplace(category);
+    if (added) at->second = std::make_unique<PageLocator>(*category);
+    return at->second->Locate(page, count);
+  }
+  if (!range_.Covers(page)) return std::nullopt;
+  SearchNodeTag row;
+  row.category = category_;
+  if (range_.level == 1)
+    row.book = NameOf(books_->Find(page));
+  else if (range_.level == 2)
+    row.book = range_.name;
+  else if (range_.level == 3)
+    row.book = NameOf(range_.pParent);
+  const ContentsNodeTag* volume =
+      range_.level == 1 || range_.level == 2 ? volumes_->Find(page) : &range_;
+  if (volume != nullptr) {
+    row.volume = volume->name;
+    row.volumePage =
+        static_cast<int32_t>(page + 1 - static_cast<uint32_t>(volume->docID) + volume->curFileName);
+  }
+  row.page = static_cast<int32_t>(page);
+  row.count = static_cast<int32_t>(count);
+  return row;
+}
+
 int64_t BuildResults(const ContentsNodeTag& range, const std::vector<uint32_t>& pages,
                      const std::vector<uint32_t>& placeCounts, std::vector<SearchNodeTag>& rows) {
   rows.clear();
-  const std::u16string category = CategoryOf(range);
-  // Level 1 looks for the book among the children and the volume among the
-  // grandchildren; level 2 for the volume among the children.
-  const CoverFinder books(range.level == 1 ? ChildrenOf(range)
-                                           : std::vector<const ContentsNodeTag*>{});
-  const CoverFinder volumes(range.level == 1   ? GrandchildrenOf(range)
-                            : range.level == 2 ? ChildrenOf(range)
-                                               : std::vector<const ContentsNodeTag*>{});
+  const PageLocator locator(range);
   int64_t places = 0;
   const size_t count = std::min(pages.size(), placeCounts.size());
   for (size_t i = 0; i < count; ++i) {
-    const uint32_t p = pages[i];
-    if (!range.Covers(p)) continue;
-    SearchNodeTag row;
-    row.category = category;
-    if (range.level == 1)
-      row.book = NameOf(books.Find(p));
-    else if (range.level == 2)
-      row.book = range.name;
-    else if (range.level == 3)
-      row.book = NameOf(range.pParent);
-    const ContentsNodeTag* volume = range.level == 1 || range.level == 2 ? volumes.Find(p) : &range;
-    if (volume != nullptr) {
-      row.volume = volume->name;
-      row.volumePage =
-          static_cast<int32_t>(p + 1 - static_cast<uint32_t>(volume->docID) + volume->curFileName);
-    }
-    row.page = static_cast<int32_t>(p);
-    row.count = static_cast<int32_t>(placeCounts[i]);
+    std::optional<SearchNodeTag> row = locator.Locate(pages[i], placeCounts[i]);
+    if (!row) continue;
     places += placeCounts[i];
-    rows.push_back(std::move(row));
+    rows.push_back(std::move(*row));
   }
-  std::stable_sort(rows.begin(), rows.end(), [](const SearchNodeTag& a, const SearchNodeTag& b) {
-    return a.volumePage < b.volumePage;
-  });
+  // An "or" of several terms lists its pages term by term: the reader wants
+  // them in the order the collection has them.
+  std::sort(rows.begin(), rows.end(),
+            [](const SearchNodeTag& a, const SearchNodeTag& b) { return a.page < b.page; });
   return places;
+}
+
+std::vector<uint32_t> RowOrderOf(std::span<const SearchNodeTag> rows, PageRowOrder order) {
+  std::vector<uint32_t> indices(rows.size());
+  for (uint32_t i = 0; i < indices.size(); ++i) indices[i] = i;
+  switch (order) {
+    case PageRowOrder::kReading:
+      break;
+    case PageRowOrder::kVolumePage:
+      std::stable_sort(indices.begin(), indices.end(), [&](uint32_t a, uint32_t b) {
+        return rows[a].volumePage < rows[b].volumePage;
+      });
+      break;
+    case PageRowOrder::kPlaces:
+      std::stable_sort(indices.begin(), indices.end(),
+                       [&](uint32_t a, uint32_t b) { return rows[a].count > rows[b].count; });
+      break;
+  }
+  return indices;
 }
 
 }  // namespace quillwen

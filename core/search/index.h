@@ -114,10 +114,12 @@ class CIndex {
   // `target` covers; with `useVariants`, in every variant spelling of the keyword.
   // Returns the number of anchors placed (0, `output` untouched, when nothing
   // could be rendered).
+  // With `anchors`, the anchors each term placed (see CFileList::RenderPage).
   int RenderWithVariants(uint32_t page, std::string& output, std::u16string_view keyword,
-                         HitScope target, bool useVariants) const {
-    if (!useVariants) return fileList_.RenderPage(page, output, keyword, target);
-    return fileList_.RenderPage(page, output, VariantSpellings(keyword), target);
+                         HitScope target, bool useVariants,
+                         std::vector<TermAnchors>* anchors = nullptr) const {
+    if (!useVariants) return fileList_.RenderPage(page, output, keyword, target, anchors);
+    return fileList_.RenderPage(page, output, VariantSpellings(keyword), target, anchors);
   }
 
   // The volume store, opened and closed with the index set.

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/io/read_only_file.h"
+#include "core/store/hit_marker.h"
 #include "core/store/page_renderer.h"
 #include "core/store/volume_store_format.h"
 
@@ -65,9 +66,10 @@ class CFileList {
   // Rebuilds page `entryIndex` into the result frame with every term of `query`
   // marked in the items `scope` covers; returns the number of anchors placed.
   // `output` must be empty; it stays untouched (and the result is 0) when the
-  // store is closed, the page cannot be read, or the query has no terms.
+  // store is closed, the page cannot be read, or the query has no terms. With
+  // `anchors`, the anchors each term applied placed are added there, term by term.
   int RenderPage(uint32_t entryIndex, std::string& output, std::u16string_view query,
-                 HitScope scope) const;
+                 HitScope scope, std::vector<TermAnchors>* anchors = nullptr) const;
 
   // Reads entry `entryIndex` of the page table. False when the store is closed or
   // the entry is not wholly in the table.

@@ -72,6 +72,17 @@ void AppendAnchor(std::string& out, int number) {
   out.append(anchor, static_cast<size_t>(length));
 }
 
+std::vector<bool> AnchorsOfOneMatch(std::string_view term) {
+  std::vector<bool> anchors;
+  const std::vector<Seg> pieces = ParseTerm(term);
+  for (size_t j = 0; j < pieces.size(); ++j) {
+    // The gap before the first piece is not marked: the marking starts at it.
+    if (j > 0 && pieces[j].kind == SegAfterQuestion) anchors.push_back(false);
+    anchors.push_back(j > 0 && pieces[j].kind == SegAfterStar);
+  }
+  return anchors;
+}
+
 std::string HighlightPiece(std::string_view text, std::string_view term, int& anchorCounter) {
   const std::vector<Seg> pieces = ParseTerm(term);
   if (pieces.empty()) return std::string(text);

@@ -33,6 +33,19 @@ struct Seg {
 
 std::vector<Seg> ParseTerm(std::string_view term);
 
+// The anchors one match of a term places, in order: one per piece, and one more
+// for the marked gap before each piece that follows a '?'. An entry is true where
+// a '*' gap (left unmarked) comes before that anchor's marker.
+std::vector<bool> AnchorsOfOneMatch(std::string_view term);
+
+// The anchors a term placed on a result page: matches of `perMatch.size()`
+// anchors each, numbered from `firstAnchor` up to `endAnchor`.
+struct TermAnchors {
+  int firstAnchor = 0;
+  int endAnchor = 0;
+  std::vector<bool> perMatch;  // AnchorsOfOneMatch of the term
+};
+
 // The anchor placed before each marker: <a name="0012"></a>.
 void AppendAnchor(std::string& out, int number);
 

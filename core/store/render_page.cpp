@@ -8,7 +8,7 @@
 namespace quillwen {
 
 int CFileList::RenderPage(uint32_t entryIndex, std::string& output, std::u16string_view query,
-                          HitScope scope) const {
+                          HitScope scope, std::vector<TermAnchors>* anchors) const {
   if (!open_ || query.empty()) return 0;
   PageEntry entry;
   std::string page;
@@ -23,7 +23,10 @@ int CFileList::RenderPage(uint32_t entryIndex, std::string& output, std::u16stri
     std::string termBytes;
     Utf16ToUtf8Append(term, termBytes, kLenient);
     if (std::find(applied.begin(), applied.end(), termBytes) != applied.end()) continue;
+    const int firstAnchor = anchorCounter;
     output = RenderCell(page, termBytes, parity, scope, anchorCounter);
+    if (anchors != nullptr)
+      anchors->push_back({firstAnchor, anchorCounter, AnchorsOfOneMatch(termBytes)});
     page = output;
     applied.push_back(std::move(termBytes));
   }

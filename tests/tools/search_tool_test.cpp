@@ -61,14 +61,60 @@ class SearchToolTest : public ::testing::Test {
 
 TempDir* SearchToolTest::data_ = nullptr;
 
-TEST_F(SearchToolTest, PrintsTheSummaryAndTheRowsOfTheRange) {
+TEST_F(SearchToolTest, PrintsTheSummaryAndTheRowsOfTheWholeCollection) {
+  const std::string everything =
+      "全部で 3 頁で、3 箇所でした。\n"
+      "類別\t書名\t巻\t頁\t箇所\n"
+      "経部\t論語\t巻一\t1\t1\n"
+      "経部\t論語\t巻一\t3\t1\n"
+      "史部\t史記\t巻一\t1\t1\n";
   const RunResult result = Run("之");
   EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, everything);
+  EXPECT_EQ(Run("--range all 之").out, everything);
+  EXPECT_EQ(Run("--range 1 之").out,
+            "全部で 2 頁で、2 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n"
+            "経部\t論語\t巻一\t1\t1\n経部\t論語\t巻一\t3\t1\n");
+}
+
+TEST_F(SearchToolTest, SortsThePageRows) {
+  EXPECT_EQ(Run("--sort page 之").out,
+            "全部で 3 頁で、3 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n"
+            "経部\t論語\t巻一\t1\t1\n史部\t史記\t巻一\t1\t1\n経部\t論語\t巻一\t3\t1\n");
+  EXPECT_EQ(Run("--or --sort places 學 之").out,
+            "全部で 3 頁で、5 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n"
+            "経部\t論語\t巻一\t1\t2\n史部\t史記\t巻一\t1\t2\n経部\t論語\t巻一\t3\t1\n");
+}
+
+TEST_F(SearchToolTest, HitsPrintEachPlaceInItsContext) {
+  const RunResult result = Run("--hits --context 2 之");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out,
-            "全部で 2 頁で、2 箇所でした。\n"
-            "類別\t書名\t巻\t頁\t箇所\n"
-            "経部\t論語\t巻一\t1\t1\n"
-            "経部\t論語\t巻一\t3\t1\n");
+            "全部で 3 頁で、3 箇所でした。\n項目\t類別\t書名\t巻\t頁\t左文脈\t語\t右文脈\n"
+            "0\t経部\t論語\t巻一\t1\t時習\t之\t\n"
+            "2\t経部\t論語\t巻一\t3\t方來\t之\t\n"
+            "3\t史部\t史記\t巻一\t1\t\t之\t學\n");
+  // By the text before the hit, read backwards: nothing, 來, 習.
+  EXPECT_EQ(Run("--hits --sort left --context 1 之").out,
+            "全部で 3 頁で、3 箇所でした。\n項目\t類別\t書名\t巻\t頁\t左文脈\t語\t右文脈\n"
+            "3\t史部\t史記\t巻一\t1\t\t之\t學\n"
+            "2\t経部\t論語\t巻一\t3\t來\t之\t\n"
+            "0\t経部\t論語\t巻一\t1\t習\t之\t\n");
+  const RunResult json = Run("--hits --json --context 1 學");
+  EXPECT_EQ(json.out,
+            "{\"summary\":\"全部で 2 頁で、2 箇所でした。\",\"pages\":2,\"hits\":2,\"rows\":["
+            "{\"entry\":0,\"category\":\"経部\",\"book\":\"論語\",\"volume\":\"巻一\","
+            "\"volumePage\":1,\"anchor\":0,\"left\":\"\",\"hit\":\"學\",\"right\":\"而\"},"
+            "{\"entry\":3,\"category\":\"史部\",\"book\":\"史記\",\"volume\":\"巻一\","
+            "\"volumePage\":1,\"anchor\":0,\"left\":\"之\",\"hit\":\"學\",\"right\":\"\"}]}\n");
+}
+
+TEST_F(SearchToolTest, CsvWritesTheWholeResultAsTheReaderSavesIt) {
+  EXPECT_EQ(Run("--csv 之").out,
+            "\xEF\xBB\xBF類別,書名,巻,頁,箇所\r\n経部,論語,巻一,1,1\r\n経部,論語,巻一,3,1\r\n"
+            "史部,史記,巻一,1,1\r\n");
+  EXPECT_EQ(Run("--csv --hits --context 1 之學").out,
+            "\xEF\xBB\xBF類別,書名,巻,頁,左文脈,語,右文脈\r\n史部,史記,巻一,1,,之學,\r\n");
 }
 
 TEST_F(SearchToolTest, RangeByPathOrRecordAndVariants) {
@@ -82,7 +128,7 @@ TEST_F(SearchToolTest, RangeByPathOrRecordAndVariants) {
 }
 
 TEST_F(SearchToolTest, JsonHoldsTheWholeResult) {
-  const RunResult result = Run("--json --or 學 說");
+  const RunResult result = Run("--range 1 --json --or 學 說");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out,
             "{\"summary\":\"全部で 2 頁で、2 "
@@ -102,12 +148,16 @@ TEST_F(SearchToolTest, MessagesGoToStandardErrorWithStatusOne) {
   TempDir empty;
   const RunResult missing = Run("--data '" + empty.path().string() + "' 之");
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "データを開けませんでした。\nyou delete data file!\n");
+  // The whole of an empty collection is no range either.
+  EXPECT_EQ(
+      missing.err,
+      "データを開けませんでした。\nyou delete data file!\n検索範囲をまた指定していません。\n");
 }
 
 TEST_F(SearchToolTest, UsageErrorsExitWithTwo) {
   for (const char* arguments :
-       {"--bogus", "--target somewhere 之", "--list-page 0 之", "--range"}) {
+       {"--bogus", "--target somewhere 之", "--list-page 0 之", "--range", "--sort sideways 之",
+        "--sort left 之", "--hits --sort places 之", "--context -1 之", "--csv --json 之"}) {
     const RunResult result = Run(arguments);
     EXPECT_EQ(result.exitCode, 2) << arguments;
     EXPECT_NE(result.err.find("--help"), std::string::npos) << arguments;
@@ -127,7 +177,7 @@ TEST_F(SearchToolTest, BatchAnswersEachLineWithJson) {
   }
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].substr(0, lines[0].find(",\"seconds\"")),
-            "{\"keywords\":\"之\",\"pages\":2,\"places\":2,\"rows\":[[0,1],[2,1]]");
+            "{\"keywords\":\"之\",\"pages\":3,\"places\":3,\"rows\":[[0,1],[2,1],[3,1]]");
   EXPECT_EQ(lines[1].substr(0, lines[1].find(",\"seconds\"")),
             "{\"keywords\":\"學\u3000說\",\"pages\":1,\"places\":1,\"rows\":[[3,1]]");
   EXPECT_EQ(lines[2], "{\"message\":\"何かキーワードを入力して検索をして下さい。\"}");

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quillwen::tools {
 
@@ -21,6 +22,9 @@ class JsonWriter {
   JsonWriter& Number(double value);
 
   const std::string& Text() const { return text_; }
+  // The text written since the last call, handed out so that a long document
+  // can be streamed; the writer carries on where it stands.
+  std::string TakeText() { return std::exchange(text_, std::string()); }
 
  private:
   JsonWriter& Open(char bracket);

@@ -6,6 +6,7 @@
 
 #include "core/encoding/codeconverter.h"
 #include "core/io/path.h"
+#include "core/panel_model/decimal_text.h"
 #include "tools/search/json_writer.h"
 #include "tools/search/search_session.h"
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
 
   StreamMessageSink messages(std::cerr);
   SearchSession session(options.dataFolder, messages);
-  const quillwen::LeftFormModel& model = session.Model();
+  quillwen::LeftFormModel& model = session.Model();
 
   switch (options.mode) {
     case ToolMode::kTree:
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
       if (options.words.empty() || options.words.size() > 2)
         return Usage("--show takes RECORD [PAGE]");
       const int record = session.ResolveRange(options.words[0]);
-      if (record == 0) return Usage("no contents entry is named " + options.words[0]);
+      if (record <= 0) return Usage("no volume is named " + options.words[0]);
       int page = 0;
       if (options.words.size() == 2) {
         try {
@@ -114,10 +115,28 @@ int main(int argc, char** argv) {
     case ToolMode::kBatch:
       return RunBatch(session, options, messages);
     default: {
+      const bool hitOrder = options.sort == SortChoice::kLeft || options.sort == SortChoice::kHit ||
+                            options.sort == SortChoice::kRight;
+      const bool pageOrder =
+          options.sort == SortChoice::kPage || options.sort == SortChoice::kPlaces;
+      if ((hitOrder && !options.hits) || (pageOrder && options.hits))
+        return Usage(options.hits ? "--hits sorts by reading, left, hit or right"
+                                  : "left, hit and right sort --hits only");
+      if (options.json && options.csv) return Usage("--json and --csv exclude each other");
       SearchOutcome outcome;
       if (!session.Run(options, outcome, error)) return Usage(error);
       if (outcome != SearchOutcome::kRan) return kExitMessage;
-      std::cout << (options.json ? ResultJson(model) : ResultText(model, options.listPage));
+      if (options.csv) {
+        model.WriteResultCsv([](std::string_view bytes) { std::cout << bytes; });
+      } else if (options.json) {
+        if (options.hits)
+          WriteHitsJson(model, std::cout);
+        else
+          std::cout << ResultJson(model);
+      } else {
+        if (options.listPage > 1) model.ApplyPageEdit(quillwen::DecimalText(options.listPage));
+        std::cout << (options.hits ? HitsText(model) : ResultText(model, options.listPage));
+      }
       break;
     }
   }

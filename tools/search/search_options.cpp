@@ -1,6 +1,9 @@
 #include "tools/search/search_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <utility>
 
 namespace quillwen::tools {
 namespace {
@@ -40,10 +43,17 @@ const char kSearchToolHelp[] =
     "  --and, --or          how the keywords combine (default: --and)\n"
     "  --target T           full, main or annotations (default: full)\n"
     "  --no-variants        count variant characters as different (default: as the same)\n"
-    "  --range R            a record number or a contents path such as 経部\\論語\n"
-    "                       (default: record 1, where the reader's range starts)\n"
+    "  --range R            all, a record number or a contents path such as\n"
+    "                       経部\\論語 (default: all, the whole collection)\n"
     "  --list-page N        which page of 100 rows to print (default: 1)\n"
+    "  --sort S             the rows' order: reading (the collection's order), page\n"
+    "                       (page within the volume) or places (most first); with\n"
+    "                       --hits also left, hit or right (by that context)\n"
+    "  --hits               one row per hit: entry, category, book, volume, page, the\n"
+    "                       text before the hit, the hit, the text after it\n"
+    "  --context N          characters of text on each side of a hit (default: 12)\n"
     "  --json               print the whole result as JSON\n"
+    "  --csv                print the whole result as CSV, as the reader saves it\n"
     "  --batch              read one search per line from standard input (keywords,\n"
     "                       optionally preceded by --and/--or, --target, --no-variants,\n"
     "                       --variants, --range) and answer each with one line of JSON\n"
@@ -94,20 +104,46 @@ bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, Searc
     } else if (arg == "--range") {
       if (!value(text)) return false;
       options.range = text;
+    } else if (arg == "--sort") {
+      if (!value(text)) return false;
+      static const std::pair<const char*, SortChoice> kSorts[] = {
+          {"reading", SortChoice::kReading}, {"page", SortChoice::kPage},
+          {"places", SortChoice::kPlaces},   {"left", SortChoice::kLeft},
+          {"hit", SortChoice::kHit},         {"right", SortChoice::kRight}};
+      const auto* found = std::find_if(std::begin(kSorts), std::end(kSorts),
+                                       [&](const auto& sort) { return text == sort.first; });
+      if (found == std::end(kSorts)) {
+        error = "--sort takes reading, page, places, left, hit or right, not " + text;
+        return false;
+      }
+      options.sort = found->second;
+    } else if (arg == "--context") {
+      if (!value(text)) return false;
+      int64_t chars = 0;
+      if (!ParseNumber(text, chars) || chars < 0 || chars > 1000) {
+        error = "--context takes a number from 0 to 1000, not " + text;
+        return false;
+      }
+      options.contextChars = static_cast<size_t>(chars);
     } else if (arg == "--list-page") {
       if (!value(text)) return false;
       if (!ParseNumber(text, options.listPage) || options.listPage < 1) {
         error = "--list-page takes a number from 1, not " + text;
         return false;
       }
-    } else if (arg == "--data" || arg == "--json" || arg == "--batch" || arg == "--render" ||
-               arg == "--show" || arg == "--tree" || arg == "--help") {
+    } else if (arg == "--data" || arg == "--json" || arg == "--csv" || arg == "--hits" ||
+               arg == "--batch" || arg == "--render" || arg == "--show" || arg == "--tree" ||
+               arg == "--help") {
       if (!commandLineOnly()) return false;
       if (arg == "--data") {
         if (!value(text)) return false;
         options.dataFolder = text;
       } else if (arg == "--json") {
         options.json = true;
+      } else if (arg == "--csv") {
+        options.csv = true;
+      } else if (arg == "--hits") {
+        options.hits = true;
       } else {
         options.mode = arg == "--batch"    ? ToolMode::kBatch
                        : arg == "--render" ? ToolMode::kRender

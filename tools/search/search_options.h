@@ -14,6 +14,9 @@
 namespace quillwen::tools {
 
 enum class ToolMode { kSearch, kBatch, kRender, kShow, kTree, kHelp };
+// --sort: reading, page and places order page rows, reading, left, hit and right
+// hit rows.
+enum class SortChoice { kReading, kPage, kPlaces, kLeft, kHit, kRight };
 
 struct SearchOptions {
   ToolMode mode = ToolMode::kSearch;
@@ -21,9 +24,13 @@ struct SearchOptions {
   SearchMethod method = SearchMethod::kAnd;
   SearchTarget target = SearchTarget::kFullText;
   bool variants = true;              // the check box starts ticked
-  std::optional<std::string> range;  // a record number or a path such as 経部\論語
+  std::optional<std::string> range;  // "all", a record number or a path such as 経部\論語
   int64_t listPage = 1;
   bool json = false;
+  bool csv = false;
+  bool hits = false;  // one row per hit instead of per page
+  SortChoice sort = SortChoice::kReading;
+  size_t contextChars = kDefaultContextChars;
   std::vector<std::string> words;  // keywords; or ENTRY KEYWORDS; or RECORD [PAGE]
 };
 

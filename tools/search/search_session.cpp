@@ -37,6 +37,7 @@ SearchSession::SearchSession(const std::filesystem::path& dataFolder, MessageSin
 }
 
 int SearchSession::ResolveRange(const std::string& text) const {
+  if (text == "all") return kWholeCollection;
   const ContentsCatalogue& catalogue = model_.Catalogue();
   int number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -55,7 +56,7 @@ int SearchSession::ResolveRange(const std::string& text) const {
 
 bool SearchSession::Run(const SearchOptions& options, SearchOutcome& outcome, std::string& error) {
   // Every search names its range, so that batch lines do not inherit each other's.
-  int record = 1;
+  int record = kWholeCollection;
   if (options.range) {
     record = ResolveRange(*options.range);
     if (record == 0) {
@@ -74,6 +75,31 @@ bool SearchSession::Run(const SearchOptions& options, SearchOutcome& outcome, st
     keywords += word;
   }
   request.keywords = Utf8ToUtf16(keywords);
+  // The view, order and context first, so that the search lists its rows once.
+  const ResultView view = options.hits ? ResultView::kHits : ResultView::kPages;
+  if (view != model_.View()) model_.ChooseView(view);
+  if (options.contextChars != model_.ContextChars()) model_.SetContextChars(options.contextChars);
+  switch (options.sort) {
+    case SortChoice::kReading:
+      model_.OrderPageRows(PageRowOrder::kReading);
+      model_.OrderHitRows(HitRowOrder::kReading);
+      break;
+    case SortChoice::kPage:
+      model_.OrderPageRows(PageRowOrder::kVolumePage);
+      break;
+    case SortChoice::kPlaces:
+      model_.OrderPageRows(PageRowOrder::kPlaces);
+      break;
+    case SortChoice::kLeft:
+      model_.OrderHitRows(HitRowOrder::kLeftContext);
+      break;
+    case SortChoice::kHit:
+      model_.OrderHitRows(HitRowOrder::kHit);
+      break;
+    case SortChoice::kRight:
+      model_.OrderHitRows(HitRowOrder::kRightContext);
+      break;
+  }
   const auto start = std::chrono::steady_clock::now();
   const PanelUpdate update = model_.Search(request);
   lastSearchTime_ = std::chrono::steady_clock::now() - start;
@@ -90,11 +116,63 @@ std::string ResultText(const LeftFormModel& model, int64_t listPage) {
   std::string out = Utf8(model.Summary()) + "\n類別\t書名\t巻\t頁\t箇所\n";
   const size_t first = static_cast<size_t>(listPage - 1) * kRowsPerResultPage;
   for (size_t i = first; i < model.SearchNodes().size() && i < first + kRowsPerResultPage; ++i) {
-    const SearchNodeTag& row = model.SearchNodes()[i];
+    const SearchNodeTag& row = model.OrderedRow(i);
     out += Utf8(row.category) + "\t" + Utf8(row.book) + "\t" + Utf8(row.volume) + "\t" +
            std::to_string(row.volumePage) + "\t" + std::to_string(row.count) + "\n";
   }
   return out;
+}
+
+std::string HitLine(const HitRow& row) {
+  const SearchNodeTag& page = *row.pageRow;
+  return std::to_string(page.page) + "\t" + Utf8(page.category) + "\t" + Utf8(page.book) + "\t" +
+         Utf8(page.volume) + "\t" + std::to_string(page.volumePage) + "\t" + Utf8(row.left) + "\t" +
+         Utf8(row.hit) + "\t" + Utf8(row.right) + "\n";
+}
+
+std::string HitsText(const LeftFormModel& model) {
+  std::string out = Utf8(model.Summary()) + "\n項目\t類別\t書名\t巻\t頁\t左文脈\t語\t右文脈\n";
+  for (const HitRow& row : model.ListHits()) out += HitLine(row);
+  return out;
+}
+
+void WriteHitsJson(LeftFormModel& model, std::ostream& out) {
+  JsonWriter json;
+  json.BeginObject()
+      .Key("summary")
+      .String(Utf8(model.Summary()))
+      .Key("pages")
+      .Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Key("hits")
+      .Number(static_cast<int64_t>(model.HitRowCount()))
+      .Key("rows")
+      .BeginArray();
+  // Streamed row by row: the hits of a common character run to many megabytes.
+  model.ForEachHitRow([&](const HitRow& row) {
+    json.BeginObject()
+        .Key("entry")
+        .Number(int64_t{row.pageRow->page})
+        .Key("category")
+        .String(Utf8(row.pageRow->category))
+        .Key("book")
+        .String(Utf8(row.pageRow->book))
+        .Key("volume")
+        .String(Utf8(row.pageRow->volume))
+        .Key("volumePage")
+        .Number(int64_t{row.pageRow->volumePage})
+        .Key("anchor")
+        .Number(int64_t{row.anchor})
+        .Key("left")
+        .String(Utf8(row.left))
+        .Key("hit")
+        .String(Utf8(row.hit))
+        .Key("right")
+        .String(Utf8(row.right))
+        .EndObject();
+    out << json.TakeText();
+  });
+  json.EndArray().EndObject();
+  out << json.TakeText() << "\n";
 }
 
 std::string ResultJson(const LeftFormModel& model) {
@@ -110,7 +188,8 @@ std::string ResultJson(const LeftFormModel& model) {
       .Number(int64_t{model.Paging().m_nResultPages})
       .Key("rows")
       .BeginArray();
-  for (const SearchNodeTag& row : model.SearchNodes()) {
+  for (size_t i = 0; i < model.SearchNodes().size(); ++i) {
+    const SearchNodeTag& row = model.OrderedRow(i);
     json.BeginObject()
         .Key("category")
         .String(Utf8(row.category))

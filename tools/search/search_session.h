@@ -33,8 +33,9 @@ class SearchSession {
  public:
   SearchSession(const std::filesystem::path& dataFolder, MessageSink& messages);
 
-  // The record a --range text names: a record number, or a contents path whose
-  // parts are joined by "\" or "/". 0 when there is no such record.
+  // The record a --range text names: "all" (kWholeCollection), a record number,
+  // or a contents path whose parts are joined by "\" or "/". 0 when there is no
+  // such record.
   int ResolveRange(const std::string& text) const;
 
   // Runs one search with `options` through the model's search command; a message
@@ -48,6 +49,7 @@ class SearchSession {
   std::chrono::nanoseconds LastSearchTime() const { return lastSearchTime_; }
 
   const LeftFormModel& Model() const { return model_; }
+  LeftFormModel& Model() { return model_; }
 
  private:
   MessageSink& messages_;
@@ -58,6 +60,12 @@ class SearchSession {
 // The summary line and a header, then the rows of list page `listPage`,
 // tab-separated, one row a line.
 std::string ResultText(const LeftFormModel& model, int64_t listPage);
+// The summary line, a header and the hit rows of the list page shown, one a line:
+// entry, category, book, volume, page, left context, hit, right context.
+std::string HitsText(const LeftFormModel& model);
+std::string HitLine(const HitRow& row);
+// Every hit row as JSON, written as the rows are made.
+void WriteHitsJson(LeftFormModel& model, std::ostream& out);
 // The whole result: summary, totals and every row.
 std::string ResultJson(const LeftFormModel& model);
 // One batch answer: keywords, totals, each row's page and count, and the time.

@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <iterator>
+#include <tuple>
+
+#include "core/encoding/codeconverter.h"
+#include "core/panel_model/result_csv.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiny_collection.h"
 
@@ -58,12 +64,12 @@ SearchOutcome Outcome(const PanelUpdate& update) {
   return update.outcome.value_or(SearchOutcome::kRan);
 }
 
-TEST_F(LeftFormModelTest, StartsWithTheFirstRecordAsRangeAndNothingShown) {
+TEST_F(LeftFormModelTest, StartsWithTheWholeCollectionAsRangeAndNothingShown) {
   auto model = Make();
   EXPECT_TRUE(messages_.messages.empty());
   EXPECT_TRUE(model->Index().IsOpen());
-  EXPECT_EQ(model->RangeNode(), 1);
-  EXPECT_EQ(model->RangeLabel(), u"経部");
+  EXPECT_EQ(model->RangeNode(), kWholeCollection);
+  EXPECT_EQ(model->RangeLabel(), u"全体");
   EXPECT_EQ(model->CurNode(), 0);
   EXPECT_EQ(model->Summary(), u"検索集計：");
   EXPECT_EQ(model->TempPage().filename(), "windows.html");
@@ -92,15 +98,12 @@ TEST_F(LeftFormModelTest, MissingCollectionShowsBothMessages) {
   EXPECT_EQ(messages_.messages,
             (std::vector<std::u16string>{u"データを開けませんでした。", u"you delete data file!"}));
   EXPECT_EQ(model.Catalogue().m_nNodeCount, 1);
+  // The whole of an empty collection is no range to search.
   const PanelUpdate update = model.Search(Keywords(u"之"));
-  EXPECT_EQ(Outcome(update), SearchOutcome::kRan);
+  EXPECT_EQ(Outcome(update), SearchOutcome::kNoRange);
+  EXPECT_EQ(update.message, u"検索範囲をまた指定していません。");
   EXPECT_TRUE(model.SearchNodes().empty());
-  EXPECT_EQ(model.Summary(), u"全部で 0 頁で、0 箇所でした。");
-  EXPECT_EQ(update.summary, model.Summary());
-  ASSERT_TRUE(update.rows);
-  EXPECT_TRUE(update.rows->empty());
-  ASSERT_TRUE(update.pager);
-  EXPECT_FALSE(update.pager->visible);
+  EXPECT_EQ(model.Summary(), u"検索集計：");
 }
 
 TEST_F(LeftFormModelTest, SelectingABookSetsTheRangeOnly) {
@@ -146,8 +149,8 @@ TEST_F(LeftFormModelTest, SearchListsRowsInsideTheRangeWithTheSummary) {
   const std::vector<SearchNodeTag>& rows = model->SearchNodes();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0], (SearchNodeTag{u"経部", u"論語", u"巻一", 0, 1, 1}));
-  EXPECT_EQ(rows[1], (SearchNodeTag{u"経部", u"論語", u"巻二", 3, 1, 3}));
-  EXPECT_EQ(rows[2], (SearchNodeTag{u"経部", u"論語", u"巻一", 2, 3, 1}));
+  EXPECT_EQ(rows[1], (SearchNodeTag{u"経部", u"論語", u"巻一", 2, 3, 1}));
+  EXPECT_EQ(rows[2], (SearchNodeTag{u"経部", u"論語", u"巻二", 3, 1, 3}));
   EXPECT_EQ(model->Paging().m_nResultPages, 1);
   EXPECT_EQ(model->ListRows().size(), 3u);
   ASSERT_TRUE(update.rows);
@@ -157,6 +160,24 @@ TEST_F(LeftFormModelTest, SearchListsRowsInsideTheRangeWithTheSummary) {
   EXPECT_TRUE(update.pager->visible);
   EXPECT_TRUE(update.pager->editReadOnly);
   EXPECT_FALSE(update.message);
+}
+
+TEST_F(LeftFormModelTest, TheWholeCollectionListsEveryCategoryInReadingOrder) {
+  auto model = Make();
+  PanelUpdate update = model->Search(Keywords(u"之"));
+  ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
+  EXPECT_EQ(model->Summary(), u"全部で 4 頁で、6 箇所でした。");
+  ASSERT_TRUE(update.rows);
+  ASSERT_EQ(update.rows->size(), 4u);
+  EXPECT_EQ((*update.rows)[2], (SearchNodeTag{u"経部", u"論語", u"巻二", 3, 1, 3}));
+  EXPECT_EQ((*update.rows)[3], (SearchNodeTag{u"史部", u"史記", u"巻一", 6, 1, 1}));
+  // A tree selection narrows the range; the button widens it again.
+  model->SelectTreeItem(7);
+  EXPECT_EQ(model->Search(Keywords(u"之")).rows->size(), 1u);
+  update = model->SelectWholeCollection();
+  EXPECT_EQ(update.rangeLabel, u"全体");
+  EXPECT_EQ(model->RangeNode(), kWholeCollection);
+  EXPECT_EQ(model->Search(Keywords(u"之")).rows->size(), 4u);
 }
 
 TEST_F(LeftFormModelTest, TheRequestsRangeReplacesTheTreesRange) {
@@ -174,7 +195,7 @@ TEST_F(LeftFormModelTest, QueryBufferKeepsIdeographicSpacesAfterTheSearch) {
   auto model = Make();
   ASSERT_EQ(Outcome(model->Search(Keywords(u"之\u3000學"))), SearchOutcome::kRan);
   EXPECT_EQ(model->KeyWords(), u"之\u3000學");
-  EXPECT_EQ(model->SearchNodes().size(), 1u);  // both on 巻一 page 1 only, in 経部
+  EXPECT_EQ(model->SearchNodes().size(), 2u);  // both on 巻一 page 1 and on 史記's page
 }
 
 TEST_F(LeftFormModelTest, OrMethodAndVariants) {
@@ -243,7 +264,7 @@ TEST_F(LeftFormModelTest, TargetChangeReopensTheIndexAndSetsTheHighlightScope) {
   SearchRequest request = Keywords(u"之");
   request.target = SearchTarget::kMainText;
   ASSERT_EQ(Outcome(model->Search(request)), SearchOutcome::kRan);
-  EXPECT_EQ(model->SearchNodes().size(), 3u);
+  EXPECT_EQ(model->SearchNodes().size(), 4u);
   // A request for another target reopens the index itself.
   request.target = SearchTarget::kAnnotations;
   ASSERT_EQ(Outcome(model->Search(request)), SearchOutcome::kRan);
@@ -337,6 +358,166 @@ TEST_F(LeftFormModelTest, TheSliderShowsThePageItWasLetGoAt) {
   EXPECT_EQ(update.reading->pageLabel, u"1/3");
 }
 
+TEST_F(LeftFormModelTest, HitRowsShowEachPlaceInItsContextAndOpenItsAnchor) {
+  auto model = Make();
+  model->ChooseView(ResultView::kHits);
+  const PanelUpdate update = model->Search(Keywords(u"之"));
+  ASSERT_TRUE(update.hitRows);
+  EXPECT_FALSE(update.rows);
+  EXPECT_EQ(model->HitRowCount(), 6u);
+  struct Expected {
+    int32_t page;
+    int anchor;
+    std::u16string left, hit, right;
+  };
+  const Expected expected[] = {
+      {0, 0, u"學而時習", u"之", u""}, {2, 0, u"有朋自遠方來", u"之", u""},
+      {3, 0, u"", u"之", u"之之"},     {3, 1, u"之", u"之", u"之"},
+      {3, 2, u"之之", u"之", u""},     {6, 0, u"", u"之", u"學"},
+  };
+  ASSERT_EQ(update.hitRows->size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const HitRow& row = (*update.hitRows)[i];
+    EXPECT_EQ(row.pageRow->page, expected[i].page) << i;
+    EXPECT_EQ(row.anchor, expected[i].anchor) << i;
+    EXPECT_EQ(row.left, expected[i].left) << i;
+    EXPECT_EQ(row.hit, expected[i].hit) << i;
+    EXPECT_EQ(row.right, expected[i].right) << i;
+  }
+  // The fourth row opens the second hit of 巻二 page 1, and the hit commands go on from it.
+  const PanelUpdate shown = model->ShowHitRow(3);
+  ASSERT_TRUE(shown.pageToShow);
+  EXPECT_EQ(*shown.pageToShow, model->HitPage().string() + "#0001");
+  EXPECT_EQ(model->CurHit(), 1);
+  EXPECT_EQ(model->HitCount(), 3);
+  EXPECT_EQ(model->StepHit(+1).pageToShow, model->HitPage().string() + "#0002");
+  EXPECT_FALSE(model->ShowHitRow(6).pageToShow);  // past the list page
+
+  // Back to pages and to hits again: the same rows.
+  EXPECT_EQ(model->ChooseView(ResultView::kPages).rows->size(), 4u);
+  EXPECT_EQ(model->ChooseView(ResultView::kHits).hitRows->size(), 6u);
+}
+
+TEST_F(LeftFormModelTest, AMatchOfSeveralMarkersIsOneHitRow) {
+  auto model = Make();
+  model->ChooseView(ResultView::kHits);
+  struct Case {
+    std::u16string keywords;
+    std::vector<std::tuple<int32_t, int, std::u16string, std::u16string, std::u16string>> rows;
+  };
+  // clang-format off
+  const Case cases[] = {
+      // 學, the marked gap 而 and 時 are three markers of one match.
+      {u"學?時", {{0, 0, u"", u"學而時", u"習之"}}},
+      {u"學*之", {{0, 0, u"", u"學…之", u""}}},
+      // Two terms: each page's hits in the order they stand, whatever their anchors.
+      {u"學 之", {{0, 0, u"", u"學", u"而時習之"}, {0, 1, u"學而時習", u"之", u""},
+                  {6, 1, u"", u"之", u"學"}, {6, 0, u"之", u"學", u""}}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const PanelUpdate update = model->Search(Keywords(c.keywords));
+    ASSERT_TRUE(update.hitRows);
+    ASSERT_EQ(update.hitRows->size(), c.rows.size()) << ToUtf8(c.keywords);
+    for (size_t i = 0; i < c.rows.size(); ++i) {
+      const HitRow& row = (*update.hitRows)[i];
+      const auto& [page, anchor, left, hit, right] = c.rows[i];
+      EXPECT_EQ(row.pageRow->page, page) << ToUtf8(c.keywords) << i;
+      EXPECT_EQ(row.anchor, anchor) << ToUtf8(c.keywords) << i;
+      EXPECT_EQ(row.left, left) << ToUtf8(c.keywords) << i;
+      EXPECT_EQ(row.hit, hit) << ToUtf8(c.keywords) << i;
+      EXPECT_EQ(row.right, right) << ToUtf8(c.keywords) << i;
+    }
+  }
+}
+
+TEST_F(LeftFormModelTest, HitRowsSortByTheirContexts) {
+  auto model = Make();
+  model->ChooseView(ResultView::kHits);
+  model->Search(Keywords(u"之"));
+  auto order = [&](HitRowOrder by) {
+    std::vector<std::pair<int32_t, int>> places;
+    for (const HitRow& row : *model->OrderHitRows(by).hitRows)
+      places.emplace_back(row.pageRow->page, row.anchor);
+    return places;
+  };
+  using Places = std::vector<std::pair<int32_t, int>>;
+  // Right contexts "", "", "之之", "之", "", "學"; ties keep reading order.
+  EXPECT_EQ(order(HitRowOrder::kRightContext),
+            (Places{{0, 0}, {2, 0}, {3, 2}, {3, 1}, {3, 0}, {6, 0}}));
+  // Left contexts read backwards from the hit: "", "", "之", "之之", then 來方遠… before 習時而….
+  EXPECT_EQ(order(HitRowOrder::kLeftContext),
+            (Places{{3, 0}, {6, 0}, {3, 1}, {3, 2}, {2, 0}, {0, 0}}));
+  EXPECT_EQ(order(HitRowOrder::kReading), (Places{{0, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {6, 0}}));
+}
+
+TEST_F(LeftFormModelTest, SavesTheListShownAsCsvOrLeavesNoFile) {
+  auto model = Make();
+  model->Search(Keywords(u"之"));
+  std::string error;
+  const std::filesystem::path file = temp_ / "result.csv";
+  ASSERT_TRUE(model->SaveResultCsv(file, error)) << error;
+  EXPECT_EQ(
+      ReadFileBytes(file),
+      "\xEF\xBB\xBF"
+      "類別,書名,巻,頁,箇所\r\n"
+      "経部,論語,巻一,1,1\r\n経部,論語,巻一,3,1\r\n経部,論語,巻二,1,3\r\n史部,史記,巻一,1,1\r\n");
+  model->ChooseView(ResultView::kHits);
+  ASSERT_TRUE(model->SaveResultCsv(file, error)) << error;
+  const std::string hits = ReadFileBytes(file);
+  EXPECT_EQ(
+      hits.rfind(
+          "\xEF\xBB\xBF類別,書名,巻,頁,左文脈,語,右文脈\r\n経部,論語,巻一,1,學而時習,之,\r\n", 0),
+      0u)
+      << hits;
+  EXPECT_EQ(std::count(hits.begin(), hits.end(), '\n'), 7);
+
+  // A folder that is not there: an error, and neither the file nor its partial copy.
+  const std::filesystem::path missing = temp_ / "missing" / "result.csv";
+  EXPECT_FALSE(model->SaveResultCsv(missing, error));
+  EXPECT_NE(error.find("missing"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+  EXPECT_EQ(ReadFileBytes(file), hits);  // an earlier file stays as it was
+}
+
+TEST(CsvRecordTest, QuotesOnlyWhatNeedsIt) {
+  // clang-format off
+  const struct {
+    std::vector<std::u16string> fields;
+    std::string record;
+  } cases[] = {
+      {{u"甲", u"乙"}, "甲,乙\r\n"},
+      {{u"", u""}, ",\r\n"},
+      {{u"a,b"}, "\"a,b\"\r\n"},
+      {{u"say \"hi\""}, "\"say \"\"hi\"\"\"\r\n"},
+      {{u"two\nlines", u"cr\r"}, "\"two\nlines\",\"cr\r\"\r\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string record;
+    if (c.fields.size() == 1)
+      record = CsvRecord({c.fields[0]});
+    else
+      record = CsvRecord({c.fields[0], c.fields[1]});
+    EXPECT_EQ(record, c.record);
+  }
+}
+
+TEST_F(LeftFormModelTest, CitesThePageShown) {
+  auto model = Make();
+  EXPECT_FALSE(model->CitationOfShownPage());
+  model->SelectTreeItem(4);
+  EXPECT_EQ(model->CitationOfShownPage(), u"出典：経部・論語・巻二・1頁");
+  model->StepPage(+1);
+  EXPECT_EQ(model->CitationOfShownPage(), u"出典：経部・論語・巻二・2頁");
+  model->Search(Keywords(u"之"));
+  model->ShowResultRow(6);
+  EXPECT_EQ(model->CitationOfShownPage(), u"出典：史部・史記・巻一・1頁");
+  EXPECT_EQ(CitedText(u"之學", u"出典：史部・史記・巻一・1頁"),
+            u"之學\n出典：史部・史記・巻一・1頁");
+  EXPECT_EQ(CitedText(u"之學\n", u"出典：x"), u"之學\n出典：x");
+}
+
 TEST(LeftFormModelPaging, TwoHundredFiftyRowsMakeThreeListPages) {
   TempDir data, temp;
   std::vector<std::u16string> pages(250, u"之乎");
@@ -373,6 +554,40 @@ TEST(LeftFormModelPaging, TwoHundredFiftyRowsMakeThreeListPages) {
   EXPECT_EQ(update.rows->front().volumePage, 101);
   EXPECT_EQ(model.NextResultPage().rows->front().volumePage, 201);
   EXPECT_FALSE(model.NextResultPage().rows);  // already on the last list page
+}
+
+TEST(LeftFormModelPaging, AHeaderOrderHoldsTheWholeResultAcrossListPages) {
+  TempDir data, temp;
+  // Page k holds 之 (k % 5) + 1 times.
+  std::vector<std::u16string> pages;
+  for (int k = 0; k < 250; ++k)
+    pages.push_back(std::u16string(static_cast<size_t>(k % 5 + 1), u'之'));
+  WriteTinyCollection(data.path(), {{1, u"部", {}, 1}, {2, u"書", {}, 1}, {3, u"巻", pages, 1}});
+  RecordingMessageSink messages;
+  LeftFormModel model({data.path(), &messages, temp.path(), temp / "mvr.txt"});
+  model.InitialUpdate();
+  model.Search(Keywords(u"之"));
+  PanelUpdate update = model.OrderPageRows(PageRowOrder::kPlaces);
+  ASSERT_TRUE(update.rows);
+  // 50 pages of each count: the first list page has the 50 fives, then 50 fours.
+  EXPECT_EQ(update.rows->front().count, 5);
+  EXPECT_EQ(update.rows->front().volumePage, 5);
+  EXPECT_EQ((*update.rows)[50].count, 4);
+  update = model.NextResultPage();
+  EXPECT_EQ(update.rows->front().count, 3);
+  EXPECT_EQ(update.rows->back().count, 2);
+  EXPECT_EQ(model.NextResultPage().rows->back().count, 1);
+  // Back to reading order: from list page 1 again.
+  update = model.OrderPageRows(PageRowOrder::kReading);
+  EXPECT_EQ(update.pager->editText, u"1");
+  EXPECT_EQ(update.rows->front().volumePage, 1);
+  // Hit rows page by 100 as well: 750 places make 8 list pages.
+  update = model.ChooseView(ResultView::kHits);
+  EXPECT_EQ(model.HitRowCount(), 750u);
+  EXPECT_EQ(update.pager->countLabel, u"/8");
+  ASSERT_EQ(update.hitRows->size(), 100u);
+  EXPECT_EQ(model.ApplyPageEdit(u"8").hitRows->size(), 50u);
+  EXPECT_EQ(model.ListHits().back().pageRow->volumePage, 250);
 }
 
 }  // namespace

@@ -37,14 +37,45 @@ class BuildResultsTest : public ::testing::Test {
   std::vector<SearchNodeTag> rows_;
 };
 
-TEST_F(BuildResultsTest, CategoryRangeNamesBookAndVolumeOfEachPage) {
+TEST_F(BuildResultsTest, CategoryRangeNamesBookAndVolumeOfEachPageInReadingOrder) {
   EXPECT_EQ(Build(1), 15);  // page 65 lies in another category
   const std::vector<SearchNodeTag> expected = {
-      {u"経部", u"論語", u"巻一", 0, 1, 5},   {u"経部", u"孟子", u"巻一", 40, 1, 1},
-      {u"経部", u"孟子", u"巻二", 50, 11, 4}, {u"経部", u"孟子", u"巻二", 55, 16, 2},
-      {u"経部", u"論語", u"巻一", 39, 40, 3},
+      {u"経部", u"論語", u"巻一", 0, 1, 5},   {u"経部", u"論語", u"巻一", 39, 40, 3},
+      {u"経部", u"孟子", u"巻一", 40, 1, 1},  {u"経部", u"孟子", u"巻二", 50, 11, 4},
+      {u"経部", u"孟子", u"巻二", 55, 16, 2},
   };
   EXPECT_EQ(rows_, expected);
+}
+
+TEST_F(BuildResultsTest, TheWholeCollectionNamesEachPageByItsOwnCategory) {
+  EXPECT_EQ(BuildResults(*catalogue_.m_pRoot, pages_, counts_, rows_), 22);
+  const std::vector<SearchNodeTag> expected = {
+      {u"経部", u"論語", u"巻一", 0, 1, 5},   {u"経部", u"論語", u"巻一", 39, 40, 3},
+      {u"経部", u"孟子", u"巻一", 40, 1, 1},  {u"経部", u"孟子", u"巻二", 50, 11, 4},
+      {u"経部", u"孟子", u"巻二", 55, 16, 2}, {u"史部", u"史記", u"巻一", 65, 6, 7},
+  };
+  EXPECT_EQ(rows_, expected);
+  // A page no top-level record covers is outside the whole collection too.
+  pages_ = {70, 1000};
+  counts_ = {1, 1};
+  EXPECT_EQ(BuildResults(*catalogue_.m_pRoot, pages_, counts_, rows_), 0);
+  EXPECT_TRUE(rows_.empty());
+}
+
+TEST_F(BuildResultsTest, HeaderOrdersKeepReadingOrderAmongEquals) {
+  pages_ = {60, 0, 40, 50, 39};
+  counts_ = {2, 2, 9, 1, 2};
+  Build(1);  // page 60 is outside 経部: rows 0, 39, 40, 50
+  auto pagesIn = [&](PageRowOrder order) {
+    std::vector<int32_t> pages;
+    for (const uint32_t i : RowOrderOf(rows_, order)) pages.push_back(rows_[i].page);
+    return pages;
+  };
+  EXPECT_EQ(pagesIn(PageRowOrder::kReading), (std::vector<int32_t>{0, 39, 40, 50}));
+  // volumePage: 1, 40, 1, 11.
+  EXPECT_EQ(pagesIn(PageRowOrder::kVolumePage), (std::vector<int32_t>{0, 40, 50, 39}));
+  // counts: 2, 2, 9, 1.
+  EXPECT_EQ(pagesIn(PageRowOrder::kPlaces), (std::vector<int32_t>{40, 0, 39, 50}));
 }
 
 TEST_F(BuildResultsTest, BookRangeNamesItsVolumes) {
@@ -85,9 +116,9 @@ TEST_F(BuildResultsTest, PagesWithoutAVolumeGetNoVolumeAndPageZero) {
   counts_ = {1, 2, 3};
   EXPECT_EQ(BuildResults(*sparse.NodeOf(1), pages_, counts_, rows_), 6);
   const std::vector<SearchNodeTag> expected = {
+      {u"部", u"書", u"巻", 3, 4, 1},
       {u"部", u"書", u"", 7, 0, 2},
       {u"部", u"", u"", 50, 0, 3},
-      {u"部", u"書", u"巻", 3, 4, 1},
   };
   EXPECT_EQ(rows_, expected);
 }
@@ -108,13 +139,14 @@ TEST_F(BuildResultsTest, OverlappingVolumesAreSearchedInOrder) {
   EXPECT_EQ(rows_[1].volume, u"甲");  // covered by both; the first in order wins
 }
 
-TEST_F(BuildResultsTest, EqualVolumePagesKeepTheIndexOrder) {
-  pages_ = {60, 0, 40};
-  counts_ = {1, 1, 1};
-  Build(1);  // page 60 is outside 経部
-  ASSERT_EQ(rows_.size(), 2u);
-  EXPECT_EQ(rows_[0].page, 0);
-  EXPECT_EQ(rows_[1].page, 40);
+TEST_F(BuildResultsTest, AnOrResultComesInReadingOrder) {
+  // An "or" lists the first term's pages, then the second's new ones.
+  pages_ = {40, 55, 0, 50};
+  counts_ = {1, 1, 1, 1};
+  Build(1);
+  std::vector<int32_t> pages;
+  for (const SearchNodeTag& row : rows_) pages.push_back(row.page);
+  EXPECT_EQ(pages, (std::vector<int32_t>{0, 40, 50, 55}));
 }
 
 TEST(CategoryOf, FollowsTheRangeLevel) {
