@@ -1,8 +1,10 @@
 #include "app/frame/book_view.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCursor>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -12,6 +14,7 @@
 #include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
 #include "app/platform/text_browser_control.h"
+#include "core/panel_model/left_form_model.h"
 
 CBookView::CBookView(QWidget* parent, std::unique_ptr<BrowserControl> browser)
     : QWidget(parent),
@@ -43,6 +46,8 @@ QString CBookView::CurrentLocation() const { return m_browser->CurrentLocation()
 bool CBookView::IsPageShown() const { return CurrentLocation() != QLatin1String(kBlankLocation); }
 
 void CBookView::SetPopupMenuRunner(PopupMenuRunner runner) { m_runMenu = std::move(runner); }
+
+void CBookView::SetCitationSource(CitationSource source) { m_citation = std::move(source); }
 
 bool CBookView::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
@@ -89,20 +94,44 @@ bool CBookView::ShowPageMenu() {
   copy->setData(ID_COPY_LIMITED);
   QAction* selectAll = menu.addAction(ToQString(kSelectAllMenuText));
   selectAll->setData(ID_SELECT_ALL_TEXT);
+  QAction* cited = menu.addAction(ToQString(kCopyCitedMenuText));
+  cited->setData(ID_COPY_CITED_TEXT);
   copy->setEnabled(IsPageShown());
   selectAll->setEnabled(IsPageShown());
+  cited->setEnabled(CanCopyCited());
   // The commands come straight back to this view, not through the main window.
   QAction* chosen = m_runMenu(menu, at);
   if (chosen == copy && IsPageShown())
     CopyLimited();
   else if (chosen == selectAll && IsPageShown())
     SelectAllText();
+  else if (chosen == cited && CanCopyCited())
+    CopyCited();
   return true;
 }
 
 void CBookView::CopyLimited() {
   m_browser->Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
   LimitClipboardText();
+}
+
+bool CBookView::CanCopyCited() const {
+  return IsPageShown() && m_browser->QueryCommandEnabled(BrowserCommandQuery::kCopy);
+}
+
+bool CBookView::CopyCited() {
+  const QString selection = m_browser->SelectedText();
+  if (!IsPageShown() || selection.isEmpty()) return false;
+  // The limit is the one of the plain copy: a citation does not make a longer
+  // quotation leave the reader. The citation line comes on top of it.
+  QString text = LimitedCopyOf(selection);
+  const std::optional<QString> citation = m_citation ? m_citation() : std::nullopt;
+  if (citation)
+    text = ToQString(quillwen::CitedText(text.toStdU16String(), citation->toStdU16String()));
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) return false;
+  clipboard->setText(text, QClipboard::Clipboard);
+  return true;
 }
 
 void CBookView::SelectAllText() {

@@ -2,13 +2,15 @@
 
 // The page view: the right pane, showing the page files the panel writes. On
 // top of the browser control it keeps the Ctrl key and the right mouse button
-// for itself (its own two-item menu instead of the browser's), limits what its
-// copy puts on the clipboard, and carries the print commands.
+// for itself (its own menu instead of the browser's), limits what its copy puts
+// on the clipboard, copies a selection with the place it comes from, and
+// carries the print commands.
 
 #include <QPoint>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/platform/browser_control.h"
 
@@ -18,8 +20,10 @@ class QMenu;
 // Ids of the right-button menu's commands.
 inline constexpr int ID_COPY_LIMITED = 32771;
 inline constexpr int ID_SELECT_ALL_TEXT = 32772;
+inline constexpr int ID_COPY_CITED_TEXT = 32773;
 inline constexpr char16_t kCopyLimitedMenuText[] = u"コピー(300字以内に制限しています。)";
 inline constexpr char16_t kSelectAllMenuText[] = u"すべて選択。";
+inline constexpr char16_t kCopyCitedMenuText[] = u"出典付きでコピー";
 inline constexpr char16_t kUseRightButtonMessage[] = u"マウスの右ボタンでコピーして下さい。";
 
 class CBookView : public QWidget {
@@ -29,6 +33,8 @@ class CBookView : public QWidget {
   // Runs a popup menu at a screen position and returns the chosen action (or
   // null); tests put their own in place of QMenu::exec.
   using PopupMenuRunner = std::function<QAction*(QMenu& menu, const QPoint& screenPosition)>;
+  // Names where the page shown stands ("出典：…"), or nothing.
+  using CitationSource = std::function<std::optional<QString>()>;
 
   // Takes a browser control (the text browser when none is given).
   explicit CBookView(QWidget* parent = nullptr, std::unique_ptr<BrowserControl> browser = nullptr);
@@ -45,6 +51,11 @@ class CBookView : public QWidget {
 
   bool ShowPageMenu();
   void CopyLimited();
+  // Puts the selection, cut as CopyLimited cuts it, and a line naming where the
+  // page stands on the clipboard as plain text. False when nothing is selected.
+  bool CopyCited();
+  // A page is shown and part of it is selected.
+  bool CanCopyCited() const;
   void SelectAllText();
   void Print();            // at once, without a dialog
   void PrintWithDialog();  // the browser's print, with its dialog
@@ -53,6 +64,7 @@ class CBookView : public QWidget {
 
   BrowserControl& Browser() { return *m_browser; }
   void SetPopupMenuRunner(PopupMenuRunner runner);
+  void SetCitationSource(CitationSource source);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,4 +74,5 @@ class CBookView : public QWidget {
 
   std::unique_ptr<BrowserControl> m_browser;
   PopupMenuRunner m_runMenu;
+  CitationSource m_citation;
 };

@@ -12,7 +12,9 @@
 inline constexpr int ID_FILE_PRINT_SETUP_PAGE = 32776;  // 印刷設定
 inline constexpr int ID_FILE_PRINT_PAGE = 32777;        // 印刷
 inline constexpr int ID_APP_EXIT = 57665;
+inline constexpr int ID_FILE_SAVE_RESULT = 32807;  // 結果を保存…
 inline constexpr int ID_EDIT_COPY = 57634;
+inline constexpr int ID_EDIT_COPY_CITED = 32808;  // 出典付きでコピー
 inline constexpr int ID_EDIT_SELECT_ALL_PAGE = 32778;
 inline constexpr int ID_VIEW_TOOLBAR = 59392;
 inline constexpr int ID_VIEW_STATUS_BAR = 59393;
@@ -53,12 +55,15 @@ inline constexpr std::array<std::u16string_view, 5> kMenuTitles = {
     u"ファイル(&F)", u"編集(&E)", u"表示(&V)", u"一覧", u"ヘルプ(&H)"};
 
 // In menu order.
-inline constexpr std::array<MenuCommand, 16> kMenuCommands = {{
+inline constexpr std::array<MenuCommand, 18> kMenuCommands = {{
+    {ID_FILE_SAVE_RESULT, 0, u"結果を保存…", u"検索結果をCSVファイルに保存\n結果を保存", 0, true},
     {ID_FILE_PRINT_SETUP_PAGE, 0, u"印刷設定(&S)", u"", 0, false},
     {ID_FILE_PRINT_PAGE, 0, u"印刷(&P)", u"印刷\n印刷", 3, false},
     {ID_APP_EXIT, 0, u"終了(&X)", u"プログラムを終了；ファイルの保存を確認\n終了", 0, false},
     {ID_EDIT_COPY, 1, u"コピー(&C)", u"選択されたファイルをクリップボードにコピー\nコピー", 2,
      false},
+    {ID_EDIT_COPY_CITED, 1, u"出典付きでコピー",
+     u"選択された本文を出典の行と共にクリップボードにコピー\n出典付きでコピー", 0, false},
     {ID_EDIT_SELECT_ALL_PAGE, 1, u"すべて選択(&Q)", u"すべて選択\nすべて選択", 1, false},
     {ID_VIEW_TOOLBAR, 2, u"ツールバー(&T)", u"ツールバーの表示と非表示\nツールバー", 0, false},
     {ID_VIEW_STATUS_BAR, 2, u"状態バー(&S)", u"状態バーの表示と非表示\n状態バー", 0, false},

@@ -18,6 +18,7 @@
 #include "app/frame/scroll_tool_bar.h"
 #include "app/frame/st_splitter_wnd.h"
 #include "app/panel/left_form.h"
+#include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
 
 namespace {
@@ -26,6 +27,18 @@ namespace {
 constexpr int kIdleUpdateMilliseconds = 100;
 
 }  // namespace
+
+QString ChooseSaveFileName(QWidget* parent, const QString& caption, const QString& proposedPath,
+                           const QString& filter) {
+  QFileDialog dialog(parent, caption, proposedPath, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // A name typed without its type still makes a file the spreadsheet opens.
+  dialog.setDefaultSuffix(QStringLiteral("csv"));
+  dialog.selectFile(proposedPath);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
 
 MainFrameCommands::MainFrameCommands(const MainFrameParts& frame)
     : QObject(&frame.window), m_frame(frame) {}
@@ -101,6 +114,10 @@ bool MainFrameCommands::IsAvailable(int id) const {
     case ID_FILE_PRINT_PAGE:
     case ID_EDIT_SELECT_ALL_PAGE:
       return PageShown();
+    case ID_EDIT_COPY_CITED:
+      return m_frame.m_pBookView != nullptr && m_frame.m_pBookView->CanCopyCited();
+    case ID_FILE_SAVE_RESULT:
+      return m_frame.m_pLeftForm != nullptr && m_frame.m_pLeftForm->HasResultRows();
     case ID_EDIT_COPY:
       if (PageViewIsActive())
         return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy);
@@ -170,6 +187,12 @@ bool MainFrameCommands::Run(int id) {
     case ID_EDIT_SELECT_ALL_PAGE:
       view.SelectAllText();
       break;
+    case ID_EDIT_COPY_CITED:
+      view.CopyCited();
+      break;
+    case ID_FILE_SAVE_RESULT:
+      OnSaveResult();
+      break;
     case ID_FILE_PRINT:
       view.PrintWithDialog();
       break;
@@ -231,6 +254,24 @@ void MainFrameCommands::OnReadingChanged(const quillwen::ReadingUpdate& reading)
 
 void MainFrameCommands::OnPageChosen(int page) {
   if (m_frame.m_pLeftForm != nullptr) m_frame.m_pLeftForm->GoToSliderPage(page);
+}
+
+void MainFrameCommands::SetSaveFileChooser(SaveFileChooser chooser) {
+  m_chooseSaveFile = chooser ? std::move(chooser) : SaveFileChooser(ChooseSaveFileName);
+}
+
+void MainFrameCommands::OnSaveResult() {
+  const QDir folder = m_saveFolder.isEmpty() ? QDir::home() : QDir(m_saveFolder);
+  const QString path =
+      m_chooseSaveFile(&m_frame.window, ToQString(kSaveResultCaption),
+                       folder.filePath(ToQString(kResultFileName)), ToQString(kResultFileFilter));
+  if (path.isEmpty()) return;
+  QString error;
+  if (!m_frame.m_pLeftForm->SaveResultCsv(path, error)) {
+    ShowWarningMessage(ToQString(kSaveResultFailedMessage) + u'\n' + error);
+    return;
+  }
+  m_saveFolder = QFileInfo(path).absolutePath();
 }
 
 void MainFrameCommands::OnSwitchPane() {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <map>
 
 class CBookView;
@@ -20,12 +21,27 @@ struct ReadingUpdate;
 }
 class QMainWindow;
 class QMenu;
+class QWidget;
 class ST_SplitterWnd;
 
 inline constexpr char kHelpFileName[] = "help.html";
 // Where the help file lives on the program's home platform; the reader asks for
 // kHelpFileName in the data folder instead.
 inline constexpr char kWindowsHelpPath[] = "c:\\Program Files (x86)\\mvr\\help.chm";
+
+// Saving the result.
+inline constexpr char16_t kSaveResultCaption[] = u"結果を保存";
+inline constexpr char16_t kResultFileName[] = u"検索結果.csv";
+inline constexpr char16_t kResultFileFilter[] = u"CSV (*.csv)";
+inline constexpr char16_t kSaveResultFailedMessage[] = u"検索結果を保存できませんでした。";
+
+// Asks for the name of a file to write: a caption, the path proposed and the
+// file type filter; empty when the user cancels.
+using SaveFileChooser = std::function<QString(QWidget* parent, const QString& caption,
+                                              const QString& proposedPath, const QString& filter)>;
+// The file dialog.
+QString ChooseSaveFileName(QWidget* parent, const QString& caption, const QString& proposedPath,
+                           const QString& filter);
 
 // What the commands work on, lent by the main window that owns it all and
 // outlives the commands. The window's own members keep their names here, so
@@ -61,6 +77,9 @@ class MainFrameCommands : public QObject {
   void OnReadingChanged(const quillwen::ReadingUpdate& reading);
   // The page toolbar's slider chose page `page` of the volume shown.
   void OnPageChosen(int page);
+  // Replaces how the save command asks for a file name (tests answer for the
+  // user); the file dialog when empty.
+  void SetSaveFileChooser(SaveFileChooser chooser);
 
  private:
   QAction* MakeAction(int id, const QString& text);
@@ -70,8 +89,11 @@ class MainFrameCommands : public QObject {
   void OnHelp();
   void OnAppAbout();
   void OnFileSave();
+  void OnSaveResult();
 
   MainFrameParts m_frame;
   std::map<int, QAction*> m_actions;
   QTimer m_idle;
+  SaveFileChooser m_chooseSaveFile = ChooseSaveFileName;
+  QString m_saveFolder;  // where the result was last saved; empty: the home folder
 };

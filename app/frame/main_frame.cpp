@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QPointer>
 #include <QProcess>
 
 #include "app/frame/book_view.h"
@@ -32,6 +33,8 @@ bool CMainFrame::Create() {
   connect(m_pLeftForm, &CLeftForm::readingChanged, m_commands,
           &MainFrameCommands::OnReadingChanged);
   connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
+  // A result page brings new hits: F3 must work at once, not after the next idle update.
+  connect(m_pLeftForm, &CLeftForm::pageToShow, m_commands, &MainFrameCommands::UpdateCommandUI);
 
   setWindowTitle(QString::fromUtf8(kMainWindowCaption));
   EnsureProgramResources();
@@ -54,6 +57,11 @@ bool CMainFrame::OnCreateClient() {
   m_pLeftForm = leftForm;
   m_pBookView = bookView;
   connect(m_pLeftForm, &CLeftForm::pageToShow, m_pBookView, &CBookView::Navigate);
+  m_pBookView->SetCitationSource(
+      [panel = QPointer<CLeftForm>(leftForm)]() -> std::optional<QString> {
+        if (panel.isNull()) return std::nullopt;
+        return panel->CitationOfShownPage();
+      });
 
   m_pBookView->OnInitialUpdate();
   m_pLeftForm->OnInitialUpdate();

@@ -23,6 +23,7 @@
 #include "app/panel/sort_list_ctrl.h"
 #include "app/platform/program_resources.h"
 #include "app/platform/qt_text.h"
+#include "app/platform/settings_store.h"
 #include "app/platform/tooltip_button.h"
 #include "core/panel_model/panel_layout.h"
 
@@ -105,8 +106,14 @@ void CLeftForm::CreateSearchTab() {
   m_targetGroup->addButton(fullText, static_cast<int>(SearchTarget::kFullText));
   m_targetGroup->addButton(mainText, static_cast<int>(SearchTarget::kMainText));
   m_targetGroup->addButton(annotations, static_cast<int>(SearchTarget::kAnnotations));
+  m_wndWhole = new QPushButton(ToQString(kWholeCollectionButtonText), this);
 
   m_wndSummary = new QLabel(ToQString(m_model->Summary()), this);
+  m_viewGroup = new QButtonGroup(this);
+  auto* viewPages = new QRadioButton(ToQString(kViewPagesText), this);
+  auto* viewHits = new QRadioButton(ToQString(kViewHitsText), this);
+  m_viewGroup->addButton(viewPages, static_cast<int>(ResultView::kPages));
+  m_viewGroup->addButton(viewHits, static_cast<int>(ResultView::kHits));
   m_wndList = new CSortListCtrl(this);
 
   m_wndPrevious = new CToolTipResourceButton(this);
@@ -132,7 +139,10 @@ void CLeftForm::CreateSearchTab() {
                      {kTargetFullText, fullText},
                      {kTargetMainText, mainText},
                      {kTargetAnnotations, annotations},
+                     {kWholeCollectionButton, m_wndWhole},
                      {kSummaryLabel, m_wndSummary},
+                     {kViewPages, viewPages},
+                     {kViewHits, viewHits},
                      {kResultList, m_wndList},
                      {kPreviousListPage, m_wndPrevious},
                      {kNextListPage, m_wndNext},
@@ -150,6 +160,7 @@ void CLeftForm::CreateSearchTab() {
   m_methodGroup->button(static_cast<int>(m_model->Method()))->setChecked(true);
   m_targetGroup->button(static_cast<int>(m_model->Target()))->setChecked(true);
   m_wndVariants->setChecked(m_model->Variants());
+  m_viewGroup->button(static_cast<int>(m_model->View()))->setChecked(true);
   connect(m_wndSearch, &QPushButton::clicked, this, [this] { OnSearch(); });
   connect(m_targetGroup, &QButtonGroup::idClicked, this,
           [this](int target) { OnSearchTargetChanged(target); });
@@ -161,6 +172,21 @@ void CLeftForm::CreateSearchTab() {
   });
   connect(m_wndList, &CSortListCtrl::resultSelected, this,
           [this](int page) { OnResultSelected(page); });
+  connect(m_wndList, &CSortListCtrl::hitSelected, this,
+          [this](int index) { OnHitSelected(index); });
+  connect(m_wndWhole, &QPushButton::clicked, this, [this] { SelectWholeCollection(); });
+  connect(m_viewGroup, &QButtonGroup::idClicked, this,
+          [this](int view) { ChooseView(static_cast<ResultView>(view)); });
+  // The header turned its indicator on the click; whatever the model answers,
+  // the indicator goes back to the order the model keeps.
+  connect(m_wndList, &CSortListCtrl::pageOrderChosen, this, [this](PageRowOrder order) {
+    if (m_model) Paint(m_model->OrderPageRows(order));
+    ShowOrder();
+  });
+  connect(m_wndList, &CSortListCtrl::hitOrderChosen, this, [this](HitRowOrder order) {
+    if (m_model) Paint(m_model->OrderHitRows(order));
+    ShowOrder();
+  });
 }
 
 QWidget* CLeftForm::Control(int id) const {
@@ -197,18 +223,17 @@ void CLeftForm::OnSearchTargetChanged(int target) {
 void CLeftForm::Paint(const quillwen::PanelUpdate& update) {
   if (update.rangeLabel) m_wndRange->setText(ToQString(*update.rangeLabel));
   if (update.summary) {
-    m_wndList->ShowRows({});
+    m_wndList->ClearRows();
     m_wndSummary->clear();
     m_wndSummary->setText(ToQString(*update.summary));
   }
   if (update.pager) {
-    if (update.rows) LayoutPager(*update.pager);
+    if (update.rows || update.hitRows) LayoutPager(*update.pager);
     if (update.pager->visible) UpdatePager(*update.pager);
   }
-  if (update.rows) {
-    m_wndList->ShowRows({});
-    m_wndList->ShowRows(*update.rows);
-  }
+  if (update.rows) m_wndList->ShowRows(*update.rows);
+  if (update.hitRows) m_wndList->ShowHitRows(*update.hitRows);
+  if (update.rows || update.hitRows) ShowOrder();
   if (update.pageToShow) emit pageToShow(QString::fromStdString(*update.pageToShow));
   if (update.reading) emit readingChanged(*update.reading);
   if (update.treeSelection) SelectTreeItem(*update.treeSelection);
@@ -240,6 +265,54 @@ void CLeftForm::ApplyPageEdit() {
 
 void CLeftForm::OnResultSelected(int page) {
   if (m_model) Paint(m_model->ShowResultRow(page));
+}
+
+void CLeftForm::OnHitSelected(int index) {
+  if (m_model && index >= 0) Paint(m_model->ShowHitRow(static_cast<size_t>(index)));
+}
+
+void CLeftForm::ShowOrder() {
+  if (!m_model) return;
+  if (m_wndList->ShowsHitRows())
+    m_wndList->ShowHitOrder(m_model->HitOrder());
+  else
+    m_wndList->ShowPageOrder(m_model->PageOrder());
+}
+
+void CLeftForm::SelectWholeCollection() {
+  if (!m_model) return;
+  // The tree's item no longer names the range. Without a current item, choosing
+  // that same item again is a change that sets its range back.
+  m_wndTree->clearSelection();
+  m_wndTree->setCurrentItem(nullptr);
+  Paint(m_model->SelectWholeCollection());
+}
+
+void CLeftForm::ChooseView(quillwen::ResultView view) {
+  if (!m_model) return;
+  if (QAbstractButton* radio = m_viewGroup->button(static_cast<int>(view))) radio->setChecked(true);
+  // A store that cannot be written only forgets the choice for the next run.
+  WriteSettingString(QString::fromLatin1(kResultViewSection), QString::fromLatin1(kResultViewName),
+                     QString::fromLatin1(view == quillwen::ResultView::kHits ? kResultViewHits
+                                                                             : kResultViewPages));
+  Paint(m_model->ChooseView(view));
+}
+
+bool CLeftForm::HasResultRows() const { return m_model && !m_model->SearchNodes().empty(); }
+
+bool CLeftForm::SaveResultCsv(const QString& path, QString& error) {
+  if (!m_model) return false;
+  std::string message;
+  if (m_model->SaveResultCsv(ToPath(path), message)) return true;
+  error = QString::fromStdString(message);
+  return false;
+}
+
+std::optional<QString> CLeftForm::CitationOfShownPage() const {
+  if (!m_model) return std::nullopt;
+  const std::optional<std::u16string> citation = m_model->CitationOfShownPage();
+  if (!citation) return std::nullopt;
+  return ToQString(*citation);
 }
 
 void CLeftForm::OnEnterKey() {
@@ -322,6 +395,12 @@ void CLeftForm::OnInitialUpdate() {
   m_wndTab->setCurrentIndex(0);
   m_model->InitialUpdate();
   m_wndRange->setText(ToQString(m_model->RangeLabel()));
+  // The view chosen in an earlier run; anything else is the page rows.
+  if (ReadSettingString(QString::fromLatin1(kResultViewSection),
+                        QString::fromLatin1(kResultViewName)) == QLatin1String(kResultViewHits)) {
+    m_viewGroup->button(static_cast<int>(quillwen::ResultView::kHits))->setChecked(true);
+    Paint(m_model->ChooseView(quillwen::ResultView::kHits));
+  }
   m_wndInput->LoadFromResource(QString::fromLatin1(kQueryPageResource));
   // Fields made from the query page join the focus chain last; Tab from the
   // tabs must reach the keywords before the search button, where the page stands.

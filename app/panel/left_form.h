@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "core/panel_model/left_form_model.h"
 
@@ -30,6 +31,13 @@ class QTreeWidgetItem;
 
 inline constexpr char16_t kContentsTabText[] = u"目録";
 inline constexpr char16_t kSearchTabText[] = u"検索";
+
+// Where the settings store keeps the result list's view ("頁" or "文脈") between
+// runs, and its two values.
+inline constexpr char kResultViewSection[] = "LeftForm";
+inline constexpr char kResultViewName[] = "ResultView";
+inline constexpr char kResultViewPages[] = "pages";
+inline constexpr char kResultViewHits[] = "hits";
 
 // Item data role of the contents tree: the record number.
 inline constexpr int kRecordRole = Qt::UserRole;
@@ -81,6 +89,18 @@ class CLeftForm : public QWidget {
   void OnSearchTargetChanged(int target);
   // Goes to the list page typed into the page edit.
   void ApplyPageEdit();
+  // The "全体" button: the whole collection becomes the search range.
+  void SelectWholeCollection();
+  // The radios "頁" and "文脈": page rows or hit rows, remembered for the next run.
+  void ChooseView(quillwen::ResultView view);
+
+  // Whether the last search listed anything (something to save).
+  bool HasResultRows() const;
+  // Saves the result as the list shows it (its view and order) as CSV into
+  // `path`. False with `error` set when it could not be written.
+  bool SaveResultCsv(const QString& path, QString& error);
+  // "出典：…" for the page the page view shows; nothing before a page was shown.
+  std::optional<QString> CitationOfShownPage() const;
 
  signals:
   // The page view must show `location`: a local file, optionally with "#anchor".
@@ -117,6 +137,9 @@ class CLeftForm : public QWidget {
   void UpdatePager(const quillwen::PagerState& pager);
   void SelectTreeItem(int record);
   void OnResultSelected(int page);
+  void OnHitSelected(int index);
+  // The header's sort indicator for the order the model keeps.
+  void ShowOrder();
 
   std::unique_ptr<quillwen::LeftFormModel> m_model;
   // Where the model's sentences for the user go; outlives the panel.
@@ -132,6 +155,8 @@ class CLeftForm : public QWidget {
   QCheckBox* m_wndVariants = nullptr;
   QButtonGroup* m_methodGroup = nullptr;
   QButtonGroup* m_targetGroup = nullptr;
+  QButtonGroup* m_viewGroup = nullptr;
+  QPushButton* m_wndWhole = nullptr;
   QLabel* m_wndSummary = nullptr;
   CSortListCtrl* m_wndList = nullptr;
   CToolTipResourceButton* m_wndPrevious = nullptr;

@@ -46,6 +46,9 @@ class BrowserControl {
   virtual QString CurrentLocation() const = 0;
   // Every element of the loaded document in document order.
   virtual QVector<DocumentElement> DocumentElements() const = 0;
+  // The selected part of the document as plain text, as the copy command puts
+  // it on the clipboard; empty without a selection.
+  virtual QString SelectedText() const = 0;
 
   virtual void Execute(BrowserCommand command, BrowserCommandOption option,
                        const std::optional<QString>& argument = std::nullopt) = 0;

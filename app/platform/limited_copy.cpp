@@ -12,6 +12,11 @@ std::optional<QByteArray> LimitedCopyText(const QByteArray& text) {
   return text.left(cut);
 }
 
+QString LimitedCopyOf(const QString& text) {
+  const std::optional<QByteArray> limited = LimitedCopyText(text.toUtf8());
+  return limited ? QString::fromUtf8(*limited) : text;
+}
+
 bool LimitClipboardText() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return false;

@@ -13,6 +13,9 @@ inline constexpr qsizetype kCopyLimitBytes = 600;
 // may stay as it is (600 bytes or fewer). The cut steps back from byte 600 to
 // the start of the character it falls in, so no broken character is left.
 std::optional<QByteArray> LimitedCopyText(const QByteArray& text);
+// `text` as the limited copy leaves it: the whole of it up to 600 bytes, else
+// its first characters that fit.
+QString LimitedCopyOf(const QString& text);
 
 // Applies the limit to the clipboard's plain text: a longer text replaces
 // everything on the clipboard (other formats included) by its first bytes.

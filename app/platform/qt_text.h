@@ -18,3 +18,8 @@ template <std::same_as<std::filesystem::path> Path>
 QString ToQString(const Path& path) {
   return QString::fromStdString(path.string());
 }
+
+// A path Qt names (a file dialog's answer), spelled as ToQString reads it back.
+inline std::filesystem::path ToPath(const QString& text) {
+  return std::filesystem::path(text.toStdString());
+}

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QUrl>
 #include <utility>
@@ -145,6 +146,10 @@ void TextBrowserControl::OnAnchorClicked(const QUrl& url) {
 
 QVector<DocumentElement> TextBrowserControl::DocumentElements() const {
   return ScanDocumentElements(source_);
+}
+
+QString TextBrowserControl::SelectedText() const {
+  return browser_->textCursor().selection().toPlainText();
 }
 
 QPrinter& TextBrowserControl::Printer() {

@@ -25,6 +25,7 @@ class TextBrowserControl : public BrowserControl {
   void LoadFromResource(const QString& resourceName) override;
   QString CurrentLocation() const override { return location_; }
   QVector<DocumentElement> DocumentElements() const override;
+  QString SelectedText() const override;
   void Execute(BrowserCommand command, BrowserCommandOption option,
                const std::optional<QString>& argument = std::nullopt) override;
   bool QueryCommandEnabled(BrowserCommandQuery query) const override;

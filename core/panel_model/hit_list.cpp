@@ -83,6 +83,7 @@ void HitList::AppendPageRows(size_t index, uint64_t from, uint64_t to,
     HitRow row;
     if (k < matches.size()) row = matches[static_cast<size_t>(k)];
     row.pageRow = &pageRow;
+    row.readingIndex = prefix_[index] + k;
     rows.push_back(std::move(row));
   }
 }
@@ -126,9 +127,8 @@ void HitList::Materialise(HitRowOrder order, const ResultPageRenderer& render,
   }
   // Ties keep reading order: sort from it each time.
   if (sortedOrder_ != HitRowOrder::kReading) {
-    std::stable_sort(sorted_.begin(), sorted_.end(), [](const HitRow& a, const HitRow& b) {
-      return a.pageRow->page < b.pageRow->page;
-    });
+    std::sort(sorted_.begin(), sorted_.end(),
+              [](const HitRow& a, const HitRow& b) { return a.readingIndex < b.readingIndex; });
   }
   switch (order) {
     case HitRowOrder::kReading:

@@ -31,6 +31,7 @@ struct HitRow {
   std::u16string left;                     // the text just before the hit
   std::u16string hit;                      // the hit as the page shows it
   std::u16string right;                    // the text just after the hit
+  uint64_t readingIndex = 0;               // the row's place in reading order
 };
 
 // The orders a click on a header of the hit rows gives.

@@ -14,15 +14,28 @@ struct FixedRow {
 };
 
 constexpr FixedRow kSearchTabRows[] = {
-    {kPromptLabel, 5, 28, -10, 15},     {kQueryInputPage, 5, 45, -60, 25},
-    {kSearchButton, -50, 45, 45, 25},   {kSeparatorLine, 4, 75, -8, 1},
-    {kVariantCheckBox, 5, 80, -15, 15}, {kMethodGroup, 5, 100, -10, 40},
-    {kMethodAnd, 10, 115, 50, 20},      {kMethodOr, -70, 115, 50, 20},
-    {kTargetGroup, 5, 145, -10, 40},    {kTargetFullText, 10, 160, 60, 20},
-    {kTargetMainText, 97, 160, 60, 20}, {kTargetAnnotations, 189, 160, 60, 20},
-    {kRangeGroup, 5, 190, -10, 40},     {kRangeLabel, 10, 205, -30, 20},
+    {kPromptLabel, 5, 28, -10, 15},
+    {kQueryInputPage, 5, 45, -60, 25},
+    {kSearchButton, -50, 45, 45, 25},
+    {kSeparatorLine, 4, 75, -8, 1},
+    {kVariantCheckBox, 5, 80, -15, 15},
+    {kMethodGroup, 5, 100, -10, 40},
+    {kMethodAnd, 10, 115, 50, 20},
+    {kMethodOr, -70, 115, 50, 20},
+    {kTargetGroup, 5, 145, -10, 40},
+    {kTargetFullText, 10, 160, 60, 20},
+    {kTargetMainText, 97, 160, 60, 20},
+    {kTargetAnnotations, 189, 160, 60, 20},
+    {kRangeGroup, 5, 190, -10, 40},
+    {kRangeLabel, 10, 205, -70, 20},
+    {kWholeCollectionButton, -55, 203, 45, 24},
     {kSummaryLabel, 5, 235, -15, 15},
+    {kViewPages, 10, 252, 50, 20},
+    {kViewHits, 65, 252, 60, 20},
 };
+
+// The result list starts below the row of view radios.
+constexpr int kResultListTop = 275;
 
 constexpr int kPagingRow[] = {kPreviousListPage, kNextListPage, kListPageEdit, kListPageCount};
 
@@ -63,7 +76,8 @@ std::map<int, ControlPlacement> LayoutPanel(const PanelLayoutInput& in) {
     layout[kListPageCount] = {PanelRect{e + 37, y + 8, 30, 24}, true, false};
     pagerRoom = b + 2;
   }
-  layout[kResultList] = {PanelRect{5, 250, W - 10, H - 254 - pagerRoom}, true, false};
+  layout[kResultList] = {PanelRect{5, kResultListTop, W - 10, H - kResultListTop - 4 - pagerRoom},
+                         true, false};
   return layout;
 }
 

@@ -27,7 +27,10 @@ enum PanelControlId : int {
   kTargetAnnotations = 1044,
   kRangeGroup = 1033,
   kRangeLabel = 1035,
+  kWholeCollectionButton = 1063,  // "全体", in the range group
   kSummaryLabel = 1030,
+  kViewPages = 1064,  // "頁": a row per page
+  kViewHits = 1065,   // "文脈": a row per hit, in context
   kResultList = 1007,
   kPreviousListPage = 1055,
   kNextListPage = 1057,
@@ -65,6 +68,9 @@ std::map<int, ControlPlacement> LayoutPanel(const PanelLayoutInput& input);
 
 inline constexpr char16_t kPromptText[] = u"キーワードを入力して下さい。";
 inline constexpr char16_t kSearchButtonText[] = u"検索";
+inline constexpr char16_t kWholeCollectionButtonText[] = u"全体";
+inline constexpr char16_t kViewPagesText[] = u"頁";
+inline constexpr char16_t kViewHitsText[] = u"文脈";
 inline constexpr char16_t kMainWindowCaption[] = u"Quillwen--Lorevault(Tesselbook)";
 
 }  // namespace quillwen

@@ -238,11 +238,13 @@ class BookViewTest : public QObject {
     QVERIFY(menusShown_.isEmpty());
   }
 
-  void rightButtonPressOrDoubleClickShowsTheTwoItemMenu() {
+  void rightButtonPressOrDoubleClickShowsTheMenu() {
     const auto file = WritePage("page.html", "<p>學而時習之</p>");
     view_->Navigate(ToQString(file));
+    // Copying with the citation needs a selection.
     const QStringList expected{QString::fromUtf16(kCopyLimitedMenuText),
-                               QString::fromUtf16(kSelectAllMenuText)};
+                               QString::fromUtf16(kSelectAllMenuText),
+                               QString::fromUtf16(kCopyCitedMenuText) + " (disabled)"};
     QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     QCOMPARE(menusShown_, QList<QStringList>{expected});
     QTest::mouseRelease(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
@@ -250,6 +252,47 @@ class BookViewTest : public QObject {
     QTest::mouseDClick(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     QVERIFY(menusShown_.size() >= 2);
     QCOMPARE(menusShown_.last(), expected);
+    view_->SelectAllText();
+    QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QCOMPARE(menusShown_.last().last(), QString::fromUtf16(kCopyCitedMenuText));
+  }
+
+  // The selection, cut as the limited copy cuts it, then a line with the place.
+  void copyCitedPutsTheSelectionAndItsPlaceOnTheClipboard_data() {
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<int>("keptCharacters");
+    QTest::addColumn<bool>("withCitation");
+    QTest::newRow("short selection") << 5 << 5 << true;
+    QTest::newRow("400 Han: 200 kept, then the citation") << 400 << 200 << true;
+    QTest::newRow("a page no record covers: the selection alone") << 5 << 5 << false;
+  }
+  void copyCitedPutsTheSelectionAndItsPlaceOnTheClipboard() {
+    QFETCH(int, characters);
+    QFETCH(int, keptCharacters);
+    QFETCH(bool, withCitation);
+    const QString citation = QStringLiteral("出典：經部・論語・學而・5頁");
+    int asked = 0;
+    view_->SetCitationSource([&]() -> std::optional<QString> {
+      ++asked;
+      if (!withCitation) return std::nullopt;
+      return citation;
+    });
+    const auto file = WritePage("cited.html", "<p>" + Repeat("之", characters) + "</p>");
+    view_->Navigate(ToQString(file));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QVERIFY(!view_->CanCopyCited());
+    QVERIFY(!view_->CopyCited());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+    view_->SelectAllText();
+    QVERIFY(view_->CanCopyCited());
+    chooseAction_ = 2;  // the menu's cited copy
+    QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QCOMPARE(asked, 1);
+    const QString kept = QStringLiteral("之").repeated(keptCharacters);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->text(), withCitation ? kept + u'\n' + citation : kept);
+    QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
   }
 
   void menuCommandsRunOnTheView() {

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +23,8 @@
 #include "app/panel/left_form.h"
 #include "app/panel/sort_list_ctrl.h"
 #include "app/platform/qt_text.h"
+#include "app/platform/settings_store.h"
+#include "core/panel_model/panel_layout.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
@@ -28,6 +32,7 @@
 using quillwen::testing::FixtureCategory;
 using quillwen::testing::FixturePage;
 using quillwen::testing::ReaderHarness;
+using quillwen::testing::ReadFileBytes;
 using quillwen::testing::TempDir;
 using quillwen::testing::WriteCollection;
 using quillwen::testing::WriteFileBytes;
@@ -108,7 +113,12 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     std::string error;
     QVERIFY2(WriteCollection(collection_.path(), Collection(), &error), error.c_str());
   }
-  void cleanup() { Stop(); }
+  void cleanup() {
+    Stop();
+    // The next test starts on the page rows, whatever view one chose.
+    WriteSettingString(QString::fromLatin1(kResultViewSection),
+                       QString::fromLatin1(kResultViewName), QString());
+  }
 
   void menusHoldTheCommandsInOrderWithSeparators() {
     QVERIFY(Start(collection_.path()));
@@ -124,6 +134,15 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QStringList view;
     for (QAction* item : menus[2]->menu()->actions()) view << item->text();
     QCOMPARE(view, (QStringList{"ツールバー(&T)", "状態バー(&S)", "全表示(&p)"}));
+    QStringList file;
+    for (QAction* item : menus[0]->menu()->actions())
+      file << (item->isSeparator() ? QStringLiteral("|") : item->text());
+    QCOMPARE(file, (QStringList{"結果を保存…", "|", "印刷設定(&S)", "印刷(&P)", "終了(&X)"}));
+    QStringList edit;
+    for (QAction* item : menus[1]->menu()->actions()) edit << item->text();
+    QCOMPARE(edit, (QStringList{"コピー(&C)", "出典付きでコピー", "すべて選択(&Q)"}));
+    QCOMPARE(Commands()->Action(ID_FILE_SAVE_RESULT)->toolTip(), QStringLiteral("結果を保存"));
+    QCOMPARE(Commands()->Action(ID_EDIT_COPY_CITED)->toolTip(), QStringLiteral("出典付きでコピー"));
     QCOMPARE(Commands()->Action(ID_NEXT_PAGE)->toolTip(), QStringLiteral("次の頁"));
     QCOMPARE(Commands()->Action(ID_APP_ABOUT)->toolTip(), QStringLiteral("情報"));
     QCOMPARE(Commands()->Action(ID_APP_ABOUT)->text(), QStringLiteral("バージョン(&A)..."));
@@ -203,7 +222,9 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
                          ID_FILE_SAVE,
                          ID_FILE_PRINT,
                          ID_NEXT_PANE,
-                         ID_PREV_PANE};
+                         ID_PREV_PANE,
+                         ID_FILE_SAVE_RESULT,
+                         ID_EDIT_COPY_CITED};
     QCOMPARE(AvailableOf(all),
              (QList<int>{ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_FULL_DISPLAY, ID_APP_ABOUT,
                          ID_HELP_FILE, ID_FILE_SAVE, ID_NEXT_PANE, ID_PREV_PANE}));
@@ -394,6 +415,109 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     // Hits move neither the slider nor the label.
     QCOMPARE(Slider().maximum(), 0);
     QVERIFY(Label().isEmpty());
+  }
+
+  void saveResultWritesTheListAsCsvAndReportsAFailure() {
+    QVERIFY(Start(collection_.path()));
+    Panel()->Tabs()->setCurrentIndex(1);
+    QCOMPARE(AvailableOf({ID_FILE_SAVE_RESULT}), QList<int>{});
+    Search(QStringLiteral("之"));
+    QCOMPARE(AvailableOf({ID_FILE_SAVE_RESULT}), QList<int>{ID_FILE_SAVE_RESULT});
+
+    TempDir out;
+    std::filesystem::path answer;
+    QStringList asked;
+    Commands()->SetSaveFileChooser([&](QWidget* parent, const QString& caption,
+                                       const QString& proposed, const QString& filter) {
+      asked << caption << QFileInfo(proposed).fileName() << filter;
+      if (parent != Frame()) asked << QStringLiteral("not over the main window");
+      return answer.empty() ? QString() : ToQString(answer);
+    });
+
+    // The user cancels: nothing written, nothing said.
+    QVERIFY(Commands()->Run(ID_FILE_SAVE_RESULT));
+    QCOMPARE(asked, (QStringList{"結果を保存", "検索結果.csv", "CSV (*.csv)"}));
+    QVERIFY(std::filesystem::is_empty(out.path()));
+
+    answer = out / "結果.csv";
+    QVERIFY(Commands()->Run(ID_FILE_SAVE_RESULT));
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(ReadFileBytes(answer), std::string("\xEF\xBB\xBF"
+                                                "類別,書名,巻,頁,箇所\r\n"
+                                                "經部,論語,學而,5,1\r\n"
+                                                "經部,論語,學而,6,1\r\n"));
+    // The hit rows, when the list shows them.
+    QTest::mouseClick(Panel()->Control(quillwen::kViewHits), Qt::LeftButton);
+    QVERIFY(Commands()->Run(ID_FILE_SAVE_RESULT));
+    const std::string hits = ReadFileBytes(answer);
+    QVERIFY2(hits.starts_with("\xEF\xBB\xBF類別,書名,巻,頁,左文脈,語,右文脈\r\n"), hits.c_str());
+    QVERIFY2(hits.ends_with("經部,論語,學而,6,子曰學而時習,之,子曰不亦說乎子曰有朋子曰\r\n"),
+             hits.c_str());
+
+    // A folder that does not exist: the message, and no file under any name.
+    answer = out / "無い" / "結果.csv";
+    QVERIFY(Commands()->Run(ID_FILE_SAVE_RESULT));
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].startsWith(ToQString(kSaveResultFailedMessage)),
+             qPrintable(messages_[0]));
+    QVERIFY(!std::filesystem::exists(out / "無い"));
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out.path())) {
+      QCOMPARE(entry.path().filename(), std::filesystem::path("結果.csv"));
+      ++files;
+    }
+    QCOMPARE(files, 1);
+  }
+
+  void saveResultAsksWithTheFileDialog() {
+    QVERIFY(Start(collection_.path()));
+    Panel()->Tabs()->setCurrentIndex(1);
+    Search(QStringLiteral("之"));
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      seen = true;
+      QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("結果を保存"));
+      QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("CSV (*.csv)")});
+      QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
+      QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(),
+               QStringLiteral("検索結果.csv"));
+      dialog->reject();
+    });
+    QVERIFY(Commands()->Run(ID_FILE_SAVE_RESULT));
+    QVERIFY(seen);
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void citedCopyAddsWhereTheShownPageStands() {
+    QVERIFY(Start(collection_.path()));
+    QCOMPARE(AvailableOf({ID_EDIT_COPY_CITED}), QList<int>{});
+    QVERIFY(Select(3));                                         // 學而 5
+    QCOMPARE(AvailableOf({ID_EDIT_COPY_CITED}), QList<int>{});  // nothing selected
+    QVERIFY(Commands()->Run(ID_EDIT_SELECT_ALL_PAGE));
+    QCOMPARE(AvailableOf({ID_EDIT_COPY_CITED}), QList<int>{ID_EDIT_COPY_CITED});
+    // The page's two cells, then the place on a line of its own.
+    QCOMPARE(Frame()->m_pBookView->Browser().SelectedText(),
+             QStringLiteral("\n學而時習之，不亦說乎。\n學而 5\n"));
+    QVERIFY(Commands()->Run(ID_EDIT_COPY_CITED));
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("\n學而時習之，不亦說乎。\n學而 5\n出典：經部・論語・學而・5頁"));
+
+    // A result page: the place of the page it shows.
+    Panel()->Tabs()->setCurrentIndex(1);
+    Search(QStringLiteral("子曰"));
+    QTreeWidget* list = Panel()->ResultList();
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    QCOMPARE(AvailableOf({ID_EDIT_COPY_CITED}), QList<int>{});  // a new page, nothing selected
+    QVERIFY(Commands()->Run(ID_EDIT_SELECT_ALL_PAGE));
+    QVERIFY(Commands()->Run(ID_EDIT_COPY_CITED));
+    QVERIFY2(QGuiApplication::clipboard()->text().endsWith(
+                 QStringLiteral("學而 6\n出典：經部・論語・學而・6頁")),
+             qPrintable(QGuiApplication::clipboard()->text()));
   }
 
   void fullDisplayTwiceRestoresThePanel() {

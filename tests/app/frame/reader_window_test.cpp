@@ -74,7 +74,9 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
     QVERIFY(Tree()->currentItem() == nullptr);
     QCOMPARE(Panel()->Model().CurNode(), 0);
-    QCOMPARE(Panel()->Model().RangeNode(), 1);
+    // Nothing chosen in the tree yet: a search reads the whole collection.
+    QCOMPARE(Panel()->Model().RangeNode(), quillwen::kWholeCollection);
+    QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("全体"));
   }
 
   void treeHoldsTheCatalogueInFileOrderWithRecordNumbers() {
@@ -162,7 +164,8 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     Panel()->Tabs()->setCurrentIndex(1);
     QCOMPARE(Frame()->windowTitle(),
              QString::fromUtf8(kMainWindowCaption));  // every layout pass sets it
-    QCOMPARE(Panel()->RangeLabel()->geometry(), QRect(10, 205, Panel()->width() - 30, 20));
+    // The label leaves the right end of the range group to the "全体" button.
+    QCOMPARE(Panel()->RangeLabel()->geometry(), QRect(10, 205, Panel()->width() - 70, 20));
     QVERIFY(Panel()->RangeLabel()->isVisible());
     QVERIFY(!Tree()->isVisible());
     QCOMPARE(Panel()->RangeLabel()->palette().color(QPalette::WindowText), QColor(255, 0, 0));

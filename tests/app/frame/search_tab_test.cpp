@@ -55,7 +55,7 @@ std::vector<FixtureCategory> OrderCollection() {
 }
 
 struct RowText {
-  QString category, book, volume, page;
+  QString category, book, volume, page, places;
   bool operator==(const RowText&) const = default;
 };
 
@@ -85,7 +85,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QTreeWidget* list = Panel()->ResultList();
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
       const QTreeWidgetItem* item = list->topLevelItem(i);
-      rows.append({item->text(0), item->text(1), item->text(2), item->text(3)});
+      rows.append({item->text(0), item->text(1), item->text(2), item->text(3), item->text(4)});
     }
     return rows;
   }
@@ -126,15 +126,19 @@ class SearchTabTest : public QObject, public ReaderHarness {
       QCOMPARE(ControlAs<QLabel>(c.id)->text(), QString::fromUtf8(c.text));
     }
     QCOMPARE(ControlAs<QPushButton>(kSearchButton)->text(), QStringLiteral("検索"));
+    QCOMPARE(ControlAs<QPushButton>(kWholeCollectionButton)->text(), QStringLiteral("全体"));
+    QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("全体"));
     for (const Text& c : {Text{kMethodGroup, "検索方法："}, Text{kTargetGroup, "検索対象："},
                           Text{kRangeGroup, "検索範囲："}}) {
       QCOMPARE(ControlAs<QGroupBox>(c.id)->title(), QString::fromUtf8(c.text));
     }
     for (const Text& c :
          {Text{kMethodAnd, "and"}, Text{kMethodOr, "or"}, Text{kTargetFullText, "全文"},
-          Text{kTargetMainText, "正文"}, Text{kTargetAnnotations, "注釈"}}) {
+          Text{kTargetMainText, "正文"}, Text{kTargetAnnotations, "注釈"}, Text{kViewPages, "頁"},
+          Text{kViewHits, "文脈"}}) {
       QCOMPARE(ControlAs<QRadioButton>(c.id)->text(), QString::fromUtf8(c.text));
     }
+    QVERIFY(ControlAs<QRadioButton>(kViewPages)->isChecked());
     QCOMPARE(ControlAs<QCheckBox>(kVariantCheckBox)->text(),
              QStringLiteral("簡繁・中日等の異体字の関連"));
     QVERIFY(ControlAs<QCheckBox>(kVariantCheckBox)->isChecked());
@@ -157,13 +161,17 @@ class SearchTabTest : public QObject, public ReaderHarness {
              QStringLiteral("Simsun (Founder Extended)"));
 
     QTreeWidget* list = Panel()->ResultList();
-    QCOMPARE(list->columnCount(), 4);
-    const QStringList headers{"類別", "書名", "巻", "頁"};
-    const int widths[] = {45, 80, 60, 60};
-    for (int column = 0; column < 4; ++column) {
+    QCOMPARE(list->columnCount(), 5);
+    const QStringList headers{"類別", "書名", "巻", "頁", "箇所"};
+    int widths = 0;
+    for (int column = 0; column < 5; ++column) {
       QCOMPARE(list->headerItem()->text(column), headers[column]);
-      QCOMPARE(list->columnWidth(column), widths[column]);
+      QVERIFY(list->columnWidth(column) > 0);
+      widths += list->columnWidth(column);
     }
+    // At the panel's width at start every column fits beside the others.
+    QCOMPARE(Panel()->width(), 260);
+    QVERIFY2(widths <= list->viewport()->width(), qPrintable(QString::number(widths)));
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(Panel()->PreviousButton()->toolTip(), QStringLiteral("Previous Page"));
     QCOMPARE(Panel()->NextButton()->toolTip(), QStringLiteral("Next Page"));
@@ -171,26 +179,28 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Panel()->NextButton()->size(), QSize(32, 32));
   }
 
-  void searchListsOneRowPerPageInPageOrder_data() {
+  void searchListsOneRowPerPageInReadingOrder_data() {
     QTest::addColumn<bool>("withEnter");
     QTest::newRow("search button") << false;
     QTest::newRow("Enter in the query page") << true;
   }
-  void searchListsOneRowPerPageInPageOrder() {
+  void searchListsOneRowPerPageInReadingOrder() {
     QFETCH(bool, withEnter);
     QVERIFY(StartOnSearchTab(order_.path()));
     QVERIFY(Select(1));
     Search(QStringLiteral("不亦"), withEnter);
     QVERIFY(messages_.isEmpty());
     QCOMPARE(Panel()->SummaryLabel()->text(), QStringLiteral("全部で 3 頁で、4 箇所でした。"));
-    const QList<RowText> expected{{"經部", "論語", "爲政", "2"},
-                                  {"經部", "論語", "學而", "5"},
-                                  {"經部", "論語", "學而", "7"}};
+    // The volumes as the collection has them (學而 before 爲政), each row with
+    // its places.
+    const QList<RowText> expected{{"經部", "論語", "學而", "5", "1"},
+                                  {"經部", "論語", "學而", "7", "2"},
+                                  {"經部", "論語", "爲政", "2", "1"}};
     QCOMPARE(Rows(), expected);
-    // Item data: the index page of each row (爲政 2 is entry 4, 學而 5 and 7 are 0 and 2).
+    // Item data: the index page of each row (學而 5 and 7 are 0 and 2, 爲政 2 is entry 4).
     QTreeWidget* list = Panel()->ResultList();
-    QCOMPARE(list->topLevelItem(0)->data(0, kResultPageRole).toInt(), 4);
-    QCOMPARE(list->topLevelItem(2)->data(0, kResultPageRole).toInt(), 2);
+    QCOMPARE(list->topLevelItem(0)->data(0, kResultPageRole).toInt(), 0);
+    QCOMPARE(list->topLevelItem(2)->data(0, kResultPageRole).toInt(), 4);
     QVERIFY(PagingRowVisible());
     QCOMPARE(Panel()->PageEdit()->text(), QStringLiteral("1"));
     QCOMPARE(Panel()->PageCountLabel()->text(), QStringLiteral("/1"));
@@ -231,7 +241,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QVERIFY(StartOnSearchTab(order_.path()));
     QVERIFY(Select(5));  // 孟子 only
     Search(QStringLiteral("之"));
-    QCOMPARE(Rows(), (QList<RowText>{{"經部", "孟子", "梁惠王", "3"}}));
+    QCOMPARE(Rows(), (QList<RowText>{{"經部", "孟子", "梁惠王", "3", "1"}}));
     QCOMPARE(Panel()->SummaryLabel()->text(), QStringLiteral("全部で 1 頁で、1 箇所でした。"));
 
     QVERIFY(Select(1));
@@ -239,7 +249,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     // "or" either.
     QTest::mouseClick(ControlAs<QRadioButton>(kMethodAnd), Qt::LeftButton);
     Search(QStringLiteral("之\u3000不亦"));
-    QCOMPARE(Rows(), (QList<RowText>{{"經部", "論語", "學而", "5"}}));
+    QCOMPARE(Rows(), (QList<RowText>{{"經部", "論語", "學而", "5", "2"}}));
     QTest::mouseClick(ControlAs<QRadioButton>(kMethodOr), Qt::LeftButton);
     Search(QStringLiteral("之\u3000不亦"));
     QCOMPARE(Model().Method(), SearchMethod::kOr);
@@ -333,10 +343,13 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Model().Paging().m_nCurResultPage, 3);
   }
 
-  void pageHeaderSortsTheRowsShownNumerically() {
+  // The list orders nothing itself: a header click asks for the order of the
+  // whole result, and the indicator shows the order the answer came in.
+  void headersAskForAnOrderAndTheIndicatorShowsIt() {
     CSortListCtrl list;
+    list.resize(400, 200);
     const std::vector<SearchNodeTag> rows{
-        {u"a", u"b", u"c", 10, 12, 1}, {u"a", u"b", u"d", 20, 3, 1}, {u"a", u"b", u"e", 30, 7, 1}};
+        {u"a", u"b", u"c", 10, 12, 1}, {u"a", u"b", u"d", 20, 3, 5}, {u"a", u"b", u"e", 30, 7, 2}};
     list.ShowRows(rows);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
@@ -350,13 +363,52 @@ class SearchTabTest : public QObject, public ReaderHarness {
       const QPoint at(header->sectionViewportPosition(section) + 5, header->height() / 2);
       QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     };
-    for (int other : {0, 1, 2}) {
-      clickHeader(other);
-      QCOMPARE(column(3), (QStringList{"12", "3", "7"}));
+    QList<int> pageOrders;
+    connect(&list, &CSortListCtrl::pageOrderChosen, this,
+            [&](PageRowOrder order) { pageOrders << static_cast<int>(order); });
+    struct PageCase {
+      int column;
+      PageRowOrder order;
+      Qt::SortOrder direction;
+    };
+    for (const PageCase& c :
+         {PageCase{kPageColumn, PageRowOrder::kVolumePage, Qt::AscendingOrder},
+          PageCase{kPlacesColumn, PageRowOrder::kPlaces, Qt::DescendingOrder},
+          PageCase{kBookColumn, PageRowOrder::kReading, Qt::AscendingOrder},
+          PageCase{kVolumeColumn, PageRowOrder::kReading, Qt::AscendingOrder},
+          PageCase{kCategoryColumn, PageRowOrder::kReading, Qt::AscendingOrder}}) {
+      pageOrders.clear();
+      clickHeader(c.column);
+      QCOMPARE(pageOrders, QList<int>{static_cast<int>(c.order)});
+      QCOMPARE(column(kPageColumn), (QStringList{"12", "3", "7"}));  // left as they were
+      list.ShowPageOrder(c.order);
+      QCOMPARE(list.header()->sortIndicatorSection(), c.column);
+      QCOMPARE(list.header()->sortIndicatorOrder(), c.direction);
     }
-    clickHeader(kPageColumn);
-    QCOMPARE(column(3), (QStringList{"3", "7", "12"}));
-    QCOMPARE(list.topLevelItem(0)->data(0, kResultPageRole).toInt(), 20);
+    QVERIFY(list.header()->isSortIndicatorShown());
+
+    // Hit rows: their own headers and orders.
+    const std::vector<HitRow> hits{{&rows[0], 0, u"左", u"之", u"右"}};
+    list.ShowHitRows(hits);
+    pageOrders.clear();
+    QList<int> hitOrders;
+    connect(&list, &CSortListCtrl::hitOrderChosen, this,
+            [&](HitRowOrder order) { hitOrders << static_cast<int>(order); });
+    struct HitCase {
+      int column;
+      HitRowOrder order;
+    };
+    for (const HitCase& c : {HitCase{kLeftContextColumn, HitRowOrder::kLeftContext},
+                             HitCase{kHitColumn, HitRowOrder::kHit},
+                             HitCase{kRightContextColumn, HitRowOrder::kRightContext},
+                             HitCase{kWhereColumn, HitRowOrder::kReading}}) {
+      hitOrders.clear();
+      clickHeader(c.column);
+      QCOMPARE(hitOrders, QList<int>{static_cast<int>(c.order)});
+      list.ShowHitOrder(c.order);
+      QCOMPARE(list.header()->sortIndicatorSection(), c.column);
+    }
+    QVERIFY(pageOrders.isEmpty());  // hit headers ask for no page order
   }
 
   void selectingRowsShowsResultPagesInTurn() {
@@ -369,9 +421,10 @@ class SearchTabTest : public QObject, public ReaderHarness {
       std::filesystem::path file;
       int hits;
     };
-    const Step steps[] = {{2, Model().TempResult1(), 2},
-                          {0, Model().TempResult2(), 1},
-                          {1, Model().TempResult1(), 1}};
+    // Rows: 學而 5 (one hit), 學而 7 (two), 爲政 2 (one).
+    const Step steps[] = {{1, Model().TempResult1(), 2},
+                          {2, Model().TempResult2(), 1},
+                          {0, Model().TempResult1(), 1}};
     for (const Step& step : steps) {
       const QRect at = list->visualItemRect(list->topLevelItem(step.row));
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
@@ -451,20 +504,32 @@ class SearchTabTest : public QObject, public ReaderHarness {
     Panel()->Tabs()->setCurrentIndex(1);
     QVERIFY(!Panel()->Tree()->isVisible());
     const QList<std::pair<int, QRect>> fixed{
-        {kPromptLabel, {5, 28, W - 10, 15}},     {kQueryInputPage, {5, 45, W - 60, 25}},
-        {kSearchButton, {W - 50, 45, 45, 25}},   {kSeparatorLine, {4, 75, W - 8, 1}},
-        {kVariantCheckBox, {5, 80, W - 15, 15}}, {kMethodGroup, {5, 100, W - 10, 40}},
-        {kMethodAnd, {10, 115, 50, 20}},         {kMethodOr, {W - 70, 115, 50, 20}},
-        {kTargetGroup, {5, 145, W - 10, 40}},    {kTargetFullText, {10, 160, 60, 20}},
-        {kTargetMainText, {97, 160, 60, 20}},    {kTargetAnnotations, {189, 160, 60, 20}},
-        {kRangeGroup, {5, 190, W - 10, 40}},     {kRangeLabel, {10, 205, W - 30, 20}},
+        {kPromptLabel, {5, 28, W - 10, 15}},
+        {kQueryInputPage, {5, 45, W - 60, 25}},
+        {kSearchButton, {W - 50, 45, 45, 25}},
+        {kSeparatorLine, {4, 75, W - 8, 1}},
+        {kVariantCheckBox, {5, 80, W - 15, 15}},
+        {kMethodGroup, {5, 100, W - 10, 40}},
+        {kMethodAnd, {10, 115, 50, 20}},
+        {kMethodOr, {W - 70, 115, 50, 20}},
+        {kTargetGroup, {5, 145, W - 10, 40}},
+        {kTargetFullText, {10, 160, 60, 20}},
+        {kTargetMainText, {97, 160, 60, 20}},
+        {kTargetAnnotations, {189, 160, 60, 20}},
+        // The range label ends sooner than before: the "全体" button stands beside it.
+        {kRangeGroup, {5, 190, W - 10, 40}},
+        {kRangeLabel, {10, 205, W - 70, 20}},
+        {kWholeCollectionButton, {W - 55, 203, 45, 24}},
         {kSummaryLabel, {5, 235, W - 15, 15}},
+        {kViewPages, {10, 252, 50, 20}},
+        {kViewHits, {65, 252, 60, 20}},
     };
     for (const auto& [id, rect] : fixed) {
       QCOMPARE(Panel()->Control(id)->geometry(), rect);
       QVERIFY(Panel()->Control(id)->isVisible());
     }
-    QCOMPARE(Panel()->ResultList()->geometry(), QRect(5, 250, W - 10, H - 254));
+    // The list starts below the view radios.
+    QCOMPARE(Panel()->ResultList()->geometry(), QRect(5, 275, W - 10, H - 279));
     QVERIFY(!PagingRowVisible());
 
     QVERIFY(Select(1));
@@ -474,7 +539,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Panel()->NextButton()->geometry(), QRect(W - 37, y, 32, 32));
     QCOMPARE(Panel()->PageEdit()->geometry(), QRect(pageEditX, y + 6, 35, 20));
     QCOMPARE(Panel()->PageCountLabel()->geometry(), QRect(pageEditX + 37, y + 8, 30, 24));
-    QCOMPARE(Panel()->ResultList()->geometry(), QRect(5, 250, W - 10, H - 254 - 34));
+    QCOMPARE(Panel()->ResultList()->geometry(), QRect(5, 275, W - 10, H - 279 - 34));
 
     // Away and back: the paging row returns with the results.
     Panel()->Tabs()->setCurrentIndex(0);

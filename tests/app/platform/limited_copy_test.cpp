@@ -34,6 +34,23 @@ class LimitedCopyTest : public QObject {
     QCOMPARE(limited->size(), expectedBytes);
     QCOMPARE(*limited, text.left(expectedBytes));
   }
+
+  // The same cut on text: whole characters only, surrogate pairs included.
+  void limitedCopyOf_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    const QString han = QStringLiteral("之");
+    QTest::newRow("short text stays")
+        << QStringLiteral("學而時習之") << QStringLiteral("學而時習之");
+    QTest::newRow("201 Han: 200 kept") << han.repeated(201) << han.repeated(200);
+    QTest::newRow("a pair across the limit goes whole")
+        << QString(598, u'a') + QStringLiteral("𠀋b") << QString(598, u'a');
+  }
+  void limitedCopyOf() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(LimitedCopyOf(text), expected);
+  }
 };
 
 QTEST_MAIN(LimitedCopyTest)

@@ -28,6 +28,14 @@ class QtTextTest : public QObject {
     const std::filesystem::path path = std::filesystem::path(u8"/tmp/目録") / "windows1.html";
     QCOMPARE(ToQString(path), QStringLiteral("/tmp/目録/windows1.html"));
   }
+
+  // A file name from a dialog names the same file on disk and reads back as typed.
+  void pathsFromQtTextRoundTrip() {
+    const QString name = QStringLiteral("/tmp/検索結果 𠀋.csv");
+    const std::filesystem::path path = ToPath(name);
+    QVERIFY(path.filename().u8string() == u8"検索結果 𠀋.csv");
+    QCOMPARE(ToQString(path), name);
+  }
 };
 
 QTEST_MAIN(QtTextTest)

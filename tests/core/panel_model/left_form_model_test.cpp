@@ -449,6 +449,9 @@ TEST_F(LeftFormModelTest, HitRowsSortByTheirContexts) {
   EXPECT_EQ(order(HitRowOrder::kLeftContext),
             (Places{{3, 0}, {6, 0}, {3, 1}, {3, 2}, {2, 0}, {0, 0}}));
   EXPECT_EQ(order(HitRowOrder::kReading), (Places{{0, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {6, 0}}));
+  // Back from an order that turned the hits of one page round: reading order again.
+  order(HitRowOrder::kRightContext);
+  EXPECT_EQ(order(HitRowOrder::kReading), (Places{{0, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {6, 0}}));
 }
 
 TEST_F(LeftFormModelTest, SavesTheListShownAsCsvOrLeavesNoFile) {
