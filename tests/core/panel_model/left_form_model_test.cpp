@@ -437,8 +437,8 @@ TEST_F(LeftFormModelTest, HitRowsSortByTheirContexts) {
   model->Search(Keywords(u"之"));
   auto order = [&](HitRowOrder by) {
     std::vector<std::pair<int32_t, int>> places;
-    for (const HitRow& row : *model->OrderHitRows(by).hitRows)
-      places.emplace_back(row.pageRow->page, row.anchor);
+    const PanelUpdate update = model->OrderHitRows(by);
+    for (const HitRow& row : *update.hitRows) places.emplace_back(row.pageRow->page, row.anchor);
     return places;
   };
   using Places = std::vector<std::pair<int32_t, int>>;
