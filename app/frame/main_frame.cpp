@@ -12,9 +12,11 @@
 #include "app/panel/left_form.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/program_resources.h"
+#include "app/platform/qt_text.h"
+#include "core/panel_model/panel_layout.h"
 
 CMainFrame::CMainFrame(const ReaderEnvironment& environment) : m_environment(environment) {
-  setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+  setWindowTitle(ToQString(quillwen::kMainWindowCaption));
 }
 
 bool CMainFrame::Create() {
@@ -36,7 +38,7 @@ bool CMainFrame::Create() {
   // A result page brings new hits: F3 must work at once, not after the next idle update.
   connect(m_pLeftForm, &CLeftForm::pageToShow, m_commands, &MainFrameCommands::UpdateCommandUI);
 
-  setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+  setWindowTitle(ToQString(quillwen::kMainWindowCaption));
   EnsureProgramResources();
   setWindowIcon(QIcon(QStringLiteral(":/book_closed.png")));
   return true;

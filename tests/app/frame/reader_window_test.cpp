@@ -13,6 +13,7 @@
 #include "app/panel/left_form.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/qt_text.h"
+#include "core/panel_model/panel_layout.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
@@ -57,7 +58,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QVERIFY(Start(collection_.path()));
     QVERIFY(messages_.isEmpty());
     QVERIFY(Frame()->isMaximized());
-    QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(kMainWindowCaption));
+    QCOMPARE(Frame()->windowTitle(), ToQString(quillwen::kMainWindowCaption));
     QCOMPARE(Frame()->centralWidget(), &Frame()->m_wndSplitter);
     QCOMPARE(Frame()->m_wndSplitter.widget(0), Panel());
     QCOMPARE(Frame()->m_wndSplitter.widget(1), Frame()->m_pBookView);
@@ -163,7 +164,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     Frame()->setWindowTitle(QStringLiteral("book"));
     Panel()->Tabs()->setCurrentIndex(1);
     QCOMPARE(Frame()->windowTitle(),
-             QString::fromUtf8(kMainWindowCaption));  // every layout pass sets it
+             ToQString(quillwen::kMainWindowCaption));  // every layout pass sets it
     // The label leaves the right end of the range group to the "全体" button.
     QCOMPARE(Panel()->RangeLabel()->geometry(), QRect(10, 205, Panel()->width() - 70, 20));
     QVERIFY(Panel()->RangeLabel()->isVisible());
