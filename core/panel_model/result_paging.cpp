@@ -33,9 +33,10 @@ bool ResultPaging::Next() {
 }
 
 bool ResultPaging::ApplyPageEdit(std::u16string_view editText) {
-  const int64_t page = LeadingNumber(editText);
-  if (page <= 0 || page > m_nResultPages || page == m_nCurResultPage) return false;
-  m_nCurResultPage = static_cast<int32_t>(page);
+  if (!NamesListPage(editText)) return false;
+  const int32_t page = static_cast<int32_t>(LeadingNumber(editText));
+  if (page == m_nCurResultPage) return false;
+  m_nCurResultPage = page;
   return true;
 }
 

@@ -19,6 +19,14 @@ void AppendTreeLines(const ContentsCatalogue& catalogue, int item, int depth, st
   }
 }
 
+// One hit row as a line: entry, category, book, volume, page, left, hit, right.
+std::string HitLine(const HitRow& row) {
+  const SearchNodeTag& page = *row.pageRow;
+  return std::to_string(page.page) + "\t" + Utf8(page.category) + "\t" + Utf8(page.book) + "\t" +
+         Utf8(page.volume) + "\t" + std::to_string(page.volumePage) + "\t" + Utf8(row.left) + "\t" +
+         Utf8(row.hit) + "\t" + Utf8(row.right) + "\n";
+}
+
 }  // namespace
 
 void StreamMessageSink::ShowMessage(std::u16string_view text) {
@@ -79,27 +87,32 @@ bool SearchSession::Run(const SearchOptions& options, SearchOutcome& outcome, st
   const ResultView view = options.hits ? ResultView::kHits : ResultView::kPages;
   if (view != model_.View()) model_.ChooseView(view);
   if (options.contextChars != model_.ContextChars()) model_.SetContextChars(options.contextChars);
+  // Reordering works on the last result: only a change of order is sent.
+  PageRowOrder pageOrder = model_.PageOrder();
+  HitRowOrder hitOrder = model_.HitOrder();
   switch (options.sort) {
     case SortChoice::kReading:
-      model_.OrderPageRows(PageRowOrder::kReading);
-      model_.OrderHitRows(HitRowOrder::kReading);
+      pageOrder = PageRowOrder::kReading;
+      hitOrder = HitRowOrder::kReading;
       break;
     case SortChoice::kPage:
-      model_.OrderPageRows(PageRowOrder::kVolumePage);
+      pageOrder = PageRowOrder::kVolumePage;
       break;
     case SortChoice::kPlaces:
-      model_.OrderPageRows(PageRowOrder::kPlaces);
+      pageOrder = PageRowOrder::kPlaces;
       break;
     case SortChoice::kLeft:
-      model_.OrderHitRows(HitRowOrder::kLeftContext);
+      hitOrder = HitRowOrder::kLeftContext;
       break;
     case SortChoice::kHit:
-      model_.OrderHitRows(HitRowOrder::kHit);
+      hitOrder = HitRowOrder::kHit;
       break;
     case SortChoice::kRight:
-      model_.OrderHitRows(HitRowOrder::kRightContext);
+      hitOrder = HitRowOrder::kRightContext;
       break;
   }
+  if (pageOrder != model_.PageOrder()) model_.OrderPageRows(pageOrder);
+  if (hitOrder != model_.HitOrder()) model_.OrderHitRows(hitOrder);
   const auto start = std::chrono::steady_clock::now();
   const PanelUpdate update = model_.Search(request);
   lastSearchTime_ = std::chrono::steady_clock::now() - start;
@@ -121,13 +134,6 @@ std::string ResultText(const LeftFormModel& model, int64_t listPage) {
            std::to_string(row.volumePage) + "\t" + std::to_string(row.count) + "\n";
   }
   return out;
-}
-
-std::string HitLine(const HitRow& row) {
-  const SearchNodeTag& page = *row.pageRow;
-  return std::to_string(page.page) + "\t" + Utf8(page.category) + "\t" + Utf8(page.book) + "\t" +
-         Utf8(page.volume) + "\t" + std::to_string(page.volumePage) + "\t" + Utf8(row.left) + "\t" +
-         Utf8(row.hit) + "\t" + Utf8(row.right) + "\n";
 }
 
 std::string HitsText(const LeftFormModel& model) {

@@ -63,7 +63,6 @@ std::string ResultText(const LeftFormModel& model, int64_t listPage);
 // The summary line, a header and the hit rows of the list page shown, one a line:
 // entry, category, book, volume, page, left context, hit, right context.
 std::string HitsText(const LeftFormModel& model);
-std::string HitLine(const HitRow& row);
 // Every hit row as JSON, written as the rows are made.
 void WriteHitsJson(LeftFormModel& model, std::ostream& out);
 // The whole result: summary, totals and every row.
