@@ -344,10 +344,14 @@ bool LeftFormModel::SaveResultCsv(const std::filesystem::path& file, std::string
   return true;
 }
 
-std::optional<std::u16string> LeftFormModel::CitationOfShownPage() const {
+std::optional<SearchNodeTag> LeftFormModel::ShownPlace() const {
   if (m_nShownEntry < 0) return std::nullopt;
   const PageLocator locator(*m_catalogue.m_pRoot);
-  const std::optional<SearchNodeTag> place = locator.Locate(static_cast<uint32_t>(m_nShownEntry));
+  return locator.Locate(static_cast<uint32_t>(m_nShownEntry));
+}
+
+std::optional<std::u16string> LeftFormModel::CitationOfShownPage() const {
+  const std::optional<SearchNodeTag> place = ShownPlace();
   if (!place) return std::nullopt;
   return CitationText(*place);
 }

@@ -232,8 +232,11 @@ class LeftFormModel {
   // The hit rows of the whole result in the order chosen, one at a time.
   void ForEachHitRow(const std::function<void(const HitRow&)>& sink);
 
-  // Where the page shown in the page view stands: "出典：…"; nothing before a
-  // page was shown or when no record covers it.
+  // Where the page shown in the page view stands (category, book, volume and
+  // page within the volume); nothing before a page was shown or when no record
+  // covers it.
+  std::optional<SearchNodeTag> ShownPlace() const;
+  // The same as a citation: "出典：…".
   std::optional<std::u16string> CitationOfShownPage() const;
 
  private:
