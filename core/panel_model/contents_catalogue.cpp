@@ -111,6 +111,14 @@ std::u16string ContentsCatalogue::RangeLabel(int number) const {
   return label;
 }
 
+int ContentsCatalogue::VolumeRecordOf(uint32_t page) const {
+  for (int number = 1; number < m_nNodeCount; ++number) {
+    const ContentsNodeTag* node = NodeOf(number);
+    if (node != nullptr && node->level == 3 && node->Covers(page)) return number;
+  }
+  return 0;
+}
+
 int ContentsCatalogue::SiblingOf(int number, int step) const {
   if (number <= 0 || number >= m_nNodeCount) return 0;
   const std::vector<int>& siblings = treeChildren_[treeParents_[number]];

@@ -38,6 +38,10 @@ class ContentsCatalogue {
   // The node made from record `number`; null for 0 and numbers not loaded.
   ContentsNodeTag* NodeOf(int number) const;
 
+  // The first volume record (in record order) whose pages hold 0-based index
+  // page `page`; 0 when none does.
+  int VolumeRecordOf(uint32_t page) const;
+
   // The record number of the item that record `number`'s item hangs under, 0 for
   // the top level.
   int TreeParent(int number) const;

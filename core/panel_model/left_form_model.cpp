@@ -5,6 +5,7 @@
 #include "core/io/private_temp_folder.h"
 #include "core/io/write_file.h"
 #include "core/panel_model/decimal_text.h"
+#include "core/panel_model/panel_layout.h"
 #include "core/panel_model/result_csv.h"
 
 namespace quillwen {
@@ -90,8 +91,16 @@ PanelUpdate LeftFormModel::SelectTreeItem(int record) {
   m_nCurNode = record;
   m_nCurPage = m_catalogue.Record(record).curFileName;
   ShowPage(m_nCurNode, true, 0, update);
-  ReportReading(true, update);
+  FinishStoredPage(true, update);
   return update;
+}
+
+ReadingState LeftFormModel::Reading() const {
+  ReadingState state{&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit};
+  // Without a result page of this search the hit commands start at its first row.
+  state.resultRowBefore = m_nHitRow > 0;
+  state.resultRowAfter = m_nHitRow + 1 < static_cast<int64_t>(m_rowOrder.size());
+  return state;
 }
 
 bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html,
@@ -115,11 +124,44 @@ bool LeftFormModel::ShowPage(int record, bool useFirstPage, int32_t page, PanelU
   if (!io::WriteWholeFile(m_strTempPage, html)) return false;
   update.pageToShow = m_strTempPage.string();
   m_nShownEntry = entry;
+  m_bHitPageShown = false;
   return true;
 }
 
 void LeftFormModel::ReportReading(bool volumeChanged, PanelUpdate& update) const {
   update.reading = ReadingUpdate{m_nCurNode, m_nCurPage, volumeChanged, Slider(), PageLabel()};
+}
+
+void LeftFormModel::FinishStoredPage(bool volumeChanged, PanelUpdate& update) {
+  ReportReading(volumeChanged, update);
+  if (!update.pageToShow) return;
+  PageVisit visit;
+  visit.record = m_nCurNode;
+  visit.page = m_nCurPage;
+  Remember(visit);
+}
+
+void LeftFormModel::Remember(const PageVisit& visit) {
+  if (!m_bReplaying) m_history.Visit(visit);
+}
+
+void LeftFormModel::FollowPage(int32_t entry, PanelUpdate& update) {
+  const int record = m_catalogue.VolumeRecordOf(static_cast<uint32_t>(entry));
+  if (record == 0) return;
+  const CatalogueRecord& volume = m_catalogue.Record(record);
+  const int64_t page = int64_t{entry} + 1 - volume.docID + volume.curFileName;
+  const bool volumeChanged = record != m_nCurNode;
+  m_nCurNode = record;
+  m_nCurPage = static_cast<int32_t>(std::clamp<int64_t>(page, INT32_MIN, INT32_MAX));
+  ReportReading(volumeChanged, update);
+  update.treeFollow = record;
+}
+
+int64_t LeftFormModel::RowPositionOf(int32_t entry) const {
+  for (size_t i = 0; i < m_rowOrder.size(); ++i) {
+    if (OrderedRow(i).page == entry) return static_cast<int64_t>(i);
+  }
+  return -1;
 }
 
 void LeftFormModel::ReportList(PanelUpdate& update) {
@@ -213,6 +255,18 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   m_hits.Reset(m_SearchNodes);
   ResetList();
   m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.size()), m_nPlaces);
+  // The hits of the last search are gone with it: a result page of it would
+  // show marks the summary no longer speaks of. A stored page stays in view.
+  m_nHitCount = 0;
+  m_nCurHit = 0;
+  m_nHitRow = -1;
+  m_nHitEntry = -1;
+  if (m_bHitPageShown) {
+    m_bHitPageShown = false;
+    m_nShownEntry = -1;
+    m_history.Leave();
+    update.pageToShow = kBlankPage;
+  }
   update.outcome = SearchOutcome::kRan;
   update.summary = m_strSummary;
   ReportList(update);
@@ -264,6 +318,7 @@ PanelUpdate LeftFormModel::OrderPageRows(PageRowOrder order) {
   PanelUpdate update;
   m_pageOrder = order;
   m_rowOrder = RowOrderOf(m_SearchNodes, m_pageOrder);
+  if (m_nHitRow >= 0) m_nHitRow = RowPositionOf(m_nHitEntry);
   if (m_resultView == ResultView::kPages) {
     ResetList();
     ReportList(update);
@@ -291,13 +346,10 @@ PanelUpdate LeftFormModel::SetContextChars(size_t chars) {
 PanelUpdate LeftFormModel::ShowHitRow(size_t indexOnListPage) {
   if (indexOnListPage >= m_listHits.size()) return {};
   const HitRow& row = m_listHits[indexOnListPage];
-  const int anchor = row.anchor;
-  PanelUpdate update = ShowResultRow(row.pageRow->page);
-  // A place the marker could not mark opens its page at the top, as a page row does.
-  if (update.pageToShow && anchor >= 0) {
-    m_nCurHit = anchor;
-    update.pageToShow = m_strHitPage.string() + HitFragment(anchor);
-  }
+  PanelUpdate update;
+  // A place the marker could not mark opens its page as a page row does.
+  ShowResultPage(row.pageRow->page, m_strKeyWords, m_nHighlightScope, m_bVariants,
+                 std::max(row.anchor, 0), update);
   return update;
 }
 
@@ -350,6 +402,17 @@ std::optional<SearchNodeTag> LeftFormModel::ShownPlace() const {
   return locator.Locate(static_cast<uint32_t>(m_nShownEntry));
 }
 
+std::u16string LeftFormModel::WindowCaption() const {
+  std::u16string caption = kMainWindowCaption;
+  const std::optional<SearchNodeTag> place = ShownPlace();
+  if (!place) return caption;
+  std::u16string where = place->book.empty() ? place->category : place->book;
+  if (!place->volume.empty()) where += (where.empty() ? u"" : u"・") + place->volume;
+  if (place->volumePage != 0) where += u"・" + DecimalText(place->volumePage) + u"頁";
+  if (!where.empty()) caption += u" - " + where;
+  return caption;
+}
+
 std::optional<std::u16string> LeftFormModel::CitationOfShownPage() const {
   const std::optional<SearchNodeTag> place = ShownPlace();
   if (!place) return std::nullopt;
@@ -358,26 +421,48 @@ std::optional<std::u16string> LeftFormModel::CitationOfShownPage() const {
 
 PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {
   PanelUpdate update;
+  ShowResultPage(page, m_strKeyWords, m_nHighlightScope, m_bVariants, 0, update);
+  return update;
+}
+
+bool LeftFormModel::ShowResultPage(int32_t entry, const std::u16string& keywords, HitScope scope,
+                                   bool variants, int32_t hit, PanelUpdate& update) {
   const std::filesystem::path& target = m_bFirstResultFile ? m_strTempResult1 : m_strTempResult2;
   std::string document;
-  const int anchors = m_index.RenderWithVariants(static_cast<uint32_t>(page), document,
-                                                 m_strKeyWords, m_nHighlightScope, m_bVariants);
+  const int anchors =
+      m_index.RenderWithVariants(static_cast<uint32_t>(entry), document, keywords, scope, variants);
   // A page that does not render leaves the page view, and the hits, as they were.
-  if (document.empty() || !io::WriteWholeFile(target, document)) return update;
+  if (document.empty() || !io::WriteWholeFile(target, document)) return false;
   m_nHitCount = anchors;
-  m_nCurHit = 0;
-  update.pageToShow = target.string() + kFirstHitFragment;
-  m_nShownEntry = page;
+  const int32_t lastHit = std::max(anchors - 1, 0);
+  m_nCurHit = hit < 0 ? lastHit : std::min(hit, lastHit);
+  update.pageToShow = target.string() + HitFragment(m_nCurHit);
+  m_nShownEntry = entry;
   m_bFirstResultFile = !m_bFirstResultFile;
   m_strHitPage = target;
-  return update;
+  m_bHitPageShown = true;
+  m_nHitEntry = entry;
+  m_hitMarks.kind = PageVisit::Kind::kResultPage;
+  m_hitMarks.entry = entry;
+  m_hitMarks.hit = m_nCurHit;
+  m_hitMarks.keywords = keywords;
+  m_hitMarks.scope = scope;
+  m_hitMarks.variants = variants;
+  // A page marked for another query (one gone back to) is no row of this result.
+  const bool ofThisSearch =
+      keywords == m_strKeyWords && scope == m_nHighlightScope && variants == m_bVariants;
+  m_nHitRow = ofThisSearch ? RowPositionOf(entry) : -1;
+  if (m_nHitRow >= 0) update.listSelection = entry;
+  FollowPage(entry, update);
+  Remember(m_hitMarks);
+  return true;
 }
 
 PanelUpdate LeftFormModel::StepPage(int delta) {
   PanelUpdate update;
   m_nCurPage += delta;
   ShowPage(m_nCurNode, false, m_nCurPage, update);
-  ReportReading(false, update);
+  FinishStoredPage(false, update);
   return update;
 }
 
@@ -391,7 +476,7 @@ PanelUpdate LeftFormModel::StepVolume(int direction, int selectedRecord) {
   m_nCurNode = record;
   ShowPage(m_nCurNode, true, 0, update);
   m_nCurPage = m_catalogue.Record(record).curFileName;
-  ReportReading(true, update);
+  FinishStoredPage(true, update);
   // The tree follows its own sibling order from the selected item. Where that
   // order has no answer (the end of a category, or nothing selected) the shown
   // volume's item is selected, so the tree never points away from the page.
@@ -406,8 +491,24 @@ PanelUpdate LeftFormModel::StepVolume(int direction, int selectedRecord) {
 
 PanelUpdate LeftFormModel::StepHit(int delta) {
   PanelUpdate update;
-  m_nCurHit += delta;
+  const int64_t hit = int64_t{m_nCurHit} + delta;
+  if (hit < 0 || hit >= m_nHitCount) {
+    // Past the page's hits: the neighbouring row's page, entered from its near end.
+    const int64_t row = m_nHitRow + (delta > 0 ? 1 : -1);
+    if (row >= 0 && row < static_cast<int64_t>(m_rowOrder.size())) {
+      ShowResultPage(OrderedRow(static_cast<size_t>(row)).page, m_strKeyWords, m_nHighlightScope,
+                     m_bVariants, delta > 0 ? 0 : -1, update);
+    }
+    return update;
+  }
+  m_nCurHit = static_cast<int32_t>(hit);
   update.pageToShow = m_strHitPage.string() + HitFragment(m_nCurHit);
+  // From a page read on to, the hit page comes back and the reading with it.
+  if (!m_bHitPageShown) FollowPage(m_nHitEntry, update);
+  m_bHitPageShown = true;
+  m_nShownEntry = m_nHitEntry;
+  m_hitMarks.hit = m_nCurHit;
+  Remember(m_hitMarks);
   return update;
 }
 
@@ -416,7 +517,31 @@ PanelUpdate LeftFormModel::GoToSliderPage(int32_t page) {
   if (m_nCurNode == 0) return update;
   ShowPage(m_nCurNode, false, page, update);
   m_nCurPage = page;
-  ReportReading(false, update);
+  FinishStoredPage(false, update);
+  return update;
+}
+
+PanelUpdate LeftFormModel::GoBack() { return ShowVisit(m_history.Back()); }
+
+PanelUpdate LeftFormModel::GoForward() { return ShowVisit(m_history.Forward()); }
+
+PanelUpdate LeftFormModel::ShowVisit(const std::optional<PageVisit>& visit) {
+  PanelUpdate update;
+  if (!visit) return update;
+  m_bReplaying = true;
+  if (visit->kind == PageVisit::Kind::kStoredPage) {
+    if (ShowPage(visit->record, false, visit->page, update)) {
+      const bool volumeChanged = visit->record != m_nCurNode;
+      m_nCurNode = visit->record;
+      m_nCurPage = visit->page;
+      ReportReading(volumeChanged, update);
+      update.treeFollow = m_nCurNode;
+    }
+  } else {
+    ShowResultPage(visit->entry, visit->keywords, visit->scope, visit->variants, visit->hit,
+                   update);
+  }
+  m_bReplaying = false;
   return update;
 }
 

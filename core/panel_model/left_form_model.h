@@ -20,6 +20,7 @@
 #include "core/io/private_temp_folder.h"
 #include "core/panel_model/contents_catalogue.h"
 #include "core/panel_model/hit_list.h"
+#include "core/panel_model/page_history.h"
 #include "core/panel_model/reading_rules.h"
 #include "core/panel_model/result_paging.h"
 #include "core/panel_model/search_results.h"
@@ -35,6 +36,8 @@ inline constexpr char kTempPageName[] = "windows.html";
 inline constexpr char kTempResult1Name[] = "windows1.html";
 inline constexpr char kTempResult2Name[] = "windows2.html";
 inline constexpr char kFirstHitFragment[] = "#0000";
+// The page view's empty document.
+inline constexpr char kBlankPage[] = "about:blank";
 
 // The search range of the whole collection: every page a top-level record covers.
 inline constexpr int kWholeCollection = -1;
@@ -98,11 +101,17 @@ struct PanelUpdate {
   // A sentence to show the user in a message box.
   std::optional<std::u16string> message;
   // A document for the page view: a local file's path, optionally with "#" and
-  // an anchor name.
+  // an anchor name; or kBlankPage.
   std::optional<std::string> pageToShow;
   std::optional<ReadingUpdate> reading;
   // The record the contents tree must select (after a volume step).
   std::optional<int> treeSelection;
+  // The record of the volume shown, which the contents tree marks as its current
+  // item without choosing it: the search range stays as it is.
+  std::optional<int> treeFollow;
+  // The index page of the result row whose page is shown: the list marks that row
+  // where it stands on the list page shown.
+  std::optional<int32_t> listSelection;
   std::optional<std::u16string> rangeLabel;
   std::optional<std::u16string> summary;
   // The rows of the current list page, in the view shown; valid until the next
@@ -170,17 +179,22 @@ class LeftFormModel {
   // the message that there is none. `selectedRecord` is the tree's selection (0:
   // none), from which the tree's own sibling order leads.
   PanelUpdate StepVolume(int direction, int selectedRecord);
-  // Previous (-1) or next (+1) hit of the result page shown.
+  // Previous (-1) or next (+1) hit of the result page shown; past its first or
+  // last hit, the neighbouring result row's page at its last or first hit.
   PanelUpdate StepHit(int delta);
   // The slider was let go at page `page` of the volume shown.
   PanelUpdate GoToSliderPage(int32_t page);
+  // The page shown before (after) the one shown, as a browser goes back and
+  // forward: a stored page, or a result page with the marks and the hit it had.
+  PanelUpdate GoBack();
+  PanelUpdate GoForward();
 
   // --- Reading the state ---
   const ContentsCatalogue& Catalogue() const { return m_catalogue; }
   const CIndex& Index() const { return m_index; }
-  ReadingState Reading() const {
-    return {&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit};
-  }
+  ReadingState Reading() const;
+  bool CanGoBack() const { return m_history.CanGoBack(); }
+  bool CanGoForward() const { return m_history.CanGoForward(); }
   int32_t CurNode() const { return m_nCurNode; }
   int32_t CurPage() const { return m_nCurPage; }
   int32_t HitCount() const { return m_nHitCount; }
@@ -209,7 +223,7 @@ class LeftFormModel {
   // The page rows of the current list page, in the order chosen.
   std::span<const SearchNodeTag> ListRows() const { return m_listRows; }
   PagerState Pager() const { return m_paging.Pager(); }
-  std::u16string PageLabel() const { return PageLabelText(m_index.HeaderValue(), m_nCurPage); }
+  std::u16string PageLabel() const { return PageLabelText(m_nCurPage, Slider().maximum); }
   SliderRange Slider() const { return VolumeSliderRange(m_catalogue.Record(m_nCurNode)); }
   // The page files.
   const std::filesystem::path& TempPage() const { return m_strTempPage; }
@@ -238,6 +252,9 @@ class LeftFormModel {
   std::optional<SearchNodeTag> ShownPlace() const;
   // The same as a citation: "出典：…".
   std::optional<std::u16string> CitationOfShownPage() const;
+  // The main window's caption: the product's name, then the book, the volume and
+  // the page shown.
+  std::u16string WindowCaption() const;
 
  private:
   // Writes one stored page of volume `record` to the page file and names it in
@@ -246,6 +263,22 @@ class LeftFormModel {
   bool ShowPage(int record, bool useFirstPage, int32_t page, PanelUpdate& update);
   // The toolbar's part of `update` after a page of the volume shown.
   void ReportReading(bool volumeChanged, PanelUpdate& update) const;
+  // ReportReading, and a stored page shown goes into the history.
+  void FinishStoredPage(bool volumeChanged, PanelUpdate& update);
+  // Renders index page `entry` with the marks of `keywords` into the next result
+  // file and shows it at hit `hit` (-1: its last hit); the reading follows it
+  // into its volume. False, and nothing changed, when it cannot be rendered or
+  // written.
+  bool ShowResultPage(int32_t entry, const std::u16string& keywords, HitScope scope, bool variants,
+                      int32_t hit, PanelUpdate& update);
+  // The volume that holds index page `entry` becomes the volume shown, at that
+  // page: the toolbar and the contents tree follow.
+  void FollowPage(int32_t entry, PanelUpdate& update);
+  // Where the row of index page `entry` stands in the page rows' order; -1 when
+  // it is not a row of the last search.
+  int64_t RowPositionOf(int32_t entry) const;
+  void Remember(const PageVisit& visit);
+  PanelUpdate ShowVisit(const std::optional<PageVisit>& visit);
   // The list's part of `update`: the current list page's rows and the paging row.
   void ReportList(PanelUpdate& update);
   // Puts the rows of the view shown back to list page 1.
@@ -288,7 +321,16 @@ class LeftFormModel {
   HitRowOrder m_hitOrder = HitRowOrder::kReading;
   size_t m_nContextChars = kDefaultContextChars;
   int64_t m_nShownEntry = -1;  // the index page in the page view, -1 for none
-  ResultPaging m_paging;       // m_nResultPages, m_nCurResultPage
+  // The result page the hit commands step through (m_strHitPage): its index page,
+  // the marks it was rendered with, and its row's place in the page rows' order
+  // (-1: not a row of the last search, or no result page).
+  int32_t m_nHitEntry = -1;
+  PageVisit m_hitMarks;
+  int64_t m_nHitRow = -1;
+  bool m_bHitPageShown = false;  // the page view shows m_strHitPage
+  PageHistory m_history;
+  bool m_bReplaying = false;  // showing a visit of the history, which it keeps
+  ResultPaging m_paging;      // m_nResultPages, m_nCurResultPage
   bool m_bFirstResultFile = true;
   int64_t m_nPlaces = 0;  // places of the rows of the last search
 

@@ -43,9 +43,11 @@ int PreviousVolumeRecord(const ReadingState& state) {
 
 bool CanGoToNextVolume(const ReadingState& state) { return NextVolumeRecord(state) != 0; }
 bool CanGoToPreviousVolume(const ReadingState& state) { return PreviousVolumeRecord(state) != 0; }
-bool CanGoToPreviousHit(const ReadingState& state) { return int64_t{state.curHit} - 1 >= 0; }
+bool CanGoToPreviousHit(const ReadingState& state) {
+  return int64_t{state.curHit} - 1 >= 0 || state.resultRowBefore;
+}
 bool CanGoToNextHit(const ReadingState& state) {
-  return int64_t{state.curHit} + 1 < state.hitCount;
+  return int64_t{state.curHit} + 1 < state.hitCount || state.resultRowAfter;
 }
 
 std::string HitFragment(int32_t hit) {
@@ -54,8 +56,8 @@ std::string HitFragment(int32_t hit) {
   return fragment;
 }
 
-std::u16string PageLabelText(int32_t headerValue, int32_t curPage) {
-  return DecimalText(headerValue) + u"/" + DecimalText(curPage);
+std::u16string PageLabelText(int32_t curPage, int32_t lastPage) {
+  return DecimalText(curPage) + u"/" + DecimalText(lastPage);
 }
 
 SliderRange VolumeSliderRange(const CatalogueRecord& volume) {

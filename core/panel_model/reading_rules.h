@@ -17,6 +17,10 @@ struct ReadingState {
   int32_t curPage = 0;   // m_nCurPage
   int32_t hitCount = 0;  // m_nHitCount
   int32_t curHit = 0;    // m_nCurHit
+  // Whether the result list has a row before / after the row whose result page
+  // the hit commands step through: they go on to its page past the page's hits.
+  bool resultRowBefore = false;
+  bool resultRowAfter = false;
 };
 
 // Previous page: m_nCurPage - first >= 1.
@@ -29,14 +33,17 @@ int NextVolumeRecord(const ReadingState& state);
 int PreviousVolumeRecord(const ReadingState& state);
 bool CanGoToNextVolume(const ReadingState& state);
 bool CanGoToPreviousVolume(const ReadingState& state);
+// A hit before / after the current one on the result page, or a result row
+// before / after the page's own.
 bool CanGoToPreviousHit(const ReadingState& state);
 bool CanGoToNextHit(const ReadingState& state);
 
 // "#0003" for hit 3.
 std::string HitFragment(int32_t hit);
 
-// The page label: "%d/%d" with the page table's header value and m_nCurPage.
-std::u16string PageLabelText(int32_t headerValue, int32_t curPage);
+// The page label: "%d/%d" with m_nCurPage and the volume's last page, both as
+// the slider counts them, so that the reader sees how long the volume is.
+std::u16string PageLabelText(int32_t curPage, int32_t lastPage);
 
 // The slider of the current volume: its pages first .. first + count - 1.
 struct SliderRange {

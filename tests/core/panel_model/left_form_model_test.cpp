@@ -130,13 +130,14 @@ TEST_F(LeftFormModelTest, SelectingAVolumeShowsItsFirstStoredPage) {
   EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
   EXPECT_EQ(model->Slider().minimum, 5);
   EXPECT_EQ(model->Slider().maximum, 5);
-  EXPECT_EQ(model->PageLabel(), u"1/5");
+  // The page shown, then the volume's last page: a volume of one page 5.
+  EXPECT_EQ(model->PageLabel(), u"5/5");
   ASSERT_TRUE(update.reading);
   EXPECT_EQ(update.reading->record, 6);
   EXPECT_EQ(update.reading->page, 5);
   EXPECT_TRUE(update.reading->volumeChanged);
   EXPECT_EQ(update.reading->slider.minimum, 5);
-  EXPECT_EQ(update.reading->pageLabel, u"1/5");
+  EXPECT_EQ(update.reading->pageLabel, u"5/5");
 }
 
 TEST_F(LeftFormModelTest, SearchListsRowsInsideTheRangeWithTheSummary) {
@@ -299,9 +300,150 @@ TEST_F(LeftFormModelTest, HitsStepByFragment) {
   ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
   model->StepHit(+1);
   EXPECT_EQ(model->StepHit(+1).pageToShow, model->TempResult1().string() + "#0002");
-  EXPECT_FALSE(CanGoToNextHit(model->Reading()));
   model->StepHit(-1);
   EXPECT_EQ(model->CurHit(), 1);
+}
+
+TEST_F(LeftFormModelTest, HitsGoOnAcrossTheResultRows) {
+  auto model = Make();
+  // Rows in reading order: index pages 0 (1 hit), 2 (1), 3 (3), 6 (1).
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  // Before any row is shown the next hit is the first row's first hit.
+  EXPECT_TRUE(CanGoToNextHit(model->Reading()));
+  EXPECT_FALSE(CanGoToPreviousHit(model->Reading()));
+  PanelUpdate update = model->StepHit(+1);
+  EXPECT_EQ(update.listSelection, 0);
+  EXPECT_EQ(update.pageToShow, model->HitPage().string() + "#0000");
+
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
+  model->StepHit(+1);
+  model->StepHit(+1);
+  EXPECT_EQ(model->CurHit(), 2);
+  // Past the last hit of its page: the next row's page at its first hit.
+  update = model->StepHit(+1);
+  ASSERT_TRUE(update.pageToShow);
+  EXPECT_EQ(*update.pageToShow, model->HitPage().string() + "#0000");
+  EXPECT_EQ(update.listSelection, 6);
+  EXPECT_EQ(model->HitCount(), 1);
+  EXPECT_EQ(model->CurNode(), 9);                  // 史記 巻一
+  EXPECT_FALSE(CanGoToNextHit(model->Reading()));  // the last row's last hit
+  EXPECT_FALSE(model->StepHit(+1).pageToShow);
+  // Before the first hit: the previous row's page at its last hit.
+  update = model->StepHit(-1);
+  ASSERT_TRUE(update.pageToShow);
+  EXPECT_EQ(*update.pageToShow, model->HitPage().string() + "#0002");
+  EXPECT_EQ(update.listSelection, 3);
+  EXPECT_EQ(model->CurHit(), 2);
+  EXPECT_EQ(model->HitCount(), 3);
+
+  // In another order of the rows the steps follow that order.
+  model->OrderPageRows(PageRowOrder::kPlaces);  // page 3 first, then 0, 2, 6
+  EXPECT_EQ(model->StepHit(+1).listSelection, 0);
+  EXPECT_EQ(model->StepHit(+1).listSelection, 2);
+  EXPECT_EQ(model->CurNode(), 3);
+}
+
+TEST_F(LeftFormModelTest, AResultPageIsReadOnInItsVolume) {
+  auto model = Make();
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  // Index page 2 is 論語 巻一 (record 3) page 3: the toolbar and the tree follow.
+  PanelUpdate update = model->ShowResultRow(2);
+  EXPECT_EQ(model->CurNode(), 3);
+  EXPECT_EQ(model->CurPage(), 3);
+  ASSERT_TRUE(update.reading);
+  EXPECT_TRUE(update.reading->volumeChanged);
+  EXPECT_EQ(update.reading->pageLabel, u"3/3");
+  EXPECT_EQ(update.treeFollow, 3);
+  EXPECT_FALSE(update.treeSelection);
+  EXPECT_EQ(model->RangeNode(), kWholeCollection);  // the search range stays
+  // The previous page is the plain stored page.
+  update = model->StepPage(-1);
+  EXPECT_EQ(update.pageToShow, model->TempPage().string());
+  std::string stored;
+  ASSERT_TRUE(model->Index().ReadPage(1, stored));
+  EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
+  EXPECT_EQ(model->CurPage(), 2);
+  // The hit command goes back to the result page and the reading with it.
+  update = model->StepHit(-1);
+  EXPECT_EQ(model->CurHit(), 0);
+  update = model->StepHit(+1);
+  ASSERT_TRUE(update.pageToShow);
+  EXPECT_EQ(model->CurPage(), 3);
+}
+
+TEST_F(LeftFormModelTest, ANewSearchTakesTheOldResultPageAway) {
+  auto model = Make();
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
+  PanelUpdate update = model->Search(Keywords(u"梁"));
+  EXPECT_EQ(update.pageToShow, kBlankPage);
+  EXPECT_EQ(model->HitCount(), 0);
+  EXPECT_FALSE(model->ShownPlace());
+  // Nothing found: nothing to step to either.
+  update = model->Search(Keywords(u"無"));
+  EXPECT_FALSE(update.pageToShow);
+  EXPECT_FALSE(CanGoToNextHit(model->Reading()));
+  // A stored page in view stays there.
+  ASSERT_TRUE(model->SelectTreeItem(3).pageToShow);
+  EXPECT_FALSE(model->Search(Keywords(u"之")).pageToShow);
+  // A search that does not run keeps the result page.
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
+  EXPECT_FALSE(model->Search(Keywords(u"")).pageToShow);
+  EXPECT_EQ(model->HitCount(), 3);
+}
+
+TEST_F(LeftFormModelTest, BackAndForwardShowThePagesAgain) {
+  auto model = Make();
+  EXPECT_FALSE(model->CanGoBack());
+  ASSERT_TRUE(model->SelectTreeItem(3).pageToShow);
+  model->StepPage(+1);
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
+  model->StepHit(+1);  // the same page: no visit of its own
+  ASSERT_TRUE(model->SelectTreeItem(6).pageToShow);
+
+  // Back to the result page at the hit it showed, then to the stored page.
+  PanelUpdate update = model->GoBack();
+  ASSERT_TRUE(update.pageToShow);
+  EXPECT_EQ(*update.pageToShow, model->HitPage().string() + "#0001");
+  EXPECT_EQ(model->CurNode(), 4);
+  EXPECT_EQ(update.treeFollow, 4);
+  update = model->GoBack();
+  EXPECT_EQ(update.pageToShow, model->TempPage().string());
+  EXPECT_EQ(model->CurNode(), 3);
+  EXPECT_EQ(model->CurPage(), 2);
+  ASSERT_TRUE(update.reading);
+  EXPECT_TRUE(update.reading->volumeChanged);
+  model->GoBack();
+  EXPECT_EQ(model->CurPage(), 1);
+  EXPECT_FALSE(model->CanGoBack());
+  EXPECT_FALSE(model->GoBack().pageToShow);
+  // Forward again, and a new page drops what lay forward.
+  EXPECT_EQ(model->GoForward().reading->page, 2);
+  EXPECT_TRUE(model->CanGoForward());
+  model->StepPage(+1);
+  EXPECT_FALSE(model->CanGoForward());
+  // A result page taken away by a new search comes back with its own marks.
+  ASSERT_TRUE(model->ShowResultRow(3).pageToShow);
+  ASSERT_EQ(model->Search(Keywords(u"孟")).pageToShow, kBlankPage);
+  EXPECT_TRUE(model->CanGoBack());
+  update = model->GoBack();  // 巻二 page 1 marked for 之
+  ASSERT_TRUE(update.pageToShow);
+  EXPECT_EQ(*update.pageToShow, model->HitPage().string() + "#0000");
+  EXPECT_EQ(model->HitCount(), 3);
+  EXPECT_EQ(ReadFileBytes(model->HitPage()).find("<a name=\"0003\">"), std::string::npos);
+  EXPECT_EQ(model->GoBack().reading->page, 3);
+}
+
+TEST_F(LeftFormModelTest, TheCaptionNamesThePageShown) {
+  auto model = Make();
+  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook)");
+  ASSERT_TRUE(model->SelectTreeItem(4).pageToShow);
+  model->StepPage(+1);
+  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook) - 論語・巻二・2頁");
+  ASSERT_EQ(Outcome(model->Search(Keywords(u"梁"))), SearchOutcome::kRan);
+  ASSERT_TRUE(model->ShowResultRow(5).pageToShow);
+  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook) - 孟子・巻一・5頁");
 }
 
 TEST_F(LeftFormModelTest, PagesAndVolumesStepByTheRecordScan) {
@@ -355,7 +497,7 @@ TEST_F(LeftFormModelTest, TheSliderShowsThePageItWasLetGoAt) {
   ASSERT_TRUE(model->Index().ReadPage(2, stored));
   EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
   ASSERT_TRUE(update.reading);
-  EXPECT_EQ(update.reading->pageLabel, u"1/3");
+  EXPECT_EQ(update.reading->pageLabel, u"3/3");
 }
 
 TEST_F(LeftFormModelTest, HitRowsShowEachPlaceInItsContextAndOpenItsAnchor) {

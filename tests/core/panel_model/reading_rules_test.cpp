@@ -63,9 +63,31 @@ TEST_F(ReadingRulesTest, HitsStepWithinTheAnchorsOfThePage) {
   EXPECT_FALSE(CanGoToNextHit(state));
 }
 
+TEST_F(ReadingRulesTest, HitsGoOnToTheNeighbouringResultRows) {
+  struct Case {
+    int32_t hitCount;
+    int32_t curHit;
+    bool rowBefore;
+    bool rowAfter;
+    bool previous;
+    bool next;
+  };
+  for (const Case c : {Case{4, 3, false, true, true, true}, Case{4, 0, true, false, true, true},
+                       Case{0, 0, true, true, true, true}, Case{0, 0, false, false, false, false},
+                       Case{1, 0, false, true, false, true}}) {
+    ReadingState state{&catalogue_, 0, 0, c.hitCount, c.curHit};
+    state.resultRowBefore = c.rowBefore;
+    state.resultRowAfter = c.rowAfter;
+    EXPECT_EQ(CanGoToPreviousHit(state), c.previous) << c.hitCount << " " << c.curHit;
+    EXPECT_EQ(CanGoToNextHit(state), c.next) << c.hitCount << " " << c.curHit;
+  }
+}
+
 TEST(ReadingTexts, FragmentLabelAndSlider) {
   EXPECT_EQ(HitFragment(3), "#0003");
   EXPECT_EQ(HitFragment(12345), "#12345");
+  // The page shown, then the volume's last page.
+  EXPECT_EQ(PageLabelText(6, 16), u"6/16");
   EXPECT_EQ(PageLabelText(-7, 12), u"-7/12");
   const SliderRange range = VolumeSliderRange({u"v", 3, 1, 12, 5});
   EXPECT_EQ(range.minimum, 5);
