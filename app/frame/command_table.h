@@ -25,6 +25,8 @@ inline constexpr int ID_PREVIOUS_VOLUME = 32791;
 inline constexpr int ID_NEXT_VOLUME = 32790;
 inline constexpr int ID_PREVIOUS_HIT = 32805;
 inline constexpr int ID_NEXT_HIT = 32806;
+inline constexpr int ID_GO_BACK = 32820;     // 戻る
+inline constexpr int ID_GO_FORWARD = 32821;  // 進む
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_HELP_FILE = 32798;
 // Reached by accelerators only.
@@ -55,7 +57,7 @@ inline constexpr std::array<std::u16string_view, 5> kMenuTitles = {
     u"ファイル(&F)", u"編集(&E)", u"表示(&V)", u"一覧", u"ヘルプ(&H)"};
 
 // In menu order.
-inline constexpr std::array<MenuCommand, 18> kMenuCommands = {{
+inline constexpr std::array<MenuCommand, 20> kMenuCommands = {{
     {ID_FILE_SAVE_RESULT, 0, u"結果を保存…", u"検索結果をCSVファイルに保存\n結果を保存", 0, true},
     {ID_FILE_PRINT_SETUP_PAGE, 0, u"印刷設定(&S)", u"", 0, false},
     {ID_FILE_PRINT_PAGE, 0, u"印刷(&P)", u"印刷\n印刷", 3, false},
@@ -73,7 +75,9 @@ inline constexpr std::array<MenuCommand, 18> kMenuCommands = {{
     {ID_PREVIOUS_VOLUME, 3, u"上の巻へ", u"上の巻へ\n上の巻へ", 4, false},
     {ID_NEXT_VOLUME, 3, u"次の巻へ", u"次の巻へ\n次の巻へ", 7, true},
     {ID_PREVIOUS_HIT, 3, u"上の検索結果", u"上の検索結果\n上の検索結果", 8, false},
-    {ID_NEXT_HIT, 3, u"次の検索結果", u"次の検索結果\n次の検索結果", 9, false},
+    {ID_NEXT_HIT, 3, u"次の検索結果", u"次の検索結果\n次の検索結果", 9, true},
+    {ID_GO_BACK, 3, u"戻る", u"前に表示した頁に戻る\n戻る", 0, false},
+    {ID_GO_FORWARD, 3, u"進む", u"戻る前の頁に進む\n進む", 0, false},
     {ID_APP_ABOUT, 4, u"バージョン(&A)...", u"このソフトについてのバージョン、ヘルプ\n情報", 10,
      false},
     {ID_HELP_FILE, 4, u"ヘルプ", u"", 0, false},
@@ -91,7 +95,7 @@ struct Accelerator {
   std::string_view keys;
   int id;
 };
-inline constexpr std::array<Accelerator, 16> kAccelerators = {{
+inline constexpr std::array<Accelerator, 18> kAccelerators = {{
     {"Ctrl+C", ID_EDIT_COPY},
     {"Ctrl+Ins", ID_EDIT_COPY},
     {"Ctrl+X", ID_EDIT_CUT},
@@ -108,6 +112,8 @@ inline constexpr std::array<Accelerator, 16> kAccelerators = {{
     {"Shift+F6", ID_PREV_PANE},
     {"Alt+F3", ID_PREVIOUS_HIT},
     {"F3", ID_NEXT_HIT},
+    {"Alt+Left", ID_GO_BACK},
+    {"Alt+Right", ID_GO_FORWARD},
 }};
 
 // The command's row of the menu table, or null.

@@ -145,6 +145,10 @@ bool MainFrameCommands::IsAvailable(int id) const {
       return quillwen::CanGoToPreviousHit(reading);
     case ID_NEXT_HIT:
       return quillwen::CanGoToNextHit(reading);
+    case ID_GO_BACK:
+      return m_frame.m_pLeftForm != nullptr && m_frame.m_pLeftForm->Model().CanGoBack();
+    case ID_GO_FORWARD:
+      return m_frame.m_pLeftForm != nullptr && m_frame.m_pLeftForm->Model().CanGoForward();
     case ID_FILE_SAVE:
     case ID_VIEW_FULL_DISPLAY:
     case ID_VIEW_TOOLBAR:
@@ -226,6 +230,12 @@ bool MainFrameCommands::Run(int id) {
       break;
     case ID_NEXT_HIT:
       m_frame.m_pLeftForm->StepHit(+1);
+      break;
+    case ID_GO_BACK:
+      m_frame.m_pLeftForm->GoBack();
+      break;
+    case ID_GO_FORWARD:
+      m_frame.m_pLeftForm->GoForward();
       break;
     case ID_HELP_FILE:
       OnHelp();

@@ -237,6 +237,9 @@ void CLeftForm::Paint(const quillwen::PanelUpdate& update) {
   if (update.pageToShow) emit pageToShow(QString::fromStdString(*update.pageToShow));
   if (update.reading) emit readingChanged(*update.reading);
   if (update.treeSelection) SelectTreeItem(*update.treeSelection);
+  if (update.treeFollow) SelectTreeItem(*update.treeFollow, false);
+  if (update.listSelection) m_wndList->MarkRowOfPage(*update.listSelection, m_model->CurHit());
+  if (update.pageToShow) SetCaption();
   if (update.message) m_messages.ShowMessage(*update.message);
 }
 
@@ -315,9 +318,14 @@ std::optional<QString> CLeftForm::CitationOfShownPage() const {
   return ToQString(*citation);
 }
 
-void CLeftForm::OnEnterKey() {
+void CLeftForm::OnEnterKey(const QObject* watched) {
   if (!m_model) return;
-  if (m_model->Pager().visible && !m_model->Pager().editReadOnly)
+  // A query typed and entered is always meant to be searched, whatever list
+  // page the last result shows.
+  const bool inKeywordField =
+      watched == m_wndInput ||
+      (watched->isWidgetType() && m_wndInput->isAncestorOf(static_cast<const QWidget*>(watched)));
+  if (!inKeywordField && m_model->Pager().visible && !m_model->Pager().editReadOnly)
     ApplyPageEdit();
   else
     OnSearch();
@@ -343,7 +351,7 @@ bool CLeftForm::eventFilter(QObject* watched, QEvent* event) {
       // act on it where it first arrives, then let it go on as usual.
       if ((key == Qt::Key_Return || key == Qt::Key_Enter) && event != m_pEnterEvent) {
         m_pEnterEvent = event;
-        OnEnterKey();
+        OnEnterKey(watched);
       }
       break;
     }
@@ -459,13 +467,22 @@ void CLeftForm::OnTreeSelectionChanged(QTreeWidgetItem* current) {
   Paint(m_model->SelectTreeItem(current->data(0, kRecordRole).toInt()));
 }
 
-void CLeftForm::SelectTreeItem(int record) {
+void CLeftForm::SelectTreeItem(int record, bool announce) {
   QTreeWidgetItem* item = ItemOfRecord(record);
   if (item == nullptr) return;
   for (QTreeWidgetItem* parent = item->parent(); parent != nullptr; parent = parent->parent())
     parent->setExpanded(true);
+  const QSignalBlocker quiet(announce ? nullptr : m_wndTree);
   m_wndTree->setCurrentItem(item);
   m_wndTree->scrollToItem(item);
+}
+
+void CLeftForm::GoBack() {
+  if (m_model) Paint(m_model->GoBack());
+}
+
+void CLeftForm::GoForward() {
+  if (m_model) Paint(m_model->GoForward());
 }
 
 void CLeftForm::StepPage(int delta) {
@@ -520,6 +537,12 @@ void CLeftForm::LayoutPanel() {
     if (placement.visible) control->second->setVisible(*placement.visible);
     if (placement.disable) control->second->setEnabled(false);
   }
-  if (QWidget* frame = window(); frame != this)
-    frame->setWindowTitle(ToQString(quillwen::kMainWindowCaption));
+  SetCaption();
+}
+
+void CLeftForm::SetCaption() {
+  QWidget* frame = window();
+  if (frame == this) return;
+  frame->setWindowTitle(
+      ToQString(m_model ? m_model->WindowCaption() : std::u16string(quillwen::kMainWindowCaption)));
 }

@@ -63,6 +63,9 @@ class CLeftForm : public QWidget {
   void StepVolume(int direction);
   void StepHit(int delta);
   void GoToSliderPage(int page);
+  // Back and forward between the pages shown, as in a browser.
+  void GoBack();
+  void GoForward();
 
   // The model's state, to read. REQUIRES: before OnDestroy.
   const quillwen::LeftFormModel& Model() const { return *m_model; }
@@ -126,16 +129,20 @@ class CLeftForm : public QWidget {
   // panel's size and tab, and sets the main window's caption.
   void LayoutPanel();
   void CreateSearchTab();
-  // Enter anywhere in the panel: the page edit while there is more than one
-  // list page, the search otherwise.
-  void OnEnterKey();
+  // Enter in the panel: typed into the keyword field it always searches;
+  // elsewhere the page edit takes it while there is more than one list page,
+  // the search otherwise.
+  void OnEnterKey(const QObject* watched);
   void WatchForEnter(QObject* object);
   // Shows what a command changed, in the order a user sees it happen.
   void Paint(const quillwen::PanelUpdate& update);
   // Shows or hides the paging row as the result needs and lays the panel out.
   void LayoutPager(const quillwen::PagerState& pager);
   void UpdatePager(const quillwen::PagerState& pager);
-  void SelectTreeItem(int record);
+  // Makes record `record`'s item the tree's current item. Unless `announce`,
+  // the tree keeps quiet about it: the range and the page shown stay.
+  void SelectTreeItem(int record, bool announce = true);
+  void SetCaption();
   void OnResultSelected(int page);
   void OnHitSelected(int index);
   // The header's sort indicator for the order the model keeps.

@@ -174,6 +174,8 @@ void CSortListCtrl::ShowHitRows(std::span<const quillwen::HitRow> rows) {
     }
     item->setText(kRightContextColumn, ToQString(row.right));
     item->setData(0, kHitIndexRole, static_cast<int>(i));
+    if (row.pageRow != nullptr) item->setData(0, kResultPageRole, row.pageRow->page);
+    item->setData(0, kHitAnchorRole, row.anchor);
     items.append(item);
   }
   ReplaceItems(items);
@@ -258,6 +260,26 @@ void CSortListCtrl::OnHeaderClicked(int column) {
       emit pageOrderChosen(PageRowOrder::kReading);
       break;
   }
+}
+
+void CSortListCtrl::MarkRowOfPage(int page, int anchor) {
+  QTreeWidgetItem* found = nullptr;
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = topLevelItem(i);
+    if (item->data(0, kResultPageRole).toInt() != page) continue;
+    if (found == nullptr) found = item;
+    if (!m_bHitRows || item->data(0, kHitAnchorRole).toInt() == anchor) {
+      found = item;
+      break;
+    }
+  }
+  const QSignalBlocker quiet(this);
+  if (found == nullptr) {
+    clearSelection();
+    return;
+  }
+  setCurrentItem(found);
+  scrollToItem(found);
 }
 
 int CSortListCtrl::SelectedPage() const {

@@ -19,6 +19,8 @@
 inline constexpr int kResultPageRole = Qt::UserRole;
 // Item data role of a hit row: its position on the list page shown.
 inline constexpr int kHitIndexRole = Qt::UserRole + 1;
+// Item data role of a hit row: the hit's anchor on its page (-1: not marked).
+inline constexpr int kHitAnchorRole = Qt::UserRole + 2;
 
 // Page rows.
 inline constexpr int kCategoryColumn = 0;
@@ -57,6 +59,11 @@ class CSortListCtrl : public QTreeWidget {
   // The sort indicator for the order in force.
   void ShowPageOrder(quillwen::PageRowOrder order);
   void ShowHitOrder(quillwen::HitRowOrder order);
+
+  // Selects, without announcing it, the row of index page `page` (among hit
+  // rows the one of hit `anchor` on it, else its first) and scrolls it into
+  // view; clears the selection when the list page has no such row.
+  void MarkRowOfPage(int page, int anchor);
 
   // The index page of the first selected page row, or -1.
   int SelectedPage() const;

@@ -61,6 +61,23 @@ std::vector<FixtureCategory> Collection() {
                {FixturePage("本紀 1", "五帝本紀。"), FixturePage("本紀 2", "夏本紀。")}}}}}}};
 }
 
+// Records: 1 經部, 2 論語, 3 學而 (pages 5-7), 4 爲政 (1-2). 不亦 is marked
+// once on 學而 5, twice on 學而 7 and once on 爲政 2.
+std::vector<FixtureCategory> ReadingCollection() {
+  using quillwen::testing::FixtureTextPage;
+  return {{u"經部",
+           {{u"論語",
+             {{u"學而",
+               5,
+               {FixtureTextPage("學而 5", "學而時習之，不亦說乎。", 5),
+                FixtureTextPage("學而 6", "有朋自遠方來。", 6),
+                FixtureTextPage("學而 7", "不亦樂乎，不亦君子乎。", 7)}},
+              {u"爲政",
+               1,
+               {FixtureTextPage("爲政 1", "爲政以德。", 1),
+                FixtureTextPage("爲政 2", "不亦宜乎。", 2)}}}}}}};
+}
+
 // Receives what the reader asks the desktop to open.
 class UrlRecorder : public QObject {
   Q_OBJECT
@@ -77,6 +94,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
 
  private:
   TempDir collection_;
+  TempDir reading_;
 
   MainFrameCommands* Commands() { return Frame()->Commands(); }
   QSlider& Slider() { return Frame()->m_wndToolBar.m_wndSlider; }
@@ -86,8 +104,9 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QTreeWidgetItem* item = Panel()->Tree()->currentItem();
     return item == nullptr ? 0 : item->data(0, kRecordRole).toInt();
   }
+  // The page shown, then the last page of its volume.
   QString ExpectedLabel(int page) {
-    return QStringLiteral("%1/%2").arg(Model().Index().HeaderValue()).arg(page);
+    return QStringLiteral("%1/%2").arg(page).arg(Model().Slider().maximum);
   }
 
   // The page file shown holds the stored page titled `title`.
@@ -112,6 +131,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
   void initTestCase() {
     std::string error;
     QVERIFY2(WriteCollection(collection_.path(), Collection(), &error), error.c_str());
+    QVERIFY2(WriteCollection(reading_.path(), ReadingCollection(), &error), error.c_str());
   }
   void cleanup() {
     Stop();
@@ -130,7 +150,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     for (QAction* item : menus[3]->menu()->actions())
       list << (item->isSeparator() ? QStringLiteral("|") : item->text());
     QCOMPARE(list, (QStringList{"上の頁へ(&P)", "次の頁へ(&N)", "|", "上の巻へ", "次の巻へ", "|",
-                                "上の検索結果", "次の検索結果"}));
+                                "上の検索結果", "次の検索結果", "|", "戻る", "進む"}));
     QStringList view;
     for (QAction* item : menus[2]->menu()->actions()) view << item->text();
     QCOMPARE(view, (QStringList{"ツールバー(&T)", "状態バー(&S)", "全表示(&p)"}));
@@ -412,9 +432,67 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     }
     QVERIFY(!Commands()->Run(ID_PREVIOUS_HIT));
     QCOMPARE(Model().CurHit(), 0);
-    // Hits move neither the slider nor the label.
-    QCOMPARE(Slider().maximum(), 0);
-    QVERIFY(Label().isEmpty());
+    // The slider and the label follow the result page into its volume.
+    QCOMPARE(Slider().minimum(), 5);
+    QCOMPARE(Slider().maximum(), 7);
+    QCOMPARE(Slider().value(), 6);
+    QCOMPARE(Label(), QStringLiteral("6/7"));
+  }
+
+  void hitsGoOnAcrossResultPagesAndTheReaderReadsOnFromOne() {
+    QVERIFY(Start(reading_.path()));
+    Panel()->Tabs()->setCurrentIndex(1);
+    Search(QStringLiteral("不亦"));
+    QCOMPARE(Model().SearchNodes().size(), size_t{3});
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    Panel()->Tree()->setFocus();
+    QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_NEXT_HIT});
+    struct Step {
+      bool forward;
+      const char* title;
+      const char* anchor;
+      int row;
+    };
+    // Before any row is shown F3 opens the first; past a page's hits it goes
+    // on to the next row's first hit, back to the previous row's last hit.
+    const Step steps[] = {{true, "學而 5", "#0000", 0},  {true, "學而 7", "#0000", 1},
+                          {true, "學而 7", "#0001", 1},  {true, "爲政 2", "#0000", 2},
+                          {false, "學而 7", "#0001", 1}, {false, "學而 7", "#0000", 1},
+                          {false, "學而 5", "#0000", 0}};
+    QTreeWidget* list = Panel()->ResultList();
+    for (const Step& step : steps) {
+      QTest::keyClick(Frame(), Qt::Key_F3, step.forward ? Qt::NoModifier : Qt::AltModifier);
+      VerifyShows(step.title);
+      QVERIFY2(Location().endsWith(QLatin1String(step.anchor)),
+               qPrintable(Location() + u' ' + QString::fromUtf8(step.title)));
+      // The list marks the row whose page is shown.
+      QCOMPARE(list->currentItem(), list->topLevelItem(step.row));
+    }
+    QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_NEXT_HIT});
+
+    // From the result page of 學而 5 the reader reads on in plain pages.
+    QCOMPARE(Label(), QStringLiteral("5/7"));
+    QVERIFY(Commands()->Run(ID_NEXT_PAGE));
+    VerifyShows("學而 6");
+    QCOMPARE(Location(), QUrl::fromLocalFile(ToQString(Model().TempPage())).toString());
+    QCOMPARE(Label(), QStringLiteral("6/7"));
+    QCOMPARE(SelectedRecord(), 3);
+    QCOMPARE(Model().RangeNode(), quillwen::kWholeCollection);
+
+    // Back and forward, from the keyboard: the result pages come back at the
+    // hit they showed.
+    QTest::keyClick(Frame(), Qt::Key_Left, Qt::AltModifier);
+    VerifyShows("學而 5");
+    QVERIFY(Location().endsWith(QStringLiteral("#0000")));
+    QTest::keyClick(Frame(), Qt::Key_Left, Qt::AltModifier);
+    VerifyShows("學而 7");
+    QVERIFY(Location().endsWith(QStringLiteral("#0000")));
+    QCOMPARE(Label(), QStringLiteral("7/7"));
+    QTest::keyClick(Frame(), Qt::Key_Right, Qt::AltModifier);
+    QTest::keyClick(Frame(), Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(Location(), QUrl::fromLocalFile(ToQString(Model().TempPage())).toString());
+    QCOMPARE(AvailableOf({ID_GO_BACK, ID_GO_FORWARD}), QList<int>{ID_GO_BACK});
   }
 
   void saveResultWritesTheListAsCsvAndReportsAFailure() {

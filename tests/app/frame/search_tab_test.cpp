@@ -325,22 +325,26 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QCOMPARE(Rows().front().page, QStringLiteral("101"));
   }
 
-  void enterWithSeveralListPagesAppliesThePageEditInsteadOfSearching() {
+  void enterInTheKeywordFieldSearchesEvenWithSeveralListPages() {
     QVERIFY(StartOnSearchTab(rows250_.path()));
     Search(QStringLiteral("之"));
-    KeywordField()->setText(QStringLiteral("天"));
-    Panel()->PageEdit()->setText(QStringLiteral("2"));
-    QTest::keyClick(KeywordField(), Qt::Key_Return);
-    QCOMPARE(Model().Paging().m_nCurResultPage, 2);
-    QCOMPARE(Model().KeyWords(), u"之");
-    // The button still searches.
-    QTest::mouseClick(ControlAs<QPushButton>(kSearchButton), Qt::LeftButton);
-    QCOMPARE(Model().KeyWords(), u"天");
-    QCOMPARE(Model().Paging().m_nCurResultPage, 1);
-    // Enter from the result list, a child of the panel, acts once.
+    QVERIFY(Model().Pager().visible && !Model().Pager().editReadOnly);
+    // Elsewhere in the panel Enter applies the page edit while there are pages
+    // to choose from; from the result list, a child of the panel, it acts once.
     Panel()->PageEdit()->setText(QStringLiteral("3"));
     QTest::keyClick(Panel()->ResultList(), Qt::Key_Enter);
     QCOMPARE(Model().Paging().m_nCurResultPage, 3);
+    QCOMPARE(Model().KeyWords(), u"之");
+    // A query typed into the field and entered is searched.
+    KeywordField()->setText(QStringLiteral("天"));
+    Panel()->PageEdit()->setText(QStringLiteral("2"));
+    QTest::keyClick(KeywordField(), Qt::Key_Return);
+    QCOMPARE(Model().KeyWords(), u"天");
+    QCOMPARE(Model().Paging().m_nCurResultPage, Model().SearchNodes().empty() ? 0 : 1);
+    KeywordField()->setText(QStringLiteral("之"));
+    QTest::keyClick(KeywordField(), Qt::Key_Enter);
+    QCOMPARE(Model().KeyWords(), u"之");
+    QCOMPARE(Model().Paging().m_nCurResultPage, 1);
   }
 
   // The list orders nothing itself: a header click asks for the order of the
@@ -436,8 +440,21 @@ class SearchTabTest : public QObject, public ReaderHarness {
       QCOMPARE(Frame()->m_pBookView->CurrentLocation(), expected.toString());
       QVERIFY(ReadFileBytes(step.file).find("name=\"0000\"") != std::string::npos);
     }
-    // Showing a result leaves the reading position alone.
-    QCOMPARE(Model().CurNode(), 0);
+    // The reading follows the page shown into its volume, 學而 (record 3): the
+    // tree's current item follows without changing the search range.
+    QCOMPARE(Model().CurNode(), 3);
+    QCOMPARE(Model().CurPage(), 5);
+    QCOMPARE(Model().RangeNode(), 1);
+    QVERIFY(Panel()->Tree()->currentItem() != nullptr);
+    QCOMPARE(Panel()->Tree()->currentItem()->data(0, kRecordRole).toInt(), 3);
+    QCOMPARE(Frame()->windowTitle(),
+             QStringLiteral("Quillwen--Lorevault(Tesselbook) - 論語・學而・5頁"));
+
+    // A new search takes the marked page away; a stored page would stay.
+    Search(QStringLiteral("孟子"));
+    QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
+    QCOMPARE(Frame()->windowTitle(), QStringLiteral("Quillwen--Lorevault(Tesselbook)"));
+    QCOMPARE(list->selectedItems().size(), 0);
   }
 
   void targetRadiosReopenTheIndexAndChooseWhereHitsAreMarked() {
