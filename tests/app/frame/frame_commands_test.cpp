@@ -31,6 +31,7 @@
 
 using quillwen::testing::FixtureCategory;
 using quillwen::testing::FixturePage;
+using quillwen::testing::MarkedCollection;
 using quillwen::testing::ReaderHarness;
 using quillwen::testing::ReadFileBytes;
 using quillwen::testing::TempDir;
@@ -59,23 +60,6 @@ std::vector<FixtureCategory> Collection() {
              {{u"本紀",
                1,
                {FixturePage("本紀 1", "五帝本紀。"), FixturePage("本紀 2", "夏本紀。")}}}}}}};
-}
-
-// Records: 1 經部, 2 論語, 3 學而 (pages 5-7), 4 爲政 (1-2). 不亦 is marked
-// once on 學而 5, twice on 學而 7 and once on 爲政 2.
-std::vector<FixtureCategory> ReadingCollection() {
-  using quillwen::testing::FixtureTextPage;
-  return {{u"經部",
-           {{u"論語",
-             {{u"學而",
-               5,
-               {FixtureTextPage("學而 5", "學而時習之，不亦說乎。", 5),
-                FixtureTextPage("學而 6", "有朋自遠方來。", 6),
-                FixtureTextPage("學而 7", "不亦樂乎，不亦君子乎。", 7)}},
-              {u"爲政",
-               1,
-               {FixtureTextPage("爲政 1", "爲政以德。", 1),
-                FixtureTextPage("爲政 2", "不亦宜乎。", 2)}}}}}}};
 }
 
 // Receives what the reader asks the desktop to open.
@@ -131,7 +115,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
   void initTestCase() {
     std::string error;
     QVERIFY2(WriteCollection(collection_.path(), Collection(), &error), error.c_str());
-    QVERIFY2(WriteCollection(reading_.path(), ReadingCollection(), &error), error.c_str());
+    QVERIFY2(WriteCollection(reading_.path(), MarkedCollection(), &error), error.c_str());
   }
   void cleanup() {
     Stop();

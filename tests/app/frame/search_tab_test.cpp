@@ -25,8 +25,7 @@
 #include "tests/app/support/reader_harness.h"
 #include "tests/support/temp_dir.h"
 
-using quillwen::testing::FixtureCategory;
-using quillwen::testing::FixtureTextPage;
+using quillwen::testing::MarkedCollection;
 using quillwen::testing::PagesWithCharacter;
 using quillwen::testing::ReaderHarness;
 using quillwen::testing::ReadFileBytes;
@@ -36,24 +35,9 @@ using namespace quillwen;
 
 namespace {
 
-// 經部 (1) → 論語 (2) → 學而 (3, pages 5 to 7) and 爲政 (4, pages 1 and 2);
-// 孟子 (5) → 梁惠王 (6, page 3). "不亦" stands on 學而 5 and 7 (twice on 7) and
-// 爲政 2; "之" on 學而 5 and 梁惠王 3.
-std::vector<FixtureCategory> OrderCollection() {
-  return {{u"經部",
-           {{u"論語",
-             {{u"學而",
-               5,
-               {FixtureTextPage("學而 5", "學而時習之，不亦說乎。", 5),
-                FixtureTextPage("學而 6", "有朋自遠方來。", 6),
-                FixtureTextPage("學而 7", "不亦樂乎，不亦君子乎。", 7)}},
-              {u"爲政",
-               1,
-               {FixtureTextPage("爲政 1", "爲政以德。", 1),
-                FixtureTextPage("爲政 2", "不亦宜乎。", 2)}}}},
-            {u"孟子", {{u"梁惠王", 3, {FixtureTextPage("梁惠王 3", "孟子見梁惠王之時。", 3)}}}}}}};
-}
-
+// MarkedCollection: 經部 (1) → 論語 (2) → 學而 (3, pages 5 to 7) and 爲政 (4,
+// pages 1 and 2); 孟子 (5) → 梁惠王 (6, page 3). "不亦" stands on 學而 5 and 7
+// (twice on 7) and 爲政 2; "之" on 學而 5 and 梁惠王 3.
 struct RowText {
   QString category, book, volume, page, places;
   bool operator==(const RowText&) const = default;
@@ -108,7 +92,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
  private slots:
   void initTestCase() {
     std::string error;
-    QVERIFY2(WriteCollection(order_.path(), OrderCollection(), &error), error.c_str());
+    QVERIFY2(WriteCollection(order_.path(), MarkedCollection(), &error), error.c_str());
     QVERIFY2(WriteCollection(rows100_.path(), PagesWithCharacter(100), &error), error.c_str());
     QVERIFY2(WriteCollection(rows101_.path(), PagesWithCharacter(101), &error), error.c_str());
     QVERIFY2(WriteCollection(rows250_.path(), PagesWithCharacter(250), &error), error.c_str());

@@ -147,4 +147,19 @@ std::vector<FixtureCategory> SmallCollection() {
             {u"孟子", {{u"梁惠王", 3, {FixturePage("梁惠王 3", "孟子見梁惠王。")}}}}}}};
 }
 
+std::vector<FixtureCategory> MarkedCollection() {
+  return {{u"經部",
+           {{u"論語",
+             {{u"學而",
+               5,
+               {FixtureTextPage("學而 5", "學而時習之，不亦說乎。", 5),
+                FixtureTextPage("學而 6", "有朋自遠方來。", 6),
+                FixtureTextPage("學而 7", "不亦樂乎，不亦君子乎。", 7)}},
+              {u"爲政",
+               1,
+               {FixtureTextPage("爲政 1", "爲政以德。", 1),
+                FixtureTextPage("爲政 2", "不亦宜乎。", 2)}}}},
+            {u"孟子", {{u"梁惠王", 3, {FixtureTextPage("梁惠王 3", "孟子見梁惠王之時。", 3)}}}}}}};
+}
+
 }  // namespace quillwen::testing

@@ -48,6 +48,11 @@ bool WriteCollection(const std::filesystem::path& folder,
 // records 1 經部, 2 論語, 3 學而, 4 爲政, 5 孟子, 6 梁惠王.
 std::vector<FixtureCategory> SmallCollection();
 
+// The shape of SmallCollection with each text in the cell its page's parity
+// reads, so that result pages mark it: 不亦 once on 學而 5, twice on 學而 7 and
+// once on 爲政 2.
+std::vector<FixtureCategory> MarkedCollection();
+
 // One category "史部" with one book "史記" of one volume "本紀" holding `pages`
 // pages numbered from 1; each holds "之" once, so a search for it lists one row
 // per page: records 1 史部, 2 史記, 3 本紀.
