@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include "app/frame/command_line.h"
+#include "app/frame/resume_state.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/qt_text.h"
 #include "core/io/path.h"
@@ -48,11 +49,18 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
     m_nExitCode = 1;
     return false;
   }
-  // Where no window manager maximises the window, it fills the screen all the
-  // same: the first layout then already has the panel at its full width.
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    m_pMainWnd->setGeometry(screen->availableGeometry());
-  m_pMainWnd->showMaximized();
+  // The size and place of the last run; a window that was maximised then, or
+  // the first run, opens maximised.
+  if (RestoreWindowGeometry(*m_pMainWnd) && !m_pMainWnd->isMaximized()) {
+    m_pMainWnd->show();
+  } else {
+    // Where no window manager maximises the window, it fills the screen all the
+    // same: the first layout then already has the panel at its full width. A
+    // restored normal geometry stays for when the user restores the window.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      m_pMainWnd->setGeometry(screen->availableGeometry());
+    m_pMainWnd->showMaximized();
+  }
   m_pMainWnd->repaint();
   CSplashWnd::RaiseSplash();
   return true;

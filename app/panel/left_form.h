@@ -63,6 +63,9 @@ class CLeftForm : public QWidget {
   void StepVolume(int direction);
   void StepHit(int delta);
   void GoToSliderPage(int page);
+  // Selects record `record`'s tree item, opening its ancestors, as a user's
+  // click would (the selection's handling runs when it changes).
+  void SelectTreeItem(int record);
 
   // The model's state, to read. REQUIRES: before OnDestroy.
   const quillwen::LeftFormModel& Model() const { return *m_model; }
@@ -135,7 +138,6 @@ class CLeftForm : public QWidget {
   // Shows or hides the paging row as the result needs and lays the panel out.
   void LayoutPager(const quillwen::PagerState& pager);
   void UpdatePager(const quillwen::PagerState& pager);
-  void SelectTreeItem(int record);
   void OnResultSelected(int page);
   void OnHitSelected(int index);
   // The header's sort indicator for the order the model keeps.
