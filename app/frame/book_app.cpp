@@ -10,6 +10,7 @@
 #include "app/frame/resume_state.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/qt_text.h"
+#include "app/platform/qt_translations.h"
 #include "core/io/path.h"
 
 CBookApp::CBookApp(ReaderEnvironment base) : m_base(std::move(base)) {}
@@ -34,6 +35,8 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
   QCoreApplication::setOrganizationName(QString::fromUtf8(kSettingsOrganisation));
   QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
   qApp->installEventFilter(&m_splashFilter);
+  // Without Qt's catalogue only its own dialogs fall back to English.
+  InstallQtTranslations();
 
   ReaderEnvironment environment = m_base;
   if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
