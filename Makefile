@@ -4,8 +4,8 @@
 # reader when it is missing.
 
 BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
-                  libbenchmark-dev qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk \
-                  xvfb xauth
+                  libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev \
+                  fonts-noto-cjk xvfb xauth
 # The sample collection: Unihan variants, OpenCC's tables and its dump tool.
 # npm comes with Node.js where Node.js is installed from elsewhere, so it is
 # installed only when missing.

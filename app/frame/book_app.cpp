@@ -7,8 +7,10 @@
 #include <QTextStream>
 
 #include "app/frame/command_line.h"
+#include "app/frame/resume_state.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/qt_text.h"
+#include "app/platform/qt_translations.h"
 #include "core/io/path.h"
 
 CBookApp::CBookApp(ReaderEnvironment base) : m_base(std::move(base)) {}
@@ -33,6 +35,8 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
   QCoreApplication::setOrganizationName(QString::fromUtf8(kSettingsOrganisation));
   QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
   qApp->installEventFilter(&m_splashFilter);
+  // Without Qt's catalogue only its own dialogs fall back to English.
+  InstallQtTranslations();
 
   ReaderEnvironment environment = m_base;
   if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
@@ -48,11 +52,18 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
     m_nExitCode = 1;
     return false;
   }
-  // Where no window manager maximises the window, it fills the screen all the
-  // same: the first layout then already has the panel at its full width.
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    m_pMainWnd->setGeometry(screen->availableGeometry());
-  m_pMainWnd->showMaximized();
+  // The size and place of the last run; a window that was maximised then, or
+  // the first run, opens maximised.
+  if (RestoreWindowGeometry(*m_pMainWnd) && !m_pMainWnd->isMaximized()) {
+    m_pMainWnd->show();
+  } else {
+    // Where no window manager maximises the window, it fills the screen all the
+    // same: the first layout then already has the panel at its full width. A
+    // restored normal geometry stays for when the user restores the window.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      m_pMainWnd->setGeometry(screen->availableGeometry());
+    m_pMainWnd->showMaximized();
+  }
   m_pMainWnd->repaint();
   CSplashWnd::RaiseSplash();
   return true;

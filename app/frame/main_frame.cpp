@@ -8,6 +8,7 @@
 
 #include "app/frame/book_view.h"
 #include "app/frame/frame_commands.h"
+#include "app/frame/resume_state.h"
 #include "app/frame/splash_wnd.h"
 #include "app/panel/left_form.h"
 #include "app/platform/app_titles.h"
@@ -41,6 +42,8 @@ bool CMainFrame::Create() {
   setWindowTitle(ToQString(quillwen::kMainWindowCaption));
   EnsureProgramResources();
   setWindowIcon(QIcon(QStringLiteral(":/book_closed.png")));
+  // Once the toolbar listens: it follows the volume as after a user's selection.
+  ResumeReadingPlace(*m_pLeftForm);
   return true;
 }
 
@@ -77,7 +80,12 @@ CMainFrame::~CMainFrame() {
   // No command or availability update may reach the panel once it is gone.
   delete m_commands;
   m_commands = nullptr;
-  if (m_pLeftForm != nullptr) m_pLeftForm->OnDestroy();
+  if (m_pLeftForm != nullptr) {
+    // While the panel's model still knows what it shows.
+    SaveReadingPlace(*m_pLeftForm);
+    SaveWindowGeometry(*this);
+    m_pLeftForm->OnDestroy();
+  }
   StartCompanionProgram();
   // The splash screen belongs to this window and goes with it.
   if (CSplashWnd::Current() != nullptr && CSplashWnd::Current()->parentWidget() == this)

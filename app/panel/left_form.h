@@ -66,6 +66,10 @@ class CLeftForm : public QWidget {
   // Back and forward between the pages shown, as in a browser.
   void GoBack();
   void GoForward();
+  // Makes record `record`'s tree item current, opening its ancestors. With
+  // `announce` it is a user's click (the selection's handling runs when it
+  // changes); without, the tree keeps quiet: the range and the page shown stay.
+  void SelectTreeItem(int record, bool announce = true);
 
   // The model's state, to read. REQUIRES: before OnDestroy.
   const quillwen::LeftFormModel& Model() const { return *m_model; }
@@ -139,9 +143,6 @@ class CLeftForm : public QWidget {
   // Shows or hides the paging row as the result needs and lays the panel out.
   void LayoutPager(const quillwen::PagerState& pager);
   void UpdatePager(const quillwen::PagerState& pager);
-  // Makes record `record`'s item the tree's current item. Unless `announce`,
-  // the tree keeps quiet about it: the range and the page shown stay.
-  void SelectTreeItem(int record, bool announce = true);
   void SetCaption();
   void OnResultSelected(int page);
   void OnHitSelected(int index);

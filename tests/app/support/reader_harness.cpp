@@ -16,14 +16,25 @@
 
 namespace quillwen::testing {
 
-ReaderHarness::ReaderHarness() {
+ReaderHarness::ReaderHarness() { UseFreshSettingsFolder(); }
+
+void ReaderHarness::UseFreshSettingsFolder() {
+  settingsFolder_ = std::make_unique<TempDir>();
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                     ToQString(settingsFolder_.path()));
+                     ToQString(settingsFolder_->path()));
 }
 
 ReaderHarness::~ReaderHarness() { Stop(); }
 
 bool ReaderHarness::Start(const QString& dataFolder, const QStringList& switches) {
+  // The reader reopens where the last run left it: without a store of its own,
+  // a test would start where the one before it stopped.
+  const QString owner = QString::fromLatin1(QTest::currentTestFunction()) + u'/' +
+                        QString::fromLatin1(QTest::currentDataTag());
+  if (owner != settingsOwner_) {
+    UseFreshSettingsFolder();
+    settingsOwner_ = owner;
+  }
   messages_.clear();
   SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
   ReaderEnvironment environment;

@@ -25,7 +25,9 @@ namespace quillwen::testing {
 
 class ReaderHarness {
  public:
-  // Points the user's settings store at a folder of its own for the test program.
+  // Points the user's settings store at a folder of its own. Each test function
+  // (and each row of its data) gets a fresh one at its first Start; the starts
+  // within it share it, as runs of the reader on one machine do.
   ReaderHarness();
   ~ReaderHarness();
 
@@ -55,8 +57,11 @@ class ReaderHarness {
   QStringList messages_;  // warning boxes since the last Start
 
  private:
-  TempDir settingsFolder_;
-  TempDir work_;  // temporary page files and the catalogue listing
+  void UseFreshSettingsFolder();
+
+  std::unique_ptr<TempDir> settingsFolder_;
+  QString settingsOwner_;  // the test function and data row that use settingsFolder_
+  TempDir work_;           // temporary page files and the catalogue listing
   std::unique_ptr<CBookApp> app_;
 };
 
