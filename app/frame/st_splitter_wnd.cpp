@@ -21,7 +21,9 @@ bool ST_SplitterWnd::CreatePanes(QWidget* firstPane, QWidget* secondPane, bool c
     // The first pane keeps its size when the window grows or shrinks.
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
-    setSizes({kFirstPaneSize, kSecondPaneSize});
+    const std::optional<int> saved =
+        FirstSizeOfRecord(ReadSettingString(m_strSection, PaneRecordName()));
+    setSizes({saved.value_or(kFirstPaneSize), kSecondPaneSize});
   }
   return true;
 }
@@ -75,11 +77,28 @@ QString ST_SplitterWnd::PaneRecord() const {
 
 QString ST_SplitterWnd::PaneRecordName() const { return QStringLiteral("Panes_%1").arg(m_nLevel); }
 
+std::optional<int> ST_SplitterWnd::FirstSizeOfRecord(const QString& record) {
+  // Sizes beyond any screen are a damaged record, not a layout to restore.
+  constexpr int kLargestSize = 16384;
+  const QStringList fields = record.split(u' ');
+  if (fields.size() != 4) return std::nullopt;
+  int numbers[4];
+  for (int i = 0; i < 4; ++i) {
+    bool ok = false;
+    numbers[i] = fields[i].toInt(&ok);
+    if (!ok) return std::nullopt;
+  }
+  const int firstSize = numbers[1];
+  if (firstSize <= 0 || firstSize > kLargestSize) return std::nullopt;
+  return firstSize;
+}
+
 void ST_SplitterWnd::SaveSizes() {
   CaptureSizes();
   if (m_nFirstSize == -1) m_nFirstSize = 100;
   if (m_nSecondSize == -1) m_nSecondSize = 100;
-  // An unwritable store loses the record silently: it is never read back.
+  // An unwritable store loses the record silently: the next run starts at the
+  // panes' first sizes.
   WriteSettingString(m_strSection, PaneRecordName(), PaneRecord());
 }
 

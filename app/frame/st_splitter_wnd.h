@@ -3,10 +3,12 @@
 // The main window's two panes side by side (or stacked), one of which can be
 // hidden and shown again at its earlier size. When it goes, it writes its pane
 // record "Panes_<level>" = "hiddenColumn firstSize hiddenRow secondSize" to
-// section "SplitterWnd" of the settings store; the record is never read back.
+// section "SplitterWnd" of the settings store; the next run's panes start with
+// the first pane's size from it, both shown.
 
 #include <QSplitter>
 #include <QString>
+#include <optional>
 
 class ST_SplitterWnd : public QSplitter {
   Q_OBJECT
@@ -21,7 +23,8 @@ class ST_SplitterWnd : public QSplitter {
   ~ST_SplitterWnd() override;
 
   // Takes the two panes; `columns` puts them side by side, else stacked. Either
-  // may be null (the pane is then missing, as when its creation failed).
+  // may be null (the pane is then missing, as when its creation failed). The
+  // first pane takes the size the pane record keeps, or kFirstPaneSize.
   bool CreatePanes(QWidget* firstPane, QWidget* secondPane, bool columns);
 
   // Hides pane `index` when none is hidden, shows it again when it is the hidden
@@ -35,6 +38,9 @@ class ST_SplitterWnd : public QSplitter {
   // "%d %d %d %d" from m_nHiddenColumn, m_nFirstSize, m_nHiddenRow, m_nSecondSize.
   QString PaneRecord() const;
   QString PaneRecordName() const;
+  // The first pane's size in a pane record; nothing when the record is not four
+  // numbers or the size is not a usable one.
+  static std::optional<int> FirstSizeOfRecord(const QString& record);
 
   // The pane that commands go to first; pane 0 at start. Focus moving into a
   // pane makes it the active one.

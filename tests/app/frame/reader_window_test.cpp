@@ -13,6 +13,7 @@
 #include "app/panel/left_form.h"
 #include "app/platform/app_titles.h"
 #include "app/platform/qt_text.h"
+#include "app/platform/settings_store.h"
 #include "core/panel_model/panel_layout.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
@@ -206,7 +207,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QVERIFY(Frame()->isVisible());
   }
 
-  void paneRecordIsWrittenAtExitAndNotReadAtStart() {
+  void paneRecordIsWrittenAtExitAndItsWidthComesBackAtStart() {
     QVERIFY(Start(collection_.path()));
     ST_SplitterWnd& splitter = Frame()->m_wndSplitter;
     const int total = splitter.width() - splitter.handleWidth();
@@ -216,7 +217,27 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     App().ExitInstance();
     QCOMPARE(Record(), QStringLiteral("-1 300 -1 %1").arg(total - 300));
     QVERIFY(Start(collection_.path()));
-    QCOMPARE(Panel()->width(), 260);
+    QTRY_COMPARE(Panel()->width(), 300);
+    QCOMPARE(Tree()->width(), 290);
+  }
+
+  void aDamagedPaneRecordStartsAtTheFirstWidth_data() {
+    QTest::addColumn<QString>("record");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("three numbers") << QStringLiteral("-1 300 -1");
+    QTest::newRow("not a number") << QStringLiteral("-1 3x0 -1 900");
+    QTest::newRow("zero") << QStringLiteral("-1 0 -1 900");
+    QTest::newRow("negative") << QStringLiteral("-1 -300 -1 900");
+    QTest::newRow("beyond any screen") << QStringLiteral("-1 99999999 -1 900");
+  }
+
+  void aDamagedPaneRecordStartsAtTheFirstWidth() {
+    QFETCH(QString, record);
+    QVERIFY(Start(collection_.path()));
+    App().ExitInstance();
+    WriteSettingString(QStringLiteral("SplitterWnd"), QStringLiteral("Panes_0"), record);
+    QVERIFY(Start(collection_.path()));
+    QCOMPARE(Panel()->width(), ST_SplitterWnd::kFirstPaneSize);
   }
 
   void exitRemovesThePageFilesAndStartsTheCompanionProgram() {
