@@ -51,6 +51,13 @@ class SplitterTest : public QObject {
                        ToQString(settingsFolder_.path()));
   }
 
+  // Each test starts without the record an earlier one left, which would set
+  // the first pane's size.
+  void init() {
+    QSettings(QSettings::NativeFormat, QSettings::UserScope,
+              QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kApplicationTitle))
+        .clear();
+  }
   void cleanup() { splitter_.reset(); }
 
   void constructionSetsTheRememberedValues() {
