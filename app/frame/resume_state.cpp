@@ -71,11 +71,9 @@ void ResumeReadingPlace(CLeftForm& panel) {
   const std::optional<quillwen::ResumePoint> point =
       quillwen::FindResumePoint(model.Catalogue(), ReadResume(kResumeVolumeName).toStdString(),
                                 ReadResume(kResumePageName).toStdString(), pageIsStored);
-  if (point) {
-    panel.SelectTreeItem(point->record);
-    if (model.CurNode() == point->record && model.CurPage() != point->page)
-      panel.GoToSliderPage(point->page);
-  }
+  // The search range stays the whole collection: reading on where one stopped
+  // is no choice of where to search.
+  if (point) panel.OpenStoredPage(point->record, point->page);
   if (QLineEdit* field = KeywordField(panel)) field->setText(ReadResume(kResumeKeyWordsName));
 }
 

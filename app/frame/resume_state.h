@@ -28,8 +28,9 @@ QLineEdit* KeywordField(const CLeftForm& panel);
 // REQUIRES: the panel's model still stands (before its OnDestroy).
 void SaveReadingPlace(const CLeftForm& panel);
 // After the catalogue is loaded and the page toolbar listens to the panel:
-// selects the saved volume in the contents tree as a user would, goes to the
-// saved page and puts the keywords back into the field without searching.
+// shows the saved page of the saved volume, with the contents tree and the
+// page toolbar following, and puts the keywords back into the field without
+// searching.
 void ResumeReadingPlace(CLeftForm& panel);
 
 void SaveWindowGeometry(const QWidget& window);

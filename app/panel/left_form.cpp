@@ -477,6 +477,10 @@ void CLeftForm::SelectTreeItem(int record, bool announce) {
   m_wndTree->scrollToItem(item);
 }
 
+void CLeftForm::OpenStoredPage(int record, int page) {
+  if (m_model) Paint(m_model->OpenStoredPage(record, page));
+}
+
 void CLeftForm::GoBack() {
   if (m_model) Paint(m_model->GoBack());
 }

@@ -63,6 +63,8 @@ class CLeftForm : public QWidget {
   void StepVolume(int direction);
   void StepHit(int delta);
   void GoToSliderPage(int page);
+  // Shows a stored page of a volume; the search range stays.
+  void OpenStoredPage(int record, int page);
   // Back and forward between the pages shown, as in a browser.
   void GoBack();
   void GoForward();

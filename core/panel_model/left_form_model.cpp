@@ -525,18 +525,26 @@ PanelUpdate LeftFormModel::GoBack() { return ShowVisit(m_history.Back()); }
 
 PanelUpdate LeftFormModel::GoForward() { return ShowVisit(m_history.Forward()); }
 
+PanelUpdate LeftFormModel::OpenStoredPage(int record, int32_t page) {
+  PanelUpdate update;
+  // Only a volume (an item without children) has pages of its own to read on in.
+  if (m_catalogue.NodeOf(record) == nullptr || !m_catalogue.TreeChildren(record).empty() ||
+      !ShowPage(record, false, page, update))
+    return update;
+  const bool volumeChanged = record != m_nCurNode;
+  m_nCurNode = record;
+  m_nCurPage = page;
+  FinishStoredPage(volumeChanged, update);
+  update.treeFollow = m_nCurNode;
+  return update;
+}
+
 PanelUpdate LeftFormModel::ShowVisit(const std::optional<PageVisit>& visit) {
   PanelUpdate update;
   if (!visit) return update;
   m_bReplaying = true;
   if (visit->kind == PageVisit::Kind::kStoredPage) {
-    if (ShowPage(visit->record, false, visit->page, update)) {
-      const bool volumeChanged = visit->record != m_nCurNode;
-      m_nCurNode = visit->record;
-      m_nCurPage = visit->page;
-      ReportReading(volumeChanged, update);
-      update.treeFollow = m_nCurNode;
-    }
+    update = OpenStoredPage(visit->record, visit->page);
   } else {
     ShowResultPage(visit->entry, visit->keywords, visit->scope, visit->variants, visit->hit,
                    update);

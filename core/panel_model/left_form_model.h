@@ -184,6 +184,10 @@ class LeftFormModel {
   PanelUpdate StepHit(int delta);
   // The slider was let go at page `page` of the volume shown.
   PanelUpdate GoToSliderPage(int32_t page);
+  // Shows page `page` (as the slider counts it) of volume `record` as a stored
+  // page: the reading, the toolbar and the contents tree follow; the search
+  // range stays. Nothing changes when the page cannot be shown.
+  PanelUpdate OpenStoredPage(int record, int32_t page);
   // The page shown before (after) the one shown, as a browser goes back and
   // forward: a stored page, or a result page with the marks and the hit it had.
   PanelUpdate GoBack();

@@ -88,9 +88,11 @@ class ResumeTest : public QObject, public ReaderHarness {
     QVERIFY(Start(collection_.path()));
     QCOMPARE(Model().CurNode(), 3);
     QCOMPARE(Model().CurPage(), 7);
-    // The tree, the range label and the toolbar follow as after a user's selection.
+    // The tree and the toolbar follow; the search range stays the whole collection.
     QCOMPARE(Tree()->currentItem(), Panel()->ItemOfRecord(3));
-    QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("經部\\論語\\學而"));
+    QCOMPARE(Model().RangeNode(), quillwen::kWholeCollection);
+    QCOMPARE(Panel()->RangeLabel()->text(), QStringLiteral("全体"));
+    QCOMPARE(PageLabel(), QStringLiteral("7/7"));
     QCOMPARE(Slider().minimum(), 5);
     QCOMPARE(Slider().maximum(), 7);
     QCOMPARE(Slider().value(), 7);

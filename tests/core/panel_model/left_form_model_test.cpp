@@ -435,6 +435,31 @@ TEST_F(LeftFormModelTest, BackAndForwardShowThePagesAgain) {
   EXPECT_EQ(model->GoBack().reading->page, 3);
 }
 
+TEST_F(LeftFormModelTest, AStoredPageOpensWithoutChangingTheRange) {
+  auto model = Make();
+  PanelUpdate update = model->OpenStoredPage(3, 2);
+  EXPECT_EQ(update.pageToShow, model->TempPage().string());
+  std::string stored;
+  ASSERT_TRUE(model->Index().ReadPage(1, stored));
+  EXPECT_EQ(ReadFileBytes(model->TempPage()), stored);
+  ASSERT_TRUE(update.reading);
+  EXPECT_TRUE(update.reading->volumeChanged);
+  EXPECT_EQ(update.reading->pageLabel, u"2/3");
+  EXPECT_EQ(update.treeFollow, 3);
+  EXPECT_EQ(model->RangeNode(), kWholeCollection);
+  EXPECT_FALSE(model->CanGoBack());
+  EXPECT_TRUE(model->OpenStoredPage(4, 1).pageToShow);
+  EXPECT_TRUE(model->CanGoBack());
+  // No such page, no such record, a record that is no volume: nothing changes.
+  for (const auto& [record, page] :
+       {std::pair{4, 9}, std::pair{99, 1}, std::pair{0, 1}, std::pair{2, 1}}) {
+    update = model->OpenStoredPage(record, page);
+    EXPECT_FALSE(update.pageToShow) << record;
+    EXPECT_FALSE(update.reading) << record;
+    EXPECT_EQ(model->CurNode(), 4);
+  }
+}
+
 TEST_F(LeftFormModelTest, TheCaptionNamesThePageShown) {
   auto model = Make();
   EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook)");
