@@ -1,32 +1,61 @@
 #include "app/frame/book_view.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPrintDialog>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
+#include "app/frame/page_find_bar.h"
 #include "app/platform/limited_copy.h"
 #include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
+#include "app/platform/settings_store.h"
 #include "app/platform/text_browser_control.h"
 #include "core/panel_model/left_form_model.h"
+
+namespace {
+
+bool RunPrintDialog(QPrinter& printer, QWidget* parent) {
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
 
 CBookView::CBookView(QWidget* parent, std::unique_ptr<BrowserControl> browser)
     : QWidget(parent),
       m_browser(browser ? std::move(browser) : std::make_unique<TextBrowserControl>(this)),
-      m_runMenu([](QMenu& menu, const QPoint& at) { return menu.exec(at); }) {
+      m_findBar(new CPageFindBar(this)),
+      m_runMenu([](QMenu& menu, const QPoint& at) { return menu.exec(at); }),
+      m_runPrintDialog(RunPrintDialog) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(m_browser->Widget());
+  layout->setSpacing(0);
+  layout->addWidget(m_browser->Widget(), 1);
+  layout->addWidget(m_findBar);
+  m_findBar->hide();
   // The right button is this view's: the browser offers no menu of its own.
   m_browser->Widget()->setContextMenuPolicy(Qt::PreventContextMenu);
   setFocusProxy(m_browser->Widget());
   WatchBrowserWidgets();
+  m_browser->SetDocumentShownHandler([this] { OnDocumentShown(); });
+  m_browser->SetTextSize(quillwen::TextSizeFromSetting(
+      ReadSettingString(QLatin1String(kPageViewSection), QLatin1String(kTextSizeName))
+          .toStdU16String()));
+  connect(m_findBar, &CPageFindBar::textChanged, this, &CBookView::FindText);
+  connect(m_findBar, &CPageFindBar::nextRequested, this, &CBookView::FindNext);
+  connect(m_findBar, &CPageFindBar::previousRequested, this, &CBookView::FindPrevious);
+  connect(m_findBar, &CPageFindBar::closeRequested, this, &CBookView::CloseFindBar);
 }
 
 CBookView::~CBookView() = default;
@@ -49,6 +78,53 @@ void CBookView::SetPopupMenuRunner(PopupMenuRunner runner) { m_runMenu = std::mo
 
 void CBookView::SetCitationSource(CitationSource source) { m_citation = std::move(source); }
 
+void CBookView::SetPrintDialogRunner(PrintDialogRunner runner) {
+  m_runPrintDialog = runner ? std::move(runner) : PrintDialogRunner(RunPrintDialog);
+}
+
+// Keys typed in the page that are the view's rather than the browser's: the
+// text size ('+' or '=', '-', '0') and the find bar ('/'). Shift may be
+// needed to type them; with Alt or Ctrl they are something else.
+bool CBookView::OnPageKey(const QKeyEvent& key) {
+  if (key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) return false;
+  switch (key.key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      ZoomIn();
+      return true;
+    case Qt::Key_Minus:
+      ZoomOut();
+      return true;
+    case Qt::Key_0:
+      ZoomReset();
+      return true;
+    case Qt::Key_Slash:
+      OpenFindBar();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CBookView::keyPressEvent(QKeyEvent* event) { ForwardToBrowser(event, m_browser->Widget()); }
+
+void CBookView::wheelEvent(QWheelEvent* event) {
+  // A scrolling browser takes the wheel on its viewport.
+  auto* area = qobject_cast<QAbstractScrollArea*>(m_browser->Widget());
+  ForwardToBrowser(event, area != nullptr ? area->viewport() : m_browser->Widget());
+}
+
+void CBookView::ForwardToBrowser(QEvent* event, QWidget* receiver) {
+  // What the browser does not take comes back up through this view on its
+  // way to the window: it goes on from here, not round again.
+  if (m_forwarding) {
+    event->ignore();
+    return;
+  }
+  m_forwarding = true;
+  QApplication::sendEvent(receiver, event);
+  m_forwarding = false;
+}
 bool CBookView::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -73,7 +149,19 @@ bool CBookView::eventFilter(QObject* watched, QEvent* event) {
       }
       // The rest of a Ctrl combination whose Ctrl press was already answered.
       if (key->modifiers() & Qt::ControlModifier) return true;
+      if (OnPageKey(*key)) return true;
       break;
+    }
+    case QEvent::Wheel: {
+      // The browser would size its text with Ctrl and the wheel behind the
+      // view's back; the view's own steps do it, and remember it.
+      auto* wheel = static_cast<QWheelEvent*>(event);
+      if (!(wheel->modifiers() & Qt::ControlModifier)) break;
+      if (wheel->angleDelta().y() > 0)
+        ZoomIn();
+      else if (wheel->angleDelta().y() < 0)
+        ZoomOut();
+      return true;
     }
     case QEvent::ChildAdded:
       if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
@@ -138,13 +226,20 @@ void CBookView::SelectAllText() {
   m_browser->Execute(BrowserCommand::kSelectAll, BrowserCommandOption::kPromptUser);
 }
 
-void CBookView::Print() {
-  m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kDontPromptUser);
+bool CBookView::Print() {
+  // Printing at once gave no sign of where the page went or whether it got
+  // there: the dialog says where, and a failure is told.
+  QPrinter& printer = m_browser->Printer();
+  if (!m_runPrintDialog(printer, this)) return false;
+  QString reason;
+  if (!m_browser->PrintTo(printer, &reason)) {
+    ShowWarningMessage(ToQString(kPrintFailedMessage) + u'\n' + reason);
+    return false;
+  }
+  return true;
 }
 
-void CBookView::PrintWithDialog() {
-  m_browser->Execute(BrowserCommand::kPrint, BrowserCommandOption::kPromptUser);
-}
+bool CBookView::PrintWithDialog() { return Print(); }
 
 void CBookView::PageSetup() {
   m_browser->Execute(BrowserCommand::kPageSetup, BrowserCommandOption::kDontPromptUser);
@@ -152,4 +247,63 @@ void CBookView::PageSetup() {
 
 void CBookView::PrintPreview() {
   m_browser->Execute(BrowserCommand::kPrintPreview, BrowserCommandOption::kDontPromptUser);
+}
+
+int CBookView::TextSize() const { return m_browser->TextSize(); }
+
+void CBookView::ZoomIn() { SetTextSize(quillwen::StepTextSize(TextSize(), +1)); }
+
+void CBookView::ZoomOut() { SetTextSize(quillwen::StepTextSize(TextSize(), -1)); }
+
+void CBookView::ZoomReset() { SetTextSize(quillwen::kStandardTextSize); }
+
+void CBookView::SetTextSize(int pointSize) {
+  m_browser->SetTextSize(pointSize);
+  // A store that cannot be written only forgets the size for the next run.
+  WriteSettingString(QLatin1String(kPageViewSection), QLatin1String(kTextSizeName),
+                     ToQString(quillwen::TextSizeSetting(TextSize())));
+}
+
+void CBookView::OpenFindBar() {
+  m_findBar->show();
+  m_findBar->Field()->setFocus(Qt::ShortcutFocusReason);
+  m_findBar->Field()->selectAll();
+}
+
+void CBookView::CloseFindBar() {
+  const bool hadFocus = m_findBar->isAncestorOf(QApplication::focusWidget());
+  m_findBar->hide();
+  m_browser->ClearFind();
+  m_find.Reset(0);
+  m_findBar->SetLabel(QString());
+  if (hadFocus) m_browser->Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+void CBookView::FindText(const QString& text) {
+  m_find.Reset(m_browser->FindAll(text));
+  // As the reader types, the first match comes into view.
+  m_browser->ShowFindMatch(m_find.Next());
+  ShowFindLabel();
+}
+
+void CBookView::FindNext() {
+  m_browser->ShowFindMatch(m_find.Next());
+  ShowFindLabel();
+}
+
+void CBookView::FindPrevious() {
+  m_browser->ShowFindMatch(m_find.Previous());
+  ShowFindLabel();
+}
+
+void CBookView::ShowFindLabel() {
+  m_findBar->SetLabel(m_findBar->Text().isEmpty() ? QString() : ToQString(m_find.Label()));
+}
+
+void CBookView::OnDocumentShown() {
+  if (m_findBar->isHidden()) return;
+  // The new page is searched for the same text, but the place the page was
+  // opened at (a hit) stays in view until the reader steps.
+  m_find.Reset(m_browser->FindAll(m_findBar->Text()));
+  ShowFindLabel();
 }

@@ -3,8 +3,9 @@
 // The page view: the right pane, showing the page files the panel writes. On
 // top of the browser control it keeps the Ctrl key and the right mouse button
 // for itself (its own menu instead of the browser's), limits what its copy puts
-// on the clipboard, copies a selection with the place it comes from, and
-// carries the print commands.
+// on the clipboard, copies a selection with the place it comes from, carries
+// the print commands, sizes the text (remembered across runs) and finds a text
+// in the page shown.
 
 #include <QPoint>
 #include <QWidget>
@@ -13,9 +14,12 @@
 #include <optional>
 
 #include "app/platform/browser_control.h"
+#include "core/panel_model/page_view_steps.h"
 
+class CPageFindBar;
 class QAction;
 class QMenu;
+class QPrinter;
 
 // Ids of the right-button menu's commands.
 inline constexpr int ID_COPY_LIMITED = 32771;
@@ -25,6 +29,10 @@ inline constexpr char16_t kCopyLimitedMenuText[] = u"コピー(300字以内に�
 inline constexpr char16_t kSelectAllMenuText[] = u"すべて選択。";
 inline constexpr char16_t kCopyCitedMenuText[] = u"出典付きでコピー";
 inline constexpr char16_t kUseRightButtonMessage[] = u"マウスの右ボタンでコピーして下さい。";
+inline constexpr char16_t kPrintFailedMessage[] = u"印刷できませんでした。";
+// Where the text size is remembered.
+inline constexpr char kPageViewSection[] = "PageView";
+inline constexpr char kTextSizeName[] = "TextSize";
 
 class CBookView : public QWidget {
   Q_OBJECT
@@ -35,6 +43,8 @@ class CBookView : public QWidget {
   using PopupMenuRunner = std::function<QAction*(QMenu& menu, const QPoint& screenPosition)>;
   // Names where the page shown stands ("出典：…"), or nothing.
   using CitationSource = std::function<std::optional<QString>()>;
+  // Asks where and how to print (the print dialog); false when the user cancels.
+  using PrintDialogRunner = std::function<bool(QPrinter& printer, QWidget* parent)>;
 
   // Takes a browser control (the text browser when none is given).
   explicit CBookView(QWidget* parent = nullptr, std::unique_ptr<BrowserControl> browser = nullptr);
@@ -57,22 +67,55 @@ class CBookView : public QWidget {
   // A page is shown and part of it is selected.
   bool CanCopyCited() const;
   void SelectAllText();
-  void Print();            // at once, without a dialog
-  void PrintWithDialog();  // the browser's print, with its dialog
+  // Both print commands ask with the print dialog, then print; a page that
+  // could not be printed is reported. False when nothing was printed.
+  bool Print();
+  bool PrintWithDialog();
   void PageSetup();
   void PrintPreview();
+
+  // The text size, one step at a time, or back to the standard size; each
+  // change is remembered for the next run.
+  void ZoomIn();
+  void ZoomOut();
+  void ZoomReset();
+  int TextSize() const;
+
+  // Find in page: the bar opens with the keyboard in its field; closing it
+  // removes the marks. While it is open, a new page is searched for the same
+  // text, with no match current until the reader steps.
+  void OpenFindBar();
+  void CloseFindBar();
+  void FindNext();
+  void FindPrevious();
+  CPageFindBar* FindBar() const { return m_findBar; }
+  const quillwen::FindSteps& FindState() const { return m_find; }
 
   BrowserControl& Browser() { return *m_browser; }
   void SetPopupMenuRunner(PopupMenuRunner runner);
   void SetCitationSource(CitationSource source);
+  void SetPrintDialogRunner(PrintDialogRunner runner);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Keys and the wheel that come to the view itself are the page's.
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void WatchBrowserWidgets();
+  bool OnPageKey(const QKeyEvent& key);
+  void ForwardToBrowser(QEvent* event, QWidget* receiver);
+  void SetTextSize(int pointSize);
+  void FindText(const QString& text);
+  void ShowFindLabel();
+  void OnDocumentShown();
 
   std::unique_ptr<BrowserControl> m_browser;
+  CPageFindBar* m_findBar;  // a child of the view
+  quillwen::FindSteps m_find;
   PopupMenuRunner m_runMenu;
   CitationSource m_citation;
+  PrintDialogRunner m_runPrintDialog;
+  bool m_forwarding = false;
 };

@@ -15,6 +15,11 @@ inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_FILE_SAVE_RESULT = 32807;  // 結果を保存…
 inline constexpr int ID_EDIT_COPY = 57634;
 inline constexpr int ID_EDIT_COPY_CITED = 32808;  // 出典付きでコピー
+// The page view's reading aids.
+inline constexpr int ID_VIEW_ZOOM_IN = 32809;       // 拡大
+inline constexpr int ID_VIEW_ZOOM_OUT = 32810;      // 縮小
+inline constexpr int ID_VIEW_ZOOM_RESET = 32811;    // 標準の大きさ
+inline constexpr int ID_EDIT_FIND_IN_PAGE = 32812;  // 頁内検索
 inline constexpr int ID_EDIT_SELECT_ALL_PAGE = 32778;
 inline constexpr int ID_VIEW_TOOLBAR = 59392;
 inline constexpr int ID_VIEW_STATUS_BAR = 59393;
@@ -57,7 +62,9 @@ inline constexpr std::array<std::u16string_view, 5> kMenuTitles = {
     u"ファイル(&F)", u"編集(&E)", u"表示(&V)", u"一覧", u"ヘルプ(&H)"};
 
 // In menu order.
-inline constexpr std::array<MenuCommand, 20> kMenuCommands = {{
+// A menu text's part after a tab shows in the menu's key column: the keys
+// typed in the page view, which are no accelerators of the window.
+inline constexpr std::array<MenuCommand, 24> kMenuCommands = {{
     {ID_FILE_SAVE_RESULT, 0, u"結果を保存…", u"検索結果をCSVファイルに保存\n結果を保存", 0, true},
     {ID_FILE_PRINT_SETUP_PAGE, 0, u"印刷設定(&S)", u"", 0, false},
     {ID_FILE_PRINT_PAGE, 0, u"印刷(&P)", u"印刷\n印刷", 3, false},
@@ -67,9 +74,14 @@ inline constexpr std::array<MenuCommand, 20> kMenuCommands = {{
     {ID_EDIT_COPY_CITED, 1, u"出典付きでコピー",
      u"選択された本文を出典の行と共にクリップボードにコピー\n出典付きでコピー", 0, false},
     {ID_EDIT_SELECT_ALL_PAGE, 1, u"すべて選択(&Q)", u"すべて選択\nすべて選択", 1, false},
+    {ID_EDIT_FIND_IN_PAGE, 1, u"頁内検索", u"表示中の頁の中で文字列を探す\n頁内検索", 0, false},
     {ID_VIEW_TOOLBAR, 2, u"ツールバー(&T)", u"ツールバーの表示と非表示\nツールバー", 0, false},
     {ID_VIEW_STATUS_BAR, 2, u"状態バー(&S)", u"状態バーの表示と非表示\n状態バー", 0, false},
-    {ID_VIEW_FULL_DISPLAY, 2, u"全表示(&p)", u"全表示\n全表示", 0, false},
+    {ID_VIEW_FULL_DISPLAY, 2, u"全表示(&p)", u"全表示\n全表示", 0, true},
+    {ID_VIEW_ZOOM_IN, 2, u"拡大\t+", u"頁の文字を大きくする\n拡大", 0, false},
+    {ID_VIEW_ZOOM_OUT, 2, u"縮小\t-", u"頁の文字を小さくする\n縮小", 0, false},
+    {ID_VIEW_ZOOM_RESET, 2, u"標準の大きさ\t0", u"頁の文字を標準の大きさに戻す\n標準の大きさ", 0,
+     false},
     {ID_PREVIOUS_PAGE, 3, u"上の頁へ(&P)", u"上の頁へ\n上の頁", 5, false},
     {ID_NEXT_PAGE, 3, u"次の頁へ(&N)", u"次の頁へ\n次の頁", 6, true},
     {ID_PREVIOUS_VOLUME, 3, u"上の巻へ", u"上の巻へ\n上の巻へ", 4, false},
@@ -95,7 +107,7 @@ struct Accelerator {
   std::string_view keys;
   int id;
 };
-inline constexpr std::array<Accelerator, 18> kAccelerators = {{
+inline constexpr std::array<Accelerator, 19> kAccelerators = {{
     {"Ctrl+C", ID_EDIT_COPY},
     {"Ctrl+Ins", ID_EDIT_COPY},
     {"Ctrl+X", ID_EDIT_CUT},
@@ -114,6 +126,7 @@ inline constexpr std::array<Accelerator, 18> kAccelerators = {{
     {"F3", ID_NEXT_HIT},
     {"Alt+Left", ID_GO_BACK},
     {"Alt+Right", ID_GO_FORWARD},
+    {"F4", ID_EDIT_FIND_IN_PAGE},
 }};
 
 // The command's row of the menu table, or null.

@@ -116,6 +116,13 @@ bool MainFrameCommands::IsAvailable(int id) const {
       return PageShown();
     case ID_EDIT_COPY_CITED:
       return m_frame.m_pBookView != nullptr && m_frame.m_pBookView->CanCopyCited();
+    case ID_EDIT_FIND_IN_PAGE:
+      return PageShown();
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
+    case ID_VIEW_ZOOM_RESET:
+      // A size chosen before any page is shown is the size the first one gets.
+      return m_frame.m_pBookView != nullptr;
     case ID_FILE_SAVE_RESULT:
       return m_frame.m_pLeftForm != nullptr && m_frame.m_pLeftForm->HasResultRows();
     case ID_EDIT_COPY:
@@ -193,6 +200,18 @@ bool MainFrameCommands::Run(int id) {
       break;
     case ID_EDIT_COPY_CITED:
       view.CopyCited();
+      break;
+    case ID_EDIT_FIND_IN_PAGE:
+      view.OpenFindBar();
+      break;
+    case ID_VIEW_ZOOM_IN:
+      view.ZoomIn();
+      break;
+    case ID_VIEW_ZOOM_OUT:
+      view.ZoomOut();
+      break;
+    case ID_VIEW_ZOOM_RESET:
+      view.ZoomReset();
       break;
     case ID_FILE_SAVE_RESULT:
       OnSaveResult();

@@ -7,8 +7,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 // Command numbers and options as the documents' commands know them.
@@ -53,4 +55,26 @@ class BrowserControl {
   virtual void Execute(BrowserCommand command, BrowserCommandOption option,
                        const std::optional<QString>& argument = std::nullopt) = 0;
   virtual bool QueryCommandEnabled(BrowserCommandQuery query) const = 0;
+
+  // Called after a new document has been shown (a jump to an anchor of the
+  // document shown is not one).
+  virtual void SetDocumentShownHandler(std::function<void()> handler) = 0;
+
+  // The point size of the document's text.
+  virtual int TextSize() const = 0;
+  virtual void SetTextSize(int pointSize) = 0;
+
+  // Marks every occurrence of `text` in the document shown and returns how
+  // many there are; an empty text marks nothing. The marks go with the
+  // document.
+  virtual int FindAll(const QString& text) = 0;
+  // Brings match `index` of the last FindAll into view, set apart from the others.
+  virtual void ShowFindMatch(int index) = 0;
+  virtual void ClearFind() = 0;
+
+  // The printer the print commands use, kept between them as page settings are.
+  virtual QPrinter& Printer() = 0;
+  // Prints the document shown on `printer`; false with the reason, in words
+  // for the user, when nothing could be printed.
+  virtual bool PrintTo(QPrinter& printer, QString* reason) = 0;
 };

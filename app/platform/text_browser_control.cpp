@@ -1,6 +1,7 @@
 #include "app/platform/text_browser_control.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QPageSetupDialog>
@@ -9,14 +10,17 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 #include <utility>
 #include <vector>
 
 #include "app/platform/html_elements.h"
+#include "core/panel_model/page_view_steps.h"
 
 namespace {
 
@@ -26,6 +30,10 @@ std::pair<QString, QString> SplitLocation(const QString& location) {
   if (hash < 0 || location.indexOf(u'/', hash) >= 0) return {location, QString()};
   return {location.left(hash), location.mid(hash + 1)};
 }
+
+// A frame's height as the page gave it, kept in its format so that the pass
+// below can run again when the text changes size.
+constexpr int kDeclaredHeightProperty = QTextFormat::UserProperty + 1;
 
 // A browser takes a table's height as the least it may have and lets the
 // table grow with its text; the text document takes it as fixed and cuts off
@@ -38,10 +46,15 @@ void LetTablesGrowWithTheirText(QTextDocument& document) {
     QTextFrame* frame = pending.back();
     pending.pop_back();
     for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
+    if (frame == document.rootFrame()) continue;
     QTextFrameFormat format = frame->frameFormat();
-    if (frame == document.rootFrame() || format.height().type() != QTextLength::FixedLength)
-      continue;
-    fixed.emplace_back(frame, format.height());
+    QTextLength declared = format.lengthProperty(kDeclaredHeightProperty);
+    if (!format.hasProperty(kDeclaredHeightProperty)) {
+      if (format.height().type() != QTextLength::FixedLength) continue;
+      declared = format.height();
+      format.setProperty(kDeclaredHeightProperty, declared);
+    }
+    fixed.emplace_back(frame, declared);
     format.setHeight(QTextLength());
     frame->setFrameFormat(format);
   }
@@ -53,6 +66,73 @@ void LetTablesGrowWithTheirText(QTextDocument& document) {
     format.setHeight(height);
     frame->setFrameFormat(format);
   }
+}
+
+int CellTextLength(const QTextTable& table, int column) {
+  const QTextTableCell cell = table.cellAt(0, column);
+  return cell.isValid() ? cell.lastPosition() - cell.firstPosition() : 0;
+}
+
+// The result frame gives its first cell 80 pixels and its second 450, and an
+// even page has its text, hits and all, in the first: five characters to a
+// line. Where a narrow fixed first column holds more text than the wider one
+// beside it, the two columns trade widths, so that the text reads as on odd
+// pages; the page's bytes stay as they are.
+void GiveTheTextTheWideColumn(QTextDocument& document) {
+  std::vector<QTextFrame*> pending{document.rootFrame()};
+  while (!pending.empty()) {
+    QTextFrame* frame = pending.back();
+    pending.pop_back();
+    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
+    auto* table = qobject_cast<QTextTable*>(frame);
+    if (table == nullptr || table->columns() < 2 || table->rows() < 1) continue;
+    QTextTableFormat format = table->format();
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    if (widths.size() < 2 || widths[0].type() != QTextLength::FixedLength ||
+        widths[1].type() != QTextLength::FixedLength ||
+        widths[0].rawValue() >= widths[1].rawValue())
+      continue;
+    if (CellTextLength(*table, 0) <= CellTextLength(*table, 1)) continue;
+    std::swap(widths[0], widths[1]);
+    format.setColumnWidthConstraints(widths);
+    table->setFormat(format);
+  }
+}
+
+// The hit a location's anchor names: the marked text right after the anchor,
+// as far as the marker's background reaches and no further than the next
+// anchor (a hit of its own). Null when no marked text follows the anchor.
+QTextCursor MarkedTextAfterAnchor(QTextDocument& document, const QString& anchor) {
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.isValid() || !fragment.charFormat().anchorNames().contains(anchor)) continue;
+      const QBrush marker = fragment.charFormat().background();
+      if (marker.style() == Qt::NoBrush) return {};
+      int end = fragment.position() + fragment.length();
+      for (++it; !it.atEnd(); ++it) {
+        const QTextFragment next = it.fragment();
+        if (next.position() != end || next.charFormat().background() != marker ||
+            !next.charFormat().anchorNames().isEmpty())
+          break;
+        end += next.length();
+      }
+      QTextCursor hit(&document);
+      hit.setPosition(fragment.position());
+      hit.setPosition(end, QTextCursor::KeepAnchor);
+      return hit;
+    }
+  }
+  return {};
+}
+
+QTextEdit::ExtraSelection Mark(const QTextCursor& cursor, const char* background,
+                               const QColor& foreground = QColor()) {
+  QTextEdit::ExtraSelection mark;
+  mark.cursor = cursor;
+  mark.format.setBackground(QColor(QLatin1String(background)));
+  if (foreground.isValid()) mark.format.setForeground(foreground);
+  return mark;
 }
 
 QString DecodeHtml(const QByteArray& bytes) {
@@ -72,7 +152,7 @@ TextBrowserControl::TextBrowserControl(QWidget* parent) : browser_(new QTextBrow
   QFont reading = browser_->font();
   reading.setFamilies({QStringLiteral("Noto Serif CJK TC"), QStringLiteral("Noto Serif CJK JP"),
                        QStringLiteral("Noto Sans CJK TC")});
-  reading.setPointSize(13);
+  reading.setPointSize(quillwen::kStandardTextSize);
   browser_->setFont(reading);
   QObject::connect(browser_, &QTextBrowser::anchorClicked, browser_,
                    [this](const QUrl& url) { OnAnchorClicked(url); });
@@ -84,10 +164,14 @@ QWidget* TextBrowserControl::Widget() { return browser_; }
 
 void TextBrowserControl::Navigate(const QString& location) {
   if (location == QLatin1String(kBlankLocation)) {
+    currentHit_ = QTextCursor();
+    findMatches_.clear();
+    UpdateMarks();
     browser_->clear();
     source_.clear();
     currentFile_.clear();
     location_ = kBlankLocation;
+    if (onDocumentShown_) onDocumentShown_();
     return;
   }
   const auto [path, anchor] = SplitLocation(location);
@@ -97,7 +181,7 @@ void TextBrowserControl::Navigate(const QString& location) {
 
   // A jump within the document shown keeps the document, as a browser does.
   if (!anchor.isEmpty() && path == currentFile_) {
-    browser_->scrollToAnchor(anchor);
+    GoToAnchor(anchor);
     return;
   }
   QFile file(path);
@@ -118,18 +202,95 @@ void TextBrowserControl::LoadFromResource(const QString& resourceName) {
 
 void TextBrowserControl::ShowDocument(const QByteArray& bytes, const QUrl& base,
                                       const QString& file, const QString& anchor) {
+  // The marks belong to the document they were made in.
+  currentHit_ = QTextCursor();
+  findMatches_.clear();
+  UpdateMarks();
   source_ = DecodeHtml(bytes);
   currentFile_ = file;
   // Relative references in the page resolve against its own file.
   browser_->document()->setBaseUrl(base);
   browser_->setHtml(source_);
+  GiveTheTextTheWideColumn(*browser_->document());
   LetTablesGrowWithTheirText(*browser_->document());
   if (!anchor.isEmpty()) {
-    browser_->scrollToAnchor(anchor);
+    GoToAnchor(anchor);
   } else {
     browser_->verticalScrollBar()->setValue(0);
     browser_->horizontalScrollBar()->setValue(0);
   }
+  if (onDocumentShown_) onDocumentShown_();
+}
+
+void TextBrowserControl::GoToAnchor(const QString& anchor) {
+  browser_->scrollToAnchor(anchor);
+  currentHit_ = MarkedTextAfterAnchor(*browser_->document(), anchor);
+  UpdateMarks();
+}
+
+QString TextBrowserControl::CurrentHitText() const {
+  return currentHit_.isNull() ? QString() : currentHit_.selectedText();
+}
+
+void TextBrowserControl::UpdateMarks() {
+  QList<QTextEdit::ExtraSelection> marks;
+  if (!currentHit_.isNull()) marks << Mark(currentHit_, kCurrentHitBackground);
+  for (int i = 0; i < findMatches_.size(); ++i) {
+    if (i != currentFind_) marks << Mark(findMatches_[i], kFindMatchBackground);
+  }
+  // Drawn last, so that the current match shows above a hit it lies in.
+  if (currentFind_ >= 0 && currentFind_ < findMatches_.size())
+    marks << Mark(findMatches_[currentFind_], kCurrentFindBackground, Qt::white);
+  browser_->setExtraSelections(marks);
+}
+
+void TextBrowserControl::SetDocumentShownHandler(std::function<void()> handler) {
+  onDocumentShown_ = std::move(handler);
+}
+
+int TextBrowserControl::TextSize() const { return browser_->font().pointSize(); }
+
+void TextBrowserControl::SetTextSize(int pointSize) {
+  if (pointSize <= 0 || pointSize == TextSize()) return;
+  QScrollBar* bar = browser_->verticalScrollBar();
+  const double along = bar->maximum() > 0 ? double(bar->value()) / bar->maximum() : 0.0;
+  QFont font = browser_->font();
+  font.setPointSize(pointSize);
+  browser_->setFont(font);
+  // Which tables outgrow their height depends on the size of their text.
+  LetTablesGrowWithTheirText(*browser_->document());
+  bar->setValue(qRound(along * bar->maximum()));
+}
+
+int TextBrowserControl::FindAll(const QString& text) {
+  findMatches_.clear();
+  currentFind_ = -1;
+  if (!text.isEmpty()) {
+    QTextDocument* document = browser_->document();
+    for (QTextCursor at = document->find(text); !at.isNull(); at = document->find(text, at))
+      findMatches_ << at;
+  }
+  UpdateMarks();
+  return static_cast<int>(findMatches_.size());
+}
+
+void TextBrowserControl::ShowFindMatch(int index) {
+  if (index < 0 || index >= findMatches_.size()) return;
+  currentFind_ = index;
+  UpdateMarks();
+  // Into the middle of the view, without touching the reader's selection.
+  const QRect at = browser_->cursorRect(findMatches_[index]);
+  const QRect view = browser_->viewport()->rect();
+  if (!view.contains(at)) {
+    QScrollBar* bar = browser_->verticalScrollBar();
+    bar->setValue(bar->value() + at.center().y() - view.center().y());
+  }
+}
+
+void TextBrowserControl::ClearFind() {
+  findMatches_.clear();
+  currentFind_ = -1;
+  UpdateMarks();
 }
 
 void TextBrowserControl::OnAnchorClicked(const QUrl& url) {
@@ -155,6 +316,25 @@ QString TextBrowserControl::SelectedText() const {
 QPrinter& TextBrowserControl::Printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   return *printer_;
+}
+
+bool TextBrowserControl::PrintTo(QPrinter& printer, QString* reason) {
+  if (!printer.isValid()) {
+    if (reason != nullptr) *reason = QStringLiteral("プリンターが見つかりません。");
+    return false;
+  }
+  browser_->print(&printer);
+  // The document prints without telling; the printer keeps what went wrong.
+  if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+    if (reason != nullptr) {
+      *reason = printer.outputFormat() == QPrinter::PdfFormat
+                    ? QStringLiteral("ファイル「%1」に書き込めません。")
+                          .arg(QDir::toNativeSeparators(printer.outputFileName()))
+                    : QStringLiteral("プリンターが印刷を受け付けませんでした。");
+    }
+    return false;
+  }
+  return true;
 }
 
 void TextBrowserControl::Execute(BrowserCommand command, BrowserCommandOption option,

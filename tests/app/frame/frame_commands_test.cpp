@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -19,11 +21,13 @@
 #include "app/frame/book_app.h"
 #include "app/frame/book_view.h"
 #include "app/frame/command_table.h"
+#include "app/frame/page_find_bar.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
 #include "app/panel/sort_list_ctrl.h"
 #include "app/platform/qt_text.h"
 #include "app/platform/settings_store.h"
+#include "app/platform/text_browser_control.h"
 #include "core/panel_model/panel_layout.h"
 #include "tests/app/support/collection_fixture.h"
 #include "tests/app/support/reader_harness.h"
@@ -122,6 +126,8 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     // The next test starts on the page rows, whatever view one chose.
     WriteSettingString(QString::fromLatin1(kResultViewSection),
                        QString::fromLatin1(kResultViewName), QString());
+    WriteSettingString(QString::fromLatin1(kPageViewSection), QString::fromLatin1(kTextSizeName),
+                       QString());
   }
 
   void menusHoldTheCommandsInOrderWithSeparators() {
@@ -136,15 +142,17 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QCOMPARE(list, (QStringList{"上の頁へ(&P)", "次の頁へ(&N)", "|", "上の巻へ", "次の巻へ", "|",
                                 "上の検索結果", "次の検索結果", "|", "戻る", "進む"}));
     QStringList view;
-    for (QAction* item : menus[2]->menu()->actions()) view << item->text();
-    QCOMPARE(view, (QStringList{"ツールバー(&T)", "状態バー(&S)", "全表示(&p)"}));
+    for (QAction* item : menus[2]->menu()->actions())
+      view << (item->isSeparator() ? QStringLiteral("|") : item->text());
+    QCOMPARE(view, (QStringList{"ツールバー(&T)", "状態バー(&S)", "全表示(&p)", "|", "拡大\t+",
+                                "縮小\t-", "標準の大きさ\t0"}));
     QStringList file;
     for (QAction* item : menus[0]->menu()->actions())
       file << (item->isSeparator() ? QStringLiteral("|") : item->text());
     QCOMPARE(file, (QStringList{"結果を保存…", "|", "印刷設定(&S)", "印刷(&P)", "終了(&X)"}));
     QStringList edit;
     for (QAction* item : menus[1]->menu()->actions()) edit << item->text();
-    QCOMPARE(edit, (QStringList{"コピー(&C)", "出典付きでコピー", "すべて選択(&Q)"}));
+    QCOMPARE(edit, (QStringList{"コピー(&C)", "出典付きでコピー", "すべて選択(&Q)", "頁内検索"}));
     QCOMPARE(Commands()->Action(ID_FILE_SAVE_RESULT)->toolTip(), QStringLiteral("結果を保存"));
     QCOMPARE(Commands()->Action(ID_EDIT_COPY_CITED)->toolTip(), QStringLiteral("出典付きでコピー"));
     QCOMPARE(Commands()->Action(ID_NEXT_PAGE)->toolTip(), QStringLiteral("次の頁"));
@@ -403,9 +411,24 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     Frame()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Frame()));
     Panel()->Tree()->setFocus();
+    // The hit stepped to is the one set apart in the page, and it moves on.
+    auto& browser = dynamic_cast<TextBrowserControl&>(Frame()->m_pBookView->Browser());
+    const auto currentHitAt = [&browser] {
+      for (const QTextEdit::ExtraSelection& mark : browser.Browser()->extraSelections()) {
+        if (mark.format.background().color() == QColor(QLatin1String(kCurrentHitBackground)))
+          return mark.cursor.selectionStart();
+      }
+      return -1;
+    };
+    QCOMPARE(browser.CurrentHitText(), QStringLiteral("子曰"));
+    int hitAt = currentHitAt();
+    QVERIFY(hitAt >= 0);
     for (const char* anchor : {"#0001", "#0002", "#0003"}) {
       QTest::keyClick(Frame(), Qt::Key_F3);
       QVERIFY2(Location().endsWith(QLatin1String(anchor)), qPrintable(Location()));
+      QCOMPARE(browser.CurrentHitText(), QStringLiteral("子曰"));
+      QVERIFY(currentHitAt() > hitAt);
+      hitAt = currentHitAt();
     }
     QCOMPARE(AvailableOf({ID_PREVIOUS_HIT, ID_NEXT_HIT}), QList<int>{ID_PREVIOUS_HIT});
     QTest::keyClick(Frame(), Qt::Key_F3);
@@ -652,6 +675,87 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(Frame()->m_wndToolBar.isVisible());
     QVERIFY(Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
     QVERIFY(!Commands()->Run(ID_VIEW_STATUS_BAR));
+  }
+
+  // The sizes are the page view's, remembered across runs; they need no page.
+  void textSizeCommandsSizeThePageText() {
+    QVERIFY(Start(collection_.path()));
+    CBookView* view = Frame()->m_pBookView;
+    QCOMPARE(AvailableOf({ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_RESET}),
+             (QList<int>{ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_RESET}));
+    QVERIFY(Commands()->Run(ID_VIEW_ZOOM_IN));
+    QVERIFY(Commands()->Run(ID_VIEW_ZOOM_IN));
+    QCOMPARE(view->TextSize(), 16);
+    QVERIFY(Select(3));
+    QVERIFY(Commands()->Run(ID_VIEW_ZOOM_OUT));
+    QCOMPARE(view->TextSize(), 14);
+    Stop();
+    QVERIFY(Start(collection_.path()));
+    QCOMPARE(Frame()->m_pBookView->TextSize(), 14);
+    QVERIFY(Commands()->Run(ID_VIEW_ZOOM_RESET));
+    QCOMPARE(Frame()->m_pBookView->TextSize(), quillwen::kStandardTextSize);
+    QCOMPARE(ReadSettingString(QString::fromLatin1(kPageViewSection),
+                               QString::fromLatin1(kTextSizeName)),
+             QString::number(quillwen::kStandardTextSize));
+  }
+
+  void findInPageOpensTheBarFromTheMenuAndF4() {
+    QVERIFY(Start(collection_.path()));
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    CPageFindBar* bar = Frame()->m_pBookView->FindBar();
+    QCOMPARE(AvailableOf({ID_EDIT_FIND_IN_PAGE}), QList<int>{});
+    QVERIFY(Select(3));
+    QCOMPARE(AvailableOf({ID_EDIT_FIND_IN_PAGE}), QList<int>{ID_EDIT_FIND_IN_PAGE});
+    QVERIFY(Commands()->Run(ID_EDIT_FIND_IN_PAGE));
+    QVERIFY(bar->isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bar->Field()));
+    bar->Field()->setText(QStringLiteral("時習"));
+    QCOMPARE(bar->Label(), QStringLiteral("1 / 1"));
+    QTest::keyClick(bar->Field(), Qt::Key_Escape);
+    QVERIFY(bar->isHidden());
+
+    // F4 from the panel, too: the page view's find is the window's only one.
+    Panel()->Tree()->setFocus();
+    QTest::keyClick(Frame(), Qt::Key_F4);
+    QVERIFY(bar->isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bar->Field()));
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 1);
+  }
+
+  // 印刷 asks with the print dialog; a page that cannot be printed is told.
+  void printCommandAsksWithTheDialogAndTellsAFailure() {
+    TempDir output;
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Select(3));
+    CBookView* view = Frame()->m_pBookView;
+    std::filesystem::path target;
+    bool accept = false;
+    int asked = 0;
+    view->SetPrintDialogRunner([&](QPrinter& printer, QWidget*) {
+      ++asked;
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(ToQString(target));
+      return accept;
+    });
+    target = output / "cancelled.pdf";
+    QVERIFY(Commands()->Run(ID_FILE_PRINT_PAGE));
+    QCOMPARE(asked, 1);
+    QVERIFY(!std::filesystem::exists(target));
+
+    accept = true;
+    target = output / "page.pdf";
+    QVERIFY(Commands()->Run(ID_FILE_PRINT_PAGE));
+    QCOMPARE(asked, 2);
+    QVERIFY(std::filesystem::exists(target) && std::filesystem::file_size(target) > 0);
+    QVERIFY(messages_.isEmpty());
+
+    target = output / "missing" / "page.pdf";
+    QVERIFY(Commands()->Run(ID_FILE_PRINT_PAGE));
+    QCOMPARE(asked, 3);
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].startsWith(QString::fromUtf16(kPrintFailedMessage)),
+             qPrintable(messages_[0]));
   }
 
   void helpAsksTheDesktopToOpenTheShippedFile() {
