@@ -13,6 +13,8 @@ SAMPLE_PACKAGES := unicode-data opencc bzip2
 # `make format` and `make format-check`: Debian's clang-format with the root
 # .clang-format, over every C++ file git tracks.
 FORMAT_PACKAGES := clang-format
+# `make bench-compare`: SQLite with FTS5, the search engine ours is measured against.
+COMPARE_PACKAGES := libsqlite3-dev
 FORMAT_FILES := git ls-files -z -- '*.cpp' '*.cc' '*.h' '*.hpp'
 WERROR ?= OFF
 JOBS ?= $(shell nproc)
@@ -21,7 +23,7 @@ RELEASE_DIR := build/release
 TEST_DIR := build/test
 SANITIZE_DIR := build/sanitize
 
-.PHONY: all setup release sample run test bench format format-check format-setup clean
+.PHONY: all setup release sample run test bench bench-compare format format-check format-setup clean
 
 all: run
 
@@ -64,6 +66,14 @@ bench: setup
 	$(RELEASE_CONFIGURE) -DQUILLWEN_BUILD_BENCH=ON
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
+
+# Our search beside SQLite FTS5 on the sample collection, query class by query
+# class; the FTS5 table is built once and kept in build/bench-compare.
+bench-compare: sample
+	@scripts/install-packages.sh $(COMPARE_PACKAGES)
+	$(RELEASE_CONFIGURE) -DQUILLWEN_BUILD_BENCH=ON
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target bench_compare
+	$(RELEASE_DIR)/bin/bench_compare $(RELEASE_DIR)/bin build/bench-compare
 
 format-setup:
 	@scripts/install-packages.sh $(FORMAT_PACKAGES)
