@@ -210,12 +210,16 @@ bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
 bool PostingCursor::SkipTo(uint32_t target) {
   if (page_ >= target) return true;
   if (target > lastPage_) return false;
-  if (directory_ != nullptr && directoryAt_ < directory_->entries.size()) {
+  // The directory is consulted only when the target lies past the start of a later
+  // block than the last one found: most skips of a dense intersection stay within
+  // a block, and a walk through a few headers beats a search there.
+  if (directory_ != nullptr && directoryAt_ + 1 < directory_->entries.size() &&
+      directory_->entries[directoryAt_ + 1].pageBefore < target) {
     // The last entry with a page before the target: the page sought starts in its
     // block or after it. Targets ascend, so the search starts where the last ended.
     const std::vector<BlockDirectory::Entry>& entries = directory_->entries;
     const auto after = std::upper_bound(
-        entries.begin() + static_cast<std::ptrdiff_t>(directoryAt_), entries.end(), target - 1,
+        entries.begin() + static_cast<std::ptrdiff_t>(directoryAt_ + 1), entries.end(), target - 1,
         [](uint32_t page, const BlockDirectory::Entry& e) { return page < e.pageBefore; });
     const size_t found = static_cast<size_t>(after - entries.begin());
     if (found > 0) {
