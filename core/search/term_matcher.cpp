@@ -123,8 +123,9 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
   size_t candidate = 0;
   uint32_t target = filtered ? candidates.front() : slots_[order_[0]].cursor.Page();
   for (;;) {
-    // Every list to the target; one that has no entry there raises the target, and
-    // the lists before it follow.
+    // Every list to the target; one that has no entry there raises the target for
+    // the lists after it, and another round brings the ones before it along. A list
+    // already on the target costs no call: in a dense intersection most are.
     bool agreed;
     do {
       agreed = true;
@@ -138,11 +139,10 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
       }
       for (uint32_t i = 0; i < cursorCount_; ++i) {
         PostingCursor& cursor = slots_[order_[i]].cursor;
-        if (!cursor.SkipTo(target)) return;
+        if (cursor.Page() < target && !cursor.SkipTo(target)) return;
         if (cursor.Page() > target) {
           target = cursor.Page();
           agreed = false;
-          break;
         }
       }
     } while (!agreed);
