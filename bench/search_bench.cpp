@@ -11,6 +11,16 @@
 // reads a list up to twice as long. Queries run warm; each reports
 // the posting-list bytes it walked through ("posting_bytes", skipped bytes
 // included) and that figure per second ("bytes_per_second").
+//
+// Each query is compared in the same run with a baseline: walking every posting
+// list of the query whole, page by page (positions skipped, not decoded), the
+// least an evaluation that reads the lists in query order does. "walk_ms" is
+// that walk's time and "vs_walk" the query's time divided by it.
+//
+// With QUILLWEN_SAMPLE_DIR naming a data folder (a built collection), the same
+// is measured for a set of real queries on its full-text index set
+// (BM_Sample/...), without variants. Only the public search interface is used
+// there, so this file also builds against an older engine for comparisons.
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +28,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -26,6 +38,8 @@
 #include "core/search/character_id.h"
 #include "core/search/index.h"
 #include "core/search/posting_cursor.h"
+#include "core/search/query.h"
+#include "core/search/term_matcher.h"
 #include "core/writer/index_writer.h"
 #include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
@@ -164,25 +178,71 @@ Collection& SharedCollection() {
 
 enum Method { kAnd, kOr };
 
-void RunQuery(benchmark::State& state, std::u16string (*makeQuery)(const Collection&),
-              Method method, bool useVariants) {
-  Collection& c = SharedCollection();
-  const std::u16string query = makeQuery(c);
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The baseline: every list of every term of `query` walked from its first page
+// to its last, skipping positions. Returns the bytes walked.
+uint64_t WalkEveryList(const CIndex& index, const std::u16string& query, bool useVariants) {
+  const std::optional<Query> parsed = ParseQuery(query);
+  if (!parsed) return 0;
+  const PostingSource source{
+      index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
+      static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
+  uint64_t bytes = 0;
+  for (const std::u16string& term : parsed->terms) {
+    const TermPlan plan = PlanTerm(term, useVariants ? &index.Variants() : nullptr);
+    for (const TermLookup& lookup : plan.lookups) {
+      if (index.FirstBlock()[lookup.id] == kNoBlock) continue;
+      PostingCursor cursor;
+      bool intact =
+          cursor.Start(source, index.FirstBlock()[lookup.id], index.LastPage()[lookup.id]);
+      while (intact && !cursor.AtLastPage()) intact = cursor.NextPage();
+      bytes += cursor.BytesSpanned();
+    }
+  }
+  return bytes;
+}
+
+// Runs `query` as the benchmark's iterations, then the baseline walk as often
+// (at least 5 times), and reports both with their ratio.
+void MeasureQuery(benchmark::State& state, CIndex& index, const std::u16string& query,
+                  Method method, bool useVariants) {
   std::u16string buffer;
+  const auto started = std::chrono::steady_clock::now();
   for (auto _ : state) {
     buffer = query;
     if (method == kAnd) {
-      c.index.SearchAnd(buffer, useVariants);
+      index.SearchAnd(buffer, useVariants);
     } else {
-      c.index.SearchOr(buffer, useVariants);
+      index.SearchOr(buffer, useVariants);
     }
-    benchmark::DoNotOptimize(c.index.pages().data());
+    benchmark::DoNotOptimize(index.pages().data());
   }
-  const double bytes = static_cast<double>(c.index.PostingBytesRead());
+  const double querySeconds = SecondsSince(started) / static_cast<double>(state.iterations());
+  const int64_t walks = std::max<int64_t>(5, state.iterations());
+  const auto walkStarted = std::chrono::steady_clock::now();
+  for (int64_t i = 0; i < walks; ++i) {
+    benchmark::DoNotOptimize(WalkEveryList(index, query, useVariants));
+  }
+  const double walkSeconds = SecondsSince(walkStarted) / static_cast<double>(walks);
+
+  const double bytes = static_cast<double>(index.PostingBytesRead());
   state.counters["posting_bytes"] = bytes;
   state.counters["bytes_per_second"] =
       benchmark::Counter(bytes, benchmark::Counter::kIsIterationInvariantRate);
-  state.counters["pages"] = c.index.resultCount();
+  state.counters["pages"] = index.resultCount();
+  state.counters["places"] = static_cast<double>(
+      std::accumulate(index.placeCounts().begin(), index.placeCounts().end(), uint64_t{0}));
+  state.counters["walk_ms"] = walkSeconds * 1e3;
+  state.counters["vs_walk"] = walkSeconds > 0 ? querySeconds / walkSeconds : 0;
+}
+
+void RunQuery(benchmark::State& state, std::u16string (*makeQuery)(const Collection&),
+              Method method, bool useVariants) {
+  Collection& c = SharedCollection();
+  MeasureQuery(state, c.index, makeQuery(c), method, useVariants);
 }
 
 struct QueryCase {
@@ -197,7 +257,13 @@ const QueryCase kQueries[] = {
     {"rare_character", [](const Collection&) { return std::u16string(1, CharacterOfRank(9000)); },
      kAnd},
     {"common_phrase_2", [](const Collection& c) { return c.Word(2); }, kAnd},
+    {"phrase_3", [](const Collection& c) { return c.Word(3); }, kAnd},
     {"phrase_4", [](const Collection& c) { return c.Word(4); }, kAnd},
+    {"phrase_rare_and_common",
+     [](const Collection&) {
+       return std::u16string{CharacterOfRank(0), CharacterOfRank(3000)};
+     },
+     kAnd},
     {"wildcard_question",
      [](const Collection&) {
        return std::u16string{CharacterOfRank(1), u'?', CharacterOfRank(2)};
@@ -209,6 +275,11 @@ const QueryCase kQueries[] = {
      },
      kAnd},
     {"and_of_two_terms", [](const Collection& c) { return c.Word(2) + u" " + c.Word(4); }, kAnd},
+    {"and_common_then_rare",
+     [](const Collection&) {
+       return std::u16string{CharacterOfRank(0), u' ', CharacterOfRank(9000)};
+     },
+     kAnd},
     {"or_of_two_terms", [](const Collection& c) { return c.Word(2) + u" " + c.Word(4); }, kOr},
 };
 
@@ -295,11 +366,54 @@ void BM_DecodeLongList_Unchecked(benchmark::State& state) {
   state.counters["positions"] = static_cast<double>(positions);
 }
 
+// Real queries on a built collection: a very common and a rare character,
+// phrases of two to four characters, a wildcard, and "and" and "or" of two terms.
+struct SampleCase {
+  const char* name;
+  const char16_t* query;
+  Method method;
+};
+
+const SampleCase kSampleQueries[] = {
+    {"common_character", u"之", kAnd},
+    {"rare_character", u"鼇", kAnd},
+    {"phrase_2", u"明月", kAnd},
+    {"phrase_2_common", u"天下", kAnd},
+    {"phrase_3", u"白雲間", kAnd},
+    {"phrase_4", u"春風不度", kAnd},
+    {"phrase_4_common", u"不知其所", kAnd},
+    {"wildcard_star", u"明*月", kAnd},
+    {"and_of_two_terms", u"明月 故鄉", kAnd},
+    {"or_of_two_terms", u"明月 故鄉", kOr},
+};
+
+CIndex& SampleIndex(const char* folder) {
+  static CIndex index;
+  if (!index.IsOpen() && !index.Open(folder, u"Index", ScopeFullText)) {
+    std::fprintf(stderr, "%s does not open: %s\n", folder, index.LastError().c_str());
+    std::exit(1);
+  }
+  return index;
+}
+
+void RunSampleQuery(benchmark::State& state, const char* folder, const SampleCase* query) {
+  MeasureQuery(state, SampleIndex(folder), query->query, query->method, /*useVariants=*/false);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (const char* sample = std::getenv("QUILLWEN_SAMPLE_DIR"); sample != nullptr) {
+    for (const SampleCase& query : kSampleQueries) {
+      const std::string name = std::string("BM_Sample/") + query.name;
+      benchmark::RegisterBenchmark(name.c_str(), RunSampleQuery, sample, &query)
+          ->Unit(benchmark::kMillisecond)
+          ->Repetitions(5)
+          ->ReportAggregatesOnly(true);
+    }
+  }
   for (const QueryCase& query : kQueries) {
     for (const bool variants : {false, true}) {
       const std::string name =

@@ -92,6 +92,7 @@ void CIndex::Close() {
   Release(firstBlock_);
   Release(lastPage_);
   Release(nextBlock_);
+  directories_.Clear();
   postings_.Unmap();
   fileList_.Close();
   open_ = false;
@@ -107,6 +108,7 @@ IndexTables CIndex::Tables() const {
   tables.postings.nextBlock = nextBlock_.data();
   tables.postings.nextBlockCount = static_cast<uint32_t>(nextBlock_.size());
   tables.postings.blockCount = BlockCountOf(postings_.Size());
+  tables.directories = &directories_;
   return tables;
 }
 

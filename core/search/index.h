@@ -20,6 +20,7 @@
 
 #include "core/common/message_sink.h"
 #include "core/io/mapped_file.h"
+#include "core/search/directory_cache.h"
 #include "core/search/index_format.h"
 #include "core/search/query.h"
 #include "core/search/result_merge.h"
@@ -147,6 +148,9 @@ class CIndex {
   // has no cursors.
   bool MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool useVariants,
                  SearchResult& result) const;
+  // "and" of several terms, the term that can match the fewest pages first, each
+  // later one looked for only on the pages still in the result.
+  SearchResult SearchEveryTerm(const Query& query, bool useVariants) const;
   IndexTables Tables() const;
 
   MessageSink* messages_ = nullptr;
@@ -155,6 +159,7 @@ class CIndex {
   std::vector<uint32_t> nextBlock_;
   std::vector<uint32_t> firstBlock_;
   std::vector<uint32_t> lastPage_;
+  DirectoryCache directories_;  // of the open set's lists, made as queries need them
   bool open_ = false;
   SearchResult last_;
   VariantTable variants_;

@@ -1,11 +1,15 @@
 // The query operations of CIndex: evaluating each term of a query and merging its
 // pages into the result.
 
+#include <algorithm>
+
 #include "core/search/index.h"
 
 namespace quillwen {
 
 SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVariants) const {
+  if (method == SearchMethod::kAnd && query.terms.size() > 1 && open_)
+    return SearchEveryTerm(query, useVariants);
   SearchResult result;
   bool firstTerm = true;
   for (const std::u16string& term : query.terms) {
@@ -14,6 +18,45 @@ SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVar
                                                        : MergeIntersect;
     MergeTerm(term, mode, useVariants, result);
     firstTerm = false;
+  }
+  return result;
+}
+
+SearchResult CIndex::SearchEveryTerm(const Query& query, bool useVariants) const {
+  SearchResult result;
+  const IndexTables tables = Tables();
+  struct PlannedTerm {
+    TermPlan plan;
+    uint32_t pageBound;
+  };
+  std::vector<PlannedTerm> terms;
+  for (const std::u16string& term : query.terms) {
+    // A term that can match nowhere empties the result, whatever the others hold.
+    if (term.size() > kMaxNormalisedTermUnits) return result;
+    TermPlan plan = PlanTerm(term, useVariants ? &variants_ : nullptr);
+    if (plan.lookups.empty()) return result;
+    for (const TermLookup& lookup : plan.lookups) {
+      if (tables.firstBlock[lookup.id] == kNoBlock) return result;
+    }
+    const uint32_t bound = TermPageBound(plan, tables);
+    terms.push_back({std::move(plan), bound});
+  }
+  // The intersection and the sums do not depend on the order, and every term's
+  // pages ascend, so the result is the one query order would give.
+  std::stable_sort(terms.begin(), terms.end(), [](const PlannedTerm& x, const PlannedTerm& y) {
+    return x.pageBound < y.pageBound;
+  });
+  bool firstTerm = true;
+  for (const PlannedTerm& term : terms) {
+    const TermMatch match =
+        firstTerm ? MatchTerm(term.plan, tables) : MatchTermOn(term.plan, tables, result.pages);
+    result.postingBytes += match.postingBytes;
+    result.damagedList |= match.damagedList;
+    MergeTermResult(firstTerm ? MergeReplace : MergeIntersect, match.pages, match.placeCounts,
+                    result);
+    firstTerm = false;
+    // Nothing left to find: the other terms need not be read at all.
+    if (result.pages.empty()) break;
   }
   return result;
 }

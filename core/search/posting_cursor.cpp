@@ -1,6 +1,8 @@
 #include "core/search/posting_cursor.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace quillwen {
 
@@ -34,8 +36,11 @@ bool PostingCursor::EnterNextBlock() {
   return EnterBlock(source_->nextBlock[block_]);
 }
 
-bool PostingCursor::Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage) {
+bool PostingCursor::Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
+                          const BlockDirectory* directory) {
   source_ = &source;
+  directory_ = directory;
+  directoryAt_ = 0;
   blockData_ = nullptr;
   block_ = firstBlock;
   offset_ = 0;
@@ -109,6 +114,27 @@ bool PostingCursor::NextPositionSlow() {
   return true;
 }
 
+namespace {
+
+// Bit 7 of each of the eight bytes at `bytes`: set where a byte begins a VarNum of
+// two or three bytes (or continues one).
+inline uint64_t HighBits(const unsigned char* bytes) {
+  uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word & 0x8080808080808080u;
+}
+
+// The bytes before the first one whose bit 7 is set. REQUIRES: highBits != 0.
+inline uint32_t BytesBeforeHighBit(uint64_t highBits) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<uint32_t>(std::countr_zero(highBits)) / 8;
+  } else {
+    return static_cast<uint32_t>(std::countl_zero(highBits)) / 8;
+  }
+}
+
+}  // namespace
+
 int64_t PostingCursor::CountPositions() {
   int64_t count = 0;
   while (positionBytesLeft_ > 0) {
@@ -117,6 +143,20 @@ int64_t PostingCursor::CountPositions() {
     const uint32_t inBlock = std::min(positionBytesLeft_, limit_ - offset_);
     const unsigned char* bytes = blockData_ + offset_;
     uint32_t at = 0;
+    // Eight bytes at a time: a run of one-byte VarNums is counted without looking
+    // at its bytes one by one; a longer VarNum that starts in the word ends within
+    // it or at most two bytes past it, which the loop bound leaves room for.
+    while (at + 10 <= inBlock) {
+      const uint64_t high = HighBits(bytes + at);
+      if (high == 0) {
+        at += 8;
+        count += 8;
+        continue;
+      }
+      const uint32_t ones = BytesBeforeHighBit(high);
+      at += ones + VarNumLength(bytes[at + ones]);
+      count += ones + 1;
+    }
     while (at + 3 <= inBlock) {
       at += VarNumLength(bytes[at]);
       ++count;
@@ -135,7 +175,7 @@ int64_t PostingCursor::CountPositions() {
   return count;
 }
 
-bool PostingCursor::NextPage() {
+bool PostingCursor::SkipPositions() {
   // Skip the unread position bytes along the chain, one block at a time.
   uint32_t end = offset_ + positionBytesLeft_;
   while (end > limit_) {
@@ -144,7 +184,89 @@ bool PostingCursor::NextPage() {
   }
   offset_ = end;
   positionBytesLeft_ = 0;
+  return true;
+}
+
+bool PostingCursor::NextPage() { return SkipPositions() && ReadPageHeader(/*firstEntry=*/false); }
+
+bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
+  // The directory belongs to this list in this source, so these hold; checked all
+  // the same, as a wrong directory must not lead the cursor out of the file.
+  if (entry.block >= source_->blockCount) return Fail();
+  const size_t start = size_t{entry.block} * kBlockSize;
+  const uint32_t limit = static_cast<uint32_t>(std::min<size_t>(kBlockSize, source_->size - start));
+  if (entry.offset >= limit) return Fail();
+  block_ = entry.block;
+  blockData_ = source_->data + start;
+  limit_ = limit;
+  offset_ = entry.offset;
+  blocksEntered_ = entry.chainIndex + 1;
+  page_ = entry.pageBefore;
+  positionBytesLeft_ = 0;
+  position_ = 0;
   return ReadPageHeader(/*firstEntry=*/false);
+}
+
+bool PostingCursor::SkipTo(uint32_t target) {
+  if (page_ >= target) return true;
+  if (target > lastPage_) return false;
+  // The directory is consulted only when the target lies past the start of a later
+  // block than the last one found: most skips of a dense intersection stay within
+  // a block, and a walk through a few headers beats a search there.
+  if (directory_ != nullptr && directoryAt_ + 1 < directory_->entries.size() &&
+      directory_->entries[directoryAt_ + 1].pageBefore < target) {
+    // The last entry with a page before the target: the page sought starts in its
+    // block or after it. Targets ascend, so the search starts where the last ended.
+    const std::vector<BlockDirectory::Entry>& entries = directory_->entries;
+    const auto after = std::upper_bound(
+        entries.begin() + static_cast<std::ptrdiff_t>(directoryAt_ + 1), entries.end(), target - 1,
+        [](uint32_t page, const BlockDirectory::Entry& e) { return page < e.pageBefore; });
+    const size_t found = static_cast<size_t>(after - entries.begin());
+    if (found > 0) {
+      directoryAt_ = found - 1;
+      const BlockDirectory::Entry& entry = entries[directoryAt_];
+      if (entry.chainIndex + 1 > blocksEntered_ && !Jump(entry)) return false;
+    }
+  }
+  // page_ < target <= lastPage_, so the cursor is not at its last page.
+  while (page_ < target) {
+    if (!NextPage()) return false;
+  }
+  return true;
+}
+
+BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t firstBlock,
+                                     uint32_t lastPage) {
+  BlockDirectory directory;
+  PostingCursor cursor;
+  if (cursor.Start(source, firstBlock, lastPage)) {
+    directory.entries.push_back({0, firstBlock, 0, 0});
+    directory.pageCount = 1;
+    while (!cursor.AtLastPage()) {
+      const uint32_t pageBefore = cursor.page_;
+      if (!cursor.SkipPositions()) break;
+      // A header that begins right after a block's end begins the next block.
+      if (cursor.offset_ == cursor.limit_ && !cursor.EnterNextBlock()) {
+        cursor.Fail();
+        break;
+      }
+      const BlockDirectory::Entry entry{cursor.blocksEntered_ - 1, cursor.block_, cursor.offset_,
+                                        pageBefore};
+      if (!cursor.ReadPageHeader(/*firstEntry=*/false)) break;
+      // Recorded only once its header has passed every check.
+      if (entry.chainIndex != directory.entries.back().chainIndex)
+        directory.entries.push_back(entry);
+      ++directory.pageCount;
+    }
+  }
+  directory.damaged = cursor.Damaged();
+  directory.blockCount = cursor.blocksEntered_;
+  if (directory.blockCount < BlockDirectory::kMinBlocks) {
+    std::vector<BlockDirectory::Entry>().swap(directory.entries);
+  } else {
+    directory.entries.shrink_to_fit();
+  }
+  return directory;
 }
 
 }  // namespace quillwen

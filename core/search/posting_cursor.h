@@ -11,9 +11,17 @@
 // fails a check is damaged: the primitive returns false and the cursor stands as
 // if its list ended there (no position bytes left, at its last page). No check
 // is made per byte except where a field crosses a block boundary.
+//
+// SkipTo moves on to a later page without reading the positions it passes and,
+// given the list's BlockDirectory, without reading the page headers of whole
+// blocks either. The directory is made by a walk that checked every header it
+// recorded, so a jump passes only bytes that were found intact; past the last
+// entry, or without a directory, SkipTo walks header by header and meets damage
+// exactly where NextPage would.
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "core/common/little_endian.h"
 #include "core/search/index_format.h"
@@ -35,12 +43,38 @@ struct PostingSource {
 // a block number would no longer fit (kNoBlock is never a block).
 uint32_t BlockCountOf(size_t size);
 
+// Where the page entries of one list begin, block by block: for each block of
+// the chain in which a page entry starts, the first such entry. Page numbers are
+// delta-coded, so each entry carries the absolute page of the entry before it.
+// Made by one walk over the list's page headers (positions skipped).
+struct BlockDirectory {
+  struct Entry {
+    uint32_t chainIndex;  // the block's place in the chain, 0 for the list's first
+    uint32_t block;
+    uint32_t offset;      // where the entry's header begins in the block
+    uint32_t pageBefore;  // the page of the entry before it (0 for the first entry)
+  };
+  // Chain order, so pageBefore ascends. Empty for lists of fewer than
+  // kMinBlocks blocks: a walk through them is as short as a lookup.
+  std::vector<Entry> entries;
+  uint32_t pageCount = 0;   // page entries the walk found intact: the list's rarity
+  uint32_t blockCount = 0;  // blocks the walk entered
+  bool damaged = false;     // the walk ended at damage; entries cover what lies before
+
+  static constexpr uint32_t kMinBlocks = 3;
+};
+
 class PostingCursor {
  public:
   // start: positions the cursor at the first page entry of the list that begins at
   // block `firstBlock` and ends at page `lastPage`, and reads that entry's header.
-  // False when the list is damaged there.
-  bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage);
+  // False when the list is damaged there. `directory`, when given, must have been
+  // made of the same list in the same source (Survey) and outlive the cursor.
+  bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
+             const BlockDirectory* directory = nullptr);
+
+  // Walks the whole list once, header by header, and records its directory.
+  static BlockDirectory Survey(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage);
 
   // next byte: the list's next byte, moving on to the next block when this one is
   // used up. False (and *byte untouched) when the chain is broken.
@@ -57,6 +91,12 @@ class PostingCursor {
   // next page: skips the page's unread position bytes without decoding them and
   // reads the next page entry's header. REQUIRES: !AtLastPage().
   bool NextPage();
+
+  // Moves to the first page entry whose page is at least `target`, decoding no
+  // positions on the way; does nothing when the cursor stands there already.
+  // False when the list holds no such page (target past LastPage(); the cursor
+  // stays where it was) or when it is damaged on the way (Damaged()).
+  bool SkipTo(uint32_t target);
 
   uint32_t Page() const { return page_; }
   uint32_t LastPage() const { return lastPage_; }
@@ -78,6 +118,8 @@ class PostingCursor {
  private:
   bool EnterBlock(uint32_t block);
   bool EnterNextBlock();
+  bool SkipPositions();
+  bool Jump(const BlockDirectory::Entry& entry);
   bool ReadVarNum(uint32_t* value);
   bool ReadPageHeader(bool firstEntry);
   bool NextPositionSlow();
@@ -96,6 +138,8 @@ class PostingCursor {
   uint32_t lastPage_ = 0;
   uint32_t blocksEntered_ = 0;
   bool damaged_ = false;
+  const BlockDirectory* directory_ = nullptr;
+  size_t directoryAt_ = 0;  // entries before this one lie behind the cursor
 };
 
 inline bool PostingCursor::NextPosition() {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "core/search/character_id.h"
 #include "core/search/code_points.h"
+#include "core/search/directory_cache.h"
 #include "core/search/query.h"
 #include "core/search/variants.h"
 
@@ -16,6 +18,7 @@ constexpr size_t kMaxCursors = kMaxNormalisedTermUnits;
 
 struct Slot {
   PostingCursor cursor;
+  std::shared_ptr<const BlockDirectory> directory;
   uint32_t alignment = 0;  // P - q - 1
   uint32_t aligned = 0;    // A
 };
@@ -33,11 +36,14 @@ class Matcher {
   Matcher(const TermPlan& plan, const IndexTables& tables, TermMatch& result)
       : plan_(plan), tables_(tables), result_(result) {}
 
-  void Run();
+  // Matches on every page, or only on `candidates` when `filtered`.
+  void Run(std::span<const uint32_t> candidates, bool filtered);
 
  private:
   bool StartCursors();
   void CountEveryPosition();
+  void Intersect(std::span<const uint32_t> candidates, bool filtered);
+  bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
@@ -56,6 +62,7 @@ class Matcher {
   TermMatch& result_;
   std::array<Slot, kMaxCursors> slots_;
   std::array<SegmentCursors, kMaxCursors> segments_;
+  std::array<uint32_t, kMaxCursors> order_;  // cursor indices, rarest list first
   uint32_t cursorCount_ = 0;
   uint32_t segmentCount_ = 0;
 };
@@ -77,42 +84,81 @@ bool Matcher::StartCursors() {
   return true;
 }
 
-void Matcher::Run() {
+void Matcher::Run(std::span<const uint32_t> candidates, bool filtered) {
   if (plan_.lookups.empty() || plan_.lookups.size() > kMaxCursors || !StartCursors()) return;
   result_.hasCursors = true;
+  if (filtered && candidates.empty()) return;
 
+  const bool intersect = cursorCount_ > 1 || filtered;
   bool intact = true;
   for (uint32_t k = 0; k < cursorCount_ && intact; ++k) {
-    intact = slots_[k].cursor.Start(tables_.postings, tables_.firstBlock[plan_.lookups[k].id],
-                                    tables_.lastPage[plan_.lookups[k].id]);
-  }
-  if (intact && cursorCount_ == 1) {
-    CountEveryPosition();
-    intact = false;
-  }
-  while (intact) {
-    // Page alignment: every cursor on the highest page among them.
-    uint32_t current = 0;
-    for (uint32_t k = 0; k < cursorCount_; ++k)
-      current = std::max(current, slots_[k].cursor.Page());
-    bool aligned = true;
-    for (uint32_t k = 0; k < cursorCount_; ++k) aligned &= slots_[k].cursor.Page() == current;
-    if (aligned && !MatchPage(current)) break;
-    // Page advance.
-    for (uint32_t k = 0; k < cursorCount_ && intact; ++k) {
-      PostingCursor& cursor = slots_[k].cursor;
-      while (cursor.Page() < current) {
-        if (cursor.AtLastPage() || !cursor.NextPage()) {
-          intact = false;
-          break;
-        }
-      }
+    const uint32_t id = plan_.lookups[k].id;
+    if (intersect && tables_.directories != nullptr) {
+      slots_[k].directory = tables_.directories->Get(id, tables_.postings, tables_.firstBlock[id],
+                                                     tables_.lastPage[id]);
     }
+    intact = slots_[k].cursor.Start(tables_.postings, tables_.firstBlock[id], tables_.lastPage[id],
+                                    slots_[k].directory.get());
+  }
+  if (intact && !intersect) {
+    CountEveryPosition();
+  } else if (intact) {
+    for (uint32_t k = 0; k < cursorCount_; ++k) order_[k] = k;
+    if (tables_.directories != nullptr) {
+      std::stable_sort(order_.begin(), order_.begin() + cursorCount_, [&](uint32_t x, uint32_t y) {
+        return slots_[x].directory->pageCount < slots_[y].directory->pageCount;
+      });
+    }
+    Intersect(candidates, filtered);
   }
   for (uint32_t k = 0; k < cursorCount_; ++k) {
     result_.postingBytes += slots_[k].cursor.BytesSpanned();
     result_.damagedList |= slots_[k].cursor.Damaged();
   }
+}
+
+// Visits, in ascending order, the pages every list has (and the candidates, when
+// filtered), and counts the places on each. Ends where a list ends or is damaged.
+void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
+  size_t candidate = 0;
+  uint32_t target = filtered ? candidates.front() : slots_[order_[0]].cursor.Page();
+  for (;;) {
+    // Every list to the target; one that has no entry there raises the target for
+    // the lists after it, and another round brings the ones before it along. A list
+    // already on the target costs no call: in a dense intersection most are.
+    bool agreed;
+    do {
+      agreed = true;
+      if (filtered) {
+        candidate = static_cast<size_t>(
+            std::lower_bound(candidates.begin() + static_cast<std::ptrdiff_t>(candidate),
+                             candidates.end(), target) -
+            candidates.begin());
+        if (candidate == candidates.size()) return;
+        target = candidates[candidate];
+      }
+      for (uint32_t i = 0; i < cursorCount_; ++i) {
+        PostingCursor& cursor = slots_[order_[i]].cursor;
+        if (cursor.Page() < target && !cursor.SkipTo(target)) return;
+        if (cursor.Page() > target) {
+          target = cursor.Page();
+          agreed = false;
+        }
+      }
+    } while (!agreed);
+    if (!(cursorCount_ == 1 ? CountPage(target) : MatchPage(target))) return;
+  }
+}
+
+// A one-character term on a candidate page: every position is a place.
+bool Matcher::CountPage(uint32_t& current) {
+  const int64_t places = slots_[0].cursor.CountPositions();
+  if (places < 0) return false;
+  result_.pages.push_back(current);
+  result_.placeCounts.push_back(static_cast<uint32_t>(places));
+  if (current == UINT32_MAX) return false;
+  ++current;
+  return true;
 }
 
 // One looked-up character: every position of it is a place, and every page of its
@@ -237,8 +283,34 @@ TermPlan PlanTerm(std::u16string_view normalisedTerm, const VariantTable* varian
 TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables) {
   TermMatch result;
   if (tables.firstBlock == nullptr || tables.lastPage == nullptr) return result;
-  Matcher(plan, tables, result).Run();
+  Matcher(plan, tables, result).Run({}, /*filtered=*/false);
   return result;
+}
+
+TermMatch MatchTermOn(const TermPlan& plan, const IndexTables& tables,
+                      std::span<const uint32_t> candidates) {
+  TermMatch result;
+  if (tables.firstBlock == nullptr || tables.lastPage == nullptr) return result;
+  Matcher(plan, tables, result).Run(candidates, /*filtered=*/true);
+  return result;
+}
+
+uint32_t TermPageBound(const TermPlan& plan, const IndexTables& tables) {
+  if (tables.firstBlock == nullptr || plan.lookups.empty() || plan.lookups.size() > kMaxCursors)
+    return 0;
+  for (const TermLookup& lookup : plan.lookups) {
+    if (tables.firstBlock[lookup.id] == kNoBlock) return 0;
+  }
+  if (tables.directories == nullptr) return UINT32_MAX;
+  uint32_t bound = UINT32_MAX;
+  for (const TermLookup& lookup : plan.lookups) {
+    const uint32_t id = lookup.id;
+    bound = std::min(
+        bound,
+        tables.directories->Get(id, tables.postings, tables.firstBlock[id], tables.lastPage[id])
+            ->pageCount);
+  }
+  return bound;
 }
 
 }  // namespace quillwen

@@ -10,8 +10,15 @@
 // segment that has characters, from which every later segment with characters can
 // be reached: each begins after the end of the one before, with at most 300
 // characters between them beyond the wildcard positions between them.
+//
+// A page can hold a place only when every looked-up character's list has it, so
+// the lists are intersected first, rarest first: the rarest list proposes a page,
+// the others skip to it (PostingCursor::SkipTo, through their block directories)
+// and any that has no entry there proposes its next page instead. Positions are
+// read only on pages every list has, in term order, as before.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +26,7 @@
 
 namespace quillwen {
 
+class DirectoryCache;
 class VariantTable;
 
 struct TermLookup {
@@ -42,6 +50,9 @@ struct IndexTables {
   const uint32_t* firstBlock = nullptr;
   const uint32_t* lastPage = nullptr;
   PostingSource postings;
+  // The lists' block directories, which also tell their sizes. Without them the
+  // lists are intersected in term order and skipped header by header.
+  const DirectoryCache* directories = nullptr;
 };
 
 struct TermMatch {
@@ -55,5 +66,16 @@ struct TermMatch {
 };
 
 TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables);
+
+// MatchTerm restricted to `candidates` (ascending): the term's pages among them.
+// The pages outside the candidates are not looked at. What an "and" of terms
+// needs once an earlier term has named the only pages that can remain.
+TermMatch MatchTermOn(const TermPlan& plan, const IndexTables& tables,
+                      std::span<const uint32_t> candidates);
+
+// The most pages the term can match: the page count of its rarest list, 0 when a
+// list is missing or the term has nothing to look up, UINT32_MAX when `tables`
+// has no directories to tell.
+uint32_t TermPageBound(const TermPlan& plan, const IndexTables& tables);
 
 }  // namespace quillwen

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -326,6 +328,226 @@ TEST_P(PostingCursorDamageTest, EndsTheListWithoutReadingOutside) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Damage, PostingCursorDamageTest, ::testing::ValuesIn(DamageCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A list of many pages over several blocks, laid out in a shuffled block order,
+// whose second page header begins at `headerOffset` of the stream so that it
+// straddles the first block boundary as the case says; the pages after it have
+// varying sizes, so later headers fall anywhere in their blocks.
+struct LongList {
+  explicit LongList(uint32_t headerOffset) {
+    std::vector<uint32_t> firstDeltas(headerOffset - 3, 1);
+    AddPage(7, firstDeltas);
+    AddPage(7 + 300, {70000, 3, 200});
+    uint32_t page = 307;
+    for (uint32_t i = 0; i < 60; ++i) {
+      page += 1 + (i * 37) % 900;
+      // 1 to 400 positions, some of them two- and three-byte numbers.
+      std::vector<uint32_t> deltas(1 + (i * 131) % 400, 1 + i % 3);
+      deltas.front() = i % 5 == 0 ? 20000 + i : i;
+      AddPage(page, deltas);
+    }
+    const uint32_t blocks = static_cast<uint32_t>((stream.size() + kBlockSize - 1) / kBlockSize);
+    // Blocks in reverse order in a file with one spare block in front.
+    for (uint32_t k = 0; k < blocks; ++k) layout.push_back(blocks - k);
+    postings = std::make_unique<Postings>(stream, layout, blocks + 1);
+  }
+
+  void AddPage(uint32_t page, const std::vector<uint32_t>& deltas) {
+    starts.push_back(static_cast<uint32_t>(stream.size()));
+    stream += PageEntry(page - (pages.empty() ? 0 : pages.back()), deltas);
+    pages.push_back(page);
+    std::vector<uint32_t> positions;
+    uint32_t position = 0;
+    for (const uint32_t d : deltas) positions.push_back(position += d);
+    positionsOf.push_back(positions);
+  }
+
+  // The file byte that holds byte `at` of the stream.
+  unsigned char& StreamByte(uint32_t at) {
+    return postings->bytes[size_t{layout[at / kBlockSize]} * kBlockSize + at % kBlockSize];
+  }
+
+  std::string stream;
+  std::vector<uint32_t> pages;                     // ascending
+  std::vector<uint32_t> starts;                    // each entry's offset in the stream
+  std::vector<std::vector<uint32_t>> positionsOf;  // parallel to pages
+  std::vector<uint32_t> layout;                    // stream block k lies in layout[k]
+  std::unique_ptr<Postings> postings;
+};
+
+class PostingCursorSkipTest : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(PostingCursorSkipTest, TheDirectoryNamesEachBlocksFirstEntry) {
+  const LongList list(GetParam());
+  const PostingSource source = list.postings->Source();
+  const BlockDirectory directory =
+      PostingCursor::Survey(source, list.postings->first, list.pages.back());
+  // What the stream says: per block, the first entry that begins in it.
+  std::vector<BlockDirectory::Entry> expected;
+  for (size_t i = 0; i < list.pages.size(); ++i) {
+    const uint32_t chainIndex = list.starts[i] / kBlockSize;
+    if (!expected.empty() && expected.back().chainIndex == chainIndex) continue;
+    expected.push_back({chainIndex, list.layout[chainIndex],
+                        static_cast<uint32_t>(list.starts[i] % kBlockSize),
+                        i == 0 ? 0 : list.pages[i - 1]});
+  }
+  ASSERT_EQ(directory.entries.size(), expected.size());
+  for (size_t e = 0; e < expected.size(); ++e) {
+    EXPECT_EQ(directory.entries[e].chainIndex, expected[e].chainIndex) << e;
+    EXPECT_EQ(directory.entries[e].block, expected[e].block) << e;
+    EXPECT_EQ(directory.entries[e].offset, expected[e].offset) << e;
+    EXPECT_EQ(directory.entries[e].pageBefore, expected[e].pageBefore) << e;
+  }
+  EXPECT_EQ(directory.pageCount, list.pages.size());
+  EXPECT_EQ(directory.blockCount, list.layout.size());
+  EXPECT_FALSE(directory.damaged);
+}
+
+TEST_P(PostingCursorSkipTest, LandsOnTheFirstPageAtOrAfterTheTarget) {
+  const LongList list(GetParam());
+  const PostingSource source = list.postings->Source();
+  const uint32_t lastPage = list.pages.back();
+  const BlockDirectory directory = PostingCursor::Survey(source, list.postings->first, lastPage);
+  ASSERT_GE(directory.entries.size(), 3u);
+  std::vector<uint32_t> targets;
+  for (const uint32_t page : list.pages) {
+    for (const uint32_t t : {page - 1, page, page + 1}) targets.push_back(t);
+  }
+  for (const bool withDirectory : {false, true}) {
+    for (const uint32_t target : targets) {
+      SCOPED_TRACE(::testing::Message() << "target " << target << ", directory " << withDirectory);
+      PostingCursor cursor;
+      ASSERT_TRUE(cursor.Start(source, list.postings->first, lastPage,
+                               withDirectory ? &directory : nullptr));
+      const auto at = std::lower_bound(list.pages.begin(), list.pages.end(), target);
+      if (at == list.pages.end()) {
+        EXPECT_FALSE(cursor.SkipTo(target));
+        EXPECT_FALSE(cursor.Damaged());
+        continue;
+      }
+      ASSERT_TRUE(cursor.SkipTo(target));
+      EXPECT_EQ(cursor.Page(), *at);
+      EXPECT_EQ(ReadPositions(cursor), list.positionsOf[at - list.pages.begin()]);
+      EXPECT_FALSE(cursor.Damaged());
+      // Positions read, the cursor goes on from there as a walk would.
+      if (!cursor.AtLastPage()) {
+        ASSERT_TRUE(cursor.NextPage());
+        EXPECT_EQ(cursor.Page(), *(at + 1));
+      }
+    }
+  }
+}
+
+TEST_P(PostingCursorSkipTest, OneCursorFollowsAscendingTargets) {
+  const LongList list(GetParam());
+  const PostingSource source = list.postings->Source();
+  const BlockDirectory directory =
+      PostingCursor::Survey(source, list.postings->first, list.pages.back());
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, list.postings->first, list.pages.back(), &directory));
+  for (size_t i = 1; i < list.pages.size(); i += 7) {
+    // Half of the pages are left with their positions partly read.
+    if (i % 2 == 1 && cursor.PositionBytesLeft() > 0) {
+      ASSERT_TRUE(cursor.NextPosition());
+    }
+    ASSERT_TRUE(cursor.SkipTo(list.pages[i] - 1));
+    EXPECT_EQ(cursor.Page(), list.pages[i]);
+    ASSERT_TRUE(cursor.SkipTo(list.pages[i]));  // standing there already
+    EXPECT_EQ(cursor.Page(), list.pages[i]);
+  }
+  // The whole list spanned, as far as the cursor went.
+  EXPECT_EQ(cursor.Block(), list.layout[cursor.BytesSpanned() / kBlockSize]);
+  EXPECT_FALSE(cursor.SkipTo(list.pages.back() + 1));
+  EXPECT_FALSE(cursor.Damaged());
+  EXPECT_GT(cursor.PositionBytesLeft(), 0u);  // a target past the end moves nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(HeaderOffsets, PostingCursorSkipTest,
+                         ::testing::Range(uint32_t{kBlockSize - 5}, uint32_t{kBlockSize + 2}));
+
+TEST(PostingCursorTest, AOneBlockListHasNoDirectoryEntries) {
+  const std::string stream = PageEntry(3, {5, 4}) + PageEntry(127, {200}) + PageEntry(9, {1});
+  const Postings postings(stream, {0}, 1);
+  const PostingSource source = postings.Source();
+  const BlockDirectory directory = PostingCursor::Survey(source, 0, 139);
+  EXPECT_TRUE(directory.entries.empty());
+  EXPECT_EQ(directory.pageCount, 3u);
+  EXPECT_EQ(directory.blockCount, 1u);
+  EXPECT_FALSE(directory.damaged);
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, 0, 139, &directory));
+  ASSERT_TRUE(cursor.SkipTo(131));
+  EXPECT_EQ(cursor.Page(), 139u);
+  EXPECT_EQ(ReadPositions(cursor), (std::vector<uint32_t>{1}));
+}
+
+// Damage in the middle of a long list: the directory covers what lies before it,
+// a skip to a page before it succeeds, and a skip past it ends the list as
+// damaged, as a walk would, without reading outside the file.
+struct SkipDamageCase {
+  const char* name;
+  // Damages `list` after its entry `entry`: in the chain or in a page header.
+  void (*damage)(LongList& list, size_t entry);
+};
+
+void PrintTo(const SkipDamageCase& c, std::ostream* out) { *out << c.name; }
+
+class PostingCursorSkipDamageTest : public ::testing::TestWithParam<SkipDamageCase> {};
+
+TEST_P(PostingCursorSkipDamageTest, ASkipIntoDamageEndsTheList) {
+  LongList list(kBlockSize - 2);
+  const size_t entry = 40;
+  GetParam().damage(list, entry);
+  const PostingSource source = list.postings->Source();
+  const uint32_t lastPage = list.pages.back();
+  const BlockDirectory directory = PostingCursor::Survey(source, list.postings->first, lastPage);
+  EXPECT_TRUE(directory.damaged);
+  ASSERT_FALSE(directory.entries.empty());
+  EXPECT_LE(directory.entries.back().pageBefore, list.pages[entry]);
+  EXPECT_LE(directory.pageCount, entry + 1);
+
+  for (const bool withDirectory : {false, true}) {
+    SCOPED_TRACE(withDirectory ? "with directory" : "without directory");
+    PostingCursor cursor;
+    ASSERT_TRUE(
+        cursor.Start(source, list.postings->first, lastPage, withDirectory ? &directory : nullptr));
+    ASSERT_TRUE(cursor.SkipTo(list.pages[10]));
+    EXPECT_EQ(ReadPositions(cursor), list.positionsOf[10]);
+    EXPECT_FALSE(cursor.SkipTo(list.pages[entry + 5]));
+    EXPECT_TRUE(cursor.Damaged());
+    EXPECT_TRUE(cursor.AtLastPage());
+    EXPECT_EQ(cursor.PositionBytesLeft(), 0u);
+    EXPECT_FALSE(cursor.SkipTo(lastPage));
+  }
+}
+
+std::vector<SkipDamageCase> SkipDamageCases() {
+  // clang-format off
+  return {
+      {"NextBlockBeyondTheFile", [](LongList& list, size_t entry) {
+         const uint32_t chainIndex = list.starts[entry + 1] / kBlockSize;
+         list.postings->next[list.layout[chainIndex - 1]] = 1000;
+       }},
+      {"PageNotAscending", [](LongList& list, size_t entry) {
+         // The next entry's page delta becomes 0, in a VarNum of the same length.
+         const uint32_t at = list.starts[entry + 1];
+         const uint8_t first = list.StreamByte(at);
+         list.StreamByte(at) = first < 0x80 ? 0x00 : first < 0xC0 ? 0x80 : 0xC0;
+         for (uint32_t i = 1; i < VarNumLength(first); ++i) list.StreamByte(at + i) = 0;
+       }},
+      {"PositionCountZero", [](LongList& list, size_t entry) {
+         const uint32_t at = list.starts[entry + 1];
+         const uint32_t count = at + VarNumLength(list.StreamByte(at));
+         list.StreamByte(count) = 0;
+         list.StreamByte(count + 1) = 0;
+       }},
+  };
+  // clang-format on
+}
+
+INSTANTIATE_TEST_SUITE_P(Damage, PostingCursorSkipDamageTest,
+                         ::testing::ValuesIn(SkipDamageCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "core/search/character_id.h"
 #include "core/search/code_points.h"
 #include "core/search/index.h"
+#include "core/search/posting_cursor.h"
 #include "core/search/query.h"
 #include "core/search/variants.h"
 #include "tests/core/search/search_fixture.h"
@@ -201,6 +202,131 @@ TEST(SearchPropertyTest, IndexSearchAgreesWithThePlainMatcher) {
     }
   }
   EXPECT_EQ(compared, kCollections * kTermsPerCollection * 2);
+}
+
+// Expected "and": the pages every term's plain match has, counts added.
+Expected PlainAnd(const PlainMatcher& matcher, const std::vector<std::u16string>& terms) {
+  Expected result = matcher.Match(terms.front());
+  for (size_t t = 1; t < terms.size(); ++t) {
+    const Expected next = matcher.Match(terms[t]);
+    Expected kept;
+    for (size_t i = 0, j = 0; i < result.pages.size(); ++i) {
+      while (j < next.pages.size() && next.pages[j] < result.pages[i]) ++j;
+      if (j == next.pages.size() || next.pages[j] != result.pages[i]) continue;
+      kept.pages.push_back(result.pages[i]);
+      kept.placeCounts.push_back(result.placeCounts[i] + next.placeCounts[j]);
+    }
+    result = kept;
+  }
+  return result;
+}
+
+// Lists long enough to span many blocks and one rare character, 丁 (with its
+// variant 七): the rare list leads the intersection wherever it stands in the
+// term, and the result is what the rule gives.
+TEST(SearchPropertyTest, TheRareListLeadsWhereverItStands) {
+  constexpr char kTable[] = "4E01,4E03\n";
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> character(0, 2);
+  std::vector<std::u32string> pages;
+  std::vector<std::u16string> pageTexts;
+  for (int page = 0; page < 240; ++page) {
+    std::u32string text;
+    for (int i = 0; i < 400; ++i)
+      text.push_back(i % 9 == 8 ? kUnindexed : kCharacters[character(random)]);
+    if (page % 23 == 5) text.replace(40, 3, U"甲丁乙");
+    if (page % 29 == 7) text.replace(100, 3, U"丁甲乙");
+    if (page % 31 == 11) text.replace(200, 4, U"甲乙丁丙");
+    if (page % 37 == 3) text.replace(300, 2, U"七甲");
+    pages.push_back(text);
+    pageTexts.push_back(ToUtf16(text));
+  }
+  TempDir dir;
+  WriteCollection(dir.path(), pageTexts, kTable, {.shuffleSeed = 5});
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+  // The common lists span blocks enough to have directories.
+  const PostingSource source{
+      index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
+      static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
+  const uint32_t common = static_cast<uint32_t>(CharacterId(U'甲'));
+  const BlockDirectory directory =
+      PostingCursor::Survey(source, index.FirstBlock()[common], index.LastPage()[common]);
+  ASSERT_GE(directory.entries.size(), 5u);
+  EXPECT_EQ(directory.pageCount, pages.size());
+
+  VariantTable variants;
+  variants.Parse(kTable);
+  // clang-format off
+  const std::vector<std::vector<std::u16string>> queries = {
+      {u"丁甲乙"}, {u"甲丁乙"}, {u"甲乙丁"}, {u"丁甲"}, {u"甲丁"}, {u"七甲"}, {u"乙丁丙"},
+      {u"甲*丁"}, {u"丁*甲"}, {u"丁?甲"}, {u"甲?丁"}, {u"?丁*乙"}, {u"甲*乙*丁"},
+      {u"甲乙", u"丁"}, {u"丁", u"甲乙"}, {u"甲", u"丁", u"乙"}, {u"甲乙", u"丙", u"七甲"},
+  };
+  // clang-format on
+  for (const auto& terms : queries) {
+    std::u16string query;
+    for (const std::u16string& term : terms) query += (query.empty() ? u"" : u" ") + term;
+    for (const bool useVariants : {false, true}) {
+      SCOPED_TRACE(ToUtf8(query) + (useVariants ? " (variants)" : ""));
+      const Expected expected =
+          PlainAnd(PlainMatcher(pages, useVariants ? &variants : nullptr), terms);
+      EXPECT_FALSE(expected.pages.empty());
+      std::u16string buffer = query;
+      index.SearchAnd(buffer, useVariants);
+      EXPECT_EQ(index.pages(), expected.pages);
+      EXPECT_EQ(index.placeCounts(), expected.placeCounts);
+      EXPECT_FALSE(index.DamagedList());
+    }
+  }
+}
+
+// "and" and "or" of two random terms give what merging the terms' results in
+// query order gives (EvaluateTerm), whichever term is evaluated first.
+TEST(SearchPropertyTest, AndAndOrAgreeWithTermsMergedInQueryOrder) {
+  int compared = 0;
+  for (int seed = 100; seed < 130; ++seed) {
+    std::mt19937 random(static_cast<uint32_t>(seed));
+    std::vector<std::u16string> pageTexts;
+    const int pageCount = std::uniform_int_distribution<int>(1, 8)(random);
+    for (int p = 0; p < pageCount; ++p) {
+      const int kind = seed % 5 == 0 ? 2 : std::uniform_int_distribution<int>(0, 1)(random);
+      pageTexts.push_back(ToUtf16(RandomPage(random, kind)));
+    }
+    TempDir dir;
+    WriteCollection(dir.path(), pageTexts, kVariantTable,
+                    {.shuffleSeed = static_cast<uint32_t>(seed % 3)});
+    CIndex index;
+    ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+    for (int t = 0; t < 40; ++t) {
+      const std::u16string first = RandomTerm(random);
+      const std::u16string second = RandomTerm(random);
+      for (const bool useVariants : {false, true}) {
+        for (const bool orSearch : {false, true}) {
+          index.EvaluateTerm(u"", MergeReplace, useVariants);  // empties the last result
+          index.EvaluateTerm(first, orSearch ? MergeUnion : MergeReplace, useVariants);
+          index.EvaluateTerm(second, orSearch ? MergeUnion : MergeIntersect, useVariants);
+          const std::vector<uint32_t> pages = index.pages();
+          const std::vector<uint32_t> counts = index.placeCounts();
+          std::u16string query = first + u" " + second;
+          if (orSearch) {
+            index.SearchOr(query, useVariants);
+          } else {
+            index.SearchAnd(query, useVariants);
+          }
+          ++compared;
+          if (index.pages() == pages && index.placeCounts() == counts) continue;
+          ADD_FAILURE() << "collection " << seed << ", " << (orSearch ? "or" : "and") << " of "
+                        << ToUtf8(first) << " and " << ToUtf8(second)
+                        << (useVariants ? " (variants)" : "") << "\n  merged pages "
+                        << Describe(pages) << "counts " << Describe(counts) << "\n  found  pages "
+                        << Describe(index.pages()) << "counts " << Describe(index.placeCounts());
+          return;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 30 * 40 * 4);
 }
 
 }  // namespace
