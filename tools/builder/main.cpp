@@ -32,7 +32,7 @@ constexpr char kUsage[] =
     "  --opencc FILE        an OpenCC character table in text form (from<TAB>to ...)\n"
     "  --page-chars N       positioned characters per page (default 240)\n"
     "  --posting-memory MB  postings held in memory before they are spilled to disk\n"
-    "                       in TARGET's staging folder (default 256)\n"
+    "                       in TARGET's staging folder (default 64)\n"
     "  --quiet              no progress display\n"
     "  --help               this text\n";
 
