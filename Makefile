@@ -20,10 +20,13 @@ WERROR ?= OFF
 JOBS ?= $(shell nproc)
 
 RELEASE_DIR := build/release
+# `make sample-13x`: a collection about 13 times the sample, for measuring the
+# builder. Several GB; put it where there is room with SCALED_DIR=...
+SCALED_DIR ?= build/sample-13x
 TEST_DIR := build/test
 SANITIZE_DIR := build/sanitize
 
-.PHONY: all setup release sample run test bench bench-compare format format-check format-setup clean
+.PHONY: all setup release sample sample-13x run test bench bench-compare format format-check format-setup clean
 
 all: run
 
@@ -45,6 +48,11 @@ sample: release
 	@command -v npm >/dev/null || scripts/install-packages.sh nodejs npm
 	@if [ -f $(RELEASE_DIR)/bin/mvr.dir ]; then echo "Sample collection present in $(RELEASE_DIR)/bin"; \
 	else tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build $(RELEASE_DIR)/bin; fi
+
+# The 13-fold collection from the sample's source; not part of `make test`.
+sample-13x: sample
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target quillwen-build quillwen-scale-source
+	tools/sample/build-sample-13x.sh $(RELEASE_DIR)/bin .cache/sample-source .cache/variants $(SCALED_DIR)
 
 # Builds everything and the sample collection when it is missing, then starts
 # the reader on it.

@@ -141,7 +141,7 @@ class Builder {
     }
     summary_->sourceBytes = totalBytes_;
     for (IndexScope scope : kScopes) {
-      indexSets_[scope] = std::make_unique<IndexSetBuilder>(scope, variants_);
+      indexSets_[scope] = std::make_unique<IndexSetBuilder>(scope, variants_, staging_.Path());
     }
     if (!store_.Open(staging_.Path(), kCollectionBaseName, {})) {
       *error_ = store_.Error();
@@ -212,12 +212,27 @@ class Builder {
         }
       }
       ++summary_->pages;
+      if (!SpillWhenOverBudget()) return false;
     }
     volumePages_.push_back(placed);
     bytesDone_ += bytes.size();
     progress_->Update(
         totalBytes_ > 0 ? static_cast<double>(bytesDone_) / static_cast<double>(totalBytes_) : 1.0,
         summary_->pages);
+    return true;
+  }
+
+  // The three sets share the budget. When it is used up every set spills, so
+  // that the next pages start from empty buffers.
+  bool SpillWhenOverBudget() {
+    uint64_t buffered = 0;
+    for (const auto& set : indexSets_) buffered += set->BufferedBytes();
+    if (buffered <= options_.postingMemory) return true;
+    for (const auto& set : indexSets_) {
+      const size_t before = set->RunsSpilled();
+      if (!set->SpillRun(error_)) return false;
+      summary_->postingRuns += set->RunsSpilled() - before;
+    }
     return true;
   }
 

@@ -16,6 +16,12 @@
 
 namespace quillwen::build {
 
+// The postings of the three index sets held in memory before they go to runs
+// on disk; the builder's memory stays near this whatever the collection's size.
+// A budget well below the collection's postings is also faster than holding
+// them all: the freed buffers are reused instead of ever more memory touched.
+inline constexpr uint64_t kDefaultPostingMemory = uint64_t{64} << 20;
+
 struct BuildOptions {
   std::filesystem::path source;
   std::filesystem::path target;
@@ -25,6 +31,8 @@ struct BuildOptions {
   std::vector<std::filesystem::path> openCcFiles;
   bool semanticVariants = false;
   size_t charactersPerPage = kDefaultCharactersPerPage;
+  // Spilled runs live in the staging folder and go with it.
+  uint64_t postingMemory = kDefaultPostingMemory;
   Progress* progress = nullptr;  // optional
 };
 
@@ -41,6 +49,8 @@ struct BuildSummary {
   std::array<uint64_t, 3> positions{};
   // Postings written (characters and variant groups), indexed by IndexScope.
   std::array<uint64_t, 3> postings{};
+  // Runs the postings were spilled to, all index sets together.
+  size_t postingRuns = 0;
 };
 
 // The files a build produces, in the order they are moved into place.

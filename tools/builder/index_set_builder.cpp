@@ -55,8 +55,25 @@ void CollectPostings(std::span<const PositionedCharacter> characters,
   std::sort(postings->begin(), postings->end());
 }
 
-IndexSetBuilder::IndexSetBuilder(IndexScope scope, const VariantTableBuilder& variants)
-    : scope_(scope), variants_(variants) {}
+namespace {
+
+std::string IndexSetBaseName(IndexScope scope) {
+  return std::string(kCollectionBaseName) + IndexSetSuffix(scope);
+}
+
+}  // namespace
+
+IndexSetBuilder::IndexSetBuilder(IndexScope scope, const VariantTableBuilder& variants,
+                                 const std::filesystem::path& runFolder)
+    : scope_(scope),
+      variants_(variants),
+      writer_({.runFolder = runFolder, .runName = IndexSetBaseName(scope)}) {}
+
+bool IndexSetBuilder::SpillRun(std::string* error) {
+  if (writer_.SpillRun()) return true;
+  *error = std::string(IndexSetLabel(scope_)) + " index set: " + writer_.Error();
+  return false;
+}
 
 bool IndexSetBuilder::AddPage(uint32_t entryIndex, std::span<const PositionedCharacter> characters,
                               std::string* error) {
@@ -88,8 +105,7 @@ bool IndexSetBuilder::AddPage(uint32_t entryIndex, std::span<const PositionedCha
 }
 
 bool IndexSetBuilder::Write(const std::filesystem::path& folder, std::string* error) {
-  const std::string baseName = std::string(kCollectionBaseName) + IndexSetSuffix(scope_);
-  if (!writer_.Write(folder, baseName)) {
+  if (!writer_.Write(folder, IndexSetBaseName(scope_))) {
     *error = std::string(IndexSetLabel(scope_)) + " index set: " + writer_.Error();
     return false;
   }

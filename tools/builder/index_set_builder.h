@@ -27,12 +27,20 @@ void CollectPostings(std::span<const PositionedCharacter> characters,
 
 class IndexSetBuilder {
  public:
-  IndexSetBuilder(IndexScope scope, const VariantTableBuilder& variants);
+  // Runs spilled by SpillRun go to `runFolder`, which must outlive the builder.
+  IndexSetBuilder(IndexScope scope, const VariantTableBuilder& variants,
+                  const std::filesystem::path& runFolder = {});
 
   // Pages come in ascending entry index order. False with *error naming the
   // limit when a list would not fit the format.
   bool AddPage(uint32_t entryIndex, std::span<const PositionedCharacter> characters,
                std::string* error);
+
+  // The memory the encoded postings since the last spill take.
+  uint64_t BufferedBytes() const { return writer_.BufferedBytes(); }
+  // Moves the postings held in memory to a run on disk.
+  bool SpillRun(std::string* error);
+  size_t RunsSpilled() const { return writer_.RunsSpilled(); }
 
   // Writes folder/Index[suffix]-idx.h and -idx.m.
   bool Write(const std::filesystem::path& folder, std::string* error);

@@ -31,6 +31,8 @@ constexpr char kUsage[] =
     "  --semantic-variants  relate kSemanticVariant too (merges distinct words; off)\n"
     "  --opencc FILE        an OpenCC character table in text form (from<TAB>to ...)\n"
     "  --page-chars N       positioned characters per page (default 240)\n"
+    "  --posting-memory MB  postings held in memory before they are spilled to disk\n"
+    "                       in TARGET's staging folder (default 64)\n"
     "  --quiet              no progress display\n"
     "  --help               this text\n";
 
@@ -48,6 +50,7 @@ void PrintSummary(const fs::path& target, const BuildSummary& s) {
               static_cast<unsigned long long>(s.sourceBytes));
   std::printf("  %zu variant groups (largest %zu members)\n", s.variantGroups,
               s.largestVariantGroup);
+  std::printf("  postings spilled to %zu runs\n", s.postingRuns);
   std::printf("  positions: full text %llu, main text %llu, annotations %llu\n",
               static_cast<unsigned long long>(s.positions[quillwen::ScopeFullText]),
               static_cast<unsigned long long>(s.positions[quillwen::ScopeMainText]),
@@ -83,6 +86,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quillwen-build: --page-chars needs a positive number\n");
         return 2;
       }
+    } else if (arg == "--posting-memory" && hasValue) {
+      size_t megabytes = 0;
+      if (!ParseCount(argv[++i], &megabytes) || megabytes > (size_t{1} << 30)) {
+        std::fprintf(stderr, "quillwen-build: --posting-memory needs a positive number of MB\n");
+        return 2;
+      }
+      options.postingMemory = uint64_t{megabytes} << 20;
     } else if (arg == "--quiet") {
       quiet = true;
     } else if (arg.starts_with("--")) {

@@ -219,5 +219,206 @@ TEST_F(IndexWriterTest, NamesEachFileItCannotWriteAndFollowsNoLinkPlantedThere) 
   }
 }
 
+// A fixture with lists of every shape: one entry, many entries, entries longer
+// than a block, and identifiers that skip pages, so that spilled pieces end in
+// the middle of entries, VarNums and blocks.
+struct Posting {
+  uint32_t id;
+  uint32_t page;
+  std::vector<uint32_t> positions;
+};
+
+std::vector<Posting> MixedPostings() {
+  std::vector<Posting> postings;
+  for (uint32_t page = 0; page < 40; ++page) {
+    for (const uint32_t id : {0u, 7u, 300u, 88065u, 99999u}) {
+      if ((page + id) % 3 == 1) continue;
+      std::vector<uint32_t> positions;
+      const uint32_t count = id == 300 ? 2500 + page : 1 + (page * id) % 9;
+      for (uint32_t i = 0; i < count; ++i) positions.push_back(3 + i * (1 + id % 200));
+      postings.push_back({id, page * page, positions});
+    }
+  }
+  return postings;
+}
+
+class IndexWriterSpillTest : public IndexWriterTest {
+ protected:
+  // The two files written from `postings`, spilling before the posting whose
+  // place is in `spillBefore`.
+  std::pair<std::string, std::string> Files(const std::vector<Posting>& postings,
+                                            const std::set<size_t>& spillBefore,
+                                            uint32_t shuffleSeed = 0, size_t maxRuns = 64) {
+    TempDir out;
+    IndexWriter writer({.shuffleSeed = shuffleSeed, .runFolder = runs_.path(), .maxRuns = maxRuns});
+    for (size_t i = 0; i <= postings.size(); ++i) {
+      if (spillBefore.count(i) != 0) {
+        EXPECT_TRUE(writer.SpillRun()) << writer.Error();
+        EXPECT_EQ(writer.BufferedBytes(), 0u);
+        EXPECT_LE(writer.RunCount(), maxRuns);
+        EXPECT_EQ(RunFiles().size(), writer.RunCount());
+      }
+      if (i < postings.size()) {
+        EXPECT_TRUE(writer.AddPage(postings[i].id, postings[i].page, postings[i].positions))
+            << writer.Error();
+      }
+    }
+    runsWritten_ = writer.RunsSpilled();
+    EXPECT_TRUE(writer.Write(out.path(), "Index")) << writer.Error();
+    EXPECT_TRUE(RunFiles().empty()) << "the runs go once the set is written";
+    return {ReadFileBytes(out / "Index-idx.h"), ReadFileBytes(out / "Index-idx.m")};
+  }
+
+  std::vector<std::string> RunFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(runs_.path()))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  TempDir runs_;
+  size_t runsWritten_ = 0;
+};
+
+TEST_F(IndexWriterSpillTest, SpillingAnywhereWritesTheSameFiles) {
+  const std::vector<Posting> postings = MixedPostings();
+  const auto unspilled = Files(postings, {});
+  ASSERT_EQ(runsWritten_, 0u);
+  ASSERT_GT(unspilled.second.size(), 20 * kBlockSize);  // lists of many blocks
+  std::set<size_t> everyPosting, everyThird;
+  for (size_t i = 1; i < postings.size(); ++i) everyPosting.insert(i);
+  for (size_t i = 1; i < postings.size(); i += 3) everyThird.insert(i);
+  // clang-format off
+  const struct {
+    const char* name;
+    std::set<size_t> spillBefore;
+    size_t runs;
+    size_t maxRuns = 64;
+  } cases[] = {
+      {"only before writing", {postings.size()}, 1},
+      {"after the first posting", {1}, 1},
+      {"twice in a row", {5, 5, 6}, 2},
+      {"after every posting", everyPosting, postings.size() - 1},
+      {"after every third posting", everyThird, everyThird.size()},
+      {"before anything was added", {0}, 0},
+      {"after every posting, merging runs beyond 3", everyPosting, postings.size() - 1, 3},
+      {"after every third posting, merging runs beyond 2", everyThird, everyThird.size(), 2},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const auto spilled = Files(postings, c.spillBefore, 0, c.maxRuns);
+    EXPECT_EQ(runsWritten_, c.runs) << c.name;
+    EXPECT_TRUE(spilled.first == unspilled.first) << c.name << ": the header differs";
+    EXPECT_TRUE(spilled.second == unspilled.second) << c.name << ": the postings differ";
+  }
+}
+
+TEST_F(IndexWriterSpillTest, AShuffledLayoutGathersTheRunsBack) {
+  const std::vector<Posting> postings = MixedPostings();
+  const auto unspilled = Files(postings, {}, 777);
+  const auto spilled = Files(postings, {1, 30, 31, 90, 91}, 777, 3);
+  EXPECT_EQ(runsWritten_, 5u);
+  EXPECT_TRUE(spilled.first == unspilled.first);
+  EXPECT_TRUE(spilled.second == unspilled.second);
+  EXPECT_NE(unspilled.second, Files(postings, {}).second) << "the seed shuffles the blocks";
+}
+
+TEST_F(IndexWriterSpillTest, BufferedBytesCountsWhatASpillFrees) {
+  IndexWriter writer({.runFolder = runs_.path()});
+  EXPECT_EQ(writer.BufferedBytes(), 0u);
+  std::vector<uint32_t> positions(1000);
+  for (uint32_t i = 0; i < positions.size(); ++i) positions[i] = 2 * i + 1;
+  ASSERT_TRUE(writer.AddPage(4, 0, positions));
+  // 3 bytes of page header and 1000 one-byte deltas, in capacity.
+  EXPECT_GE(writer.BufferedBytes(), 1003u);
+  EXPECT_LT(writer.BufferedBytes(), 4 * 1003u);
+  ASSERT_TRUE(writer.SpillRun());
+  EXPECT_EQ(writer.BufferedBytes(), 0u);
+  EXPECT_EQ(RunFiles(), std::vector<std::string>{"postings.run1"});
+  EXPECT_EQ(std::filesystem::file_size(runs_ / "postings.run1"), 12u + 1003u);
+}
+
+TEST_F(IndexWriterSpillTest, ASpillThatCannotBeWrittenKeepsTheBytesInMemory) {
+  const std::vector<Posting> postings = MixedPostings();
+  const auto expected = Files(postings, {});
+  for (const bool withFolder : {false, true}) {
+    IndexWriterOptions options;
+    if (withFolder) options.runFolder = runs_ / "missing";
+    IndexWriter writer(options);
+    for (size_t i = 0; i < postings.size(); ++i) {
+      ASSERT_TRUE(writer.AddPage(postings[i].id, postings[i].page, postings[i].positions));
+      if (i == 10) {
+        const uint64_t buffered = writer.BufferedBytes();
+        EXPECT_FALSE(writer.SpillRun());
+        EXPECT_NE(writer.Error().find(withFolder ? "missing/postings.run1: the posting run cannot "
+                                                   "be written"
+                                                 : "no folder was given"),
+                  std::string::npos)
+            << writer.Error();
+        EXPECT_EQ(writer.BufferedBytes(), buffered);
+        EXPECT_EQ(writer.RunsSpilled(), 0u);
+      }
+    }
+    Write(writer);
+    EXPECT_TRUE(Header() == expected.first);
+    EXPECT_TRUE(Postings() == expected.second);
+  }
+}
+
+TEST_F(IndexWriterSpillTest, ADamagedRunFailsTheWriteAndNamesIt) {
+  // Identifier 7 on page 0 with 5 one-byte deltas (8 bytes), identifier 9 after it.
+  const std::vector<uint32_t> five{1, 2, 3, 4, 5};
+  // clang-format off
+  const struct {
+    const char* name;
+    size_t offset;  // into run 1; npos cuts the run short instead
+    std::string bytes;
+    const char* error;
+  } cases[] = {
+      {"cut short", std::string::npos, "", "postings.run1: the posting run is cut short"},
+      {"identifier out of range", 0, Bytes({0xA0, 0x86, 0x01, 0x00}),
+       "postings.run1: the posting run is damaged (piece of identifier 100000"},
+      {"identifiers out of order", 20, Bytes({0x07}),
+       "postings.run1: the posting run is damaged (piece of identifier 7"},
+      {"piece longer than spilled", 4, Bytes({0x1C}),
+       "the posting runs hold 28 bytes of identifier 7, but 8 were spilled"},
+      {"piece of an identifier never spilled", 20, Bytes({0x08}), "the posting runs hold"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    for (const uint32_t seed : {0u, 5u}) {
+      IndexWriter writer({.shuffleSeed = seed, .runFolder = runs_.path()});
+      ASSERT_TRUE(writer.AddPage(7, 0, five));
+      ASSERT_TRUE(writer.AddPage(9, 0, five));
+      ASSERT_TRUE(writer.SpillRun());
+      ASSERT_TRUE(writer.AddPage(7, 1, five));
+      const std::filesystem::path run = runs_ / "postings.run1";
+      ASSERT_EQ(std::filesystem::file_size(run), 2 * (12u + 8u)) << c.name;
+      if (c.offset == std::string::npos) {
+        std::filesystem::resize_file(run, 30);
+      } else {
+        testing::PatchFileBytes(run, c.offset, c.bytes);
+      }
+      EXPECT_FALSE(writer.Write(dir_.path(), "Index")) << c.name;
+      EXPECT_NE(writer.Error().find(c.error), std::string::npos)
+          << c.name << ": " << writer.Error();
+      EXPECT_TRUE(RunFiles().empty()) << c.name;
+    }
+  }
+}
+
+TEST_F(IndexWriterSpillTest, AWriterThatIsNeverWrittenLeavesNoRunsBehind) {
+  {
+    IndexWriter writer({.runFolder = runs_.path()});
+    const std::vector<uint32_t> one{1};
+    ASSERT_TRUE(writer.AddPage(1, 0, one));
+    ASSERT_TRUE(writer.SpillRun());
+    ASSERT_TRUE(writer.AddPage(1, 1, one));
+    ASSERT_TRUE(writer.SpillRun());
+    EXPECT_EQ(RunFiles().size(), 2u);
+  }
+  EXPECT_TRUE(RunFiles().empty());
+}
+
 }  // namespace
 }  // namespace quillwen
