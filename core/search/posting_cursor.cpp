@@ -40,7 +40,7 @@ bool PostingCursor::Start(const PostingSource& source, uint32_t firstBlock, uint
                           const BlockDirectory* directory) {
   source_ = &source;
   directory_ = directory;
-  directoryAt_ = 0;
+  AimAtDirectoryEntry(0);
   blockData_ = nullptr;
   block_ = firstBlock;
   offset_ = 0;
@@ -187,7 +187,16 @@ bool PostingCursor::SkipPositions() {
   return true;
 }
 
-bool PostingCursor::NextPage() { return SkipPositions() && ReadPageHeader(/*firstEntry=*/false); }
+bool PostingCursor::NextPageSlow() {
+  return SkipPositions() && ReadPageHeader(/*firstEntry=*/false);
+}
+
+void PostingCursor::AimAtDirectoryEntry(size_t at) {
+  directoryAt_ = at;
+  walkUpTo_ = directory_ != nullptr && at + 1 < directory_->entries.size()
+                  ? directory_->entries[at + 1].pageBefore
+                  : UINT32_MAX;
+}
 
 bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
   // The directory belongs to this list in this source, so these hold; checked all
@@ -207,14 +216,13 @@ bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
   return ReadPageHeader(/*firstEntry=*/false);
 }
 
-bool PostingCursor::SkipTo(uint32_t target) {
+bool PostingCursor::SkipToSlow(uint32_t target) {
   if (page_ >= target) return true;
   if (target > lastPage_) return false;
   // The directory is consulted only when the target lies past the start of a later
   // block than the last one found: most skips of a dense intersection stay within
   // a block, and a walk through a few headers beats a search there.
-  if (directory_ != nullptr && directoryAt_ + 1 < directory_->entries.size() &&
-      directory_->entries[directoryAt_ + 1].pageBefore < target) {
+  if (walkUpTo_ < target) {
     // The last entry with a page before the target: the page sought starts in its
     // block or after it. Targets ascend, so the search starts where the last ended.
     const std::vector<BlockDirectory::Entry>& entries = directory_->entries;
@@ -223,7 +231,7 @@ bool PostingCursor::SkipTo(uint32_t target) {
         [](uint32_t page, const BlockDirectory::Entry& e) { return page < e.pageBefore; });
     const size_t found = static_cast<size_t>(after - entries.begin());
     if (found > 0) {
-      directoryAt_ = found - 1;
+      AimAtDirectoryEntry(found - 1);
       const BlockDirectory::Entry& entry = entries[directoryAt_];
       if (entry.chainIndex + 1 > blocksEntered_ && !Jump(entry)) return false;
     }

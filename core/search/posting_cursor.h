@@ -90,19 +90,25 @@ class PostingCursor {
 
   // next page: skips the page's unread position bytes without decoding them and
   // reads the next page entry's header. REQUIRES: !AtLastPage().
-  bool NextPage();
+  inline bool NextPage();
 
   // Moves to the first page entry whose page is at least `target`, decoding no
   // positions on the way; does nothing when the cursor stands there already.
   // False when the list holds no such page (target past LastPage(); the cursor
   // stays where it was) or when it is damaged on the way (Damaged()).
-  bool SkipTo(uint32_t target);
+  inline bool SkipTo(uint32_t target);
 
   uint32_t Page() const { return page_; }
   uint32_t LastPage() const { return lastPage_; }
   bool AtLastPage() const { return page_ == lastPage_; }
   uint32_t Position() const { return position_; }
   uint32_t PositionBytesLeft() const { return positionBytesLeft_; }
+  // The page's unread position bytes (PositionBytesLeft() of them) when they lie
+  // whole in the current block, so that they can be read in place without the
+  // cursor; nullptr when they run on into another block.
+  const unsigned char* PositionBytesInBlock() const {
+    return offset_ + positionBytesLeft_ <= limit_ ? blockData_ + offset_ : nullptr;
+  }
   bool Damaged() const { return damaged_; }
 
   uint32_t Block() const { return block_; }
@@ -122,6 +128,10 @@ class PostingCursor {
   bool Jump(const BlockDirectory::Entry& entry);
   bool ReadVarNum(uint32_t* value);
   bool ReadPageHeader(bool firstEntry);
+  inline bool NextHeaderInBlock();
+  bool NextPageSlow();
+  bool SkipToSlow(uint32_t target);
+  void AimAtDirectoryEntry(size_t at);
   bool NextPositionSlow();
   bool Fail();
 
@@ -140,6 +150,9 @@ class PostingCursor {
   bool damaged_ = false;
   const BlockDirectory* directory_ = nullptr;
   size_t directoryAt_ = 0;  // entries before this one lie behind the cursor
+  // The pageBefore of the directory entry after directoryAt_ (UINT32_MAX when there
+  // is none): a target up to it is reached by walking, without the directory.
+  uint32_t walkUpTo_ = UINT32_MAX;
 };
 
 inline bool PostingCursor::NextPosition() {
@@ -154,6 +167,37 @@ inline bool PostingCursor::NextPosition() {
     return true;
   }
   return NextPositionSlow();
+}
+
+// The common case of moving on: the next entry's header lies whole in this block.
+// Reads it when it passes the same checks as ReadPageHeader's; otherwise changes
+// nothing and returns false, and the slow path meets whatever is there.
+inline bool PostingCursor::NextHeaderInBlock() {
+  const uint32_t at = offset_ + positionBytesLeft_;
+  if (at + 5 > limit_) return false;
+  const unsigned char* bytes = blockData_ + at;
+  const uint32_t length = VarNumLength(bytes[0]);
+  const uint32_t page = page_ + DecodeVarNum(bytes);
+  const uint32_t count = LoadLE16(bytes + length);
+  if (page <= page_ || page > lastPage_ || count == 0) return false;
+  offset_ = at + length + 2;
+  page_ = page;
+  positionBytesLeft_ = count;
+  position_ = 0;
+  return true;
+}
+
+inline bool PostingCursor::NextPage() { return NextHeaderInBlock() || NextPageSlow(); }
+
+inline bool PostingCursor::SkipTo(uint32_t target) {
+  if (page_ >= target) return true;
+  // Dense intersections skip a few entries of the same block at a time.
+  if (target <= walkUpTo_ && target <= lastPage_) {
+    while (NextHeaderInBlock()) {
+      if (page_ >= target) return true;
+    }
+  }
+  return SkipToSlow(target);
 }
 
 }  // namespace quillwen

@@ -9,12 +9,40 @@
 #include "core/search/directory_cache.h"
 #include "core/search/query.h"
 #include "core/search/variants.h"
+#include "core/search/varnum.h"
 
 namespace quillwen {
 namespace {
 
 // A normalised term has fewer looked-up characters than units.
 constexpr size_t kMaxCursors = kMaxNormalisedTermUnits;
+
+// The most position bytes of its sparsest list a page may have to be matched by
+// intersecting decoded positions; each byte is at most one position. Pages past it
+// are rare and go through the general matcher.
+constexpr size_t kMaxSharedPositionBytes = 1024;
+
+// Decodes the `count` position bytes of a page at `bytes` (all inside the mapping)
+// and hands each aligned position, position + `alignment`, to `take` in order.
+// False, after handing over some, unless the bytes are whole VarNums, the
+// positions strictly ascend and every aligned position fits 32 bits: on such a
+// page the general matcher alone knows what to make of them.
+template <typename Take>
+inline bool ForEachAlignedPosition(const unsigned char* bytes, uint32_t count, uint32_t alignment,
+                                   Take take) {
+  uint64_t aligned = alignment;
+  uint32_t at = 0;
+  while (at < count) {
+    const uint32_t length = VarNumLength(bytes[at]);
+    if (length > count - at) return false;
+    const uint32_t delta = DecodeVarNum(bytes + at);
+    if (delta == 0 && at > 0) return false;
+    aligned += delta;
+    at += length;
+    take(aligned);
+  }
+  return aligned <= UINT32_MAX;
+}
 
 struct Slot {
   PostingCursor cursor;
@@ -45,6 +73,7 @@ class Matcher {
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
   bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
+  int64_t CountSharedPositions();
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
     if (!slot.cursor.NextPosition()) return false;
@@ -65,6 +94,8 @@ class Matcher {
   std::array<uint32_t, kMaxCursors> order_;  // cursor indices, rarest list first
   uint32_t cursorCount_ = 0;
   uint32_t segmentCount_ = 0;
+  // The aligned positions of a page still shared by the lists read so far.
+  std::array<uint32_t, kMaxSharedPositionBytes> shared_;
 };
 
 bool Matcher::StartCursors() {
@@ -174,10 +205,65 @@ void Matcher::CountEveryPosition() {
   }
 }
 
+// The places on the current page of a term of one segment: the aligned positions
+// every list has there. Reads the lists' position bytes in place and moves no
+// cursor, so that when the page is not one it can take (-1: too many positions, or
+// bytes running into another block, or bytes the general matcher must judge) that
+// one starts from where it would have anyway. A page whose bytes all pass here is
+// one on which the general matcher meets no damage either.
+int64_t Matcher::CountSharedPositions() {
+  uint32_t sparsest = 0;
+  for (uint32_t k = 1; k < cursorCount_; ++k) {
+    if (slots_[k].cursor.PositionBytesLeft() < slots_[sparsest].cursor.PositionBytesLeft())
+      sparsest = k;
+  }
+  const PostingCursor& first = slots_[sparsest].cursor;
+  const unsigned char* firstBytes = first.PositionBytesInBlock();
+  if (firstBytes == nullptr || first.PositionBytesLeft() > kMaxSharedPositionBytes) return -1;
+  uint32_t shared = 0;
+  if (!ForEachAlignedPosition(
+          firstBytes, first.PositionBytesLeft(), slots_[sparsest].alignment,
+          [&](uint64_t aligned) { shared_[shared++] = static_cast<uint32_t>(aligned); })) {
+    return -1;
+  }
+  for (uint32_t k = 0; k < cursorCount_; ++k) {
+    if (k == sparsest) continue;
+    const PostingCursor& cursor = slots_[k].cursor;
+    const unsigned char* bytes = cursor.PositionBytesInBlock();
+    if (bytes == nullptr) return -1;
+    // Both runs ascend: keep, in place, the shared positions this list also has.
+    // Every byte is read even once nothing is left to keep, so that no damage on
+    // the page goes unseen.
+    uint32_t kept = 0;
+    uint32_t next = 0;
+    if (!ForEachAlignedPosition(bytes, cursor.PositionBytesLeft(), slots_[k].alignment,
+                                [&](uint64_t aligned) {
+                                  while (next < shared && shared_[next] < aligned) ++next;
+                                  if (next < shared && shared_[next] == aligned)
+                                    shared_[kept++] = shared_[next++];
+                                })) {
+      return -1;
+    }
+    shared = kept;
+  }
+  return shared;
+}
+
 // Counts the places on `current`, where every cursor stands at its first position.
 // On return `current` is the next page worth looking at. False when matching must
 // end (a damaged list, or no page can follow).
 bool Matcher::MatchPage(uint32_t& current) {
+  if (segmentCount_ == 1) {
+    if (const int64_t places = CountSharedPositions(); places >= 0) {
+      if (places > 0) {
+        result_.pages.push_back(current);
+        result_.placeCounts.push_back(static_cast<uint32_t>(places));
+      }
+      if (current == UINT32_MAX) return false;  // no page follows the last one
+      ++current;
+      return true;
+    }
+  }
   for (uint32_t k = 0; k < cursorCount_; ++k) {
     if (!ReadPosition(k)) return false;
   }

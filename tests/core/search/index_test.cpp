@@ -226,6 +226,46 @@ TEST_F(IndexTest, ADamagedListEndsWithoutHarmingTheOthers) {
   EXPECT_TRUE(messages_.messages.empty());
 }
 
+// A phrase reads the positions of a page its lists share only as far as it needs
+// them; damage there ends the matching where it is met, and damage in positions
+// no place depends on is not met at all.
+TEST_F(IndexTest, DamagedPositionsOnASharedPageEndThePhraseWhereTheyAreRead) {
+  // 甲 at position 0 and 乙 at 1 and 2 of each page. Each list has its block to
+  // itself: 甲's page 1 entry is 01 01 00 00, its position at offset 7; 乙's is
+  // 01 02 00 01 01, its positions at offsets 8 and 9.
+  WriteCollection(dir_.path(), {u"甲乙乙", u"甲乙乙", u"甲乙乙"});
+  ASSERT_TRUE(Open());
+  const size_t jia = size_t{index_.FirstBlock()[Id(u'甲')]} * kBlockSize;
+  const size_t yi = size_t{index_.FirstBlock()[Id(u'乙')]} * kBlockSize;
+  index_.Close();
+  const std::string postings = ReadFileBytes(PostingsPath());
+
+  // 0xC0 begins a three-byte VarNum where fewer bytes are left on the page.
+  // clang-format off
+  const struct {
+    const char* name;
+    size_t offset;
+    std::u16string query;
+    std::vector<uint32_t> pages;
+    bool damaged;
+  } cases[] = {
+      {"the sparser list's position", jia + 7, u"甲乙", {0}, true},
+      {"the denser list's first position", yi + 8, u"甲乙", {0}, true},
+      {"a position no place needs", yi + 9, u"甲乙", {0, 1, 2}, false},
+      {"the same position read for a later place", yi + 9, u"乙乙", {0}, true},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    WriteFileBytes(PostingsPath(), postings);
+    PatchFileBytes(PostingsPath(), c.offset, "\xC0");
+    ASSERT_TRUE(Open()) << c.name;
+    EXPECT_EQ(Search(c.query), c.pages) << c.name;
+    EXPECT_EQ(index_.placeCounts(), std::vector<uint32_t>(c.pages.size(), 1)) << c.name;
+    EXPECT_EQ(index_.DamagedList(), c.damaged) << c.name;
+    index_.Close();
+  }
+}
+
 TEST_F(IndexTest, ACutPostingsFileEndsTheListsThatReachTheCut) {
   std::vector<std::u16string> pages;
   for (int page = 0; page < 4; ++page) pages.push_back(std::u16string(3000, u'甲'));
