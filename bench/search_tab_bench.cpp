@@ -124,6 +124,28 @@ void BM_SearchAfter(benchmark::State& state, std::u16string keyword, std::u16str
   state.counters["listed"] = static_cast<double>(listed);
 }
 
+// The evaluation alone in the same pairs: what of the difference the index's
+// own part accounts for. The last result is replaced as the search command
+// replaces it.
+void BM_SearchOnlyAfter(benchmark::State& state, std::u16string keyword, std::u16string before) {
+  if (!HaveSample()) {
+    state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
+    return;
+  }
+  SampleModel model;
+  const std::optional<quillwen::Query> query = quillwen::ParseQuery(keyword);
+  const std::optional<quillwen::Query> first = quillwen::ParseQuery(before);
+  quillwen::SearchResult last;
+  for (auto _ : state) {
+    state.PauseTiming();
+    last = model->Index().Search(*first, quillwen::SearchMethod::kAnd, true);
+    state.ResumeTiming();
+    last = model->Index().Search(*query, quillwen::SearchMethod::kAnd, true);
+    benchmark::DoNotOptimize(last.pages.data());
+  }
+  state.counters["pages"] = static_cast<double>(last.pages.size());
+}
+
 using quillwen::ResultView;
 
 BENCHMARK_CAPTURE(BM_SearchOnly, zhi, std::u16string(u"之"))->Unit(benchmark::kMillisecond);
@@ -156,6 +178,10 @@ BENCHMARK_CAPTURE(BM_SearchAfter, mingyue_after_bu, std::u16string(u"明月"), s
 BENCHMARK_CAPTURE(BM_SearchAfter, rare_alone, std::u16string(u"鼉"), std::u16string(u"鼉"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchAfter, rare_after_bu, std::u16string(u"鼉"), std::u16string(u"不"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchOnlyAfter, rare_alone, std::u16string(u"鼉"), std::u16string(u"鼉"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchOnlyAfter, rare_after_bu, std::u16string(u"鼉"), std::u16string(u"不"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_tang_shi, std::u16string(u"不"), 99, ResultView::kPages)
     ->Unit(benchmark::kMillisecond);
