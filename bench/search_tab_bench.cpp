@@ -74,15 +74,17 @@ void BM_SearchOnly(benchmark::State& state, std::u16string keyword) {
 
 // range: kWhole, or a record number of the sample's contents (228 全宋詩, the
 // largest category; 99 全唐詩). The search command to the first list page of
-// page rows or of hit rows.
+// page rows (in `order`) or of hit rows.
 void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range,
-                     quillwen::ResultView view) {
+                     quillwen::ResultView view,
+                     quillwen::PageRowOrder order = quillwen::PageRowOrder::kReading) {
   if (!HaveSample()) {
     state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
     return;
   }
   SampleModel model;
   model->ChooseView(view);
+  model->OrderPageRows(order);
   quillwen::SearchRequest request;
   request.keywords = keyword;
   request.range = range;
@@ -151,6 +153,9 @@ using quillwen::ResultView;
 BENCHMARK_CAPTURE(BM_SearchOnly, zhi, std::u16string(u"之"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchToRows, zhi_whole_pages, std::u16string(u"之"), kWhole,
                   ResultView::kPages)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchToRows, zhi_whole_pages_by_volume_page, std::u16string(u"之"), kWhole,
+                  ResultView::kPages, quillwen::PageRowOrder::kVolumePage)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchToRows, zhi_whole_hits, std::u16string(u"之"), kWhole, ResultView::kHits)
     ->Unit(benchmark::kMillisecond);

@@ -135,8 +135,9 @@ class ResultRows {
   std::vector<uint32_t> counts_;          // parallel to pages_
   int64_t places_ = 0;
   PageRowOrder order_ = PageRowOrder::kReading;
-  std::vector<uint32_t> listed_;  // reading indices in order_; empty in reading order
-  std::vector<uint64_t> keys_;    // sort keys, kept for their space
+  std::vector<uint32_t> listed_;   // reading indices in order_; empty in reading order
+  std::vector<uint64_t> keys_;     // sort keys, kept for their space
+  std::vector<uint64_t> scratch_;  // the same
 };
 
 }  // namespace quillwen

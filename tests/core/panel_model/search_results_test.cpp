@@ -212,6 +212,37 @@ TEST_F(ResultRowsTest, AnOrderChosenHoldsForTheNextResultAndReadingOrderComesBac
   for (size_t i = 0; i < rows.Count(); ++i) EXPECT_EQ(rows.ReadingIndexAt(i), i);
 }
 
+TEST_F(ResultRowsTest, OrdersSortNumbersOfSeveralBytes) {
+  ContentsCatalogue wide;
+  wide.AddRecord({u"部", 1, 1, 100, 1});
+  wide.AddRecord({u"書", 2, 1, 100, 1});
+  wide.AddRecord({u"甲", 3, 1, 10, 65000});  // pages 0-9
+  wide.AddRecord({u"乙", 3, 11, 10, 250});   // pages 10-19
+  wide.AddRecord({u"丙", 3, 21, 10, 1});     // pages 20-29
+  const struct {
+    PageRowOrder order;
+    std::vector<uint32_t> pages;
+    std::vector<uint32_t> counts;
+    std::vector<uint32_t> listed;
+  } cases[] = {
+      // volumePage: 0 65000, 5 65005, 12 252, 20 1, 25 6.
+      {PageRowOrder::kVolumePage, {5, 12, 20, 0, 25}, {1, 1, 1, 1, 1}, {20, 25, 12, 0, 5}},
+      // Most places first, equal counts in reading order; a count of 2^31 or more
+      // reads as a row's negative count, so it comes last.
+      {PageRowOrder::kPlaces,
+       {0, 39, 40, 50, 55},
+       {300, 70000, 1u << 31, 70000, 3},
+       {39, 50, 0, 55, 40}},
+  };
+  for (const auto& c : cases) {
+    ResultRows rows;
+    rows.Assign(wide.NodeOf(1), c.pages, c.counts, c.order);
+    std::vector<uint32_t> listed;
+    for (size_t i = 0; i < rows.Count(); ++i) listed.push_back(rows.OrderedPage(i));
+    EXPECT_EQ(listed, c.listed) << static_cast<int>(c.order);
+  }
+}
+
 TEST_F(ResultRowsTest, NoRangeAndClearKeepNothing) {
   ResultRows rows;
   rows.Assign(catalogue_.NodeOf(1), pages_, counts_, PageRowOrder::kVolumePage);
