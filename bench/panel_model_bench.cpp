@@ -1,4 +1,5 @@
-// Result rows for a very common character, and loading a full catalogue.
+// Result rows for a very common character, all made (BuildResults) beside
+// those of the first list page alone; and loading a full catalogue.
 
 #include <benchmark/benchmark.h>
 
@@ -50,6 +51,34 @@ void BM_BuildResults200000Pages(benchmark::State& state) {
   state.counters["rows"] = static_cast<double>(rows.size());
 }
 BENCHMARK(BM_BuildResults200000Pages)->Unit(benchmark::kMillisecond);
+
+// What a search keeps of the same 200,000 pages instead: their numbers, and the
+// rows of the first list page made, in reading order or in an order chosen.
+void BM_ResultRowsFirstListPage200000Pages(benchmark::State& state, quillwen::PageRowOrder order) {
+  quillwen::ContentsCatalogue catalogue;
+  for (const CatalogueRecord& record : LargeCatalogue()) catalogue.AddRecord(record);
+  std::vector<uint32_t> pages, counts;
+  for (uint32_t p = 0; p < 200000; ++p) {
+    pages.push_back(p);
+    counts.push_back(1 + p % 7);
+  }
+  quillwen::ResultRows rows;
+  std::vector<quillwen::SearchNodeTag> listed;
+  for (auto _ : state) {
+    rows.Assign(catalogue.NodeOf(1), pages, counts, order);
+    listed.clear();
+    for (size_t i = 0; i < 100 && i < rows.Count(); ++i) listed.push_back(rows.OrderedRow(i));
+    benchmark::DoNotOptimize(listed.data());
+  }
+  state.counters["rows"] = static_cast<double>(rows.Count());
+}
+BENCHMARK_CAPTURE(BM_ResultRowsFirstListPage200000Pages, reading, quillwen::PageRowOrder::kReading)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ResultRowsFirstListPage200000Pages, volume_page,
+                  quillwen::PageRowOrder::kVolumePage)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ResultRowsFirstListPage200000Pages, places, quillwen::PageRowOrder::kPlaces)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_LoadCatalogue9999Records(benchmark::State& state) {
   const quillwen::bench::BenchFolder folder;

@@ -301,7 +301,7 @@ void CLeftForm::ChooseView(quillwen::ResultView view) {
   Paint(m_model->ChooseView(view));
 }
 
-bool CLeftForm::HasResultRows() const { return m_model && !m_model->SearchNodes().empty(); }
+bool CLeftForm::HasResultRows() const { return m_model && m_model->SearchNodes().Count() > 0; }
 
 bool CLeftForm::SaveResultCsv(const QString& path, QString& error) {
   if (!m_model) return false;

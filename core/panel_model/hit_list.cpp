@@ -63,26 +63,28 @@ std::vector<HitRow> MatchesOnPage(const RenderedPage& page, size_t contextChars)
 
 }  // namespace
 
-void HitList::Reset(std::span<const SearchNodeTag> pageRows) {
-  pageRows_ = pageRows;
+void HitList::Reset(const ResultRows& pageRows) {
+  pageRows_ = &pageRows;
   prefix_.assign(1, 0);
-  prefix_.reserve(pageRows.size() + 1);
-  for (const SearchNodeTag& row : pageRows)
-    prefix_.push_back(prefix_.back() + static_cast<uint64_t>(std::max(row.count, 0)));
-  std::vector<HitRow>().swap(sorted_);
+  prefix_.reserve(pageRows.Count() + 1);
+  for (size_t i = 0; i < pageRows.Count(); ++i) {
+    // As the page row's count reads it.
+    const int32_t places = static_cast<int32_t>(pageRows.PlacesAt(i));
+    prefix_.push_back(prefix_.back() + static_cast<uint64_t>(std::max(places, 0)));
+  }
+  if (!sorted_.empty()) release_.Release(std::exchange(sorted_, {}));
   sortedOrder_ = HitRowOrder::kReading;
 }
 
 void HitList::AppendPageRows(size_t index, uint64_t from, uint64_t to,
                              const ResultPageRenderer& render, size_t contextChars,
                              std::vector<HitRow>& rows) const {
-  const SearchNodeTag& pageRow = pageRows_[index];
-  const std::vector<HitRow> matches =
-      MatchesOnPage(render(static_cast<uint32_t>(pageRow.page)), contextChars);
+  const auto pageRow = std::make_shared<const SearchNodeTag>(pageRows_->Row(index));
+  const std::vector<HitRow> matches = MatchesOnPage(render(pageRows_->PageAt(index)), contextChars);
   for (uint64_t k = from; k < to; ++k) {
     HitRow row;
     if (k < matches.size()) row = matches[static_cast<size_t>(k)];
-    row.pageRow = &pageRow;
+    row.pageRow = pageRow;
     row.readingIndex = prefix_[index] + k;
     rows.push_back(std::move(row));
   }
@@ -117,9 +119,9 @@ void HitList::Materialise(HitRowOrder order, const ResultPageRenderer& render,
                           size_t contextChars) {
   if (!sorted_.empty() && sortedOrder_ == order && sortedContext_ == contextChars) return;
   if (sorted_.empty() || sortedContext_ != contextChars) {
-    std::vector<HitRow>().swap(sorted_);
+    if (!sorted_.empty()) release_.Release(std::exchange(sorted_, {}));
     sorted_.reserve(static_cast<size_t>(Count()));
-    for (size_t i = 0; i < pageRows_.size(); ++i) {
+    for (size_t i = 0; i + 1 < prefix_.size(); ++i) {
       AppendPageRows(i, 0, prefix_[i + 1] - prefix_[i], render, contextChars, sorted_);
     }
     sortedContext_ = contextChars;
@@ -166,7 +168,7 @@ void HitList::ForEachRow(HitRowOrder order, const ResultPageRenderer& render, si
     return;
   }
   std::vector<HitRow> rows;
-  for (size_t i = 0; i < pageRows_.size(); ++i) {
+  for (size_t i = 0; i + 1 < prefix_.size(); ++i) {
     rows.clear();
     AppendPageRows(i, 0, prefix_[i + 1] - prefix_[i], render, contextChars, rows);
     for (const HitRow& row : rows) sink(row);

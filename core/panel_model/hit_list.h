@@ -16,22 +16,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <span>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/panel_model/background_release.h"
 #include "core/panel_model/search_results.h"
 #include "core/store/hit_marker.h"
 
 namespace quillwen {
 
 struct HitRow {
-  const SearchNodeTag* pageRow = nullptr;  // the page's row; lives as long as the result
-  int anchor = -1;                         // the hit's anchor; -1: not marked on the page
-  std::u16string left;                     // the text just before the hit
-  std::u16string hit;                      // the hit as the page shows it
-  std::u16string right;                    // the text just after the hit
-  uint64_t readingIndex = 0;               // the row's place in reading order
+  // The page's row, shared by the hit rows of one page.
+  std::shared_ptr<const SearchNodeTag> pageRow;
+  int anchor = -1;            // the hit's anchor; -1: not marked on the page
+  std::u16string left;        // the text just before the hit
+  std::u16string hit;         // the hit as the page shows it
+  std::u16string right;       // the text just after the hit
+  uint64_t readingIndex = 0;  // the row's place in reading order
 };
 
 // The orders a click on a header of the hit rows gives.
@@ -52,8 +54,9 @@ using ResultPageRenderer = std::function<RenderedPage(uint32_t page)>;
 
 class HitList {
  public:
-  // The page rows of a result, in reading order; they must outlive the list.
-  void Reset(std::span<const SearchNodeTag> pageRows);
+  // The page rows of a result; they must outlive the list or its next Reset. A
+  // page row is named only when a hit row of it is made.
+  void Reset(const ResultRows& pageRows);
 
   // How many hit rows there are: the places of all page rows.
   uint64_t Count() const { return prefix_.empty() ? 0 : prefix_.back(); }
@@ -75,9 +78,10 @@ class HitList {
                       size_t contextChars, std::vector<HitRow>& rows) const;
   void Materialise(HitRowOrder order, const ResultPageRenderer& render, size_t contextChars);
 
-  std::span<const SearchNodeTag> pageRows_;
+  const ResultRows* pageRows_ = nullptr;
   std::vector<uint64_t> prefix_;  // prefix_[i]: the hit rows before page row i; size n + 1
   std::vector<HitRow> sorted_;    // every row, in sortedOrder_
+  BackgroundRelease release_;     // the rows of a result gone
   HitRowOrder sortedOrder_ = HitRowOrder::kReading;
   size_t sortedContext_ = 0;
 };

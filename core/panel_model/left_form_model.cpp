@@ -67,6 +67,7 @@ LeftFormModel::LeftFormModel(const Environment& environment)
 LeftFormModel::~LeftFormModel() { m_index.Close(); }
 
 CatalogueLoadResult LeftFormModel::InitialUpdate() {
+  ForgetResult();
   const CatalogueLoadResult result = m_catalogue.Load(dataFolder_, messages_, listingPath_);
   // The range starts on the whole collection, which a first search expects.
   m_strRange = kWholeCollectionLabel;
@@ -99,7 +100,7 @@ ReadingState LeftFormModel::Reading() const {
   ReadingState state{&m_catalogue, m_nCurNode, m_nCurPage, m_nHitCount, m_nCurHit};
   // Without a result page of this search the hit commands start at its first row.
   state.resultRowBefore = m_nHitRow > 0;
-  state.resultRowAfter = m_nHitRow + 1 < static_cast<int64_t>(m_rowOrder.size());
+  state.resultRowAfter = m_nHitRow + 1 < static_cast<int64_t>(m_SearchNodes.Count());
   return state;
 }
 
@@ -158,8 +159,9 @@ void LeftFormModel::FollowPage(int32_t entry, PanelUpdate& update) {
 }
 
 int64_t LeftFormModel::RowPositionOf(int32_t entry) const {
-  for (size_t i = 0; i < m_rowOrder.size(); ++i) {
-    if (OrderedRow(i).page == entry) return static_cast<int64_t>(i);
+  for (size_t i = 0; i < m_SearchNodes.Count(); ++i) {
+    if (m_SearchNodes.OrderedPage(i) == static_cast<uint32_t>(entry))
+      return static_cast<int64_t>(i);
   }
   return -1;
 }
@@ -170,7 +172,7 @@ void LeftFormModel::ReportList(PanelUpdate& update) {
   m_listRows.clear();
   m_listHits.clear();
   if (m_resultView == ResultView::kPages) {
-    for (size_t i = first; i < first + count && i < m_rowOrder.size(); ++i)
+    for (size_t i = first; i < first + count && i < m_SearchNodes.Count(); ++i)
       m_listRows.push_back(OrderedRow(i));
     update.rows = ListRows();
   } else {
@@ -183,8 +185,18 @@ void LeftFormModel::ReportList(PanelUpdate& update) {
 }
 
 void LeftFormModel::ResetList() {
-  m_paging.Reset(m_resultView == ResultView::kPages ? m_SearchNodes.size()
+  m_paging.Reset(m_resultView == ResultView::kPages ? m_SearchNodes.Count()
                                                     : static_cast<size_t>(m_hits.Count()));
+}
+
+void LeftFormModel::ForgetResult() {
+  m_SearchNodes.Clear();
+  m_hits.Reset(m_SearchNodes);
+  m_nPlaces = 0;
+  m_listRows.clear();
+  m_listHits.clear();
+  m_nHitRow = -1;
+  ResetList();
 }
 
 RenderedPage LeftFormModel::RenderResultPage(uint32_t page) const {
@@ -246,15 +258,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
       m_nRangeNode == kWholeCollection
           ? m_catalogue.m_pRoot.get()
           : FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
-  m_nPlaces = 0;
-  m_SearchNodes.clear();
-  if (range != nullptr)
-    m_nPlaces = BuildResults(*range, m_lastResult.pages, m_lastResult.placeCounts, m_SearchNodes);
-
-  m_rowOrder = RowOrderOf(m_SearchNodes, m_pageOrder);
+  m_SearchNodes.Assign(range, m_lastResult.pages, m_lastResult.placeCounts, m_pageOrder);
+  m_nPlaces = m_SearchNodes.Places();
   m_hits.Reset(m_SearchNodes);
   ResetList();
-  m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.size()), m_nPlaces);
+  m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.Count()), m_nPlaces);
   // The hits of the last search are gone with it: a result page of it would
   // show marks the summary no longer speaks of. A stored page stays in view.
   m_nHitCount = 0;
@@ -317,7 +325,7 @@ PanelUpdate LeftFormModel::ChooseView(ResultView view) {
 PanelUpdate LeftFormModel::OrderPageRows(PageRowOrder order) {
   PanelUpdate update;
   m_pageOrder = order;
-  m_rowOrder = RowOrderOf(m_SearchNodes, m_pageOrder);
+  m_SearchNodes.Order(m_pageOrder);
   if (m_nHitRow >= 0) m_nHitRow = RowPositionOf(m_nHitEntry);
   if (m_resultView == ResultView::kPages) {
     ResetList();
@@ -362,7 +370,8 @@ void LeftFormModel::WriteResultCsv(const std::function<void(std::string_view)>& 
   write(kUtf8ByteOrderMark);
   if (m_resultView == ResultView::kPages) {
     write(PageRowsCsvHeader());
-    for (size_t i = 0; i < m_rowOrder.size(); ++i) write(CsvRecordOf(OrderedRow(i)));
+    // Each row is made as it is written: the result may hold 100,000 of them.
+    for (size_t i = 0; i < m_SearchNodes.Count(); ++i) write(CsvRecordOf(OrderedRow(i)));
     return;
   }
   write(HitRowsCsvHeader());
@@ -495,9 +504,10 @@ PanelUpdate LeftFormModel::StepHit(int delta) {
   if (hit < 0 || hit >= m_nHitCount) {
     // Past the page's hits: the neighbouring row's page, entered from its near end.
     const int64_t row = m_nHitRow + (delta > 0 ? 1 : -1);
-    if (row >= 0 && row < static_cast<int64_t>(m_rowOrder.size())) {
-      ShowResultPage(OrderedRow(static_cast<size_t>(row)).page, m_strKeyWords, m_nHighlightScope,
-                     m_bVariants, delta > 0 ? 0 : -1, update);
+    if (row >= 0 && row < static_cast<int64_t>(m_SearchNodes.Count())) {
+      const uint32_t page = m_SearchNodes.OrderedPage(static_cast<size_t>(row));
+      ShowResultPage(static_cast<int32_t>(page), m_strKeyWords, m_nHighlightScope, m_bVariants,
+                     delta > 0 ? 0 : -1, update);
     }
     return update;
   }

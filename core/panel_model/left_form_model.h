@@ -212,10 +212,11 @@ class LeftFormModel {
   bool Variants() const { return m_bVariants; }
   HitScope HighlightScope() const { return m_nHighlightScope; }
   const std::u16string& Summary() const { return m_strSummary; }
-  // Every row of the last search in reading order, and the places on them.
-  const std::vector<SearchNodeTag>& SearchNodes() const { return m_SearchNodes; }
+  // The rows of the last search: their pages and places, each row made when
+  // asked for; valid until the next search.
+  const ResultRows& SearchNodes() const { return m_SearchNodes; }
   // Row `i` of the page rows in the order chosen.
-  const SearchNodeTag& OrderedRow(size_t i) const { return m_SearchNodes[m_rowOrder[i]]; }
+  SearchNodeTag OrderedRow(size_t i) const { return m_SearchNodes.OrderedRow(i); }
   ResultView View() const { return m_resultView; }
   PageRowOrder PageOrder() const { return m_pageOrder; }
   HitRowOrder HitOrder() const { return m_hitOrder; }
@@ -287,6 +288,8 @@ class LeftFormModel {
   void ReportList(PanelUpdate& update);
   // Puts the rows of the view shown back to list page 1.
   void ResetList();
+  // No result: its rows name nodes of a catalogue about to be replaced.
+  void ForgetResult();
   RenderedPage RenderResultPage(uint32_t page) const;
   void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
 
@@ -315,9 +318,8 @@ class LeftFormModel {
   // The last search's pages and place counts: a query the index refuses lists
   // them again in the range it names.
   SearchResult m_lastResult;
-  std::vector<SearchNodeTag> m_SearchNodes;  // reading order
-  std::vector<uint32_t> m_rowOrder;          // m_SearchNodes in the order chosen
-  std::vector<SearchNodeTag> m_listRows;     // the list page shown
+  ResultRows m_SearchNodes;               // of the range node, in m_pageOrder
+  std::vector<SearchNodeTag> m_listRows;  // the list page shown
   HitList m_hits;
   std::vector<HitRow> m_listHits;  // the list page shown
   ResultView m_resultView = ResultView::kPages;

@@ -1,6 +1,7 @@
 #include "core/panel_model/search_results.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace quillwen {
@@ -71,6 +72,30 @@ std::u16string NameOf(const ContentsNodeTag* node) {
   return node != nullptr ? node->name : std::u16string();
 }
 
+// The number of index page `page` within `volume`, as the page toolbar counts.
+int32_t PageWithin(const ContentsNodeTag& volume, uint32_t page) {
+  return static_cast<int32_t>(page + 1 - static_cast<uint32_t>(volume.docID) + volume.curFileName);
+}
+
+// A signed number as an unsigned one of the same order.
+uint32_t Biased(int32_t value) { return static_cast<uint32_t>(value) ^ 0x80000000u; }
+
+// Sorts `keys` by their upper 32 bits, keeping the order of keys equal there: a
+// byte at a time from the lowest, skipping a byte all keys share (page numbers
+// and place counts are small), so that 200,000 rows take a pass or two.
+void SortByUpperHalf(std::vector<uint64_t>& keys, std::vector<uint64_t>& scratch) {
+  if (keys.empty()) return;
+  scratch.resize(keys.size());
+  for (int shift = 32; shift < 64; shift += 8) {
+    std::array<size_t, 257> starts{};
+    for (const uint64_t key : keys) ++starts[((key >> shift) & 0xFF) + 1];
+    if (starts[((keys.front() >> shift) & 0xFF) + 1] == keys.size()) continue;
+    for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+    for (const uint64_t key : keys) scratch[starts[(key >> shift) & 0xFF]++] = key;
+    keys.swap(scratch);
+  }
+}
+
 }  // namespace
 
 std::u16string CategoryOf(const ContentsNodeTag& range) {
@@ -99,13 +124,38 @@ PageLocator::PageLocator(const ContentsNodeTag& range) : range_(range) {
 
 PageLocator::~PageLocator() = default;
 
+const PageLocator* PageLocator::CategoryLocator(uint32_t page) const {
+  const ContentsNodeTag* category = categories_->Find(page);
+  if (category == nullptr) return nullptr;
+  auto [at, added] = byCategory_.try_emplace(category);
+  if (added) at->second = std::make_unique<PageLocator>(*category);
+  return at->second.get();
+}
+
+bool PageLocator::Covers(uint32_t page) const {
+  if (categories_) return categories_->Find(page) != nullptr;
+  return range_.Covers(page);
+}
+
+const ContentsNodeTag* PageLocator::VolumeOf(uint32_t page) const {
+  return range_.level == 1 || range_.level == 2 ? volumes_->Find(page) : &range_;
+}
+
+int32_t PageLocator::VolumePageOf(uint32_t page) const {
+  if (categories_) {
+    const PageLocator* inner = CategoryLocator(page);
+    return inner != nullptr ? inner->VolumePageOf(page) : 0;
+  }
+  if (!range_.Covers(page)) return 0;
+  const ContentsNodeTag* volume = VolumeOf(page);
+  return volume != nullptr ? PageWithin(*volume, page) : 0;
+}
+
 std::optional<SearchNodeTag> PageLocator::Locate(uint32_t page, uint32_t count) const {
   if (categories_) {
-    const ContentsNodeTag* category = categories_->Find(page);
-    if (category == nullptr) return std::nullopt;
-    auto [at, added] = byCategory_.try_emplace(category);
-    if (added) at->second = std::make_unique<PageLocator>(*category);
-    return at->second->Locate(page, count);
+    const PageLocator* inner = CategoryLocator(page);
+    if (inner == nullptr) return std::nullopt;
+    return inner->Locate(page, count);
   }
   if (!range_.Covers(page)) return std::nullopt;
   SearchNodeTag row;
@@ -116,12 +166,9 @@ std::optional<SearchNodeTag> PageLocator::Locate(uint32_t page, uint32_t count) 
     row.book = range_.name;
   else if (range_.level == 3)
     row.book = NameOf(range_.pParent);
-  const ContentsNodeTag* volume =
-      range_.level == 1 || range_.level == 2 ? volumes_->Find(page) : &range_;
-  if (volume != nullptr) {
+  if (const ContentsNodeTag* volume = VolumeOf(page)) {
     row.volume = volume->name;
-    row.volumePage =
-        static_cast<int32_t>(page + 1 - static_cast<uint32_t>(volume->docID) + volume->curFileName);
+    row.volumePage = PageWithin(*volume, page);
   }
   row.page = static_cast<int32_t>(page);
   row.count = static_cast<int32_t>(count);
@@ -130,40 +177,80 @@ std::optional<SearchNodeTag> PageLocator::Locate(uint32_t page, uint32_t count) 
 
 int64_t BuildResults(const ContentsNodeTag& range, const std::vector<uint32_t>& pages,
                      const std::vector<uint32_t>& placeCounts, std::vector<SearchNodeTag>& rows) {
+  ResultRows kept;
+  kept.Assign(&range, pages, placeCounts);
   rows.clear();
-  const PageLocator locator(range);
-  int64_t places = 0;
-  const size_t count = std::min(pages.size(), placeCounts.size());
-  for (size_t i = 0; i < count; ++i) {
-    std::optional<SearchNodeTag> row = locator.Locate(pages[i], placeCounts[i]);
-    if (!row) continue;
-    places += placeCounts[i];
-    rows.push_back(std::move(*row));
-  }
-  // An "or" of several terms lists its pages term by term: the reader wants
-  // them in the order the collection has them.
-  std::sort(rows.begin(), rows.end(),
-            [](const SearchNodeTag& a, const SearchNodeTag& b) { return a.page < b.page; });
-  return places;
+  rows.reserve(kept.Count());
+  for (size_t i = 0; i < kept.Count(); ++i) rows.push_back(kept.Row(i));
+  return kept.Places();
 }
 
-std::vector<uint32_t> RowOrderOf(std::span<const SearchNodeTag> rows, PageRowOrder order) {
-  std::vector<uint32_t> indices(rows.size());
-  for (uint32_t i = 0; i < indices.size(); ++i) indices[i] = i;
-  switch (order) {
-    case PageRowOrder::kReading:
-      break;
-    case PageRowOrder::kVolumePage:
-      std::stable_sort(indices.begin(), indices.end(), [&](uint32_t a, uint32_t b) {
-        return rows[a].volumePage < rows[b].volumePage;
-      });
-      break;
-    case PageRowOrder::kPlaces:
-      std::stable_sort(indices.begin(), indices.end(),
-                       [&](uint32_t a, uint32_t b) { return rows[a].count > rows[b].count; });
-      break;
+ResultRows::ResultRows() = default;
+ResultRows::~ResultRows() = default;
+
+void ResultRows::Assign(const ContentsNodeTag* range, std::span<const uint32_t> pages,
+                        std::span<const uint32_t> placeCounts, PageRowOrder order) {
+  pages_.clear();
+  counts_.clear();
+  places_ = 0;
+  if (range != range_) {
+    locator_ = range != nullptr ? std::make_unique<PageLocator>(*range) : nullptr;
+    range_ = range;
   }
-  return indices;
+  if (locator_) {
+    const size_t count = std::min(pages.size(), placeCounts.size());
+    for (size_t i = 0; i < count; ++i) {
+      if (!locator_->Covers(pages[i])) continue;
+      pages_.push_back(pages[i]);
+      counts_.push_back(placeCounts[i]);
+      places_ += placeCounts[i];
+    }
+  }
+  // An "or" of several terms lists its pages term by term: the reader wants
+  // them in the order the collection has them. A page comes once in a result,
+  // so ordering page and count together as one number is that order.
+  if (!std::is_sorted(pages_.begin(), pages_.end())) {
+    keys_.clear();
+    for (size_t i = 0; i < pages_.size(); ++i)
+      keys_.push_back(uint64_t{pages_[i]} << 32 | counts_[i]);
+    std::sort(keys_.begin(), keys_.end());
+    for (size_t i = 0; i < keys_.size(); ++i) {
+      pages_[i] = static_cast<uint32_t>(keys_[i] >> 32);
+      counts_[i] = static_cast<uint32_t>(keys_[i]);
+    }
+  }
+  Order(order);
+}
+
+void ResultRows::Clear() {
+  pages_.clear();
+  counts_.clear();
+  listed_.clear();
+  places_ = 0;
+  locator_.reset();
+  range_ = nullptr;
+}
+
+SearchNodeTag ResultRows::Row(size_t i) const {
+  std::optional<SearchNodeTag> row = locator_->Locate(pages_[i], counts_[i]);
+  return row ? std::move(*row) : SearchNodeTag{};
+}
+
+void ResultRows::Order(PageRowOrder order) {
+  order_ = order;
+  listed_.clear();
+  if (order == PageRowOrder::kReading) return;
+  // Each key carries its row's reading index below the number sorted by; made
+  // in reading order and sorted stably by the number, ties stay in reading order.
+  keys_.clear();
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    const uint32_t number = order == PageRowOrder::kVolumePage
+                                ? Biased(locator_->VolumePageOf(pages_[i]))
+                                : ~Biased(static_cast<int32_t>(counts_[i]));  // most first
+    keys_.push_back(uint64_t{number} << 32 | i);
+  }
+  SortByUpperHalf(keys_, scratch_);
+  for (const uint64_t key : keys_) listed_.push_back(static_cast<uint32_t>(key));
 }
 
 }  // namespace quillwen

@@ -128,8 +128,8 @@ void SearchSession::ChooseTarget(SearchTarget target) {
 std::string ResultText(const LeftFormModel& model, int64_t listPage) {
   std::string out = Utf8(model.Summary()) + "\n類別\t書名\t巻\t頁\t箇所\n";
   const size_t first = static_cast<size_t>(listPage - 1) * kRowsPerResultPage;
-  for (size_t i = first; i < model.SearchNodes().size() && i < first + kRowsPerResultPage; ++i) {
-    const SearchNodeTag& row = model.OrderedRow(i);
+  for (size_t i = first; i < model.SearchNodes().Count() && i < first + kRowsPerResultPage; ++i) {
+    const SearchNodeTag row = model.OrderedRow(i);
     out += Utf8(row.category) + "\t" + Utf8(row.book) + "\t" + Utf8(row.volume) + "\t" +
            std::to_string(row.volumePage) + "\t" + std::to_string(row.count) + "\n";
   }
@@ -148,7 +148,7 @@ void WriteHitsJson(LeftFormModel& model, std::ostream& out) {
       .Key("summary")
       .String(Utf8(model.Summary()))
       .Key("pages")
-      .Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Number(static_cast<int64_t>(model.SearchNodes().Count()))
       .Key("hits")
       .Number(static_cast<int64_t>(model.HitRowCount()))
       .Key("rows")
@@ -187,15 +187,15 @@ std::string ResultJson(const LeftFormModel& model) {
       .Key("summary")
       .String(Utf8(model.Summary()))
       .Key("pages")
-      .Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Number(static_cast<int64_t>(model.SearchNodes().Count()))
       .Key("places")
       .Number(model.Places())
       .Key("listPages")
       .Number(int64_t{model.Paging().m_nResultPages})
       .Key("rows")
       .BeginArray();
-  for (size_t i = 0; i < model.SearchNodes().size(); ++i) {
-    const SearchNodeTag& row = model.OrderedRow(i);
+  for (size_t i = 0; i < model.SearchNodes().Count(); ++i) {
+    const SearchNodeTag row = model.OrderedRow(i);
     json.BeginObject()
         .Key("category")
         .String(Utf8(row.category))
@@ -221,13 +221,18 @@ std::string BatchJson(const LeftFormModel& model, std::chrono::nanoseconds searc
       .Key("keywords")
       .String(Utf8(model.KeyWords()))
       .Key("pages")
-      .Number(static_cast<int64_t>(model.SearchNodes().size()))
+      .Number(static_cast<int64_t>(model.SearchNodes().Count()))
       .Key("places")
       .Number(model.Places())
       .Key("rows")
       .BeginArray();
-  for (const SearchNodeTag& row : model.SearchNodes()) {
-    json.BeginArray().Number(int64_t{row.page}).Number(int64_t{row.count}).EndArray();
+  // Numbers only: no row needs its names made.
+  const ResultRows& rows = model.SearchNodes();
+  for (size_t i = 0; i < rows.Count(); ++i) {
+    json.BeginArray()
+        .Number(int64_t{static_cast<int32_t>(rows.PageAt(i))})
+        .Number(int64_t{static_cast<int32_t>(rows.PlacesAt(i))})
+        .EndArray();
   }
   json.EndArray()
       .Key("seconds")

@@ -450,7 +450,7 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(Start(reading_.path()));
     Panel()->Tabs()->setCurrentIndex(1);
     Search(QStringLiteral("不亦"));
-    QCOMPARE(Model().SearchNodes().size(), size_t{3});
+    QCOMPARE(Model().SearchNodes().Count(), size_t{3});
     Frame()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Frame()));
     Panel()->Tree()->setFocus();

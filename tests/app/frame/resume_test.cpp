@@ -101,7 +101,7 @@ class ResumeTest : public QObject, public ReaderHarness {
     // The keywords are back, but nothing was searched.
     QCOMPARE(KeywordField()->text(), QStringLiteral("不亦 君子"));
     QVERIFY(Model().KeyWords().empty());
-    QVERIFY(Model().SearchNodes().empty());
+    QCOMPARE(Model().SearchNodes().Count(), size_t{0});
     QVERIFY(!Frame()->isMaximized());
     QCOMPARE(Frame()->geometry(), place);
     QVERIFY(messages_.isEmpty());

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <memory>
 
 #include "app/frame/book_app.h"
 #include "app/frame/book_view.h"
@@ -324,7 +325,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     Panel()->PageEdit()->setText(QStringLiteral("2"));
     QTest::keyClick(KeywordField(), Qt::Key_Return);
     QCOMPARE(Model().KeyWords(), u"天");
-    QCOMPARE(Model().Paging().m_nCurResultPage, Model().SearchNodes().empty() ? 0 : 1);
+    QCOMPARE(Model().Paging().m_nCurResultPage, Model().SearchNodes().Count() == 0 ? 0 : 1);
     KeywordField()->setText(QStringLiteral("之"));
     QTest::keyClick(KeywordField(), Qt::Key_Enter);
     QCOMPARE(Model().KeyWords(), u"之");
@@ -376,7 +377,8 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QVERIFY(list.header()->isSortIndicatorShown());
 
     // Hit rows: their own headers and orders.
-    const std::vector<HitRow> hits{{&rows[0], 0, u"左", u"之", u"右"}};
+    const std::vector<HitRow> hits{
+        {std::make_shared<const SearchNodeTag>(rows[0]), 0, u"左", u"之", u"右"}};
     list.ShowHitRows(hits);
     pageOrders.clear();
     QList<int> hitOrders;

@@ -64,6 +64,15 @@ SearchOutcome Outcome(const PanelUpdate& update) {
   return update.outcome.value_or(SearchOutcome::kRan);
 }
 
+// Every page row of the last search in reading order, each made as the list
+// would make it.
+std::vector<SearchNodeTag> AllRows(const LeftFormModel& model) {
+  std::vector<SearchNodeTag> rows;
+  for (size_t i = 0; i < model.SearchNodes().Count(); ++i)
+    rows.push_back(model.SearchNodes().Row(i));
+  return rows;
+}
+
 TEST_F(LeftFormModelTest, StartsWithTheWholeCollectionAsRangeAndNothingShown) {
   auto model = Make();
   EXPECT_TRUE(messages_.messages.empty());
@@ -102,7 +111,7 @@ TEST_F(LeftFormModelTest, MissingCollectionShowsBothMessages) {
   const PanelUpdate update = model.Search(Keywords(u"之"));
   EXPECT_EQ(Outcome(update), SearchOutcome::kNoRange);
   EXPECT_EQ(update.message, u"検索範囲をまた指定していません。");
-  EXPECT_TRUE(model.SearchNodes().empty());
+  EXPECT_TRUE(AllRows(model).empty());
   EXPECT_EQ(model.Summary(), u"検索集計：");
 }
 
@@ -147,7 +156,7 @@ TEST_F(LeftFormModelTest, SearchListsRowsInsideTheRangeWithTheSummary) {
   ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
   // 之 stands on 巻一 pages 1 and 3, and three times on 巻二 page 1; 史部 is outside.
   EXPECT_EQ(model->Summary(), u"全部で 3 頁で、5 箇所でした。");
-  const std::vector<SearchNodeTag>& rows = model->SearchNodes();
+  const std::vector<SearchNodeTag> rows = AllRows(*model);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0], (SearchNodeTag{u"経部", u"論語", u"巻一", 0, 1, 1}));
   EXPECT_EQ(rows[1], (SearchNodeTag{u"経部", u"論語", u"巻一", 2, 3, 1}));
@@ -187,8 +196,8 @@ TEST_F(LeftFormModelTest, TheRequestsRangeReplacesTheTreesRange) {
   SearchRequest request = Keywords(u"之");
   request.range = 7;
   model->Search(request);
-  ASSERT_EQ(model->SearchNodes().size(), 1u);
-  EXPECT_EQ(model->SearchNodes()[0].category, u"史部");
+  ASSERT_EQ(AllRows(*model).size(), 1u);
+  EXPECT_EQ(AllRows(*model)[0].category, u"史部");
   EXPECT_EQ(model->RangeNode(), 7);
 }
 
@@ -196,7 +205,7 @@ TEST_F(LeftFormModelTest, QueryBufferKeepsIdeographicSpacesAfterTheSearch) {
   auto model = Make();
   ASSERT_EQ(Outcome(model->Search(Keywords(u"之\u3000學"))), SearchOutcome::kRan);
   EXPECT_EQ(model->KeyWords(), u"之\u3000學");
-  EXPECT_EQ(model->SearchNodes().size(), 2u);  // both on 巻一 page 1 and on 史記's page
+  EXPECT_EQ(AllRows(*model).size(), 2u);  // both on 巻一 page 1 and on 史記's page
 }
 
 TEST_F(LeftFormModelTest, OrMethodAndVariants) {
@@ -204,21 +213,21 @@ TEST_F(LeftFormModelTest, OrMethodAndVariants) {
   model->SelectTreeItem(7);
   ASSERT_EQ(Outcome(model->Search(Keywords(u"學 人", SearchMethod::kOr))), SearchOutcome::kRan);
   EXPECT_EQ(model->Method(), SearchMethod::kOr);
-  EXPECT_EQ(model->SearchNodes().size(), 1u);
+  EXPECT_EQ(AllRows(*model).size(), 1u);
   // 学 (5B66) is a variant of 學 (5B78): found only with variants on.
   model->SelectTreeItem(1);
   ASSERT_EQ(Outcome(model->Search(Keywords(u"学"))), SearchOutcome::kRan);
-  EXPECT_EQ(model->SearchNodes().size(), 1u);
+  EXPECT_EQ(AllRows(*model).size(), 1u);
   ASSERT_EQ(Outcome(model->Search(Keywords(u"学", SearchMethod::kAnd, false))),
             SearchOutcome::kRan);
   EXPECT_FALSE(model->Variants());
-  EXPECT_TRUE(model->SearchNodes().empty());
+  EXPECT_TRUE(AllRows(*model).empty());
 }
 
 TEST_F(LeftFormModelTest, ChecksEndTheCommandAndKeepThePreviousResult) {
   auto model = Make();
   ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
-  const auto rows = model->SearchNodes();
+  const auto rows = AllRows(*model);
 
   SearchRequest noValue;
   PanelUpdate update = model->Search(noValue);
@@ -240,7 +249,7 @@ TEST_F(LeftFormModelTest, ChecksEndTheCommandAndKeepThePreviousResult) {
   EXPECT_EQ(Outcome(update), SearchOutcome::kNoRange);
   EXPECT_EQ(update.message, u"検索範囲をまた指定していません。");
   EXPECT_FALSE(update.rows);
-  EXPECT_EQ(model->SearchNodes(), rows);
+  EXPECT_EQ(AllRows(*model), rows);
   // The model only answers: showing the sentence is the front end's job.
   EXPECT_TRUE(messages_.messages.empty());
 }
@@ -251,8 +260,8 @@ TEST_F(LeftFormModelTest, RejectedQueryRebuildsRowsFromThePreviousListsInTheNewR
   ASSERT_EQ(Outcome(model->Search(Keywords(u"之"))), SearchOutcome::kRan);
   model->SelectTreeItem(4);
   ASSERT_EQ(Outcome(model->Search(Keywords(u"abc"))), SearchOutcome::kRan);
-  ASSERT_EQ(model->SearchNodes().size(), 1u);
-  EXPECT_EQ(model->SearchNodes()[0].volume, u"巻二");
+  ASSERT_EQ(AllRows(*model).size(), 1u);
+  EXPECT_EQ(AllRows(*model)[0].volume, u"巻二");
   EXPECT_EQ(model->Summary(), u"全部で 1 頁で、3 箇所でした。");
   EXPECT_EQ(model->KeyWords(), u"abc");
 }
@@ -265,13 +274,13 @@ TEST_F(LeftFormModelTest, TargetChangeReopensTheIndexAndSetsTheHighlightScope) {
   SearchRequest request = Keywords(u"之");
   request.target = SearchTarget::kMainText;
   ASSERT_EQ(Outcome(model->Search(request)), SearchOutcome::kRan);
-  EXPECT_EQ(model->SearchNodes().size(), 4u);
+  EXPECT_EQ(AllRows(*model).size(), 4u);
   // A request for another target reopens the index itself.
   request.target = SearchTarget::kAnnotations;
   ASSERT_EQ(Outcome(model->Search(request)), SearchOutcome::kRan);
   EXPECT_EQ(model->Target(), SearchTarget::kAnnotations);
   EXPECT_EQ(model->HighlightScope(), HitScopeAnnotations);
-  EXPECT_TRUE(model->SearchNodes().empty());
+  EXPECT_TRUE(AllRows(*model).empty());
 }
 
 TEST_F(LeftFormModelTest, ResultPagesAlternateBetweenTheTwoFiles) {
@@ -619,6 +628,41 @@ TEST_F(LeftFormModelTest, HitRowsSortByTheirContexts) {
   // Back from an order that turned the hits of one page round: reading order again.
   order(HitRowOrder::kRightContext);
   EXPECT_EQ(order(HitRowOrder::kReading), (Places{{0, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {6, 0}}));
+}
+
+TEST_F(LeftFormModelTest, HitRowsOfAResultGoneStayReadableWhileTheNextSearchListsItsOwn) {
+  auto model = Make();
+  model->ChooseView(ResultView::kHits);
+  model->Search(Keywords(u"之"));
+  const PanelUpdate sorted = model->OrderHitRows(HitRowOrder::kRightContext);
+  const std::vector<HitRow> before(sorted.hitRows->begin(), sorted.hitRows->end());
+  ASSERT_EQ(before.size(), 6u);
+  SearchRequest request = Keywords(u"之");
+  request.range = 7;
+  const PanelUpdate update = model->Search(request);
+  ASSERT_TRUE(update.hitRows);
+  ASSERT_EQ(update.hitRows->size(), 1u);
+  EXPECT_EQ((*update.hitRows)[0].pageRow->category, u"史部");
+  EXPECT_EQ(model->HitOrder(), HitRowOrder::kRightContext);
+  // Rows a front end still holds name their pages after their result is gone.
+  EXPECT_EQ(before[4].pageRow->page, 3);
+  EXPECT_EQ(before[4].pageRow->volume, u"巻二");
+  EXPECT_EQ(before[4].right, u"之之");
+}
+
+TEST_F(LeftFormModelTest, LoadingTheCatalogueAgainForgetsTheResult) {
+  auto model = Make();
+  model->Search(Keywords(u"之"));
+  ASSERT_EQ(model->SearchNodes().Count(), 4u);
+  model->InitialUpdate();
+  // The rows named nodes of the catalogue replaced: none are left to list.
+  EXPECT_EQ(model->SearchNodes().Count(), 0u);
+  EXPECT_EQ(model->Places(), 0);
+  EXPECT_FALSE(model->Pager().visible);
+  EXPECT_EQ(model->HitRowCount(), 0u);
+  EXPECT_EQ(model->OrderPageRows(PageRowOrder::kVolumePage).rows->size(), 0u);
+  EXPECT_EQ(model->Search(Keywords(u"之")).rows->size(), 4u);
+  EXPECT_EQ(model->OrderedRow(0), (SearchNodeTag{u"経部", u"論語", u"巻一", 0, 1, 1}));
 }
 
 TEST_F(LeftFormModelTest, SavesTheListShownAsCsvOrLeavesNoFile) {

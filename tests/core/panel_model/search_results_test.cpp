@@ -67,8 +67,10 @@ TEST_F(BuildResultsTest, HeaderOrdersKeepReadingOrderAmongEquals) {
   counts_ = {2, 2, 9, 1, 2};
   Build(1);  // page 60 is outside 経部: rows 0, 39, 40, 50
   auto pagesIn = [&](PageRowOrder order) {
+    ResultRows rows;
+    rows.Assign(catalogue_.NodeOf(1), pages_, counts_, order);
     std::vector<int32_t> pages;
-    for (const uint32_t i : RowOrderOf(rows_, order)) pages.push_back(rows_[i].page);
+    for (size_t i = 0; i < rows.Count(); ++i) pages.push_back(rows.OrderedRow(i).page);
     return pages;
   };
   EXPECT_EQ(pagesIn(PageRowOrder::kReading), (std::vector<int32_t>{0, 39, 40, 50}));
@@ -147,6 +149,117 @@ TEST_F(BuildResultsTest, AnOrResultComesInReadingOrder) {
   std::vector<int32_t> pages;
   for (const SearchNodeTag& row : rows_) pages.push_back(row.page);
   EXPECT_EQ(pages, (std::vector<int32_t>{0, 40, 50, 55}));
+}
+
+// ResultRows keeps numbers and names a row when asked: what it lists must be
+// what BuildResults makes, in every range and order.
+class ResultRowsTest : public BuildResultsTest {
+ protected:
+  static std::vector<SearchNodeTag> Listed(const ResultRows& rows) {
+    std::vector<SearchNodeTag> listed;
+    for (size_t i = 0; i < rows.Count(); ++i) listed.push_back(rows.OrderedRow(i));
+    return listed;
+  }
+};
+
+TEST_F(ResultRowsTest, CountsPagesAndPlacesOfTheRangeAndNamesRowsAsBuildResults) {
+  struct Case {
+    int range;  // 0: the whole collection
+    size_t pages;
+    int64_t places;
+  };
+  const Case cases[] = {{0, 6, 22}, {1, 5, 15}, {4, 3, 7}, {6, 2, 6}, {7, 1, 7}, {3, 2, 8}};
+  ResultRows rows;
+  for (const Case& c : cases) {
+    const ContentsNodeTag* range =
+        c.range == 0 ? catalogue_.m_pRoot.get() : catalogue_.NodeOf(c.range);
+    // One object through every range: each result replaces the last entirely.
+    rows.Assign(range, pages_, counts_);
+    EXPECT_EQ(rows.Count(), c.pages) << c.range;
+    EXPECT_EQ(rows.Places(), c.places) << c.range;
+    EXPECT_EQ(BuildResults(*range, pages_, counts_, rows_), c.places) << c.range;
+    EXPECT_EQ(Listed(rows), rows_) << c.range;
+    for (size_t i = 0; i < rows.Count(); ++i) {
+      EXPECT_EQ(rows.PageAt(i), static_cast<uint32_t>(rows_[i].page)) << c.range;
+      EXPECT_EQ(rows.PlacesAt(i), static_cast<uint32_t>(rows_[i].count)) << c.range;
+    }
+  }
+}
+
+TEST_F(ResultRowsTest, AnOrderChosenHoldsForTheNextResultAndReadingOrderComesBack) {
+  ResultRows rows;
+  rows.Assign(catalogue_.NodeOf(1), pages_, counts_);
+  rows.Order(PageRowOrder::kPlaces);
+  EXPECT_EQ(rows.CurrentOrder(), PageRowOrder::kPlaces);
+  // counts: page 0 5, 39 3, 40 1, 50 4, 55 2.
+  std::vector<uint32_t> pages;
+  for (size_t i = 0; i < rows.Count(); ++i) pages.push_back(rows.OrderedPage(i));
+  EXPECT_EQ(pages, (std::vector<uint32_t>{0, 50, 39, 55, 40}));
+  // The order given with a result; pages without a volume (page 0) first.
+  ContentsCatalogue sparse;
+  sparse.AddRecord({u"部", 1, 1, 100, 1});
+  sparse.AddRecord({u"書", 2, 1, 10, 1});
+  sparse.AddRecord({u"巻", 3, 3, 5, 7});
+  const std::vector<uint32_t> sparsePages = {2, 3, 50, 8};
+  const std::vector<uint32_t> sparseCounts = {1, 1, 1, 1};
+  rows.Assign(sparse.NodeOf(1), sparsePages, sparseCounts, PageRowOrder::kVolumePage);
+  std::vector<int32_t> volumePages;
+  for (const SearchNodeTag& row : Listed(rows)) volumePages.push_back(row.volumePage);
+  EXPECT_EQ(volumePages, (std::vector<int32_t>{0, 0, 7, 8}));
+  EXPECT_EQ(rows.OrderedPage(0), 8u);  // ties in reading order: 8, then 50
+  EXPECT_EQ(rows.OrderedPage(1), 50u);
+  rows.Order(PageRowOrder::kReading);
+  for (size_t i = 0; i < rows.Count(); ++i) EXPECT_EQ(rows.ReadingIndexAt(i), i);
+}
+
+TEST_F(ResultRowsTest, OrdersSortNumbersOfSeveralBytes) {
+  ContentsCatalogue wide;
+  wide.AddRecord({u"部", 1, 1, 100, 1});
+  wide.AddRecord({u"書", 2, 1, 100, 1});
+  wide.AddRecord({u"甲", 3, 1, 10, 65000});  // pages 0-9
+  wide.AddRecord({u"乙", 3, 11, 10, 250});   // pages 10-19
+  wide.AddRecord({u"丙", 3, 21, 10, 1});     // pages 20-29
+  const struct {
+    PageRowOrder order;
+    std::vector<uint32_t> pages;
+    std::vector<uint32_t> counts;
+    std::vector<uint32_t> listed;
+  } cases[] = {
+      // volumePage: 0 65000, 5 65005, 12 252, 20 1, 25 6.
+      {PageRowOrder::kVolumePage, {5, 12, 20, 0, 25}, {1, 1, 1, 1, 1}, {20, 25, 12, 0, 5}},
+      // Most places first, equal counts in reading order; a count of 2^31 or more
+      // reads as a row's negative count, so it comes last.
+      {PageRowOrder::kPlaces,
+       {0, 39, 40, 50, 55},
+       {300, 70000, 1u << 31, 70000, 3},
+       {39, 50, 0, 55, 40}},
+  };
+  for (const auto& c : cases) {
+    ResultRows rows;
+    rows.Assign(wide.NodeOf(1), c.pages, c.counts, c.order);
+    std::vector<uint32_t> listed;
+    for (size_t i = 0; i < rows.Count(); ++i) listed.push_back(rows.OrderedPage(i));
+    EXPECT_EQ(listed, c.listed) << static_cast<int>(c.order);
+  }
+}
+
+TEST_F(ResultRowsTest, NoRangeAndClearKeepNothing) {
+  ResultRows rows;
+  rows.Assign(catalogue_.NodeOf(1), pages_, counts_, PageRowOrder::kVolumePage);
+  ASSERT_EQ(rows.Count(), 5u);
+  rows.Assign(nullptr, pages_, counts_);
+  EXPECT_EQ(rows.Count(), 0u);
+  EXPECT_EQ(rows.Places(), 0);
+  rows.Assign(catalogue_.NodeOf(7), pages_, counts_);
+  ASSERT_EQ(rows.Count(), 1u);
+  rows.Clear();
+  EXPECT_EQ(rows.Count(), 0u);
+  EXPECT_EQ(rows.Places(), 0);
+  // Lists of unequal length: only the pages that have a count.
+  rows.Assign(catalogue_.NodeOf(1), pages_, std::vector<uint32_t>{2, 5});
+  const std::vector<SearchNodeTag> expected = {{u"経部", u"論語", u"巻一", 0, 1, 5},
+                                               {u"経部", u"孟子", u"巻二", 55, 16, 2}};
+  EXPECT_EQ(Listed(rows), expected);
 }
 
 TEST(CategoryOf, FollowsTheRangeLevel) {
