@@ -188,6 +188,7 @@ BENCHMARK_CAPTURE(BM_SearchOnlyAfter, rare_alone, std::u16string(u"鼉"), std::u
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchOnlyAfter, rare_after_bu, std::u16string(u"鼉"), std::u16string(u"不"))
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchOnly, bu, std::u16string(u"不"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SearchToRows, bu_quan_tang_shi, std::u16string(u"不"), 99, ResultView::kPages)
     ->Unit(benchmark::kMillisecond);
 
