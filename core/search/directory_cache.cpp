@@ -1,5 +1,7 @@
 #include "core/search/directory_cache.h"
 
+#include <algorithm>
+
 namespace quillwen {
 
 std::shared_ptr<const BlockDirectory> DirectoryCache::Get(uint32_t id, const PostingSource& source,
@@ -7,31 +9,45 @@ std::shared_ptr<const BlockDirectory> DirectoryCache::Get(uint32_t id, const Pos
                                                           uint32_t lastPage) const {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (const auto found = directories_.find(id); found != directories_.end()) return found->second;
+    if (const auto found = directories_.find(id); found != directories_.end()) {
+      found->second.lastUse = ++uses_;
+      return found->second.directory;
+    }
   }
   // Made outside the lock: a survey of a long list takes a while, and two searches
   // that make the same one at once only waste a little work.
   auto directory =
       std::make_shared<const BlockDirectory>(PostingCursor::Survey(source, firstBlock, lastPage));
   std::lock_guard<std::mutex> lock(mutex_);
-  if (const auto found = directories_.find(id); found != directories_.end()) return found->second;
-  const size_t entries = directory->entries.size();
-  if (entriesKept_ + entries <= source.blockCount) {
-    directories_.emplace(id, directory);
-    entriesKept_ += entries;
+  if (const auto found = directories_.find(id); found != directories_.end()) {
+    found->second.lastUse = ++uses_;
+    return found->second.directory;
   }
+  const size_t bytes = directory->Bytes();
+  if (bytes > budget_) return directory;
+  while (bytesKept_ + bytes > budget_) {
+    // A search uses a handful of lists, so a scan for the oldest is cheap beside
+    // the survey that made the new one.
+    const auto oldest = std::min_element(
+        directories_.begin(), directories_.end(),
+        [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+    bytesKept_ -= oldest->second.directory->Bytes();
+    directories_.erase(oldest);
+  }
+  directories_.emplace(id, Kept{directory, ++uses_});
+  bytesKept_ += bytes;
   return directory;
 }
 
 void DirectoryCache::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   directories_.clear();
-  entriesKept_ = 0;
+  bytesKept_ = 0;
 }
 
-size_t DirectoryCache::EntriesKept() const {
+size_t DirectoryCache::BytesKept() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return entriesKept_;
+  return bytesKept_;
 }
 
 }  // namespace quillwen

@@ -193,9 +193,13 @@ bool PostingCursor::NextPageSlow() {
 
 void PostingCursor::AimAtDirectoryEntry(size_t at) {
   directoryAt_ = at;
-  walkUpTo_ = directory_ != nullptr && at + 1 < directory_->entries.size()
-                  ? directory_->entries[at + 1].pageBefore
-                  : UINT32_MAX;
+  if (directory_ != nullptr && directory_->pageMap) {
+    walkUpTo_ = 0;  // every skip goes through the page map
+  } else {
+    walkUpTo_ = directory_ != nullptr && at + 1 < directory_->entries.size()
+                    ? directory_->entries[at + 1].pageBefore
+                    : UINT32_MAX;
+  }
 }
 
 bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
@@ -216,9 +220,49 @@ bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
   return ReadPageHeader(/*firstEntry=*/false);
 }
 
+bool PostingCursor::JumpThroughPageMap(const PageMap& map, uint32_t target) {
+  // The next entry is often the one sought when most pages are shared; it costs
+  // no lookup.
+  if (NextHeaderInBlock() && page_ >= target) return true;
+  const uint32_t page = map.Has(target) ? target : map.PageAtOrAfter(target);
+  const PageMap::Place place = map.PlaceOf(map.Rank(page));
+  // The map was made by a walk over this list in this source; checked all the
+  // same, as a wrong one must not lead the cursor out of the file.
+  if (place.block >= source_->blockCount) return Fail();
+  const size_t start = size_t{place.block} * kBlockSize;
+  const uint32_t limit = static_cast<uint32_t>(std::min<size_t>(kBlockSize, source_->size - start));
+  if (place.offset >= limit) return Fail();
+  block_ = place.block;
+  blockData_ = source_->data + start;
+  limit_ = limit;
+  offset_ = place.offset;
+  blocksEntered_ = place.chainIndex + 1;
+  // The walk that made the map found this header's page delta leading to `page`;
+  // only what the header says of the positions is read.
+  uint32_t delta;
+  uint32_t count;
+  if (offset_ + 5 <= limit_) {
+    const unsigned char* bytes = blockData_ + offset_;
+    const uint32_t length = VarNumLength(bytes[0]);
+    count = LoadLE16(bytes + length);
+    offset_ += length + 2;
+  } else {
+    uint8_t low, high;
+    if (!ReadVarNum(&delta) || !NextByte(&low) || !NextByte(&high)) return false;
+    count = uint32_t{low} | (uint32_t{high} << 8);
+  }
+  page_ = page;
+  position_ = 0;
+  if (count == 0 || page > lastPage_) return Fail();
+  positionBytesLeft_ = count;
+  return true;
+}
+
 bool PostingCursor::SkipToSlow(uint32_t target) {
   if (page_ >= target) return true;
   if (target > lastPage_) return false;
+  if (directory_ != nullptr && directory_->pageMap && target <= directory_->pageMap->LastPage())
+    return JumpThroughPageMap(*directory_->pageMap, target);
   // The directory is consulted only when the target lies past the start of a later
   // block than the last one found: most skips of a dense intersection stay within
   // a block, and a walk through a few headers beats a search there.
@@ -244,12 +288,14 @@ bool PostingCursor::SkipToSlow(uint32_t target) {
 }
 
 BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t firstBlock,
-                                     uint32_t lastPage) {
+                                     uint32_t lastPage, bool alwaysMapPages) {
   BlockDirectory directory;
   PostingCursor cursor;
+  PageMap map;
   if (cursor.Start(source, firstBlock, lastPage)) {
     directory.entries.push_back({0, firstBlock, 0, 0});
     directory.pageCount = 1;
+    map.Add(cursor.page_, 0, 0);
     while (!cursor.AtLastPage()) {
       const uint32_t pageBefore = cursor.page_;
       if (!cursor.SkipPositions()) break;
@@ -265,10 +311,23 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
       if (entry.chainIndex != directory.entries.back().chainIndex)
         directory.entries.push_back(entry);
       ++directory.pageCount;
+      if (entry.chainIndex < PageMap::kMaxChainLength)
+        map.Add(cursor.page_, entry.chainIndex, entry.offset);
     }
   }
   directory.damaged = cursor.Damaged();
   directory.blockCount = cursor.blocksEntered_;
+  const bool dense =
+      directory.blockCount >= BlockDirectory::kMinBlocks &&
+      uint64_t{directory.pageCount} * BlockDirectory::kPageMapDensity > uint64_t{map.LastPage()};
+  if (!directory.damaged && directory.pageCount > 0 && (dense || alwaysMapPages) &&
+      directory.blockCount <= PageMap::kMaxChainLength) {
+    // The chain as the walk found it, every link checked on the way.
+    std::vector<uint32_t> chain{firstBlock};
+    while (chain.size() < directory.blockCount) chain.push_back(source.nextBlock[chain.back()]);
+    directory.pageMap.emplace(std::move(map));
+    directory.pageMap->SetChain(std::move(chain));
+  }
   if (directory.blockCount < BlockDirectory::kMinBlocks) {
     std::vector<BlockDirectory::Entry>().swap(directory.entries);
   } else {

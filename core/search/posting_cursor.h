@@ -21,10 +21,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/common/little_endian.h"
 #include "core/search/index_format.h"
+#include "core/search/page_map.h"
 #include "core/search/varnum.h"
 
 namespace quillwen {
@@ -60,8 +62,19 @@ struct BlockDirectory {
   uint32_t pageCount = 0;   // page entries the walk found intact: the list's rarity
   uint32_t blockCount = 0;  // blocks the walk entered
   bool damaged = false;     // the walk ended at damage; entries cover what lies before
+  // Every entry's place, for an intact list of kMinBlocks blocks or more whose pages
+  // are dense enough in its range (see Survey).
+  std::optional<PageMap> pageMap;
+
+  size_t Bytes() const {
+    return sizeof(BlockDirectory) + entries.capacity() * sizeof(Entry) +
+           (pageMap ? pageMap->Bytes() : 0);
+  }
 
   static constexpr uint32_t kMinBlocks = 3;
+  // A page map is made when the list has an entry for at least one page in this
+  // many of its range: its bits then cost at most a byte and a half per entry.
+  static constexpr uint32_t kPageMapDensity = 16;
 };
 
 class PostingCursor {
@@ -73,8 +86,10 @@ class PostingCursor {
   bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
              const BlockDirectory* directory = nullptr);
 
-  // Walks the whole list once, header by header, and records its directory.
-  static BlockDirectory Survey(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage);
+  // Walks the whole list once, header by header, and records its directory; with
+  // `alwaysMapPages`, a page map for any intact list of two blocks or more.
+  static BlockDirectory Survey(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
+                               bool alwaysMapPages = false);
 
   // next byte: the list's next byte, moving on to the next block when this one is
   // used up. False (and *byte untouched) when the chain is broken.
@@ -126,6 +141,7 @@ class PostingCursor {
   bool EnterNextBlock();
   bool SkipPositions();
   bool Jump(const BlockDirectory::Entry& entry);
+  bool JumpThroughPageMap(const PageMap& map, uint32_t target);
   bool ReadVarNum(uint32_t* value);
   bool ReadPageHeader(bool firstEntry);
   inline bool NextHeaderInBlock();

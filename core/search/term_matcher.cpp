@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <memory>
 
 #include "core/search/character_id.h"
@@ -71,6 +72,8 @@ class Matcher {
   bool StartCursors();
   void CountEveryPosition();
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
+  bool MapEveryList();
+  uint32_t NextSharedPage(uint32_t from) const;
   bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
   int64_t CountSharedPositions();
@@ -94,6 +97,9 @@ class Matcher {
   std::array<uint32_t, kMaxCursors> order_;  // cursor indices, rarest list first
   uint32_t cursorCount_ = 0;
   uint32_t segmentCount_ = 0;
+  // The page maps' words, in the order of order_, when every list has a map.
+  std::array<const uint64_t*, kMaxCursors> mapWords_;
+  uint32_t mappedWords_ = 0;  // the fewest words of any of them
   // The aligned positions of a page still shared by the lists read so far.
   std::array<uint32_t, kMaxSharedPositionBytes> shared_;
 };
@@ -148,11 +154,39 @@ void Matcher::Run(std::span<const uint32_t> candidates, bool filtered) {
   }
 }
 
+// Notes the page maps' bits when every list has one, rarest list first.
+bool Matcher::MapEveryList() {
+  mappedWords_ = UINT32_MAX;
+  for (uint32_t i = 0; i < cursorCount_; ++i) {
+    const BlockDirectory* directory = slots_[order_[i]].directory.get();
+    if (directory == nullptr || !directory->pageMap) return false;
+    const std::vector<uint64_t>& words = directory->pageMap->Words();
+    mapWords_[i] = words.data();
+    mappedWords_ = std::min(mappedWords_, static_cast<uint32_t>(words.size()));
+  }
+  return true;
+}
+
+// The first page at or after `from` that every list has, by their page maps;
+// UINT32_MAX when there is none.
+uint32_t Matcher::NextSharedPage(uint32_t from) const {
+  uint32_t word = from / 64;
+  uint64_t bits = ~uint64_t{0} << (from % 64);
+  for (; word < mappedWords_; ++word, bits = ~uint64_t{0}) {
+    for (uint32_t i = 0; i < cursorCount_ && bits != 0; ++i) bits &= mapWords_[i][word];
+    if (bits != 0) return word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+  }
+  return UINT32_MAX;
+}
+
 // Visits, in ascending order, the pages every list has (and the candidates, when
 // filtered), and counts the places on each. Ends where a list ends or is damaged.
 void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
   size_t candidate = 0;
   uint32_t target = filtered ? candidates.front() : slots_[order_[0]].cursor.Page();
+  // Lists that all have page maps find the pages they share a word of 64 pages at
+  // a time, and the cursors go to those pages only.
+  const bool mapped = MapEveryList();
   for (;;) {
     // Every list to the target; one that has no entry there raises the target for
     // the lists after it, and another round brings the ones before it along. A list
@@ -168,6 +202,7 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
         if (candidate == candidates.size()) return;
         target = candidates[candidate];
       }
+      if (mapped && (target = NextSharedPage(target)) == UINT32_MAX) return;
       for (uint32_t i = 0; i < cursorCount_; ++i) {
         PostingCursor& cursor = slots_[order_[i]].cursor;
         if (cursor.Page() < target && !cursor.SkipTo(target)) return;

@@ -6,9 +6,11 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/common/little_endian.h"
+#include "core/search/directory_cache.h"
 #include "core/search/varnum.h"
 
 namespace quillwen {
@@ -414,12 +416,20 @@ TEST_P(PostingCursorSkipTest, LandsOnTheFirstPageAtOrAfterTheTarget) {
   for (const uint32_t page : list.pages) {
     for (const uint32_t t : {page - 1, page, page + 1}) targets.push_back(t);
   }
-  for (const bool withDirectory : {false, true}) {
+  // The pages are too sparse in their range for a map of their own accord.
+  EXPECT_FALSE(directory.pageMap);
+  const BlockDirectory mapped =
+      PostingCursor::Survey(source, list.postings->first, lastPage, /*alwaysMapPages=*/true);
+  ASSERT_TRUE(mapped.pageMap);
+  for (const BlockDirectory* aid :
+       {static_cast<const BlockDirectory*>(nullptr), &directory, &mapped}) {
     for (const uint32_t target : targets) {
-      SCOPED_TRACE(::testing::Message() << "target " << target << ", directory " << withDirectory);
+      SCOPED_TRACE(::testing::Message() << "target " << target << ", directory "
+                                        << (aid == nullptr ? "none"
+                                            : aid->pageMap ? "with page map"
+                                                           : "of blocks"));
       PostingCursor cursor;
-      ASSERT_TRUE(cursor.Start(source, list.postings->first, lastPage,
-                               withDirectory ? &directory : nullptr));
+      ASSERT_TRUE(cursor.Start(source, list.postings->first, lastPage, aid));
       const auto at = std::lower_bound(list.pages.begin(), list.pages.end(), target);
       if (at == list.pages.end()) {
         EXPECT_FALSE(cursor.SkipTo(target));
@@ -439,11 +449,15 @@ TEST_P(PostingCursorSkipTest, LandsOnTheFirstPageAtOrAfterTheTarget) {
   }
 }
 
-TEST_P(PostingCursorSkipTest, OneCursorFollowsAscendingTargets) {
-  const LongList list(GetParam());
+class PostingCursorFollowTest : public ::testing::TestWithParam<std::tuple<uint32_t, bool>> {};
+
+TEST_P(PostingCursorFollowTest, OneCursorFollowsAscendingTargets) {
+  const auto [headerOffset, mapPages] = GetParam();
+  const LongList list(headerOffset);
   const PostingSource source = list.postings->Source();
   const BlockDirectory directory =
-      PostingCursor::Survey(source, list.postings->first, list.pages.back());
+      PostingCursor::Survey(source, list.postings->first, list.pages.back(), mapPages);
+  ASSERT_EQ(directory.pageMap.has_value(), mapPages);
   PostingCursor cursor;
   ASSERT_TRUE(cursor.Start(source, list.postings->first, list.pages.back(), &directory));
   for (size_t i = 1; i < list.pages.size(); i += 7) {
@@ -465,6 +479,72 @@ TEST_P(PostingCursorSkipTest, OneCursorFollowsAscendingTargets) {
 
 INSTANTIATE_TEST_SUITE_P(HeaderOffsets, PostingCursorSkipTest,
                          ::testing::Range(uint32_t{kBlockSize - 5}, uint32_t{kBlockSize + 2}));
+INSTANTIATE_TEST_SUITE_P(HeaderOffsets, PostingCursorFollowTest,
+                         ::testing::Combine(::testing::Range(uint32_t{kBlockSize - 5},
+                                                             uint32_t{kBlockSize + 2}),
+                                            ::testing::Bool()));
+
+// The map of the long list tells, for every page of its range, what the list
+// itself says: whether the page has an entry, how many entries lie before it, the
+// first entry at or after it and where that entry's header begins.
+TEST(PageMapTest, AgreesWithTheListOnEveryPage) {
+  const LongList list(kBlockSize - 2);
+  const PostingSource source = list.postings->Source();
+  const BlockDirectory directory =
+      PostingCursor::Survey(source, list.postings->first, list.pages.back(), true);
+  ASSERT_TRUE(directory.pageMap);
+  const PageMap& map = *directory.pageMap;
+  EXPECT_EQ(map.LastPage(), list.pages.back());
+  for (uint32_t page = 0; page <= list.pages.back() + 70; ++page) {
+    const auto at = std::lower_bound(list.pages.begin(), list.pages.end(), page);
+    const auto entry = static_cast<uint32_t>(at - list.pages.begin());
+    SCOPED_TRACE(page);
+    EXPECT_EQ(map.Has(page), at != list.pages.end() && *at == page);
+    ASSERT_EQ(map.Rank(page), entry);
+    if (at == list.pages.end()) continue;
+    EXPECT_EQ(map.PageAtOrAfter(page), *at);
+    const PageMap::Place place = map.PlaceOf(entry);
+    EXPECT_EQ(place.chainIndex, list.starts[entry] / kBlockSize);
+    EXPECT_EQ(place.offset, list.starts[entry] % kBlockSize);
+    EXPECT_EQ(place.block, list.layout[place.chainIndex]);
+  }
+}
+
+// The cache keeps what its budget holds and lets the directory used least
+// recently go first; one handed out stays valid after it is let go.
+TEST(DirectoryCacheTest, LetsTheLeastRecentlyUsedGo) {
+  const LongList list(kBlockSize - 2);
+  const PostingSource source = list.postings->Source();
+  const uint32_t first = list.postings->first;
+  const uint32_t last = list.pages.back();
+  const size_t bytes = PostingCursor::Survey(source, first, last).Bytes();
+  const DirectoryCache cache(2 * bytes);
+  const auto a = cache.Get(1, source, first, last);
+  const auto b = cache.Get(2, source, first, last);
+  EXPECT_EQ(cache.Get(1, source, first, last), a);  // 1 is now the newer
+  const auto c = cache.Get(3, source, first, last);
+  EXPECT_EQ(cache.BytesKept(), 2 * bytes);
+  EXPECT_EQ(cache.Get(1, source, first, last), a);
+  EXPECT_EQ(cache.Get(3, source, first, last), c);
+  EXPECT_NE(cache.Get(2, source, first, last), b);  // made again
+  EXPECT_EQ(b->pageCount, list.pages.size());
+  // Larger than the whole budget: handed out, not kept.
+  const DirectoryCache small(bytes - 1);
+  EXPECT_EQ(small.Get(1, source, first, last)->pageCount, list.pages.size());
+  EXPECT_EQ(small.BytesKept(), 0u);
+}
+
+// A damaged list gets no page map: a map must describe only bytes a walk found
+// intact all the way, so that a cursor jumping through it meets no damage unseen.
+TEST(PageMapTest, ADamagedListHasNone) {
+  LongList list(kBlockSize - 2);
+  const uint32_t chainIndex = list.starts[41] / kBlockSize;
+  list.postings->next[list.layout[chainIndex - 1]] = 1000;
+  const BlockDirectory directory =
+      PostingCursor::Survey(list.postings->Source(), list.postings->first, list.pages.back(), true);
+  EXPECT_TRUE(directory.damaged);
+  EXPECT_FALSE(directory.pageMap);
+}
 
 TEST(PostingCursorTest, AOneBlockListHasNoDirectoryEntries) {
   const std::string stream = PageEntry(3, {5, 4}) + PageEntry(127, {200}) + PageEntry(9, {1});

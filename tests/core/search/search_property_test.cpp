@@ -254,6 +254,12 @@ TEST(SearchPropertyTest, TheRareListLeadsWhereverItStands) {
       PostingCursor::Survey(source, index.FirstBlock()[common], index.LastPage()[common]);
   ASSERT_GE(directory.entries.size(), 5u);
   EXPECT_EQ(directory.pageCount, pages.size());
+  // On every page: dense enough for a page map, so the queries below meet both
+  // intersections, through maps only and with the rare list that has none.
+  EXPECT_TRUE(directory.pageMap);
+  EXPECT_FALSE(PostingCursor::Survey(source, index.FirstBlock()[CharacterId(U'丁')],
+                                     index.LastPage()[CharacterId(U'丁')])
+                   .pageMap);
 
   VariantTable variants;
   variants.Parse(kTable);
