@@ -15,7 +15,8 @@ std::u16string SummaryText(int64_t pages, int64_t places) {
 }
 
 std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile) {
-  return u"索引ファイル " + postingsFile.u16string() + u" が壊れています。見つかった頁だけを示しました。";
+  return u"索引ファイル " + postingsFile.u16string() +
+         u" が壊れています。見つかった頁だけを示しました。";
 }
 
 std::u16string CitationText(const SearchNodeTag& place) {

@@ -104,8 +104,7 @@ std::vector<std::u32string_view> VariantTable::AlternativesOf(
   return alternatives;
 }
 
-void VariantTable::ForEachSpelling(std::span<const std::u32string_view> alternatives,
-                                   size_t limit,
+void VariantTable::ForEachSpelling(std::span<const std::u32string_view> alternatives, size_t limit,
                                    const std::function<void(std::u16string_view)>& take) {
   // An odometer over the alternatives, the last character turning fastest.
   std::vector<size_t> choice(alternatives.size(), 0);
@@ -135,8 +134,8 @@ std::vector<std::u16string> VariantTable::ExpandVariants(std::u16string_view key
   return spellings;
 }
 
-void VariantTable::ForEachTermSpelling(
-    std::u16string_view keyword, const std::function<void(std::u16string_view)>& take) const {
+void VariantTable::ForEachTermSpelling(std::u16string_view keyword,
+                                       const std::function<void(std::u16string_view)>& take) const {
   struct Term {
     std::u32string characters;
     std::vector<std::u32string_view> alternatives;

@@ -1,7 +1,6 @@
 #include "core/store/page_renderer.h"
 
 #include "core/encoding/codeconverter.h"
-
 #include "core/store/hit_marker.h"
 #include "core/store/page_parser.h"
 

@@ -98,10 +98,9 @@ int main(int argc, char** argv) {
         keywords += (i > 1 ? " " : "") + options.words[i];
       session.ChooseTarget(options.target);
       std::string document;
-      model.Index().RenderWithVariants(static_cast<uint32_t>(entry), document,
-                                       quillwen::Utf8ToUtf16(keywords),
-                                       quillwen::HighlightScopeOfTarget(options.target),
-                                       options.variants);
+      model.Index().RenderWithVariants(
+          static_cast<uint32_t>(entry), document, quillwen::Utf8ToUtf16(keywords),
+          quillwen::HighlightScopeOfTarget(options.target), options.variants);
       if (options.variants && model.Index().VariantTableRefused())
         messages.ShowMessage(quillwen::kVariantTableRefusedMessage);
       if (document.empty()) {

@@ -20,8 +20,8 @@ namespace quillwen {
 namespace {
 
 using testing::TempDir;
-using testing::WriteFileBytes;
 using testing::WriteCollection;
+using testing::WriteFileBytes;
 
 TEST(CountTermsTest, CountsTermsOrRejectsTheQuery) {
   // clang-format off

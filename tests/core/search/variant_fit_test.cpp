@@ -20,7 +20,9 @@ struct Tables {
     firstBlock[id] = 0;
     lastPage[id] = last;
   }
-  void ListCharacter(char32_t c, uint32_t last) { List(static_cast<uint32_t>(CharacterId(c)), last); }
+  void ListCharacter(char32_t c, uint32_t last) {
+    List(static_cast<uint32_t>(CharacterId(c)), last);
+  }
 };
 
 bool Fits(const std::string& table, const Tables& tables) {

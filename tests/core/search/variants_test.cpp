@@ -152,7 +152,8 @@ TEST(VariantTableTest, ExpandsTermByTermIntoTheTermsOfTheWholeKeywordsSpellings)
   };
   // clang-format on
   for (const std::u16string& keyword : keywords) {
-    EXPECT_EQ(FirstTermsOfTermSpellings(table, keyword), FirstTermsOfJoinedSpellings(table, keyword))
+    EXPECT_EQ(FirstTermsOfTermSpellings(table, keyword),
+              FirstTermsOfJoinedSpellings(table, keyword))
         << ToUtf8(keyword);
   }
 }
@@ -163,7 +164,8 @@ TEST(VariantTableTest, TermSpellingsGrowWithTheKeywordNotWithItsSpellingsTimesIt
   std::u16string keyword;
   for (int i = 0; i < 5000; ++i) keyword += u"体国\u3000";
   size_t units = 0;
-  table.ForEachTermSpelling(keyword, [&](std::u16string_view spelling) { units += spelling.size(); });
+  table.ForEachTermSpelling(keyword,
+                            [&](std::u16string_view spelling) { units += spelling.size(); });
   // Every term once; and the three further spellings of each of the last six
   // terms, whose combinations with the ones after them stay within the bound
   // (4^6 = kMaxSpellings).
