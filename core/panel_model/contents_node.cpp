@@ -1,6 +1,15 @@
 #include "core/panel_model/contents_node.h"
 
+#include <algorithm>
+
 namespace quillwen {
+
+std::optional<PageSpan> CoveredSpan(int32_t docID, int32_t docNo) {
+  if (docNo < 1) return std::nullopt;
+  const uint64_t first = static_cast<uint32_t>(docID);
+  const uint64_t last = std::min<uint64_t>(first + static_cast<uint64_t>(docNo) - 1, UINT32_MAX);
+  return PageSpan{static_cast<uint32_t>(first), static_cast<uint32_t>(last)};
+}
 
 std::unique_ptr<ContentsNodeTag> MakeRootNode() {
   auto root = std::make_unique<ContentsNodeTag>();
@@ -35,6 +44,13 @@ ContentsNodeTag* FindNodeByRecord(ContentsNodeTag* n, const CatalogueRecord& rec
     return n;
   }
   for (const auto& child : n->children) {
+    if (ContentsNodeTag* found = FindNodeByRecord(child.get(), record)) return found;
+  }
+  return nullptr;
+}
+
+ContentsNodeTag* FindRecordNode(const ContentsNodeTag& root, const CatalogueRecord& record) {
+  for (const auto& child : root.children) {
     if (ContentsNodeTag* found = FindNodeByRecord(child.get(), record)) return found;
   }
   return nullptr;

@@ -5,12 +5,23 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/store/catalogue_format.h"
 
 namespace quillwen {
+
+// The 1-based entry numbers a record covers, docID to docID + docNo - 1, docID
+// read as unsigned. Worked out without wrapping: a docNo below 1 covers nothing
+// (a damaged record of zeros must not cover the whole collection), and the last
+// number stops at the largest there is.
+struct PageSpan {
+  uint32_t first = 0;
+  uint32_t last = 0;
+};
+std::optional<PageSpan> CoveredSpan(int32_t docID, int32_t docNo);
 
 struct ContentsNodeTag {
   std::u16string name;
@@ -23,12 +34,12 @@ struct ContentsNodeTag {
   ContentsNodeTag* pNext = nullptr;                        // next volume under the same parent
   std::vector<std::unique_ptr<ContentsNodeTag>> children;  // a node owns its subtree
 
-  // Whether the node covers 0-based index page p: docID <= p + 1 <= docID + docNo - 1,
-  // compared as unsigned numbers.
+  // Whether the node covers 0-based index page p: docID <= p + 1 <= docID + docNo - 1
+  // (CoveredSpan).
   bool Covers(uint32_t page) const {
-    const uint32_t first = static_cast<uint32_t>(docID);
-    const uint32_t last = first + static_cast<uint32_t>(docNo) - 1;
-    return first <= page + 1 && page + 1 <= last;
+    const std::optional<PageSpan> span = CoveredSpan(docID, docNo);
+    const uint64_t number = uint64_t{page} + 1;
+    return span && span->first <= number && number <= span->last;
   }
 };
 
@@ -42,5 +53,9 @@ ContentsNodeTag* FindParentNode(ContentsNodeTag* n, const ContentsNodeTag& x);
 // The first node in depth-first order whose level, docID, docNo and curFileName
 // equal the record's; null when there is none.
 ContentsNodeTag* FindNodeByRecord(ContentsNodeTag* n, const CatalogueRecord& record);
+
+// FindNodeByRecord below the root: the nodes made from records. The root is
+// none, though an unknown record (all zeros) has its numbers.
+ContentsNodeTag* FindRecordNode(const ContentsNodeTag& root, const CatalogueRecord& record);
 
 }  // namespace quillwen

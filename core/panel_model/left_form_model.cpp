@@ -14,6 +14,11 @@ std::u16string SummaryText(int64_t pages, int64_t places) {
   return u"全部で " + DecimalText(pages) + u" 頁で、" + DecimalText(places) + u" 箇所でした。";
 }
 
+std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile) {
+  return u"索引ファイル " + postingsFile.u16string() +
+         u" が壊れています。見つかった頁だけを示しました。";
+}
+
 std::u16string CitationText(const SearchNodeTag& place) {
   std::u16string text = u"出典：" + place.category;
   for (const std::u16string* name : {&place.book, &place.volume}) {
@@ -234,10 +239,13 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   std::u16string typed = *request.keywords;
   std::replace(typed.begin(), typed.end(), u'\u3000', u' ');
   m_strKeyWords = typed;
-  // The whole collection of an empty catalogue is no range either.
-  const bool noRange =
-      m_nRangeNode == kWholeCollection ? m_catalogue.TreeChildren(0).empty() : m_nRangeNode == 0;
-  if (noRange) {
+  // The whole collection of an empty catalogue is no range either, nor a record
+  // that no node of the contents matches (an unknown record reads as zeros).
+  const ContentsNodeTag* range =
+      m_nRangeNode == kWholeCollection
+          ? (m_catalogue.TreeChildren(0).empty() ? nullptr : m_catalogue.m_pRoot.get())
+          : FindRecordNode(*m_catalogue.m_pRoot, m_catalogue.Record(m_nRangeNode));
+  if (range == nullptr) {
     FailSearch(kNoRangeMessage, SearchOutcome::kNoRange, update);
     return update;
   }
@@ -252,12 +260,6 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     m_lastResult = m_index.Search(*query, m_nSearchMethod, m_bVariants);
     m_strKeyWords = query->markText;
   }
-  // Without a catalogue, or with a range record no node matches, there is no
-  // range to keep pages in: nothing is listed.
-  const ContentsNodeTag* range =
-      m_nRangeNode == kWholeCollection
-          ? m_catalogue.m_pRoot.get()
-          : FindNodeByRecord(m_catalogue.m_pRoot.get(), m_catalogue.Record(m_nRangeNode));
   m_SearchNodes.Assign(range, m_lastResult.pages, m_lastResult.placeCounts, m_pageOrder);
   m_nPlaces = m_SearchNodes.Places();
   m_hits.Reset(m_SearchNodes);
@@ -277,6 +279,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   }
   update.outcome = SearchOutcome::kRan;
   update.summary = m_strSummary;
+  std::u16string notes;
+  if (m_bVariants && m_index.VariantTableRefused()) notes = kVariantTableRefusedMessage;
+  if (m_lastResult.damagedList)
+    notes += (notes.empty() ? u"" : u"\n") + DamagedIndexMessage(m_index.PostingsPath());
+  if (!notes.empty()) update.message = notes;
   ReportList(update);
   return update;
 }

@@ -32,6 +32,10 @@ namespace quillwen {
 inline constexpr char16_t kNoRangeMessage[] = u"検索範囲をまた指定していません。";
 inline constexpr char16_t kNoKeywordsMessage[] = u"何かキーワードを入力して検索をして下さい。";
 inline constexpr char16_t kSummaryCaption[] = u"検索集計：";
+// After a search with the check box ticked, when the index set's variant table
+// was set aside (CIndex::VariantTableRefused).
+inline constexpr char16_t kVariantTableRefusedMessage[] =
+    u"異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。";
 inline constexpr char kTempPageName[] = "windows.html";
 inline constexpr char kTempResult1Name[] = "windows1.html";
 inline constexpr char kTempResult2Name[] = "windows2.html";
@@ -67,6 +71,9 @@ enum class SearchOutcome {
 
 // The summary line after a search: "全部で %d 頁で、%d 箇所でした。".
 std::u16string SummaryText(int64_t pages, int64_t places);
+// After a search that met a damaged posting list in `postingsFile`: the rows
+// lack whatever lay behind the damage.
+std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile);
 
 // The index scope a search target opens, and the part of a page its hits are
 // marked in.
@@ -98,7 +105,8 @@ struct ReadingUpdate {
 
 // What a command changed. Parts left empty are unchanged.
 struct PanelUpdate {
-  // A sentence to show the user in a message box.
+  // A sentence to show the user in a message box; after a search that ran, what
+  // the summary does not tell (one line each).
   std::optional<std::u16string> message;
   // A document for the page view: a local file's path, optionally with "#" and
   // an anchor name; or kBlankPage.

@@ -21,8 +21,9 @@ bool CanGoToPreviousPage(const ReadingState& state) {
 bool CanGoToNextPage(const ReadingState& state) {
   if (state.curNode == 0) return false;
   const CatalogueRecord& volume = Current(state);
-  const uint32_t offset = static_cast<uint32_t>(int64_t{state.curPage} - volume.curFileName + 1);
-  return offset < static_cast<uint32_t>(volume.docNo);
+  // In 64 bits: a damaged docNo below 1 has no next page rather than all of them.
+  const int64_t offset = int64_t{state.curPage} - volume.curFileName + 1;
+  return offset >= 0 && offset < volume.docNo;
 }
 
 int NextVolumeRecord(const ReadingState& state) {

@@ -15,12 +15,11 @@ class CoverFinder {
     bool first = true;
     ordered_ = true;
     for (const ContentsNodeTag* node : nodes_) {
-      const uint32_t begin = static_cast<uint32_t>(node->docID);
-      const uint32_t last = begin + static_cast<uint32_t>(node->docNo) - 1;
-      if (last < begin) continue;
-      if (!first && begin <= previousLast) ordered_ = false;
-      spans_.push_back({begin, last, node});
-      previousLast = last;
+      const std::optional<PageSpan> span = CoveredSpan(node->docID, node->docNo);
+      if (!span) continue;
+      if (!first && span->first <= previousLast) ordered_ = false;
+      spans_.push_back({span->first, span->last, node});
+      previousLast = span->last;
       first = false;
     }
   }
@@ -32,10 +31,10 @@ class CoverFinder {
       }
       return nullptr;
     }
-    const uint32_t x = page + 1;
+    const uint64_t x = uint64_t{page} + 1;
     auto after =
         std::upper_bound(spans_.begin(), spans_.end(), x,
-                         [](uint32_t value, const Span& span) { return value < span.begin; });
+                         [](uint64_t value, const Span& span) { return value < span.begin; });
     if (after == spans_.begin()) return nullptr;
     const Span& span = *(after - 1);
     return x <= span.last ? span.node : nullptr;

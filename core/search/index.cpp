@@ -5,6 +5,7 @@
 #include "core/common/little_endian.h"
 #include "core/io/read_only_file.h"
 #include "core/search/posting_cursor.h"
+#include "core/search/variant_fit.h"
 
 namespace quillwen {
 namespace {
@@ -48,12 +49,14 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
                   IndexScope scope) {
   Close();
   lastError_.clear();
+  variantTableRefused_ = false;
   variants_.LoadVariants(folder);
   const std::filesystem::path base = IndexSetBase(folder, baseName, scope);
   std::filesystem::path headerPath = base;
   headerPath += kIndexHeaderSuffix;
   std::filesystem::path postingsPath = base;
   postingsPath += kIndexPostingsSuffix;
+  postingsPath_ = postingsPath;
   last_ = SearchResult{};
 
   io::ReadOnlyFile header;
@@ -82,6 +85,11 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   if (!header.ReadExactly(kNextBlockOffset, nextBlockBytes)) return FailOpen(header.LastError());
   DecodeTable(nextBlockBytes.data(), entries, nextBlock_);
   header.Close();
+
+  if (!VariantTableFitsIndex(variants_, firstBlock_, lastPage_)) {
+    variants_.Clear();
+    variantTableRefused_ = true;
+  }
 
   if (!fileList_.Open(folder, baseName)) return FailOpen(fileList_.LastError());
   open_ = true;

@@ -45,8 +45,8 @@ class CIndex {
 
   // Opens the index set of `scope` (folder/baseName + "", "_desc" or "_content" +
   // "-idx.h" and "-idx.m") and the volume store folder/baseName, after reading the
-  // variant table of `folder` afresh (its absence is no error). Empties the last
-  // result.
+  // variant table of `folder` afresh (its absence is no error; one that does not
+  // belong to the set is set aside). Empties the last result.
   // Whatever was open is closed first. On failure (a file missing or unreadable,
   // a header shorter than 1400000 bytes, the mapping refused, the volume store not
   // opened) shows "データを開けませんでした。", closes the index and returns false.
@@ -59,6 +59,13 @@ class CIndex {
 
   // Why the last Open failed, for diagnostics.
   const std::string& LastError() const { return lastError_; }
+
+  // Whether the last Open found that the variant table does not belong to the
+  // index set (VariantTableFitsIndex) and set it aside: searches and result pages
+  // then count variants as different characters whatever they are asked.
+  bool VariantTableRefused() const { return variantTableRefused_; }
+  // The postings file of the set last opened, where a damaged list lies.
+  const std::filesystem::path& PostingsPath() const { return postingsPath_; }
 
   // The header tables, empty while closed. NextBlock holds an entry for each
   // block of the postings file at most: entries past the file's last block could
@@ -120,7 +127,10 @@ class CIndex {
                          HitScope target, bool useVariants,
                          std::vector<TermAnchors>* anchors = nullptr) const {
     if (!useVariants) return fileList_.RenderPage(page, output, keyword, target, anchors);
-    return fileList_.RenderPage(page, output, VariantSpellings(keyword), target, anchors);
+    MarkTerms terms;
+    variants_.ForEachTermSpelling(keyword,
+                                  [&](std::u16string_view spelling) { terms.AddQuery(spelling); });
+    return fileList_.RenderTerms(page, output, terms, target, anchors);
   }
 
   // The volume store, opened and closed with the index set.
@@ -163,6 +173,8 @@ class CIndex {
   bool open_ = false;
   SearchResult last_;
   VariantTable variants_;
+  bool variantTableRefused_ = false;
+  std::filesystem::path postingsPath_;
   std::string lastError_;
 };
 

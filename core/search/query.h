@@ -25,6 +25,13 @@ inline constexpr size_t kMaxNormalisedTermUnits = 299;
 // The most characters a gap mark stands for.
 inline constexpr uint32_t kMaxGap = 300;
 
+// The positions left unused between two blocks of a page (paragraph, heading,
+// annotation) in the index. Two looked-up characters of one term stand at most
+// kMaxGap plus the term's query positions (fewer than kMaxNormalisedTermUnits)
+// apart, so no term, "?" runs and gap marks included, can reach from one block
+// into the next.
+inline constexpr uint32_t kUnusedPositionsBetweenBlocks = kMaxGap + kMaxNormalisedTermUnits;
+
 // How the terms of a query combine: "and" keeps the pages every term has, "or"
 // the pages any term has.
 enum class SearchMethod : int32_t { kAnd = 0, kOr = 1 };

@@ -1,8 +1,11 @@
 #include "core/search/variants.h"
 
+#include <algorithm>
+
 #include "core/io/read_only_file.h"
 #include "core/search/code_points.h"
 #include "core/search/index_format.h"
+#include "core/store/page_renderer.h"
 
 namespace quillwen {
 namespace {
@@ -85,12 +88,8 @@ std::optional<uint32_t> VariantTable::FindVariantGroup(char32_t codePoint) const
   return VariantIdBase + found->second;
 }
 
-std::vector<std::u16string> VariantTable::ExpandVariants(std::u16string_view keyword) const {
-  std::vector<std::u16string> spellings;
-  if (keyword.empty()) return spellings;
-
-  // The alternatives of each character: its first group, or itself alone.
-  const std::u32string characters = ToCodePoints(keyword);
+std::vector<std::u32string_view> VariantTable::AlternativesOf(
+    const std::u32string& characters) const {
   std::vector<std::u32string_view> alternatives;
   alternatives.reserve(characters.size());
   for (size_t i = 0; i < characters.size(); ++i) {
@@ -102,24 +101,76 @@ std::vector<std::u16string> VariantTable::ExpandVariants(std::u16string_view key
       alternatives.emplace_back(&characters[i], 1);
     }
   }
+  return alternatives;
+}
 
+void VariantTable::ForEachSpelling(std::span<const std::u32string_view> alternatives, size_t limit,
+                                   const std::function<void(std::u16string_view)>& take) {
   // An odometer over the alternatives, the last character turning fastest.
   std::vector<size_t> choice(alternatives.size(), 0);
-  while (spellings.size() < kMaxSpellings) {
-    std::u16string spelling;
-    spelling.reserve(keyword.size() + 4);
+  std::u16string spelling;
+  for (size_t made = 0; made < limit; ++made) {
+    spelling.clear();
     for (size_t i = 0; i < alternatives.size(); ++i)
       AppendUtf16(spelling, alternatives[i][choice[i]]);
-    spellings.push_back(std::move(spelling));
+    take(spelling);
     size_t i = alternatives.size();
     while (i > 0) {
       --i;
       if (++choice[i] < alternatives[i].size()) break;
       choice[i] = 0;
-      if (i == 0) return spellings;
+      if (i == 0) return;
     }
+    if (alternatives.empty()) return;
   }
+}
+
+std::vector<std::u16string> VariantTable::ExpandVariants(std::u16string_view keyword) const {
+  std::vector<std::u16string> spellings;
+  if (keyword.empty()) return spellings;
+  const std::u32string characters = ToCodePoints(keyword);
+  ForEachSpelling(AlternativesOf(characters), kMaxSpellings,
+                  [&](std::u16string_view spelling) { spellings.emplace_back(spelling); });
   return spellings;
+}
+
+void VariantTable::ForEachTermSpelling(std::u16string_view keyword,
+                                       const std::function<void(std::u16string_view)>& take) const {
+  struct Term {
+    std::u32string characters;
+    std::vector<std::u32string_view> alternatives;
+    size_t spellings = 1;  // how many of its spellings the keyword's bound lets in
+  };
+  const std::vector<std::u16string_view> texts = SplitQueryTerms(keyword);
+  // Alternatives may point into the term's own characters: no term moves after.
+  std::vector<Term> terms(texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    terms[i].characters = ToCodePoints(texts[i]);
+    terms[i].alternatives = AlternativesOf(terms[i].characters);
+  }
+  // The keyword's spellings vary its last term fastest: spelling c of term i
+  // (the others in their first) is the keyword's spelling number c times the
+  // product of the later terms' spelling counts, and only the first
+  // kMaxSpellings of those exist.
+  size_t later = 1;  // the later terms' spelling count, saturated at kMaxSpellings
+  for (size_t i = terms.size(); i > 0; --i) {
+    Term& term = terms[i - 1];
+    size_t own = 1;  // saturated likewise
+    for (const std::u32string_view choices : term.alternatives)
+      own = std::min(own * choices.size(), kMaxSpellings);
+    term.spellings = std::min(own, (kMaxSpellings + later - 1) / later);
+    later = std::min(later * own, kMaxSpellings);
+  }
+  for (const Term& term : terms) ForEachSpelling(term.alternatives, 1, take);
+  for (size_t i = terms.size(); i > 0; --i) {
+    const Term& term = terms[i - 1];
+    if (term.spellings < 2) continue;
+    bool first = true;
+    ForEachSpelling(term.alternatives, term.spellings, [&](std::u16string_view spelling) {
+      if (!first) take(spelling);
+      first = false;
+    });
+  }
 }
 
 std::u16string VariantTable::JoinedSpellings(std::u16string_view keyword) const {

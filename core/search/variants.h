@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -46,9 +48,26 @@ class VariantTable {
   // the query text that marks a result page's hits in all their spellings.
   std::u16string JoinedSpellings(std::u16string_view keyword) const;
 
+  // The spellings of each term of `keyword` (split at U+0020 and U+3000), handed
+  // to `take` one at a time, in the order in which the terms of JoinedSpellings
+  // (keyword) first come: every term in its first spelling, then the further
+  // spellings of the last term, then of the one before, and so on; and only those
+  // that JoinedSpellings holds within kMaxSpellings. The result page's marks are
+  // therefore the same, but each term is expanded on its own: the work grows with
+  // the keyword's length, not with that length times the number of spellings.
+  void ForEachTermSpelling(std::u16string_view keyword,
+                           const std::function<void(std::u16string_view)>& take) const;
+
   const std::vector<std::vector<char32_t>>& Groups() const { return groups_; }
 
  private:
+  // The alternatives of each character: its first group, or itself alone.
+  std::vector<std::u32string_view> AlternativesOf(const std::u32string& characters) const;
+  // The first `limit` combinations of one alternative per character, the last
+  // character's alternatives varying fastest.
+  static void ForEachSpelling(std::span<const std::u32string_view> alternatives, size_t limit,
+                              const std::function<void(std::u16string_view)>& take);
+
   std::vector<std::vector<char32_t>> groups_;
   // Code point -> number of its first group; built once per load so a lookup is
   // one probe instead of a scan of every group.

@@ -70,6 +70,9 @@ class CFileList {
   // `anchors`, the anchors each term applied placed are added there, term by term.
   int RenderPage(uint32_t entryIndex, std::string& output, std::u16string_view query,
                  HitScope scope, std::vector<TermAnchors>* anchors = nullptr) const;
+  // RenderPage with the terms given, applied in their order.
+  int RenderTerms(uint32_t entryIndex, std::string& output, const MarkTerms& terms, HitScope scope,
+                  std::vector<TermAnchors>* anchors = nullptr) const;
 
   // Reads entry `entryIndex` of the page table. False when the store is closed or
   // the entry is not wholly in the table.

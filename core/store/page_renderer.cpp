@@ -1,5 +1,6 @@
 #include "core/store/page_renderer.h"
 
+#include "core/encoding/codeconverter.h"
 #include "core/store/hit_marker.h"
 #include "core/store/page_parser.h"
 
@@ -66,6 +67,17 @@ std::vector<std::u16string_view> SplitQueryTerms(std::u16string_view query) {
     }
   }
   return terms;
+}
+
+MarkTerms::MarkTerms() : seen_(0, Hash{&terms_}, Equal{&terms_}) {}
+
+void MarkTerms::AddQuery(std::u16string_view query) {
+  for (const std::u16string_view term : SplitQueryTerms(query)) {
+    std::string bytes;
+    Utf16ToUtf8Append(term, bytes, kLenient);
+    terms_.push_back(std::move(bytes));
+    if (!seen_.insert(terms_.size() - 1).second) terms_.pop_back();
+  }
 }
 
 }  // namespace quillwen

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace quillwen {
@@ -33,5 +34,34 @@ std::string RenderCell(std::string_view page, std::string_view term, int parity,
 
 // The query's terms: maximal runs of characters other than U+0020 and U+3000.
 std::vector<std::u16string_view> SplitQueryTerms(std::u16string_view query);
+
+// The terms a result page is marked with, as UTF-8, each once, in the order they
+// were first added. A term applied twice would only mark its hits inside the
+// markers of the first pass, so repeats are dropped; a set keeps that linear in
+// the number of terms however many variant spellings they come from.
+class MarkTerms {
+ public:
+  MarkTerms();
+  MarkTerms(const MarkTerms&) = delete;
+  MarkTerms& operator=(const MarkTerms&) = delete;
+
+  // Adds each term of `query` (SplitQueryTerms) not added before.
+  void AddQuery(std::u16string_view query);
+  const std::vector<std::string>& Terms() const { return terms_; }
+
+ private:
+  struct Hash {
+    const std::vector<std::string>* terms;
+    size_t operator()(size_t i) const { return std::hash<std::string>()((*terms)[i]); }
+  };
+  struct Equal {
+    const std::vector<std::string>* terms;
+    bool operator()(size_t a, size_t b) const { return (*terms)[a] == (*terms)[b]; }
+  };
+
+  std::vector<std::string> terms_;
+  // Indices into terms_: each term's bytes are stored once.
+  std::unordered_set<size_t, Hash, Equal> seen_;
+};
 
 }  // namespace quillwen

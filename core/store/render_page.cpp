@@ -9,7 +9,14 @@ namespace quillwen {
 
 int CFileList::RenderPage(uint32_t entryIndex, std::string& output, std::u16string_view query,
                           HitScope scope, std::vector<TermAnchors>* anchors) const {
-  if (!open_ || query.empty()) return 0;
+  MarkTerms terms;
+  terms.AddQuery(query);
+  return RenderTerms(entryIndex, output, terms, scope, anchors);
+}
+
+int CFileList::RenderTerms(uint32_t entryIndex, std::string& output, const MarkTerms& terms,
+                           HitScope scope, std::vector<TermAnchors>* anchors) const {
+  if (!open_ || terms.Terms().empty()) return 0;
   PageEntry entry;
   std::string page;
   // A page that cannot be read renders nothing: the caller keeps what it shows.
@@ -18,17 +25,12 @@ int CFileList::RenderPage(uint32_t entryIndex, std::string& output, std::u16stri
   const int pageNumber = PageNumberFromEntryName(entry.name).value_or(0);
   const int parity = pageNumber % 2 == 0 ? 0 : 1;
   int anchorCounter = 0;
-  std::vector<std::string> applied;
-  for (const std::u16string_view term : SplitQueryTerms(query)) {
-    std::string termBytes;
-    Utf16ToUtf8Append(term, termBytes, kLenient);
-    if (std::find(applied.begin(), applied.end(), termBytes) != applied.end()) continue;
+  for (const std::string& term : terms.Terms()) {
     const int firstAnchor = anchorCounter;
-    output = RenderCell(page, termBytes, parity, scope, anchorCounter);
-    if (anchors != nullptr)
-      anchors->push_back({firstAnchor, anchorCounter, AnchorsOfOneMatch(termBytes)});
+    output = RenderCell(page, term, parity, scope, anchorCounter);
     page = output;
-    applied.push_back(std::move(termBytes));
+    if (anchors != nullptr)
+      anchors->push_back({firstAnchor, anchorCounter, AnchorsOfOneMatch(term)});
   }
   return anchorCounter;
 }

@@ -23,9 +23,8 @@ struct RunResult {
 
 class SearchToolTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    data_ = new TempDir;
-    testing::WriteTinyCollection(data_->path(),
+  static void WriteCollection(const std::filesystem::path& folder) {
+    testing::WriteTinyCollection(folder,
                                  {{1, u"経部", {}, 1},
                                   {2, u"論語", {}, 1},
                                   {3, u"巻一", {u"學而時習之", u"不亦說乎", u"有朋自遠方來之"}, 1},
@@ -33,6 +32,10 @@ class SearchToolTest : public ::testing::Test {
                                   {2, u"史記", {}, 1},
                                   {3, u"巻一", {u"之學"}, 1}},
                                  "5B78,5B66\n");
+  }
+  static void SetUpTestSuite() {
+    data_ = new TempDir;
+    WriteCollection(data_->path());
   }
   static void TearDownTestSuite() { delete data_; }
 
@@ -195,6 +198,70 @@ TEST_F(SearchToolTest, TreeShowAndRender) {
   EXPECT_EQ(rendered.exitCode, 0);
   EXPECT_NE(rendered.out.find("<a name=\"0000\"></a>"), std::string::npos);
   EXPECT_EQ(rendered.out.rfind("<html><head>", 0), 0u);
+}
+
+TEST_F(SearchToolTest, NumbersOutOfRangeAreUsageErrors) {
+  // clang-format off
+  for (const char* arguments :
+       {"--render 4294967296 之", "--render 18446744073709551616 之", "--render -1 之",
+        "--render 1x 之", "--render '' 之", "--show 3 2147483648", "--show 3 -2147483649",
+        "--show 3 2x", "--list-page 2147483648 之", "--list-page 9223372036854775807 之",
+        "--context 1001 之"}) {
+    // clang-format on
+    const RunResult result = Run(arguments);
+    EXPECT_EQ(result.exitCode, 2) << arguments;
+    EXPECT_EQ(result.out, "") << arguments;
+    EXPECT_NE(result.err.find("--help"), std::string::npos) << arguments;
+  }
+  // The largest entry is a number, of a page the collection does not have.
+  const RunResult last = Run("--render 4294967295 之");
+  EXPECT_EQ(last.exitCode, 1);
+  EXPECT_EQ(last.err, "quillwen-search: page entry 4294967295 cannot be rendered\n");
+}
+
+TEST_F(SearchToolTest, BatchWritesBytesThatAreNotUtf8AsReplacementCharacters) {
+  const RunResult result = Run("--batch", "--target \xFF\xFE 之\n--range \xE5\x9B 之\n");
+  EXPECT_EQ(result.out,
+            "{\"error\":\"--target takes full, main or annotations, not \\ufffd\\ufffd\"}\n"
+            "{\"error\":\"no contents entry is named \\ufffd\\ufffd\"}\n");
+}
+
+TEST_F(SearchToolTest, ADamagedListIsToldOnStandardErrorAfterWhatWasFound) {
+  const std::filesystem::path data = scratch_ / "damaged";
+  std::filesystem::create_directory(data);
+  WriteCollection(data);
+  // 學's list starts in a block the postings file does not have.
+  const uint32_t id = 0x5B78 - 0x3400;
+  std::string header = ReadFileBytes(data / "Index-idx.h");
+  header.replace(4 * id, 4, std::string("\x00\x01\x00\x00", 4));
+  WriteFileBytes(data / "Index-idx.h", header);
+  const RunResult result = Run("--data '" + data.string() + "' --or --no-variants 之 學");
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out,
+            "全部で 3 頁で、3 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n"
+            "経部\t論語\t巻一\t1\t1\n経部\t論語\t巻一\t3\t1\n史部\t史記\t巻一\t1\t1\n");
+  EXPECT_EQ(result.err, "索引ファイル " + (data / "Index-idx.m").string() +
+                            " が壊れています。見つかった頁だけを示しました。\n");
+}
+
+TEST_F(SearchToolTest, AVariantTableOfAnotherIndexIsToldOnStandardError) {
+  const std::filesystem::path data = scratch_ / "foreign";
+  std::filesystem::create_directory(data);
+  WriteCollection(data);
+  WriteFileBytes(data / "yitizi.txt", "4E00,4E01\n5B78,5B66\n");
+  const std::string refused =
+      "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n";
+  const RunResult search = Run("--data '" + data.string() + "' 学");
+  EXPECT_EQ(search.exitCode, 1);
+  EXPECT_EQ(search.out, "全部で 0 頁で、0 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n");
+  EXPECT_EQ(search.err, refused);
+  const RunResult rendered = Run("--data '" + data.string() + "' --render 0 学");
+  EXPECT_EQ(rendered.exitCode, 1);
+  EXPECT_EQ(rendered.err, refused);
+  EXPECT_EQ(rendered.out.find("<b style="), std::string::npos);
+  const RunResult plain = Run("--data '" + data.string() + "' --no-variants 學");
+  EXPECT_EQ(plain.exitCode, 0);
+  EXPECT_EQ(plain.err, "");
 }
 
 }  // namespace

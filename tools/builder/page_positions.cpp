@@ -1,5 +1,7 @@
 #include "tools/builder/page_positions.h"
 
+#include "core/search/query.h"
+
 namespace quillwen::build {
 namespace {
 
@@ -15,7 +17,7 @@ class PositionCounter {
     for (char32_t c : text) {
       if (IsUnpositionedSpace(c)) continue;
       if (!segmentOpen_) {
-        if (anyTaken_) ++next_;  // the unused position between two blocks
+        if (anyTaken_) next_ += kUnusedPositionsBetweenBlocks;
         segmentOpen_ = true;
         anyTaken_ = true;
       }

@@ -2,9 +2,9 @@
 
 // Positions of a page's characters in the three index sets. Per set, counted
 // from 0 on every page: each character of the text cell except white space takes
-// the next position, and one position is left unused between two blocks
-// (paragraph, heading, annotation), so that a phrase never runs from one block
-// into the next.
+// the next position, and kUnusedPositionsBetweenBlocks positions are left unused
+// between two blocks (paragraph, heading, annotation), so that no term, not even
+// with "?" and "*", runs from one block into the next.
 //
 //   full text     every block, annotations where they stand
 //   main text     annotations cut out: the main text on both sides of an

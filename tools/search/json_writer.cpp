@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/encoding/utf8.h"
+
 namespace quillwen::tools {
 
 void JsonWriter::Separate() {
@@ -31,8 +33,18 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
 JsonWriter& JsonWriter::String(std::string_view utf8) {
   Separate();
   text_.push_back('"');
-  for (const char c : utf8) {
+  for (size_t at = 0; at < utf8.size();) {
+    const char c = utf8[at];
     const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {
+      const Utf8Char character = DecodeUtf8At(utf8, at);
+      if (character.valid)
+        text_.append(utf8.substr(at, character.length));
+      else
+        text_ += "\\ufffd";
+      at += character.length;
+      continue;
+    }
     if (c == '"' || c == '\\') {
       text_.push_back('\\');
       text_.push_back(c);
@@ -43,6 +55,7 @@ JsonWriter& JsonWriter::String(std::string_view utf8) {
     } else {
       text_.push_back(c);
     }
+    ++at;
   }
   text_.push_back('"');
   needComma_ = true;

@@ -17,6 +17,9 @@ class JsonWriter {
   JsonWriter& BeginArray() { return Open('['); }
   JsonWriter& EndArray() { return Close(']'); }
   JsonWriter& Key(std::string_view key);
+  // Each byte that does not belong to a well-formed UTF-8 character (a command
+  // line may carry any bytes) is written as U+FFFD, escaped: the output stays
+  // valid JSON.
   JsonWriter& String(std::string_view utf8);
   JsonWriter& Number(int64_t value);
   JsonWriter& Number(double value);

@@ -1,5 +1,6 @@
 // quillwen-search: the reader's search tab on the command line.
 
+#include <cstdint>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -73,16 +74,13 @@ int main(int argc, char** argv) {
         return Usage("--show takes RECORD [PAGE]");
       const int record = session.ResolveRange(options.words[0]);
       if (record <= 0) return Usage("no volume is named " + options.words[0]);
-      int page = 0;
-      if (options.words.size() == 2) {
-        try {
-          page = std::stoi(options.words[1]);
-        } catch (const std::exception&) {
-          return Usage("PAGE must be a number, not " + options.words[1]);
-        }
-      }
+      int64_t page = 0;
+      if (options.words.size() == 2 && !ParseNumber(options.words[1], INT32_MIN, INT32_MAX, page))
+        return Usage("PAGE must be a number from " + std::to_string(INT32_MIN) + " to " +
+                     std::to_string(INT32_MAX) + ", not " + options.words[1]);
       std::string html;
-      if (!model.ReadStoredPage(record, options.words.size() == 1, page, html)) {
+      if (!model.ReadStoredPage(record, options.words.size() == 1, static_cast<int32_t>(page),
+                                html)) {
         std::cerr << "quillwen-search: the page cannot be found or read\n";
         return kExitMessage;
       }
@@ -91,20 +89,20 @@ int main(int argc, char** argv) {
     }
     case ToolMode::kRender: {
       if (options.words.size() < 2) return Usage("--render takes ENTRY KEYWORDS...");
-      uint32_t entry = 0;
-      try {
-        entry = static_cast<uint32_t>(std::stoul(options.words[0]));
-      } catch (const std::exception&) {
-        return Usage("ENTRY must be a number, not " + options.words[0]);
-      }
+      int64_t entry = 0;
+      if (!ParseNumber(options.words[0], 0, UINT32_MAX, entry))
+        return Usage("ENTRY must be a number from 0 to " + std::to_string(UINT32_MAX) + ", not " +
+                     options.words[0]);
       std::string keywords;
       for (size_t i = 1; i < options.words.size(); ++i)
         keywords += (i > 1 ? " " : "") + options.words[i];
       session.ChooseTarget(options.target);
       std::string document;
-      model.Index().RenderWithVariants(entry, document, quillwen::Utf8ToUtf16(keywords),
-                                       quillwen::HighlightScopeOfTarget(options.target),
-                                       options.variants);
+      model.Index().RenderWithVariants(
+          static_cast<uint32_t>(entry), document, quillwen::Utf8ToUtf16(keywords),
+          quillwen::HighlightScopeOfTarget(options.target), options.variants);
+      if (options.variants && model.Index().VariantTableRefused())
+        messages.ShowMessage(quillwen::kVariantTableRefusedMessage);
       if (document.empty()) {
         std::cerr << "quillwen-search: page entry " << entry << " cannot be rendered\n";
         return kExitMessage;

@@ -20,12 +20,16 @@ bool ParseTarget(const std::string& text, SearchTarget& target) {
   return true;
 }
 
-bool ParseNumber(const std::string& text, int64_t& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
-}
-
 }  // namespace
+
+bool ParseNumber(const std::string& text, int64_t least, int64_t most, int64_t& value) {
+  int64_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || end != text.data() + text.size() || number < least || number > most)
+    return false;
+  value = number;
+  return true;
+}
 
 const char kSearchToolHelp[] =
     "Usage: quillwen-search [OPTIONS] KEYWORDS...\n"
@@ -120,15 +124,16 @@ bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, Searc
     } else if (arg == "--context") {
       if (!value(text)) return false;
       int64_t chars = 0;
-      if (!ParseNumber(text, chars) || chars < 0 || chars > 1000) {
+      if (!ParseNumber(text, 0, 1000, chars)) {
         error = "--context takes a number from 0 to 1000, not " + text;
         return false;
       }
       options.contextChars = static_cast<size_t>(chars);
     } else if (arg == "--list-page") {
       if (!value(text)) return false;
-      if (!ParseNumber(text, options.listPage) || options.listPage < 1) {
-        error = "--list-page takes a number from 1, not " + text;
+      if (!ParseNumber(text, 1, kMaxListPage, options.listPage)) {
+        error = "--list-page takes a number from 1 to " + std::to_string(kMaxListPage) + ", not " +
+                text;
         return false;
       }
     } else if (arg == "--data" || arg == "--json" || arg == "--csv" || arg == "--hits" ||

@@ -41,6 +41,14 @@ struct SearchOptions {
 bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, SearchOptions& options,
                         std::string& error);
 
+// The list's pages are counted in 32 bits, as the reader's paging row counts them.
+inline constexpr int64_t kMaxListPage = INT32_MAX;
+
+// `text` as a decimal number from `least` to `most`: all of it, no sign but "-",
+// no blanks. False, `value` unchanged, for anything else, a number out of that
+// range included.
+bool ParseNumber(const std::string& text, int64_t least, int64_t most, int64_t& value);
+
 // Splits a batch line into words at ASCII blanks.
 std::vector<std::string> SplitBatchLine(const std::string& line);
 

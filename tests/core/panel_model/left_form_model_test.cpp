@@ -9,6 +9,7 @@
 
 #include "core/encoding/codeconverter.h"
 #include "core/panel_model/result_csv.h"
+#include "core/writer/catalogue_writer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiny_collection.h"
 
@@ -252,6 +253,81 @@ TEST_F(LeftFormModelTest, ChecksEndTheCommandAndKeepThePreviousResult) {
   EXPECT_EQ(AllRows(*model), rows);
   // The model only answers: showing the sentence is the front end's job.
   EXPECT_TRUE(messages_.messages.empty());
+}
+
+// A range record that matches no node of the contents is no range; a record of
+// zeros covers no page (its span used to wrap round to every page, listed under
+// "root").
+TEST_F(LeftFormModelTest, ARangeThatMatchesNoRecordIsNoRange) {
+  // clang-format off
+  const struct {
+    const char* name;
+    std::vector<CatalogueRecord> records;
+    int range;
+    SearchOutcome outcome;
+    size_t rows;
+  } cases[] = {
+      {"an empty catalogue", {}, 1, SearchOutcome::kNoRange, 0},
+      {"an empty catalogue, whole", {}, kWholeCollection, SearchOutcome::kNoRange, 0},
+      {"a record of zeros", {{u"零", 0, 0, 0, 0}}, 1, SearchOutcome::kNoRange, 0},
+      {"a category of zeros", {{u"零", 1, 0, 0, 0}}, 1, SearchOutcome::kRan, 0},
+      {"a volume of zeros", {{u"経部", 1, 1, 6, 1}, {u"論語", 2, 1, 6, 1}, {u"零", 3, 0, 0, 0}},
+       3, SearchOutcome::kRan, 0},
+      {"a negative page count", {{u"負", 1, 1, -1, 1}}, 1, SearchOutcome::kRan, 0},
+      {"zeros beside a category", {{u"零", 1, 0, 0, 0}, {u"経部", 1, 1, 9, 1}},
+       kWholeCollection, SearchOutcome::kRan, 4},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    std::string error;
+    ASSERT_TRUE(WriteCatalogue(data_ / "mvr.dir", c.records, &error)) << error;
+    auto model = Make();
+    SearchRequest request = Keywords(u"之");
+    request.range = c.range;
+    const PanelUpdate update = model->Search(request);
+    EXPECT_EQ(Outcome(update), c.outcome) << c.name;
+    if (c.outcome == SearchOutcome::kNoRange)
+      EXPECT_EQ(update.message, u"検索範囲をまた指定していません。") << c.name;
+    EXPECT_EQ(model->SearchNodes().Count(), c.rows) << c.name;
+    for (const SearchNodeTag& row : AllRows(*model)) EXPECT_NE(row.volume, u"root") << c.name;
+  }
+}
+
+TEST_F(LeftFormModelTest, ASearchThatMetADamagedListSaysSoAfterTheSummary) {
+  // 學's list starts in a block the postings file does not have.
+  const uint32_t id = 0x5B78 - 0x3400;
+  std::string header = ReadFileBytes(data_ / "Index-idx.h");
+  header.replace(4 * id, 4, std::string("\x00\x01\x00\x00", 4));
+  testing::WriteFileBytes(data_ / "Index-idx.h", header);
+  auto model = Make();
+  const PanelUpdate update = model->Search(Keywords(u"之 學", SearchMethod::kOr, false));
+  ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
+  // What was found is listed: 之's pages.
+  EXPECT_EQ(update.summary, u"全部で 4 頁で、6 箇所でした。");
+  EXPECT_EQ(update.message, u"索引ファイル " + (data_ / "Index-idx.m").u16string() +
+                                u" が壊れています。見つかった頁だけを示しました。");
+  // An undamaged list says nothing.
+  EXPECT_FALSE(model->Search(Keywords(u"之", SearchMethod::kOr, false)).message);
+}
+
+TEST_F(LeftFormModelTest, AVariantTableOfAnotherIndexIsNotUsedAndTheSearchSaysWhy) {
+  // A line added in front: 學's group would read the list of 一 and 丁.
+  testing::WriteFileBytes(data_ / "yitizi.txt", "4E00,4E01\n5B78,5B66\n");
+  auto model = Make();
+  PanelUpdate update = model->Search(Keywords(u"学"));
+  ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
+  EXPECT_EQ(update.summary, u"全部で 0 頁で、0 箇所でした。");
+  EXPECT_EQ(update.message,
+            u"異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。");
+  update = model->Search(Keywords(u"學", SearchMethod::kAnd, false));
+  EXPECT_EQ(update.summary, u"全部で 2 頁で、2 箇所でした。");
+  EXPECT_FALSE(update.message);
+  // The table the index was built with is used again at the next opening.
+  testing::WriteFileBytes(data_ / "yitizi.txt", "5B78,5B66\n");
+  model->ChooseTarget(SearchTarget::kMainText);
+  update = model->Search(Keywords(u"学"));
+  EXPECT_EQ(update.summary, u"全部で 2 頁で、2 箇所でした。");
+  EXPECT_FALSE(update.message);
 }
 
 TEST_F(LeftFormModelTest, RejectedQueryRebuildsRowsFromThePreviousListsInTheNewRange) {

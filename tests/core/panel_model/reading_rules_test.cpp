@@ -43,6 +43,15 @@ TEST_F(ReadingRulesTest, PagesOfAVolumeFromFiveToSeven) {
   }
 }
 
+TEST_F(ReadingRulesTest, AVolumeWithoutPagesHasNoNextPage) {
+  catalogue_.AddRecord({u"零", 3, 0, 0, 0});   // 6
+  catalogue_.AddRecord({u"負", 3, 1, -2, 5});  // 7
+  for (const int32_t page : {0, 1, 5, 6}) {
+    EXPECT_FALSE(CanGoToNextPage(State(6, page))) << page;
+    EXPECT_FALSE(CanGoToNextPage(State(7, page))) << page;
+  }
+}
+
 TEST_F(ReadingRulesTest, VolumesByRecordScan) {
   EXPECT_EQ(NextVolumeRecord(State(3, 5)), 4);
   EXPECT_EQ(PreviousVolumeRecord(State(3, 5)), 0);

@@ -14,12 +14,14 @@
 #include "core/search/result_merge.h"
 #include "tests/core/search/search_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiny_collection.h"
 
 namespace quillwen {
 namespace {
 
 using testing::TempDir;
 using testing::WriteCollection;
+using testing::WriteFileBytes;
 
 TEST(CountTermsTest, CountsTermsOrRejectsTheQuery) {
   // clang-format off
@@ -274,10 +276,83 @@ TEST_F(SearchTest, TheVariantTableIsReadByEveryOpenAndKeptByClose) {
   EXPECT_EQ(index_.VariantSpellings(u"体\u3000国"), u"体\u3000国 体\u3000國 體\u3000国 體\u3000國");
   index_.Close();
   EXPECT_EQ(index_.FindVariantGroup(U'體'), VariantIdBase);
-  testing::WriteFileBytes(dir_ / "yitizi.txt", "56FD,570B\n");
+  std::filesystem::remove(dir_ / "yitizi.txt");
   ASSERT_TRUE(index_.Open(dir_.path(), u"Index", ScopeFullText));
   EXPECT_EQ(index_.FindVariantGroup(U'體'), std::nullopt);
+  EXPECT_EQ(index_.ExpandVariants(u"国"), (std::vector<std::u16string>{u"国"}));
+  testing::WriteFileBytes(dir_ / "yitizi.txt", kQueryVariants);
+  ASSERT_TRUE(index_.Open(dir_.path(), u"Index", ScopeFullText));
+  EXPECT_FALSE(index_.VariantTableRefused());
   EXPECT_EQ(index_.ExpandVariants(u"国"), (std::vector<std::u16string>{u"国", u"國"}));
+}
+
+// A volume whose pages hold 体国 in its four spellings, for result pages.
+class VariantPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteTinyCollection(
+        dir_.path(),
+        {{1, u"甲", {}, 1}, {2, u"乙", {}, 1}, {3, u"丙", {u"体国體国体國體國", u"國。國国"}, 1}},
+        "4F53,9AD4\n56FD,570B\n");
+  }
+  TempDir dir_;
+};
+
+TEST_F(VariantPageTest, AResultPageIsMarkedAsWithTheWholeKeywordsSpellings) {
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir_.path(), u"Index", ScopeFullText)) << index.LastError();
+  // clang-format off
+  const std::u16string keywords[] = {
+      u"体国", u"体\u3000国", u"國\u3000体国\u3000体", u"体?\u3000國*體", u"國 国",
+      u"漢 体 體 国",
+  };
+  // clang-format on
+  for (const std::u16string& keyword : keywords) {
+    for (const uint32_t page : {0u, 1u}) {
+      std::string expected;
+      std::vector<TermAnchors> expectedAnchors;
+      const int expectedCount = index.FileList().RenderPage(
+          page, expected, index.VariantSpellings(keyword), HitScopeFullText, &expectedAnchors);
+      std::string marked;
+      std::vector<TermAnchors> anchors;
+      EXPECT_EQ(index.RenderWithVariants(page, marked, keyword, HitScopeFullText, true, &anchors),
+                expectedCount)
+          << ToUtf8(keyword);
+      EXPECT_EQ(marked, expected) << ToUtf8(keyword);
+      ASSERT_EQ(anchors.size(), expectedAnchors.size()) << ToUtf8(keyword);
+      for (size_t i = 0; i < anchors.size(); ++i) {
+        EXPECT_EQ(anchors[i].firstAnchor, expectedAnchors[i].firstAnchor);
+        EXPECT_EQ(anchors[i].endAnchor, expectedAnchors[i].endAnchor);
+        EXPECT_EQ(anchors[i].perMatch, expectedAnchors[i].perMatch);
+      }
+    }
+  }
+  std::string marked;
+  EXPECT_EQ(index.RenderWithVariants(0, marked, u"体国", HitScopeFullText, true), 4);
+}
+
+TEST_F(VariantPageTest, AResultPageIsMarkedWithoutATableThatDoesNotBelongToTheIndex) {
+  // Lines swapped: 体 would read the list of 国's group (page 1 too) and the reverse.
+  WriteFileBytes(dir_ / "yitizi.txt", "56FD,570B\n4F53,9AD4\n");
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir_.path(), u"Index", ScopeFullText)) << index.LastError();
+  EXPECT_TRUE(index.VariantTableRefused());
+  std::string marked;
+  EXPECT_EQ(index.RenderWithVariants(0, marked, u"体国", HitScopeFullText, true), 1);
+}
+
+// A table with its first line gone: 国 would read the list of 体's group.
+TEST_F(SearchTest, AVariantTableThatDoesNotBelongToTheIndexIsSetAside) {
+  const std::string shifted = std::string(kQueryVariants).substr(std::string("4F53,9AD4\n").size());
+  testing::WriteFileBytes(dir_ / "yitizi.txt", shifted);
+  ASSERT_TRUE(index_.Open(dir_.path(), u"Index", ScopeFullText));
+  EXPECT_TRUE(index_.VariantTableRefused());
+  EXPECT_EQ(index_.FindVariantGroup(U'国'), std::nullopt);
+  // The search counts variants as different characters: 國 alone, not 体's list.
+  std::u16string query = u"体国";
+  index_.SearchAnd(query, true);
+  EXPECT_EQ(index_.pages(), (std::vector<uint32_t>{8}));
+  EXPECT_EQ(index_.placeCounts(), (std::vector<uint32_t>{1}));
 }
 
 // `required` (ascending) with values added wherever two lie more than `stride`

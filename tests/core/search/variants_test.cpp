@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "core/encoding/codeconverter.h"
 #include "core/search/index_format.h"
+#include "core/store/page_renderer.h"
 #include "tests/support/temp_dir.h"
 
 namespace quillwen {
@@ -108,6 +111,67 @@ TEST(VariantTableTest, StopsExpandingAtTheCap) {
   EXPECT_EQ(spellings.front(), keyword);
   EXPECT_EQ(spellings[1], u"\u4E00\u4E00\u4E00\u4E00\u4E00\u4E00\u4E01");
   EXPECT_EQ(spellings.back(), u"\u4E00\u4E03\u4E03\u4E03\u4E03\u4E03\u4E03");
+}
+
+// The terms of JoinedSpellings(keyword) in the order they first come: what
+// result pages were marked with when the whole keyword was expanded at once.
+std::vector<std::u16string> FirstTermsOfJoinedSpellings(const VariantTable& table,
+                                                        std::u16string_view keyword) {
+  std::vector<std::u16string> terms;
+  std::set<std::u16string> seen;
+  const std::u16string joined = table.JoinedSpellings(keyword);
+  for (const std::u16string_view term : SplitQueryTerms(joined)) {
+    if (seen.emplace(term).second) terms.emplace_back(term);
+  }
+  return terms;
+}
+
+std::vector<std::u16string> FirstTermsOfTermSpellings(const VariantTable& table,
+                                                      std::u16string_view keyword) {
+  std::vector<std::u16string> terms;
+  std::set<std::u16string> seen;
+  table.ForEachTermSpelling(keyword, [&](std::u16string_view spelling) {
+    for (const std::u16string_view term : SplitQueryTerms(spelling)) {
+      if (seen.emplace(term).second) terms.emplace_back(term);
+    }
+  });
+  return terms;
+}
+
+TEST(VariantTableTest, ExpandsTermByTermIntoTheTermsOfTheWholeKeywordsSpellings) {
+  VariantTable table;
+  table.Parse("4F53,9AD4\n56FD,570B\n4E00,4E01,4E02,4E03\n5B66,5B78,5B66");
+  const std::u16string four(6, u'\u4E00');  // 4^6 = 4096 spellings: just the cap
+  // clang-format off
+  const std::u16string keywords[] = {
+      u"", u"漢", u"体", u"体\u3000国", u"体国 国体 漢", u"国 国 国", u"学", u"学学 學",
+      u"?体*国", u"\u3000体\u3000\u3000国\u3000",
+      four, four + u"\u3000体", u"体\u3000" + four, u"国 " + four + u"\u4E00",
+      std::u16string(7, u'\u4E00') + u"\u3000体国",  // past the cap
+      u"一 体 " + std::u16string(5, u'\u4E00') + u" 国 一一",
+  };
+  // clang-format on
+  for (const std::u16string& keyword : keywords) {
+    EXPECT_EQ(FirstTermsOfTermSpellings(table, keyword),
+              FirstTermsOfJoinedSpellings(table, keyword))
+        << ToUtf8(keyword);
+  }
+}
+
+TEST(VariantTableTest, TermSpellingsGrowWithTheKeywordNotWithItsSpellingsTimesItsLength) {
+  VariantTable table;
+  table.Parse("4F53,9AD4\n56FD,570B\n");
+  std::u16string keyword;
+  for (int i = 0; i < 5000; ++i) keyword += u"体国\u3000";
+  size_t units = 0;
+  table.ForEachTermSpelling(keyword,
+                            [&](std::u16string_view spelling) { units += spelling.size(); });
+  // Every term once; and the three further spellings of each of the last six
+  // terms, whose combinations with the ones after them stay within the bound
+  // (4^6 = kMaxSpellings).
+  EXPECT_EQ(units, 5000 * 2 + 6 * 3 * 2);
+  // Expanding the keyword as a whole wrote 4096 copies of all 15,000 units.
+  EXPECT_EQ(table.ExpandVariants(keyword).size(), kMaxSpellings);
 }
 
 TEST(VariantTableTest, LoadsTheFileOfAFolderAndEmptiesWithoutOne) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/search/query.h"
 #include "tests/tools/builder/case_label.h"
 #include "tests/tools/builder/page_of.h"
 #include "tools/builder/page_html.h"
@@ -44,23 +45,23 @@ TEST_P(AssignPositionsTest, NumbersEachSetWithAGapBetweenBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, AssignPositionsTest,
-    ::testing::Values(PositionCase{"AnnotationInsideAParagraph", "甲乙〔丙丁〕戊\n\n己",
-                                   "甲0 乙1 丙3 丁4 戊6 己8", "甲0 乙1 戊2 己4", "丙0 丁1"},
-                      PositionCase{"WhiteSpaceAndLineBreaksTakeNoPosition", "甲 乙\n\u3000丙\t丁",
-                                   "甲0 乙1 丙2 丁3", "甲0 乙1 丙2 丁3", ""},
-                      PositionCase{"HeadingIsABlock", "# 題\n甲", "題0 甲2", "題0 甲2", ""},
-                      PositionCase{"AnnotationsInARow", "〔甲〕〔乙〕丙", "甲0 乙2 丙4", "丙0",
-                                   "甲0 乙2"},
-                      PositionCase{"AnnotationOnlyParagraphLeavesNoMainGap", "甲\n\n〔注〕\n\n乙",
-                                   "甲0 注2 乙4", "甲0 乙2", "注0"},
-                      PositionCase{"PunctuationAndLatinTakePositions", "甲，a&b",
-                                   "甲0 ，1 a2 &3 b4", "甲0 ，1 a2 &3 b4", ""},
-                      PositionCase{"EmptyPage", "", "", "", ""}),
+    ::testing::Values(
+        PositionCase{"AnnotationInsideAParagraph", "甲乙〔丙丁〕戊\n\n己",
+                     "甲0 乙1 丙601 丁602 戊1202 己1802", "甲0 乙1 戊2 己602", "丙0 丁1"},
+        PositionCase{"WhiteSpaceAndLineBreaksTakeNoPosition", "甲 乙\n\u3000丙\t丁",
+                     "甲0 乙1 丙2 丁3", "甲0 乙1 丙2 丁3", ""},
+        PositionCase{"HeadingIsABlock", "# 題\n甲", "題0 甲600", "題0 甲600", ""},
+        PositionCase{"AnnotationsInARow", "〔甲〕〔乙〕丙", "甲0 乙600 丙1200", "丙0", "甲0 乙600"},
+        PositionCase{"AnnotationOnlyParagraphLeavesNoMainGap", "甲\n\n〔注〕\n\n乙",
+                     "甲0 注600 乙1200", "甲0 乙600", "注0"},
+        PositionCase{"PunctuationAndLatinTakePositions", "甲，a&b", "甲0 ，1 a2 &3 b4",
+                     "甲0 ，1 a2 &3 b4", ""},
+        PositionCase{"EmptyPage", "", "", "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Counts positions again from the stored HTML of the text cell, the way the
 // index's contract states them: characters outside tags, entities decoded,
-// white space skipped, one unused position between blocks.
+// white space skipped, the unused positions between blocks.
 class HtmlPositionCounter {
  public:
   explicit HtmlPositionCounter(IndexScope scope) : scope_(scope) {}
@@ -105,7 +106,7 @@ class HtmlPositionCounter {
     if (scope_ == ScopeMainText && inAnnotation_) return;
     if (scope_ == ScopeAnnotations && !inAnnotation_) return;
     if (!segmentOpen_) {
-      if (any_) ++next_;
+      if (any_) next_ += kUnusedPositionsBetweenBlocks;
       segmentOpen_ = any_ = true;
     }
     out_.push_back({c, next_++});
