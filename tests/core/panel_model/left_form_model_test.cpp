@@ -286,8 +286,9 @@ TEST_F(LeftFormModelTest, ARangeThatMatchesNoRecordIsNoRange) {
     request.range = c.range;
     const PanelUpdate update = model->Search(request);
     EXPECT_EQ(Outcome(update), c.outcome) << c.name;
-    if (c.outcome == SearchOutcome::kNoRange)
+    if (c.outcome == SearchOutcome::kNoRange) {
       EXPECT_EQ(update.message, u"検索範囲をまた指定していません。") << c.name;
+    }
     EXPECT_EQ(model->SearchNodes().Count(), c.rows) << c.name;
     for (const SearchNodeTag& row : AllRows(*model)) EXPECT_NE(row.volume, u"root") << c.name;
   }
