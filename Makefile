@@ -15,6 +15,9 @@ SAMPLE_PACKAGES := unicode-data opencc bzip2
 FORMAT_PACKAGES := clang-format
 # `make bench-compare`: SQLite with FTS5, the search engine ours is measured against.
 COMPARE_PACKAGES := libsqlite3-dev
+# `make fuzz` and the short fuzzing run of `make test`: clang with libFuzzer and
+# llvm-symbolizer for readable reports.
+FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
 FORMAT_FILES := git ls-files -z -- '*.cpp' '*.cc' '*.h' '*.hpp'
 WERROR ?= OFF
 JOBS ?= $(shell nproc)
@@ -25,8 +28,13 @@ RELEASE_DIR := build/release
 SCALED_DIR ?= build/sample-13x
 TEST_DIR := build/test
 SANITIZE_DIR := build/sanitize
+FUZZ_DIR := build/fuzz
+# Seconds per harness: `make fuzz` searches; `make test` replays the seeds and
+# the kept corpus and fuzzes briefly, so that a regression is caught in CI.
+FUZZ_SECONDS ?= 180
+TEST_FUZZ_SECONDS := 5
 
-.PHONY: all setup release sample sample-13x run test bench bench-compare format format-check format-setup clean
+.PHONY: all setup release sample sample-13x run test fuzz fuzz-build bench bench-compare format format-check format-setup clean
 
 all: run
 
@@ -60,7 +68,7 @@ run: sample
 	@scripts/run-reader.sh $(RELEASE_DIR)/bin
 
 # Everything in a debug build, then the core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then a few seconds of each fuzz harness.
 test: setup
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLWEN_WERROR=$(WERROR)
 	cmake --build $(TEST_DIR) -j $(JOBS)
@@ -69,6 +77,19 @@ test: setup
 	  -DQUILLWEN_SANITIZE=ON -DQUILLWEN_BUILD_BENCH=OFF
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-build
+	scripts/run-fuzzers.sh $(FUZZ_DIR) $(TEST_FUZZ_SECONDS)
+
+# The core and its libFuzzer harnesses, built with clang under ASan and UBSan.
+fuzz-build: setup
+	@scripts/install-packages.sh $(FUZZ_PACKAGES)
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DQUILLWEN_FUZZ=ON -DQUILLWEN_WERROR=$(WERROR)
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+# Each harness for FUZZ_SECONDS (default 180); the corpus grows in build/fuzz/corpus.
+fuzz: fuzz-build
+	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 bench: setup
 	$(RELEASE_CONFIGURE) -DQUILLWEN_BUILD_BENCH=ON
