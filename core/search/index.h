@@ -57,8 +57,9 @@ class CIndex {
   void Close();
   bool IsOpen() const { return open_; }
 
-  // Why the last Open failed, for diagnostics.
-  const std::string& LastError() const { return lastError_; }
+  // Why the last Open failed: the file and what is wrong with it.
+  const DataFault& LastFault() const { return lastFault_; }
+  std::string LastError() const { return lastFault_.Text(); }
 
   // The header tables, empty while closed. NextBlock holds an entry for each
   // block of the postings file at most: entries past the file's last block could
@@ -141,7 +142,7 @@ class CIndex {
   const CFileList& FileList() const { return fileList_; }
 
  private:
-  bool FailOpen(std::string error);
+  bool FailOpen(DataFault fault);
   bool LoadHeader(const std::filesystem::path& headerPath);
   int SearchInto(std::u16string& query, SearchMethod method, bool useVariants);
   // Merges the matches of one normalised term into `result`; false when the term
@@ -163,7 +164,7 @@ class CIndex {
   bool open_ = false;
   SearchResult last_;
   VariantTable variants_;
-  std::string lastError_;
+  DataFault lastFault_;
 };
 
 }  // namespace quillwen
