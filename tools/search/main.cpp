@@ -82,8 +82,10 @@ int main(int argc, char** argv) {
         }
       }
       std::string html;
-      if (!model.ReadStoredPage(record, options.words.size() == 1, page, html)) {
+      quillwen::DataFault fault;
+      if (!model.ReadStoredPage(record, options.words.size() == 1, page, html, nullptr, &fault)) {
         std::cerr << "quillwen-search: the page cannot be found or read\n";
+        if (!fault.problem.empty()) std::cerr << fault.Text() << "\n";
         return kExitMessage;
       }
       std::cout << html;
