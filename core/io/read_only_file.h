@@ -60,7 +60,6 @@ class ReadOnlyFile {
 
 // Reads a whole file into `out`. False (and `out` empty) when it cannot be read,
 // with `fault`, when given, saying why.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& out,
-                   DataFault* fault = nullptr);
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out, DataFault* fault = nullptr);
 
 }  // namespace quillwen::io

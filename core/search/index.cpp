@@ -63,8 +63,7 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   if (*headerSize == 0) return FailOpen({headerPath, "empty"});
   if (*headerSize < kNextBlockOffset) {
     return FailOpen({headerPath, std::to_string(*headerSize) + " bytes, shorter than the " +
-                                     std::to_string(kNextBlockOffset) +
-                                     " bytes of its tables"});
+                                     std::to_string(kNextBlockOffset) + " bytes of its tables"});
   }
   // The two reserved tables between them are never consulted: they are passed over.
   std::vector<char> table(4 * kIdentifierCount);

@@ -26,20 +26,19 @@ void ReportDroppedRecords(const std::filesystem::path& path, const io::ReadOnlyF
     messages.ShowFault(message, {readError->file, readError->problem + " at " + record});
   } else if (result.recordsBeyondLimit) {
     const uint64_t records = file.Size().value_or(0) / kCatalogueRecordSize;
-    messages.ShowFault(message, {path, std::to_string(records) + " records; those after the " +
-                                           std::to_string(kMaxCatalogueRecords) +
-                                           "th were not loaded"});
+    messages.ShowFault(message,
+                       {path, std::to_string(records) + " records; those after the " +
+                                  std::to_string(kMaxCatalogueRecords) + "th were not loaded"});
   } else if (result.recordCount == 0 && partialBytes == 0) {
     messages.ShowFault(message, {path, "empty"});
   } else if (result.recordCount == 0) {
-    messages.ShowFault(message, {path, std::to_string(partialBytes) +
-                                           " bytes, shorter than one " +
+    messages.ShowFault(message, {path, std::to_string(partialBytes) + " bytes, shorter than one " +
                                            std::to_string(kCatalogueRecordSize) + "-byte record"});
   } else if (result.partialRecordIgnored) {
-    messages.ShowFault(message, {path, "the file ends " + std::to_string(partialBytes) +
-                                           " bytes into " + record + " of " +
-                                           std::to_string(kCatalogueRecordSize) +
-                                           " bytes; that record was not loaded"});
+    messages.ShowFault(
+        message,
+        {path, "the file ends " + std::to_string(partialBytes) + " bytes into " + record + " of " +
+                   std::to_string(kCatalogueRecordSize) + " bytes; that record was not loaded"});
   }
 }
 

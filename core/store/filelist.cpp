@@ -67,9 +67,8 @@ bool CFileList::Open(const std::filesystem::path& folder, std::u16string_view ba
   const uint32_t nameSize = LoadLE32(header.data() + 4);
   if (nameSize < 1 || nameSize > kMaxNameSize) {
     Close();
-    return Fail(tablePath_,
-                "name size " + std::to_string(nameSize) + " lies outside 1 to " +
-                    std::to_string(kMaxNameSize));
+    return Fail(tablePath_, "name size " + std::to_string(nameSize) + " lies outside 1 to " +
+                                std::to_string(kMaxNameSize));
   }
   headerValue_ = static_cast<int32_t>(LoadLE32(header.data()));
   nameSize_ = nameSize;
@@ -126,8 +125,8 @@ bool CFileList::PageFitsNeighbours(uint32_t entryIndex, const PageEntry& entry) 
     if (!ReadEntry(entryIndex - 1, &before)) return false;
     if (before.endOffset != start) {
       return misfit("starts at byte " + std::to_string(start) + ", not where entry " +
-                    std::to_string(entryIndex - 1) + " ends (" +
-                    std::to_string(before.endOffset) + ")");
+                    std::to_string(entryIndex - 1) + " ends (" + std::to_string(before.endOffset) +
+                    ")");
     }
   }
   const std::optional<uint64_t> tableSize = pageTable_.Size();

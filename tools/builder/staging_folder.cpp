@@ -8,7 +8,6 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
-
 #include <system_error>
 #include <utility>
 #include <vector>

@@ -211,15 +211,14 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
   // sentence and says, behind the box's details, which file and what is wrong.
   void aDamagedCollectionSaysWhichFileAndWhy_data() {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("keepBytes");  // -1: remove the file
+    QTest::addColumn<int>("keepBytes");    // -1: remove the file
     QTest::addColumn<int>("nameSizeAt4");  // >= 0: written as the page table's name size
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QStringList>("details");  // "$D" stands for the data folder
     QTest::newRow("everything missing")
         << "" << -1 << -1 << QStringList{"データを開けませんでした。", "you delete data file!"}
         << QStringList{"$D/Index-idx.h: missing", "$D/mvr.dir: missing"};
-    QTest::newRow("catalogue empty") << "mvr.dir" << 0 << -1
-                                     << QStringList{"you delete data file!"}
+    QTest::newRow("catalogue empty") << "mvr.dir" << 0 << -1 << QStringList{"you delete data file!"}
                                      << QStringList{"$D/mvr.dir: empty"};
     QTest::newRow("catalogue cut in its second record")
         << "mvr.dir" << 300 << -1 << QStringList{"目録の一部を読み込めませんでした。"}

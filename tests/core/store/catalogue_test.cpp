@@ -92,8 +92,9 @@ TEST_F(CatalogueTest, AFileShorterThanOneRecordSaysSo) {
   WriteFileBytes(CataloguePath(), EncodeCatalogueRecord(kSmallCatalogue[0]).substr(0, 100));
   EXPECT_EQ(Load().recordCount, 0);
   EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"you delete data file!"});
-  EXPECT_EQ(sink_.faults, (std::vector<DataFault>{
-                              {CataloguePath(), "100 bytes, shorter than one 216-byte record"}}));
+  EXPECT_EQ(
+      sink_.faults,
+      (std::vector<DataFault>{{CataloguePath(), "100 bytes, shorter than one 216-byte record"}}));
 }
 
 TEST_F(CatalogueTest, AFolderInPlaceOfTheFileIsNamedAsSuch) {
@@ -112,10 +113,11 @@ TEST_F(CatalogueTest, TrailingPartialRecordIsIgnoredAndReported) {
   EXPECT_TRUE(result.partialRecordIgnored);
   EXPECT_EQ(loaded_.records.at(0), kSmallCatalogue[0]);
   EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"目録の一部を読み込めませんでした。"});
-  EXPECT_EQ(sink_.faults,
-            (std::vector<DataFault>{
-                {CataloguePath(),
-                 "the file ends 215 bytes into record 2 of 216 bytes; that record was not loaded"}}));
+  EXPECT_EQ(
+      sink_.faults,
+      (std::vector<DataFault>{
+          {CataloguePath(),
+           "the file ends 215 bytes into record 2 of 216 bytes; that record was not loaded"}}));
 }
 
 TEST_F(CatalogueTest, NameFillingTheFieldIsTakenWhole) {

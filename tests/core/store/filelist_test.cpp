@@ -348,16 +348,16 @@ TEST_P(OpenFaultTest, OpenNamesTheFileAndWhatIsWrong) {
   Write({{"V\\1.htm", "aaaa"}});
   GetParam().damage(TablePath(), ContentPath());
   EXPECT_FALSE(OpenStore());
-  EXPECT_EQ(store_.LastFault(), (DataFault{GetParam().inContent ? ContentPath() : TablePath(),
-                                           GetParam().problem}));
+  EXPECT_EQ(store_.LastFault(),
+            (DataFault{GetParam().inContent ? ContentPath() : TablePath(), GetParam().problem}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Damage, OpenFaultTest,
     ::testing::Values(
         OpenFaultCase{"TableMissing",
-                      [](const auto& table, const auto&) { std::filesystem::remove(table); },
-                      false, "missing"},
+                      [](const auto& table, const auto&) { std::filesystem::remove(table); }, false,
+                      "missing"},
         OpenFaultCase{"ContentMissing",
                       [](const auto&, const auto& content) { std::filesystem::remove(content); },
                       true, "missing"},
@@ -369,11 +369,10 @@ INSTANTIATE_TEST_SUITE_P(
                         WriteFileBytes(table, ReadFileBytes(table).substr(0, 100));
                       },
                       false, "100 bytes, too short for its 268-byte header"},
-        OpenFaultCase{"NameSizeZero",
-                      [](const auto& table, const auto&) {
-                        PatchFileBytes(table, 4, std::string(4, '\0'));
-                      },
-                      false, "name size 0 lies outside 1 to 260"}),
+        OpenFaultCase{
+            "NameSizeZero",
+            [](const auto& table, const auto&) { PatchFileBytes(table, 4, std::string(4, '\0')); },
+            false, "name size 0 lies outside 1 to 260"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(FileListTest, HeaderValueIsSigned) {

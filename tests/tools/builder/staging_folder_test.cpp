@@ -156,13 +156,13 @@ TEST(StaleStagingFolderTest, OnlyFoldersOfEndedBuildsOfThisTargetAreRemoved) {
   }
   // None of these is certainly a folder a killed build of this target left.
   const std::vector<std::string> kept = {
-      ours + living + "-a1B2c3",                             // its build still runs
-      ".bin.building-x7Y8z9",                                // no process in the name
-      ".bin.building-elsewhere-" + ended + "-a1B2c3",        // made on another host
+      ours + living + "-a1B2c3",                                       // its build still runs
+      ".bin.building-x7Y8z9",                                          // no process in the name
+      ".bin.building-elsewhere-" + ended + "-a1B2c3",                  // made on another host
       ".lib.building-" + HostNameForTest() + "-" + ended + "-a1B2c3",  // another target
-      ours + ended + "-a1B2",                                // not mkdtemp's six characters
-      ours + ended + "-a1B2c3.bak",                          // something else after them
-      ours + "0x" + ended + "-a1B2c3",                       // not a process number
+      ours + ended + "-a1B2",           // not mkdtemp's six characters
+      ours + ended + "-a1B2c3.bak",     // something else after them
+      ours + "0x" + ended + "-a1B2c3",  // not a process number
   };
   for (const std::string& name : kept) fs::create_directory(dir / name);
   fs::create_directory(dir / "elsewhere");
