@@ -8,9 +8,10 @@
 
 namespace {
 
-void ShowModalWarningBox(const QString& text) {
+void ShowModalWarningBox(const QString& text, const QString& details) {
   QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok,
                   QApplication::activeWindow());
+  if (!details.isEmpty()) box.setDetailedText(details);
   box.exec();
 }
 
@@ -21,7 +22,9 @@ WarningMessageFunction& CurrentFunction() {
 
 }  // namespace
 
-void ShowWarningMessage(const QString& text) { CurrentFunction()(text); }
+void ShowWarningMessage(const QString& text, const QString& details) {
+  CurrentFunction()(text, details);
+}
 
 WarningMessageFunction SetWarningMessageFunction(WarningMessageFunction function) {
   WarningMessageFunction previous = std::move(CurrentFunction());
@@ -31,4 +34,9 @@ WarningMessageFunction SetWarningMessageFunction(WarningMessageFunction function
 
 void WarningMessageSink::ShowMessage(std::u16string_view text) {
   ShowWarningMessage(ToQString(text));
+}
+
+void WarningMessageSink::ShowFault(std::u16string_view text, const quillwen::DataFault& fault) {
+  // Paths are bytes on this platform; a name that is not UTF-8 still shows.
+  ShowWarningMessage(ToQString(text), QString::fromLocal8Bit(fault.Text()));
 }

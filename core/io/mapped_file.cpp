@@ -15,22 +15,22 @@ bool MappedFile::Map(const std::filesystem::path& path) {
   Unmap();
   ReadOnlyFile file;
   if (!file.Open(path)) {
-    lastError_ = file.LastError();
+    lastFault_ = file.LastFault();
     return false;
   }
   const std::optional<uint64_t> size = file.Size();
   if (!size) {
-    lastError_ = file.LastError();
+    lastFault_ = file.LastFault();
     return false;
   }
   if (*size > SIZE_MAX) {
-    lastError_ = path.string() + ": too large to map";
+    lastFault_ = {path, "too large to map"};
     return false;
   }
   if (*size > 0) {
     void* address = ::mmap(nullptr, *size, PROT_READ, MAP_PRIVATE, file.Descriptor(), 0);
     if (address == MAP_FAILED) {
-      lastError_ = path.string() + ": cannot map: " + std::strerror(errno);
+      lastFault_ = {path, std::string("cannot map: ") + std::strerror(errno)};
       return false;
     }
     data_ = static_cast<unsigned char*>(address);

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/common/data_fault.h"
+
 namespace quillwen::io {
 
 class MappedFile {
@@ -25,13 +27,14 @@ class MappedFile {
   const unsigned char* Data() const { return data_; }
   size_t Size() const { return size_; }
 
-  const std::string& LastError() const { return lastError_; }
+  std::string LastError() const { return lastFault_.Text(); }
+  const DataFault& LastFault() const { return lastFault_; }
 
  private:
   unsigned char* data_ = nullptr;
   size_t size_ = 0;
   bool mapped_ = false;
-  std::string lastError_;
+  DataFault lastFault_;
 };
 
 }  // namespace quillwen::io

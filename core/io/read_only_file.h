@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+#include "core/common/data_fault.h"
+
 namespace quillwen::io {
 
 class ReadOnlyFile {
@@ -22,7 +24,9 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-  // Closes whatever was open, then opens `path` for reading.
+  // Closes whatever was open, then opens `path` for reading. Only a regular file
+  // (or a link to one) opens: a named pipe, a device or a folder is refused
+  // without blocking, since reading one could wait for ever or never end.
   bool Open(const std::filesystem::path& path);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -37,19 +41,25 @@ class ReadOnlyFile {
   // the file, or -1 on error.
   int64_t ReadSome(uint64_t offset, std::span<char> buffer) const;
 
-  // What went wrong last, for messages and tests.
+  // What went wrong last, for messages and tests: "<path>: <problem>".
   const std::string& LastError() const { return lastError_; }
+  // The same as the file and its problem ("missing", "not a regular file", ...).
+  DataFault LastFault() const { return {path_, lastProblem_}; }
 
   // The file descriptor, for the mapping layer.
   int Descriptor() const { return fd_; }
 
  private:
+  void Fail(std::string problem) const;
+
   int fd_ = -1;
   std::filesystem::path path_;
+  mutable std::string lastProblem_;
   mutable std::string lastError_;
 };
 
-// Reads a whole file into `out`. False (and `out` empty) when it cannot be read.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& out);
+// Reads a whole file into `out`. False (and `out` empty) when it cannot be read,
+// with `fault`, when given, saying why.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out, DataFault* fault = nullptr);
 
 }  // namespace quillwen::io

@@ -110,15 +110,17 @@ ReadingState LeftFormModel::Reading() const {
 }
 
 bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html,
-                                   int32_t* entryFound) const {
+                                   int32_t* entryFound, DataFault* fault) const {
   const CatalogueRecord& volume = m_catalogue.Record(record);
   if (useFirstPage) page = volume.curFileName;
   // A damaged docID of 0 or less starts no scan (FindPage refuses a negative start).
   const int32_t start = static_cast<int32_t>(std::max<int64_t>(int64_t{volume.docID} - 1, -1));
   int32_t entry = 0;
-  if (!m_index.FindPage(start, page, &entry) ||
-      !m_index.ReadPage(static_cast<uint32_t>(entry), html))
+  if (!m_index.FindPage(start, page, &entry)) return false;
+  if (!m_index.ReadPage(static_cast<uint32_t>(entry), html)) {
+    if (fault != nullptr) *fault = m_index.FileList().LastFault();
     return false;
+  }
   if (entryFound != nullptr) *entryFound = entry;
   return true;
 }

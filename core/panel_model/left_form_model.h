@@ -245,9 +245,10 @@ class LeftFormModel {
   const std::filesystem::path& HitPage() const { return m_strHitPage; }
 
   // The stored page that ShowPage shows: page `page` of volume `record` (its first
-  // page when useFirstPage), and its entry. False when it cannot be found or read.
+  // page when useFirstPage), and its entry. False when it cannot be found or read;
+  // `fault`, when given, then says why a page that was found could not be read.
   bool ReadStoredPage(int record, bool useFirstPage, int32_t page, std::string& html,
-                      int32_t* entry = nullptr) const;
+                      int32_t* entry = nullptr, DataFault* fault = nullptr) const;
 
   // The result as the list shows it, every row of the view shown in the order
   // chosen, as CSV records (header first), handed to `write` a piece at a time.

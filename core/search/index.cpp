@@ -38,9 +38,9 @@ void Release(std::vector<T>& table) {
 
 CIndex::~CIndex() { Close(); }
 
-bool CIndex::FailOpen(std::string error) {
-  lastError_ = std::move(error);
-  if (messages_ != nullptr) messages_->ShowMessage(kIndexOpenFailedMessage);
+bool CIndex::FailOpen(DataFault fault) {
+  lastFault_ = std::move(fault);
+  if (messages_ != nullptr) messages_->ShowFault(kIndexOpenFailedMessage, lastFault_);
   Close();
   return false;
 }
@@ -48,7 +48,7 @@ bool CIndex::FailOpen(std::string error) {
 bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseName,
                   IndexScope scope) {
   Close();
-  lastError_.clear();
+  lastFault_ = {};
   variantTableRefused_ = false;
   variants_.LoadVariants(folder);
   const std::filesystem::path base = IndexSetBase(folder, baseName, scope);
@@ -60,21 +60,22 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   last_ = SearchResult{};
 
   io::ReadOnlyFile header;
-  if (!header.Open(headerPath)) return FailOpen(header.LastError());
+  if (!header.Open(headerPath)) return FailOpen(header.LastFault());
   const std::optional<uint64_t> headerSize = header.Size();
-  if (!headerSize) return FailOpen(header.LastError());
+  if (!headerSize) return FailOpen(header.LastFault());
+  if (*headerSize == 0) return FailOpen({headerPath, "empty"});
   if (*headerSize < kNextBlockOffset) {
-    return FailOpen(headerPath.string() + ": " + std::to_string(*headerSize) +
-                    " bytes, shorter than the 1400000 bytes of its tables");
+    return FailOpen({headerPath, std::to_string(*headerSize) + " bytes, shorter than the " +
+                                     std::to_string(kNextBlockOffset) + " bytes of its tables"});
   }
   // The two reserved tables between them are never consulted: they are passed over.
   std::vector<char> table(4 * kIdentifierCount);
-  if (!header.ReadExactly(kFirstBlockOffset, table)) return FailOpen(header.LastError());
+  if (!header.ReadExactly(kFirstBlockOffset, table)) return FailOpen(header.LastFault());
   DecodeTable(table.data(), kIdentifierCount, firstBlock_);
-  if (!header.ReadExactly(kLastPageOffset, table)) return FailOpen(header.LastError());
+  if (!header.ReadExactly(kLastPageOffset, table)) return FailOpen(header.LastFault());
   DecodeTable(table.data(), kIdentifierCount, lastPage_);
 
-  if (!postings_.Map(postingsPath)) return FailOpen(postings_.LastError());
+  if (!postings_.Map(postingsPath)) return FailOpen(postings_.LastFault());
 
   // Only entries of blocks the postings file has can ever be followed; reading no
   // more keeps a header padded with garbage from claiming memory.
@@ -82,7 +83,7 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   const size_t entries =
       static_cast<size_t>(std::min<uint64_t>(declared, BlockCountOf(postings_.Size())));
   std::vector<char> nextBlockBytes(4 * entries);
-  if (!header.ReadExactly(kNextBlockOffset, nextBlockBytes)) return FailOpen(header.LastError());
+  if (!header.ReadExactly(kNextBlockOffset, nextBlockBytes)) return FailOpen(header.LastFault());
   DecodeTable(nextBlockBytes.data(), entries, nextBlock_);
   header.Close();
 
@@ -91,7 +92,7 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
     variantTableRefused_ = true;
   }
 
-  if (!fileList_.Open(folder, baseName)) return FailOpen(fileList_.LastError());
+  if (!fileList_.Open(folder, baseName)) return FailOpen(fileList_.LastFault());
   open_ = true;
   return true;
 }

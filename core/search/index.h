@@ -57,8 +57,9 @@ class CIndex {
   void Close();
   bool IsOpen() const { return open_; }
 
-  // Why the last Open failed, for diagnostics.
-  const std::string& LastError() const { return lastError_; }
+  // Why the last Open failed: the file and what is wrong with it.
+  const DataFault& LastFault() const { return lastFault_; }
+  std::string LastError() const { return lastFault_.Text(); }
 
   // Whether the last Open found that the variant table does not belong to the
   // index set (VariantTableFitsIndex) and set it aside: searches and result pages
@@ -151,7 +152,7 @@ class CIndex {
   const CFileList& FileList() const { return fileList_; }
 
  private:
-  bool FailOpen(std::string error);
+  bool FailOpen(DataFault fault);
   bool LoadHeader(const std::filesystem::path& headerPath);
   int SearchInto(std::u16string& query, SearchMethod method, bool useVariants);
   // Merges the matches of one normalised term into `result`; false when the term
@@ -175,7 +176,7 @@ class CIndex {
   VariantTable variants_;
   bool variantTableRefused_ = false;
   std::filesystem::path postingsPath_;
-  std::string lastError_;
+  DataFault lastFault_;
 };
 
 }  // namespace quillwen

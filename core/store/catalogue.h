@@ -12,6 +12,9 @@
 namespace quillwen {
 
 inline constexpr char16_t kMissingCatalogueMessage[] = u"you delete data file!";
+// Some records were loaded, others were not (a record cut off at the end of the
+// file, records past the 9999th, a read error).
+inline constexpr char16_t kCatalogueRecordsDroppedMessage[] = u"目録の一部を読み込めませんでした。";
 
 // Receives each record in file order with its record number (1, 2, ...).
 using CatalogueConsumer = std::function<void(int recordNumber, const CatalogueRecord& record)>;
@@ -32,9 +35,12 @@ CatalogueRecord DecodeCatalogueRecord(const char* bytes);
 std::string CatalogueListingLine(const CatalogueRecord& record);
 
 // Reads `dataFolder`/mvr.dir record by record, writes the listing to `listingPath`
-// and hands each record to `consumer`. A missing file shows "you delete data
-// file!" through `messages` and loads nothing; the listing is still created. A
-// trailing partial record and records beyond the 9999th are not handed on.
+// and hands each record to `consumer`. A file that is missing, unreadable, empty
+// or shorter than one record shows "you delete data file!" through `messages`,
+// with the fault as details, and loads nothing; the listing is still created. A
+// trailing partial record and records beyond the 9999th are not handed on; once
+// some records were loaded, the records dropped are reported once, with
+// kCatalogueRecordsDroppedMessage.
 CatalogueLoadResult LoadCatalogue(
     const std::filesystem::path& dataFolder, const CatalogueConsumer& consumer,
     MessageSink& messages, const std::filesystem::path& listingPath = kCatalogueListingFileName);

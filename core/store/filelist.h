@@ -4,7 +4,11 @@
 // file (layout in volume_store_format.h). Nothing is cached between calls; every
 // operation reads the two files afresh, and every read is checked against what
 // the files hold, so a damaged table makes an operation fail rather than read
-// outside a buffer.
+// outside a buffer. The pages lie back to back in the content file, so a page is
+// read only when it follows the entry before it and the entry after it follows
+// it (the last one ending where the content file ends): a table that does not
+// fit its content file, such as one whose name size was changed, shows no page
+// rather than bytes of other pages.
 
 #include <cstdint>
 #include <filesystem>
@@ -12,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/common/data_fault.h"
 #include "core/io/read_only_file.h"
 #include "core/store/hit_marker.h"
 #include "core/store/page_renderer.h"
@@ -50,8 +55,9 @@ class CFileList {
 
   // Copies the page's bytes into `buffer`, which must hold at least its length,
   // and unscrambles them; the buffer is not NUL-terminated. False when the store is
-  // closed, the entry lies beyond the table, the buffer is too small, or the entry
-  // points outside the content file.
+  // closed, the entry lies beyond the table, the buffer is too small, the entry
+  // points outside the content file, or it and its neighbours do not follow one
+  // another.
   bool ReadPage(uint32_t entryIndex, std::span<char> buffer) const;
 
   // PageLength and ReadPage in one: `page` holds exactly the unscrambled text.
@@ -78,20 +84,32 @@ class CFileList {
   // the entry is not wholly in the table.
   bool ReadEntry(uint32_t entryIndex, PageEntry* entry) const;
 
-  // What made the last operation fail, for diagnostics.
-  const std::string& LastError() const { return lastError_; }
+  // What made the last operation fail: the file and what is wrong with it.
+  const DataFault& LastFault() const { return lastFault_; }
+  std::string LastError() const { return lastFault_.Text(); }
 
  private:
   uint64_t EntryOffset(uint32_t entryIndex) const;
   uint64_t EntrySize() const { return uint64_t{nameSize_} + kPageEntryTrailerSize; }
-  bool Fail(std::string message) const;
+  // False, with the fault, unless entry `entryIndex` lies where the entries around
+  // it say it does.
+  bool PageFitsNeighbours(uint32_t entryIndex, const PageEntry& entry) const;
+  // Reads entry `entryIndex` and checks that its page lies whole in the content
+  // file where its neighbours say it does.
+  bool LocatePage(uint32_t entryIndex, PageEntry* entry) const;
+  // The located page's bytes, unscrambled, into `bytes` (exactly its length).
+  bool ReadContent(const PageEntry& entry, std::span<char> bytes) const;
+  bool Fail(const std::filesystem::path& file, std::string problem) const;
+  bool Fail(const DataFault& fault) const;
 
   io::ReadOnlyFile pageTable_;
   io::ReadOnlyFile content_;
+  std::filesystem::path tablePath_;
+  std::filesystem::path contentPath_;
   int32_t headerValue_ = 0;
   uint32_t nameSize_ = kDefaultNameSize;
   bool open_ = false;
-  mutable std::string lastError_;
+  mutable DataFault lastFault_;
 };
 
 }  // namespace quillwen

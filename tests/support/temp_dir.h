@@ -29,11 +29,20 @@ void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
 // Overwrites bytes of an existing file at `offset` (for damaging fixtures).
 void PatchFileBytes(const std::filesystem::path& file, size_t offset, std::string_view bytes);
 
-// Records every message the code under test shows.
+// Records every message the code under test shows, and beside it the fault it
+// came with (empty for a plain message).
 class RecordingMessageSink : public MessageSink {
  public:
-  void ShowMessage(std::u16string_view text) override { messages.emplace_back(text); }
+  void ShowMessage(std::u16string_view text) override {
+    messages.emplace_back(text);
+    faults.emplace_back();
+  }
+  void ShowFault(std::u16string_view text, const DataFault& fault) override {
+    messages.emplace_back(text);
+    faults.push_back(fault);
+  }
   std::vector<std::u16string> messages;
+  std::vector<DataFault> faults;
 };
 
 }  // namespace quillwen::testing

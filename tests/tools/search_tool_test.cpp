@@ -151,10 +151,12 @@ TEST_F(SearchToolTest, MessagesGoToStandardErrorWithStatusOne) {
   TempDir empty;
   const RunResult missing = Run("--data '" + empty.path().string() + "' 之");
   EXPECT_EQ(missing.exitCode, 1);
-  // The whole of an empty collection is no range either.
-  EXPECT_EQ(
-      missing.err,
-      "データを開けませんでした。\nyou delete data file!\n検索範囲をまた指定していません。\n");
+  // Each message that a damaged or missing file caused is followed by the file
+  // and what is wrong with it. The whole of an empty collection is no range either.
+  const std::string folder = empty.path().string();
+  EXPECT_EQ(missing.err, "データを開けませんでした。\n" + folder +
+                             "/Index-idx.h: missing\nyou delete data file!\n" + folder +
+                             "/mvr.dir: missing\n検索範囲をまた指定していません。\n");
 }
 
 TEST_F(SearchToolTest, UsageErrorsExitWithTwo) {

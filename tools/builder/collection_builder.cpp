@@ -168,8 +168,9 @@ class Builder {
   bool WriteVolume(const std::string& bookName, const SourceVolume& volume, uint32_t volumeNumber) {
     const std::string where = volume.file.string();
     std::string bytes;
-    if (!io::ReadWholeFile(volume.file, bytes)) {
-      *error_ = where + ": cannot be read";
+    DataFault fault;
+    if (!io::ReadWholeFile(volume.file, bytes, &fault)) {
+      *error_ = where + ": cannot be read (" + fault.problem + ")";
       return false;
     }
     std::vector<TextBlock> blocks;

@@ -16,6 +16,7 @@ struct Entry {
   std::string name;  // bytes as on disk
   fs::path path;
   bool isFolder = false;
+  bool isRegularFile = false;  // after following a link
 };
 
 bool ListFolder(const fs::path& folder, std::vector<Entry>* entries, std::string* error) {
@@ -25,7 +26,9 @@ bool ListFolder(const fs::path& folder, std::vector<Entry>* entries, std::string
     Entry entry{it->path().filename().string(), it->path(), false};
     if (entry.name.empty() || entry.name[0] == '.') continue;
     std::error_code typeError;
-    entry.isFolder = fs::is_directory(it->path(), typeError);
+    const fs::file_type type = fs::status(it->path(), typeError).type();
+    entry.isFolder = type == fs::file_type::directory;
+    entry.isRegularFile = type == fs::file_type::regular;
     entries->push_back(std::move(entry));
   }
   if (ec) {
@@ -69,6 +72,11 @@ bool ScanBook(const Entry& bookEntry, SourceBook* book, std::string* error) {
       return false;
     }
     if (!IsVolumeFile(entry)) continue;
+    // Reading a named pipe would wait for a writer for ever; a device may never end.
+    if (!entry.isRegularFile) {
+      *error = entry.path.string() + ": not a regular file; volume files are read only as such";
+      return false;
+    }
     SourceVolume volume;
     if (!NameOf(entry, true, &volume.name, error)) return false;
     volume.file = entry.path;

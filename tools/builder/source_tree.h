@@ -42,8 +42,9 @@ inline constexpr char kVolumeExtension[] = ".txt";
 // Reads the tree under `root`. Hidden entries (a leading '.') and files other
 // than volume files are passed over. False with *error naming the path for: a
 // missing root, a name that is not UTF-8 or is too long for the catalogue, a
-// volume file outside a book folder, a folder inside a book, and a category or
-// book with nothing in it.
+// volume file outside a book folder, a volume file that is not a regular file
+// (a named pipe, a device), a folder inside a book, and a category or book with
+// nothing in it.
 bool ScanSourceTree(const std::filesystem::path& root, SourceTree* tree, std::string* error);
 
 // Negative, zero or positive as `a` sorts before, with or after `b`.

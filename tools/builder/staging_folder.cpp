@@ -1,14 +1,86 @@
 #include "tools/builder/staging_folder.h"
 
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <array>
+#include <cerrno>
+#include <charconv>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 namespace quillwen::build {
 namespace fs = std::filesystem;
+namespace {
+
+// The characters mkdtemp puts in place of XXXXXX.
+constexpr size_t kUniqueChars = 6;
+
+std::string HostName() {
+  std::array<char, 256> name{};
+  if (::gethostname(name.data(), name.size() - 1) != 0) return "host";
+  std::string host(name.data());
+  // The name is part of a file name: no separator may come from it.
+  for (char& c : host) {
+    if (c == '/' || c == '\0') c = '_';
+  }
+  return host.empty() ? "host" : host;
+}
+
+// ".<target name>.building-<host>-": what every staging folder of `target` made
+// on this host begins with.
+std::string StagingPrefix(const fs::path& target) {
+  return "." + target.filename().string() + ".building-" + HostName() + "-";
+}
+
+// The process id in "<pid>-XXXXXX", the rest of a staging folder's name; 0 when
+// the rest is not of that form.
+pid_t ProcessOfStagingName(std::string_view rest) {
+  const size_t dash = rest.find('-');
+  if (dash == std::string_view::npos || dash == 0 || rest.size() - dash - 1 != kUniqueChars)
+    return 0;
+  for (const char c : rest.substr(dash + 1)) {
+    const bool alphanumeric =
+        (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!alphanumeric) return 0;
+  }
+  pid_t pid = 0;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + dash, pid);
+  if (error != std::errc() || end != rest.data() + dash || pid <= 0) return 0;
+  return pid;
+}
+
+bool ProcessHasEnded(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+}  // namespace
+
+std::vector<fs::path> RemoveStaleStagingFolders(const fs::path& target) {
+  const std::string prefix = StagingPrefix(target);
+  std::vector<fs::path> stale;
+  std::error_code ec;
+  for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const pid_t pid = ProcessOfStagingName(std::string_view(name).substr(prefix.size()));
+    if (pid == 0) continue;
+    struct stat info;
+    if (::lstat(it->path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::getuid())
+      continue;
+    if (ProcessHasEnded(pid)) stale.push_back(it->path());
+  }
+  std::vector<fs::path> removed;
+  for (const fs::path& folder : stale) {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    if (!fs::exists(fs::symlink_status(folder, ignored))) removed.push_back(folder);
+  }
+  return removed;
+}
 
 StagingFolder::~StagingFolder() {
   if (path_.empty()) return;
@@ -29,9 +101,10 @@ bool StagingFolder::Create(const fs::path& target, std::string* error) {
     *error = target.string() + ": exists and is not a folder";
     return false;
   }
-  std::string name = ".";
-  name += absolute.filename().string();
-  name += ".building-XXXXXX";
+  // A build that was killed could not remove its folder; the next one does.
+  RemoveStaleStagingFolders(absolute);
+  const std::string name =
+      StagingPrefix(absolute) + std::to_string(::getpid()) + "-" + std::string(kUniqueChars, 'X');
   std::string pattern = (parent / name).string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     *error = parent.string() + ": cannot create a staging folder there";

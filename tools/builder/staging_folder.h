@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quillwen::build {
 
@@ -18,8 +19,10 @@ class StagingFolder {
   StagingFolder(const StagingFolder&) = delete;
   StagingFolder& operator=(const StagingFolder&) = delete;
 
-  // Creates "<parent of target>/.<target name>.building-XXXXXX"; the parent must
-  // exist. Being beside the target keeps the final moves on one file system.
+  // Creates "<parent of target>/.<target name>.building-<host>-<pid>-XXXXXX"; the
+  // parent must exist. Being beside the target keeps the final moves on one file
+  // system. The staging folders of this target that killed builds left behind are
+  // removed first (RemoveStaleStagingFolders).
   bool Create(const std::filesystem::path& target, std::string* error);
 
   const std::filesystem::path& Path() const { return path_; }
@@ -35,5 +38,12 @@ class StagingFolder {
   std::filesystem::path target_;
   std::filesystem::path path_;
 };
+
+// Removes the staging folders of `target` (an absolute path) that builds on this
+// host left when they were killed: those named by Create's pattern with this
+// host's name, folders (not links) of this user, whose process has ended. Nothing
+// else is touched: a name of another pattern or host, or a process that lives or
+// cannot be asked, keeps its folder. Returns the folders removed.
+std::vector<std::filesystem::path> RemoveStaleStagingFolders(const std::filesystem::path& target);
 
 }  // namespace quillwen::build

@@ -46,8 +46,9 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 template <typename LineHandler>
 bool ForEachLine(const std::filesystem::path& file, std::string* error, LineHandler handle) {
   std::string bytes;
-  if (!io::ReadWholeFile(file, bytes)) {
-    *error = file.string() + ": cannot be read";
+  DataFault fault;
+  if (!io::ReadWholeFile(file, bytes, &fault)) {
+    *error = file.string() + ": cannot be read (" + fault.problem + ")";
     return false;
   }
   size_t lineNumber = 0;

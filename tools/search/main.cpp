@@ -79,9 +79,11 @@ int main(int argc, char** argv) {
         return Usage("PAGE must be a number from " + std::to_string(INT32_MIN) + " to " +
                      std::to_string(INT32_MAX) + ", not " + options.words[1]);
       std::string html;
-      if (!model.ReadStoredPage(record, options.words.size() == 1, static_cast<int32_t>(page),
-                                html)) {
+      quillwen::DataFault fault;
+      if (!model.ReadStoredPage(record, options.words.size() == 1, static_cast<int32_t>(page), html,
+                                nullptr, &fault)) {
         std::cerr << "quillwen-search: the page cannot be found or read\n";
+        if (!fault.problem.empty()) std::cerr << fault.Text() << "\n";
         return kExitMessage;
       }
       std::cout << html;

@@ -35,6 +35,11 @@ void StreamMessageSink::ShowMessage(std::u16string_view text) {
   ++count_;
 }
 
+void StreamMessageSink::ShowFault(std::u16string_view text, const DataFault& fault) {
+  ShowMessage(text);
+  out_ << fault.Text() << "\n";
+}
+
 SearchSession::SearchSession(const std::filesystem::path& dataFolder, MessageSink& messages)
     : messages_(messages),
       model_({.dataFolder = dataFolder,

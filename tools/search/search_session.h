@@ -15,11 +15,13 @@
 
 namespace quillwen::tools {
 
-// Writes each message as a UTF-8 line to a stream and remembers that one came.
+// Writes each message as a UTF-8 line to a stream and remembers that one came; a
+// fault follows its message on a line of its own.
 class StreamMessageSink : public MessageSink {
  public:
   explicit StreamMessageSink(std::ostream& out) : out_(out) {}
   void ShowMessage(std::u16string_view text) override;
+  void ShowFault(std::u16string_view text, const DataFault& fault) override;
   int Count() const { return count_; }
   const std::string& Last() const { return last_; }
 

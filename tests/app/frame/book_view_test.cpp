@@ -138,7 +138,7 @@ class BookViewTest : public QObject {
     messages_.clear();
     menusShown_.clear();
     chooseAction_ = -1;
-    SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
+    SetWarningMessageFunction([this](const QString& text, const QString&) { messages_ << text; });
     view_ = std::make_unique<CBookView>();
     view_->resize(500, 300);
     view_->show();

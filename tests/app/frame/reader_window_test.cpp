@@ -207,6 +207,57 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QVERIFY(Frame()->isVisible());
   }
 
+  // Each damage that stops the collection opening (or loading whole) keeps its
+  // sentence and says, behind the box's details, which file and what is wrong.
+  void aDamagedCollectionSaysWhichFileAndWhy_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("keepBytes");    // -1: remove the file
+    QTest::addColumn<int>("nameSizeAt4");  // >= 0: written as the page table's name size
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("details");  // "$D" stands for the data folder
+    QTest::newRow("everything missing")
+        << "" << -1 << -1 << QStringList{"データを開けませんでした。", "you delete data file!"}
+        << QStringList{"$D/Index-idx.h: missing", "$D/mvr.dir: missing"};
+    QTest::newRow("catalogue empty") << "mvr.dir" << 0 << -1 << QStringList{"you delete data file!"}
+                                     << QStringList{"$D/mvr.dir: empty"};
+    QTest::newRow("catalogue cut in its second record")
+        << "mvr.dir" << 300 << -1 << QStringList{"目録の一部を読み込めませんでした。"}
+        << QStringList{
+               "$D/mvr.dir: the file ends 84 bytes into record 2 of 216 bytes; that record was "
+               "not loaded"};
+    QTest::newRow("page table name size zeroed")
+        << "Index-fl.h" << -2 << 0 << QStringList{"データを開けませんでした。"}
+        << QStringList{"$D/Index-fl.h: name size 0 lies outside 1 to 260"};
+    QTest::newRow("index header cut")
+        << "Index-idx.h" << 1000 << -1 << QStringList{"データを開けませんでした。"}
+        << QStringList{"$D/Index-idx.h: 1000 bytes, shorter than the 1400000 bytes of its tables"};
+  }
+
+  void aDamagedCollectionSaysWhichFileAndWhy() {
+    QFETCH(QString, file);
+    QFETCH(int, keepBytes);
+    QFETCH(int, nameSizeAt4);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, details);
+    TempDir damaged;
+    if (!file.isEmpty()) {
+      std::filesystem::copy(collection_.path(), damaged.path(),
+                            std::filesystem::copy_options::recursive);
+      const std::filesystem::path path = damaged / file.toStdString();
+      if (keepBytes >= 0) std::filesystem::resize_file(path, static_cast<uintmax_t>(keepBytes));
+      if (nameSizeAt4 >= 0) {
+        std::string bytes = ReadFileBytes(path);
+        bytes.replace(4, 4, std::string(4, '\0'));
+        bytes[4] = static_cast<char>(nameSizeAt4);
+        WriteFileBytes(path, bytes);
+      }
+    }
+    QVERIFY(Start(damaged.path()));
+    QCOMPARE(messages_, messages);
+    details.replaceInStrings(QStringLiteral("$D"), ToQString(damaged.path()));
+    QCOMPARE(details_, details);
+  }
+
   void paneRecordIsWrittenAtExitAndItsWidthComesBackAtStart() {
     QVERIFY(Start(collection_.path()));
     ST_SplitterWnd& splitter = Frame()->m_wndSplitter;

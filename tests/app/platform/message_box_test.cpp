@@ -40,13 +40,35 @@ class MessageBoxTest : public QObject {
 
   void theCoresMessagesGoThroughTheSameFunction() {
     QStringList shown;
+    QStringList details;
     const WarningMessageFunction previous =
-        SetWarningMessageFunction([&](const QString& message) { shown << message; });
+        SetWarningMessageFunction([&](const QString& message, const QString& detail) {
+          shown << message;
+          details << detail;
+        });
     QVERIFY(previous != nullptr);
     WarningMessageSink sink;
     sink.ShowMessage(u"you delete data file!");
-    sink.ShowMessage(u"データを開けませんでした。");
+    sink.ShowFault(u"データを開けませんでした。",
+                   {"/data/Index-fl.h", "name size 0 lies outside 1 to 260"});
     QCOMPARE(shown, (QStringList{"you delete data file!", "データを開けませんでした。"}));
+    QCOMPARE(details,
+             (QStringList{QString(), "/data/Index-fl.h: name size 0 lies outside 1 to 260"}));
+  }
+
+  void aFaultIsTheBoxsDetailsBehindTheSameSentence() {
+    QString text;
+    QString details;
+    QTimer::singleShot(0, this, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      text = box->text();
+      details = box->detailedText();
+      box->accept();
+    });
+    WarningMessageSink().ShowFault(u"データを開けませんでした。", {"/data/Index-idx.h", "missing"});
+    QCOMPARE(text, QStringLiteral("データを開けませんでした。"));
+    QCOMPARE(details, QStringLiteral("/data/Index-idx.h: missing"));
   }
 };
 

@@ -36,7 +36,11 @@ bool ReaderHarness::Start(const QString& dataFolder, const QStringList& switches
     settingsOwner_ = owner;
   }
   messages_.clear();
-  SetWarningMessageFunction([this](const QString& text) { messages_ << text; });
+  details_.clear();
+  SetWarningMessageFunction([this](const QString& text, const QString& details) {
+    messages_ << text;
+    details_ << details;
+  });
   ReaderEnvironment environment;
   environment.tempParent = work_.path();
   environment.listingPath = work_ / "mvr.txt";

@@ -55,6 +55,7 @@ class ReaderHarness {
 
  protected:
   QStringList messages_;  // warning boxes since the last Start
+  QStringList details_;   // their details, one for each (empty when a box had none)
 
  private:
   void UseFreshSettingsFolder();

@@ -1,6 +1,7 @@
 #include "core/io/read_only_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 
@@ -38,6 +39,32 @@ TEST(ReadOnlyFile, RefusesMissingFilesFoldersAndOverlongPaths) {
   std::array<char, 1> buffer{};
   EXPECT_EQ(file.ReadSome(0, buffer), -1);
   EXPECT_FALSE(file.Size().has_value());
+}
+
+// Opening a named pipe for reading would wait for a writer that never comes.
+TEST(ReadOnlyFile, RefusesANamedPipeWithoutWaitingAndSaysWhy) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  ReadOnlyFile file;
+  EXPECT_FALSE(file.Open(dir / "pipe"));
+  EXPECT_EQ(file.LastFault(), (DataFault{dir / "pipe", "a named pipe, not a regular file"}));
+  std::string bytes;
+  DataFault fault;
+  EXPECT_FALSE(ReadWholeFile(dir / "pipe", bytes, &fault));
+  EXPECT_EQ(fault, (DataFault{dir / "pipe", "a named pipe, not a regular file"}));
+  EXPECT_FALSE(ReadWholeFile(dir / "absent", bytes, &fault));
+  EXPECT_EQ(fault, (DataFault{dir / "absent", "missing"}));
+  EXPECT_FALSE(file.Open("/dev/null"));
+  EXPECT_EQ(file.LastFault().problem, "not a regular file");
+}
+
+TEST(ReadOnlyFile, ALinkToARegularFileOpens) {
+  TempDir dir;
+  WriteFileBytes(dir / "f", "abc");
+  std::filesystem::create_symlink(dir / "f", dir / "link");
+  ReadOnlyFile file;
+  ASSERT_TRUE(file.Open(dir / "link"));
+  EXPECT_EQ(file.Size(), 3u);
 }
 
 TEST(MappedFile, MapsWholeFilesAndEmptyOnes) {

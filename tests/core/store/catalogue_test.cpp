@@ -75,14 +75,32 @@ TEST_F(CatalogueTest, MissingFileShowsTheMessageAndLeavesAnEmptyListing) {
   EXPECT_TRUE(result.fileMissing);
   EXPECT_EQ(result.recordCount, 0);
   EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"you delete data file!"});
+  EXPECT_EQ(sink_.faults, (std::vector<DataFault>{{CataloguePath(), "missing"}}));
   EXPECT_EQ(ReadFileBytes(dir_ / "mvr.txt"), "");
 }
 
-TEST_F(CatalogueTest, EmptyFileLoadsNothingQuietly) {
+// A catalogue that yields no record leaves the tree empty: the user is told why.
+TEST_F(CatalogueTest, EmptyFileLoadsNothingAndSaysSo) {
   WriteFileBytes(CataloguePath(), "");
   EXPECT_EQ(Load().recordCount, 0);
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"you delete data file!"});
+  EXPECT_EQ(sink_.faults, (std::vector<DataFault>{{CataloguePath(), "empty"}}));
   EXPECT_EQ(ReadFileBytes(dir_ / "mvr.txt"), "");
+}
+
+TEST_F(CatalogueTest, AFileShorterThanOneRecordSaysSo) {
+  WriteFileBytes(CataloguePath(), EncodeCatalogueRecord(kSmallCatalogue[0]).substr(0, 100));
+  EXPECT_EQ(Load().recordCount, 0);
+  EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"you delete data file!"});
+  EXPECT_EQ(
+      sink_.faults,
+      (std::vector<DataFault>{{CataloguePath(), "100 bytes, shorter than one 216-byte record"}}));
+}
+
+TEST_F(CatalogueTest, AFolderInPlaceOfTheFileIsNamedAsSuch) {
+  std::filesystem::create_directory(CataloguePath());
+  EXPECT_TRUE(Load().fileMissing);
+  EXPECT_EQ(sink_.faults, (std::vector<DataFault>{{CataloguePath(), "a folder, not a file"}}));
 }
 
 TEST_F(CatalogueTest, TrailingPartialRecordIsIgnoredAndReported) {
@@ -94,6 +112,12 @@ TEST_F(CatalogueTest, TrailingPartialRecordIsIgnoredAndReported) {
   EXPECT_EQ(result.recordCount, 1);
   EXPECT_TRUE(result.partialRecordIgnored);
   EXPECT_EQ(loaded_.records.at(0), kSmallCatalogue[0]);
+  EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"目録の一部を読み込めませんでした。"});
+  EXPECT_EQ(
+      sink_.faults,
+      (std::vector<DataFault>{
+          {CataloguePath(),
+           "the file ends 215 bytes into record 2 of 216 bytes; that record was not loaded"}}));
 }
 
 TEST_F(CatalogueTest, NameFillingTheFieldIsTakenWhole) {
@@ -115,6 +139,10 @@ TEST_F(CatalogueTest, StopsAfterThe9999thRecord) {
   EXPECT_TRUE(result.recordsBeyondLimit);
   EXPECT_EQ(loaded_.numbers.back(), 9999);
   EXPECT_EQ(loaded_.records.back().docID, 9998);
+  EXPECT_EQ(sink_.messages, std::vector<std::u16string>{u"目録の一部を読み込めませんでした。"});
+  EXPECT_EQ(sink_.faults,
+            (std::vector<DataFault>{
+                {CataloguePath(), "10001 records; those after the 9999th were not loaded"}}));
 }
 
 TEST_F(CatalogueTest, CurFileNameIsUnsignedAndTheTwoBytesAfterItAreIgnored) {

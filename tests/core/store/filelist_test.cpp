@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "core/common/little_endian.h"
@@ -203,8 +204,10 @@ TEST_F(FileListTest, EntriesPointingOutsideTheContentFail) {
   uint32_t length = 0;
   EXPECT_FALSE(store_.PageLength(4, &length));
   EXPECT_FALSE(store_.PageLength(0xFFFFFFFF, &length));
-  ASSERT_TRUE(store_.ReadPage(0, page));
-  EXPECT_EQ(page, "abcdef");
+  // Entry 0 lies in the content file, but entry 1 does not start where it ends:
+  // a table whose pages do not follow one another shows none of them.
+  EXPECT_FALSE(store_.ReadPage(0, page));
+  EXPECT_TRUE(page.empty());
 }
 
 TEST_F(FileListTest, ReadPageRefusesABufferSmallerThanThePage) {
@@ -250,6 +253,127 @@ TEST_F(FileListTest, OpenRefusesAPathTooLongForThePlatform) {
   EXPECT_FALSE(store_.Open(dir_.path(), std::u16string(5000, u'I')));
   EXPECT_FALSE(store_.IsOpen());
 }
+
+// Damage to a store of three pages that follow one another, and the fault
+// reading entry `entry` then meets. The content file holds "aaaabbbbbcccccc".
+struct MisfitCase {
+  const char* label;
+  std::function<void(const std::filesystem::path& table, const std::filesystem::path& content)>
+      damage;
+  uint32_t entry;
+  const char* problem;
+};
+
+class MisfitTest : public FileListTest, public ::testing::WithParamInterface<MisfitCase> {};
+
+void PatchEntryField(const std::filesystem::path& table, uint32_t entry, size_t field,
+                     uint32_t value) {
+  std::string bytes;
+  AppendLE32(bytes, value);
+  PatchFileBytes(table, 268 + entry * 108 + 100 + field, bytes);
+}
+
+TEST_P(MisfitTest, APageThatDoesNotFitItsNeighboursIsNotRead) {
+  Write({{"V\\1.htm", "aaaa"}, {"V\\2.htm", "bbbbb"}, {"V\\3.htm", "cccccc"}});
+  GetParam().damage(TablePath(), ContentPath());
+  ASSERT_TRUE(OpenStore()) << store_.LastError();
+  std::string page = "stale";
+  EXPECT_FALSE(store_.ReadPage(GetParam().entry, page));
+  EXPECT_TRUE(page.empty());
+  EXPECT_EQ(store_.LastFault().file, TablePath());
+  EXPECT_EQ(store_.LastFault().problem, GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Damage, MisfitTest,
+    ::testing::Values(
+        // 99 instead of 100: every entry is read one byte further off than the last.
+        MisfitCase{"NameSizeOneShort",
+                   [](const auto& table, const auto&) {
+                     PatchFileBytes(table, 4, std::string("\x63\0\0\0", 4));
+                   },
+                   0,
+                   "page entry 0 ends at byte 1024, where entry 1 does not start: the page table "
+                   "does not fit Index-fl.cnt"},
+        MisfitCase{"FirstPageStartsLate",
+                   [](const auto& table, const auto&) { PatchEntryField(table, 0, 4, 3); }, 0,
+                   "page entry 0 starts at byte 1, not at the start of the content file: the "
+                   "page table does not fit Index-fl.cnt"},
+        MisfitCase{"LengthLeavesAGap",
+                   [](const auto& table, const auto&) { PatchEntryField(table, 1, 4, 4); }, 1,
+                   "page entry 1 starts at byte 5, not where entry 0 ends (4): the page table "
+                   "does not fit Index-fl.cnt"},
+        MisfitCase{"NextPageOverlaps",
+                   [](const auto& table, const auto&) { PatchEntryField(table, 1, 4, 6); }, 0,
+                   "page entry 0 ends at byte 4, where entry 1 does not start: the page table "
+                   "does not fit Index-fl.cnt"},
+        MisfitCase{"ContentFileLonger",
+                   [](const auto&, const auto& content) {
+                     WriteFileBytes(content, ReadFileBytes(content) + "x");
+                   },
+                   2,
+                   "page entry 2 is the last and ends at byte 15, not where the content file ends "
+                   "(16): the page table does not fit Index-fl.cnt"},
+        MisfitCase{"ContentFileCut",
+                   [](const auto&, const auto& content) {
+                     WriteFileBytes(content, ReadFileBytes(content).substr(0, 14));
+                   },
+                   2,
+                   "page entry 2 is the last and ends at byte 15, not where the content file ends "
+                   "(14): the page table does not fit Index-fl.cnt"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(FileListTest, PagesThatFollowOneAnotherAllRead) {
+  Write({{"V\\1.htm", "aaaa"}, {"V\\2.htm", ""}, {"V\\3.htm", "cccccc"}});
+  ASSERT_TRUE(OpenStore());
+  std::string page;
+  for (const auto& [entry, text] :
+       std::vector<std::pair<uint32_t, std::string>>{{0, "aaaa"}, {1, ""}, {2, "cccccc"}}) {
+    ASSERT_TRUE(store_.ReadPage(entry, page)) << store_.LastError();
+    EXPECT_EQ(page, text);
+  }
+}
+
+struct OpenFaultCase {
+  const char* label;
+  std::function<void(const std::filesystem::path& table, const std::filesystem::path& content)>
+      damage;
+  bool inContent;  // the fault names the content file, else the page table
+  const char* problem;
+};
+
+class OpenFaultTest : public FileListTest, public ::testing::WithParamInterface<OpenFaultCase> {};
+
+TEST_P(OpenFaultTest, OpenNamesTheFileAndWhatIsWrong) {
+  Write({{"V\\1.htm", "aaaa"}});
+  GetParam().damage(TablePath(), ContentPath());
+  EXPECT_FALSE(OpenStore());
+  EXPECT_EQ(store_.LastFault(),
+            (DataFault{GetParam().inContent ? ContentPath() : TablePath(), GetParam().problem}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Damage, OpenFaultTest,
+    ::testing::Values(
+        OpenFaultCase{"TableMissing",
+                      [](const auto& table, const auto&) { std::filesystem::remove(table); }, false,
+                      "missing"},
+        OpenFaultCase{"ContentMissing",
+                      [](const auto&, const auto& content) { std::filesystem::remove(content); },
+                      true, "missing"},
+        OpenFaultCase{"TableEmpty",
+                      [](const auto& table, const auto&) { WriteFileBytes(table, ""); }, false,
+                      "empty"},
+        OpenFaultCase{"TableShorterThanItsHeader",
+                      [](const auto& table, const auto&) {
+                        WriteFileBytes(table, ReadFileBytes(table).substr(0, 100));
+                      },
+                      false, "100 bytes, too short for its 268-byte header"},
+        OpenFaultCase{
+            "NameSizeZero",
+            [](const auto& table, const auto&) { PatchFileBytes(table, 4, std::string(4, '\0')); },
+            false, "name size 0 lies outside 1 to 260"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(FileListTest, HeaderValueIsSigned) {
   Write({}, {.headerValue = -2});

@@ -1,6 +1,7 @@
 #include "tools/builder/collection_builder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -113,6 +114,16 @@ TEST_F(CollectionBuilderTest, FailedBuildLeavesTheExistingCollectionUntouched) {
     left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"data", "source"}));  // no staging folder left behind
+}
+
+// Opening a named pipe for reading used to wait for a writer for ever.
+TEST_F(CollectionBuilderTest, AVolumeFileThatIsANamedPipeStopsTheBuildNamingIt) {
+  WriteSource("經/書/1 卷.txt", "學而時習之");
+  const fs::path pipe = Options().source / "經" / "書" / "2 卷.txt";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_FALSE(Build());
+  EXPECT_EQ(Error(), pipe.string() + ": not a regular file; volume files are read only as such");
+  EXPECT_FALSE(fs::exists(Data()));
 }
 
 TEST_F(CollectionBuilderTest, RebuildReplacesTheCollectionAndKeepsOtherFiles) {

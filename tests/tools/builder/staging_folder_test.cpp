@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -124,6 +126,76 @@ TEST(StagingFolderTest, RefusesATargetWhoseFolderIsMissingOrAFile) {
   EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
   EXPECT_FALSE(staging.Create(dir / "file", &error));
   EXPECT_NE(error.find("not a folder"), std::string::npos) << error;
+}
+
+// A process id that no process has: a child that has ended and been waited for.
+pid_t EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+std::string HostNameForTest() {
+  char name[256] = {};
+  ::gethostname(name, sizeof name - 1);
+  return name;
+}
+
+TEST(StaleStagingFolderTest, OnlyFoldersOfEndedBuildsOfThisTargetAreRemoved) {
+  TempDir dir;
+  const fs::path target = dir / "bin";
+  fs::create_directory(target);
+  const std::string ours = ".bin.building-" + HostNameForTest() + "-";
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string living = std::to_string(::getpid());
+  const std::vector<std::string> stale = {ours + ended + "-a1B2c3"};
+  for (const std::string& name : stale) {
+    fs::create_directory(dir / name);
+    WriteFileBytes(dir / name / "Index-fl.h", "half written");
+  }
+  // None of these is certainly a folder a killed build of this target left.
+  const std::vector<std::string> kept = {
+      ours + living + "-a1B2c3",                                       // its build still runs
+      ".bin.building-x7Y8z9",                                          // no process in the name
+      ".bin.building-elsewhere-" + ended + "-a1B2c3",                  // made on another host
+      ".lib.building-" + HostNameForTest() + "-" + ended + "-a1B2c3",  // another target
+      ours + ended + "-a1B2",           // not mkdtemp's six characters
+      ours + ended + "-a1B2c3.bak",     // something else after them
+      ours + "0x" + ended + "-a1B2c3",  // not a process number
+  };
+  for (const std::string& name : kept) fs::create_directory(dir / name);
+  fs::create_directory(dir / "elsewhere");
+  fs::create_directory_symlink(dir / "elsewhere", dir / (ours + ended + "-l1nk00"));
+  WriteFileBytes(dir / (ours + ended + "-f1le00"), "a file, not a folder");
+
+  const std::vector<fs::path> removed = RemoveStaleStagingFolders(target);
+  EXPECT_EQ(removed, (std::vector<fs::path>{dir / stale[0]}));
+  EXPECT_FALSE(fs::exists(dir / stale[0]));
+  for (const std::string& name : kept) EXPECT_TRUE(fs::is_directory(dir / name)) << name;
+  EXPECT_TRUE(fs::is_symlink(dir / (ours + ended + "-l1nk00")));
+  EXPECT_TRUE(fs::is_directory(dir / "elsewhere"));
+  EXPECT_TRUE(fs::exists(dir / (ours + ended + "-f1le00")));
+}
+
+TEST(StaleStagingFolderTest, CreateRemovesAKilledBuildsFolderAndNamesItsOwnByProcess) {
+  TempDir dir;
+  const std::string leftOver =
+      ".data.building-" + HostNameForTest() + "-" + std::to_string(EndedProcess()) + "-Q9w8E7";
+  fs::create_directory(dir / leftOver);
+  StagingFolder staging;
+  std::string error;
+  ASSERT_TRUE(staging.Create(dir / "data", &error)) << error;
+  EXPECT_FALSE(fs::exists(dir / leftOver));
+  const std::string name = staging.Path().filename().string();
+  const std::string expected =
+      ".data.building-" + HostNameForTest() + "-" + std::to_string(::getpid()) + "-";
+  EXPECT_EQ(name.substr(0, expected.size()), expected);
+  EXPECT_EQ(name.size(), expected.size() + 6);
+  // A second build of the same target meanwhile keeps this build's folder.
+  StagingFolder second;
+  ASSERT_TRUE(second.Create(dir / "data", &error)) << error;
+  EXPECT_TRUE(fs::is_directory(staging.Path()));
 }
 
 }  // namespace

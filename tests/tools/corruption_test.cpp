@@ -1,0 +1,296 @@
+// A small collection made by the builder, damaged one file and one kind of
+// damage at a time, and what a user of quillwen-search then gets: the messages
+// on standard error with the file and what is wrong with it, the exit status,
+// and the rows (the first line of standard output, the summary). Each row of
+// the table is one damage; a new kind of damage is one more row.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/common/little_endian.h"
+#include "tests/support/temp_dir.h"
+#include "tools/builder/collection_builder.h"
+
+namespace quillwen {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::PatchFileBytes;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+// --- Kinds of damage, each applied to one file ---
+using Damage = std::function<void(const fs::path& file)>;
+
+Damage Remove() {
+  return [](const fs::path& file) { fs::remove(file); };
+}
+Damage CutTo(size_t size) {
+  return [size](const fs::path& file) { fs::resize_file(file, size); };
+}
+Damage CutBy(size_t bytes) {
+  return [bytes](const fs::path& file) { fs::resize_file(file, fs::file_size(file) - bytes); };
+}
+Damage Append(std::string bytes) {
+  return [bytes](const fs::path& file) { WriteFileBytes(file, ReadFileBytes(file) + bytes); };
+}
+Damage SetLE32(size_t offset, uint32_t value) {
+  return [offset, value](const fs::path& file) {
+    std::string bytes;
+    AppendLE32(bytes, value);
+    PatchFileBytes(file, offset, bytes);
+  };
+}
+Damage NamedPipe() {
+  return [](const fs::path& file) {
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  };
+}
+
+// Where entry `entry` of the page table keeps its length (name size 100).
+constexpr size_t LengthFieldOf(uint32_t entry) { return 268 + entry * 108 + 104; }
+
+struct Outcome {
+  int exitCode = -1;
+  std::string err;
+  std::string firstLine;  // of standard output
+};
+
+struct CorruptionCase {
+  const char* label;
+  const char* file;  // the file of the collection damaged; null for none
+  Damage damage;
+  const char* arguments;
+  Outcome expected;  // in err, "$F" stands for the damaged file's path, "$D" for the folder's
+};
+
+class CorruptionTest : public ::testing::TestWithParam<CorruptionCase> {
+ protected:
+  static void SetUpTestSuite() {
+    source_ = new TempDir;
+    const auto write = [](const std::string& relative, std::string_view text) {
+      const fs::path file = source_->path() / "source" / relative;
+      fs::create_directories(file.parent_path());
+      WriteFileBytes(file, text);
+    };
+    write(
+        "01 經/01 論語/01 學而.txt",
+        "子曰：學而時習之，不亦說乎？\n\n有朋自遠方來，不亦樂乎？\n\n人不知而不慍，不亦君子乎？\n");
+    write("01 經/01 論語/02 為政.txt", "子曰：為政以德，譬如北辰，居其所而眾星共之。\n");
+    write("02 史/01 史記/01 本紀.txt", "黃帝者，少典之子，姓公孫，名曰軒轅。\n\n生而神靈。\n");
+    build::BuildOptions options;
+    options.source = source_->path() / "source";
+    options.target = source_->path() / "data";
+    options.charactersPerPage = 8;
+    build::BuildSummary summary;
+    std::string error;
+    ASSERT_TRUE(build::BuildCollection(options, &summary, &error)) << error;
+  }
+  static void TearDownTestSuite() { delete source_; }
+
+  // Runs quillwen-search on `data` with `arguments`; standard input is empty.
+  Outcome Run(const fs::path& data, const std::string& arguments) {
+    const fs::path err = scratch_ / "err.txt";
+    const std::string command = std::string(QUILLWEN_SEARCH_TOOL) + " --data '" + data.string() +
+                                "' " + arguments + " < /dev/null 2> '" + err.string() + "'";
+    Outcome outcome;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return outcome;
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.err = ReadFileBytes(err);
+    outcome.firstLine = out.substr(0, out.find('\n'));
+    return outcome;
+  }
+
+  static TempDir* source_;
+  TempDir scratch_;
+};
+
+TempDir* CorruptionTest::source_ = nullptr;
+
+TEST_P(CorruptionTest, TheUserIsToldWhichFileAndWhatIsWrong) {
+  const CorruptionCase& c = GetParam();
+  const fs::path data = scratch_ / "data";
+  fs::copy(source_->path() / "data", data);
+  std::string err = c.expected.err;
+  const auto replace = [&err](std::string_view name, const std::string& text) {
+    for (size_t at; (at = err.find(name)) != std::string::npos;) err.replace(at, 2, text);
+  };
+  replace("$D", data.string());
+  if (c.file != nullptr) {
+    const fs::path file = data / c.file;
+    c.damage(file);
+    replace("$F", file.string());
+  }
+  const Outcome outcome = Run(data, c.arguments);
+  EXPECT_EQ(outcome.err, err);
+  EXPECT_EQ(outcome.exitCode, c.expected.exitCode);
+  EXPECT_EQ(outcome.firstLine, c.expected.firstLine);
+}
+
+constexpr char kOpenFailed[] = "データを開けませんでした。\n";
+constexpr char kNoCatalogue[] = "you delete data file!\n";
+constexpr char kNoRange[] = "検索範囲をまた指定していません。\n";
+constexpr char kRecordsDropped[] = "目録の一部を読み込めませんでした。\n";
+constexpr char kNotShown[] = "quillwen-search: the page cannot be found or read\n";
+constexpr char kFound[] = "全部で 3 頁で、3 箇所でした。";
+constexpr char kNothingFound[] = "全部で 0 頁で、0 箇所でした。";
+
+std::string Err(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line;
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Collection, CorruptionTest,
+    ::testing::Values(
+        CorruptionCase{"Undamaged", nullptr, nullptr, "之", {0, "", kFound}},
+        // The catalogue "mvr.dir".
+        CorruptionCase{"CatalogueMissing",
+                       "mvr.dir",
+                       Remove(),
+                       "之",
+                       {1, Err({kNoCatalogue, "$F: missing\n", kNoRange}), ""}},
+        CorruptionCase{"CatalogueEmpty",
+                       "mvr.dir",
+                       CutTo(0),
+                       "之",
+                       {1, Err({kNoCatalogue, "$F: empty\n", kNoRange}), ""}},
+        CorruptionCase{
+            "CatalogueShorterThanARecord",
+            "mvr.dir",
+            CutTo(100),
+            "之",
+            {1, Err({kNoCatalogue, "$F: 100 bytes, shorter than one 216-byte record\n", kNoRange}),
+             ""}},
+        CorruptionCase{
+            "CatalogueAsNamedPipe",
+            "mvr.dir",
+            NamedPipe(),
+            "之",
+            {1, Err({kNoCatalogue, "$F: a named pipe, not a regular file\n", kNoRange}), ""}},
+        CorruptionCase{"CatalogueLastRecordCutOff",
+                       "mvr.dir",
+                       CutBy(16),
+                       "之",
+                       {1,
+                        Err({kRecordsDropped,
+                             "$F: the file ends 200 bytes into record 7 of 216 bytes; that "
+                             "record was not loaded\n"}),
+                        kFound}},
+        // The page table "Index-fl.h".
+        CorruptionCase{"PageTableMissing",
+                       "Index-fl.h",
+                       Remove(),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+        CorruptionCase{"PageTableEmpty",
+                       "Index-fl.h",
+                       CutTo(0),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: empty\n"}), kNothingFound}},
+        CorruptionCase{"PageTableHeaderCut",
+                       "Index-fl.h",
+                       CutTo(100),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: 100 bytes, too short for its 268-byte header\n"}),
+                        kNothingFound}},
+        CorruptionCase{
+            "NameSizeZeroed",
+            "Index-fl.h",
+            SetLE32(4, 0),
+            "之",
+            {1, Err({kOpenFailed, "$F: name size 0 lies outside 1 to 260\n"}), kNothingFound}},
+        CorruptionCase{"NameSize99",
+                       "Index-fl.h",
+                       SetLE32(4, 99),
+                       "--show 3",
+                       {1,
+                        Err({kNotShown,
+                             "$F: page entry 0 ends at byte 88832, where entry 1 does not "
+                             "start: the page table does not fit Index-fl.cnt\n"}),
+                        ""}},
+        CorruptionCase{"PagesDoNotFollow",
+                       "Index-fl.h",
+                       SetLE32(LengthFieldOf(1), 7),
+                       "--show 3 2",
+                       {1,
+                        Err({kNotShown,
+                             "$F: page entry 1 starts at byte 694, not where entry 0 ends (347): "
+                             "the page table does not fit Index-fl.cnt\n"}),
+                        ""}},
+        // The content file "Index-fl.cnt".
+        CorruptionCase{"ContentMissing",
+                       "Index-fl.cnt",
+                       Remove(),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+        // Page 5 of record 7 is the last page entry, 14.
+        CorruptionCase{"ContentLonger",
+                       "Index-fl.cnt",
+                       Append("x"),
+                       "--show 7 5",
+                       {1,
+                        Err({kNotShown,
+                             "$D/Index-fl.h: page entry 14 is the last and ends at byte 5111, not "
+                             "where the content file ends (5112): the page table does not fit "
+                             "Index-fl.cnt\n"}),
+                        ""}},
+        CorruptionCase{"ContentCut",
+                       "Index-fl.cnt",
+                       CutBy(1),
+                       "--show 7 5",
+                       {1,
+                        Err({kNotShown,
+                             "$D/Index-fl.h: page entry 14 is the last and ends at byte 5111, not "
+                             "where the content file ends (5110): the page table does not fit "
+                             "Index-fl.cnt\n"}),
+                        ""}},
+        // The full-text index set.
+        CorruptionCase{"IndexHeaderMissing",
+                       "Index-idx.h",
+                       Remove(),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+        CorruptionCase{"IndexHeaderEmpty",
+                       "Index-idx.h",
+                       CutTo(0),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: empty\n"}), kNothingFound}},
+        CorruptionCase{
+            "IndexHeaderCut",
+            "Index-idx.h",
+            CutTo(1000),
+            "之",
+            {1,
+             Err({kOpenFailed, "$F: 1000 bytes, shorter than the 1400000 bytes of its tables\n"}),
+             kNothingFound}},
+        CorruptionCase{"PostingsMissing",
+                       "Index-idx.m",
+                       Remove(),
+                       "之",
+                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+        // The main-text set is opened only when a search asks for it.
+        CorruptionCase{"MainTextHeaderMissing",
+                       "Index_content-idx.h",
+                       Remove(),
+                       "--target main 之",
+                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace quillwen
