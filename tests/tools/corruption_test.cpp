@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/common/little_endian.h"
+#include "core/search/character_id.h"
 #include "tests/support/temp_dir.h"
 #include "tools/builder/collection_builder.h"
 
@@ -48,6 +49,13 @@ Damage SetLE32(size_t offset, uint32_t value) {
     PatchFileBytes(file, offset, bytes);
   };
 }
+Damage Prepend(std::string bytes) {
+  return [bytes](const fs::path& file) { WriteFileBytes(file, bytes + ReadFileBytes(file)); };
+}
+
+// Where the header of an index set keeps the first block of `c`'s posting list.
+size_t FirstBlockFieldOf(char32_t c) { return 4 * static_cast<size_t>(CharacterId(c)); }
+
 Damage NamedPipe() {
   return [](const fs::path& file) {
     fs::remove(file);
@@ -145,8 +153,14 @@ constexpr char kOpenFailed[] = "データを開けませんでした。\n";
 constexpr char kNoCatalogue[] = "you delete data file!\n";
 constexpr char kNoRange[] = "検索範囲をまた指定していません。\n";
 constexpr char kRecordsDropped[] = "目録の一部を読み込めませんでした。\n";
+constexpr char kListDamaged[] =
+    "索引ファイル $D/Index-idx.m が壊れています。見つかった頁だけを示しました。\n";
+constexpr char kVariantsRefused[] =
+    "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n";
 constexpr char kNotShown[] = "quillwen-search: the page cannot be found or read\n";
 constexpr char kFound[] = "全部で 3 頁で、3 箇所でした。";
+// The pages of 子, without those of 之, whose list is damaged.
+constexpr char kFoundWithoutDamagedList[] = "全部で 4 頁で、4 箇所でした。";
 constexpr char kNothingFound[] = "全部で 0 頁で、0 箇所でした。";
 
 std::string Err(std::initializer_list<std::string> lines) {
@@ -192,6 +206,22 @@ INSTANTIATE_TEST_SUITE_P(
                              "$F: the file ends 200 bytes into record 7 of 216 bytes; that "
                              "record was not loaded\n"}),
                         kFound}},
+        // A record whose level and numbers are zero matches no node: no range, not
+        // the whole collection under "root".
+        CorruptionCase{"CatalogueRecordZeroed",
+                       "mvr.dir",
+                       [](const fs::path& file) {
+                         PatchFileBytes(file, 2 * 216 + 200, std::string(16, '\0'));
+                       },
+                       "--range 3 之",
+                       {1, Err({kNoRange}), ""}},
+        // A line put in front of the variant table shifts every group's number; the
+        // index has no list for the group 子 now opens.
+        CorruptionCase{"VariantTableOfAnotherIndex",
+                       "yitizi.txt",
+                       Prepend("5B50,5B51\n"),
+                       "之",
+                       {1, Err({kVariantsRefused}), kFound}},
         // The page table "Index-fl.h".
         CorruptionCase{"PageTableMissing",
                        "Index-fl.h",
@@ -279,6 +309,13 @@ INSTANTIATE_TEST_SUITE_P(
             {1,
              Err({kOpenFailed, "$F: 1000 bytes, shorter than the 1400000 bytes of its tables\n"}),
              kNothingFound}},
+        // A list that leads out of the postings file: what the other lists found is
+        // shown, and the user is told the index is damaged.
+        CorruptionCase{"PostingListLeadsOutside",
+                       "Index-idx.h",
+                       SetLE32(FirstBlockFieldOf(U'之'), 0x7FFFFFFF),
+                       "--or 之 子",
+                       {1, Err({kListDamaged}), kFoundWithoutDamagedList}},
         CorruptionCase{"PostingsMissing",
                        "Index-idx.m",
                        Remove(),
