@@ -15,8 +15,7 @@ namespace quillwen::fuzz {
 
 class FuzzInput {
  public:
-  FuzzInput(const uint8_t* data, size_t size)
-      : rest_(reinterpret_cast<const char*>(data), size) {}
+  FuzzInput(const uint8_t* data, size_t size) : rest_(reinterpret_cast<const char*>(data), size) {}
 
   uint32_t Number() {
     uint32_t value = 0;

@@ -63,10 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lastPage[id] = input.Number();
   }
   const std::string_view postings = input.Rest();
-  const PostingSource source{reinterpret_cast<const unsigned char*>(postings.data()),
-                             postings.size(), nextBlock.data(),
-                             static_cast<uint32_t>(nextBlock.size()),
-                             BlockCountOf(postings.size())};
+  const PostingSource source{
+      reinterpret_cast<const unsigned char*>(postings.data()), postings.size(), nextBlock.data(),
+      static_cast<uint32_t>(nextBlock.size()), BlockCountOf(postings.size())};
   for (uint32_t id = 0; id < lists; ++id) WalkList(source, firstBlock[id], lastPage[id]);
 
   // The lists as the characters of one term: contiguous, with a '?' before the

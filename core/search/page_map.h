@@ -59,7 +59,8 @@ class PageMap {
   const std::vector<uint64_t>& Words() const { return words_; }
 
   size_t Bytes() const {
-    return words_.capacity() * sizeof(uint64_t) + (ranks_.capacity() + places_.capacity() + chain_.capacity()) * sizeof(uint32_t);
+    return words_.capacity() * sizeof(uint64_t) +
+           (ranks_.capacity() + places_.capacity() + chain_.capacity()) * sizeof(uint32_t);
   }
 
  private:
