@@ -74,20 +74,25 @@ bool PostingCursor::ReadVarNum(uint32_t* value) {
   return true;
 }
 
-bool PostingCursor::ReadPageHeader(bool firstEntry) {
-  uint32_t delta;
-  uint32_t count;
+bool PostingCursor::ReadHeaderFields(uint32_t* delta, uint32_t* count) {
   if (offset_ + 5 <= limit_) {
     const unsigned char* bytes = blockData_ + offset_;
     const uint32_t length = VarNumLength(bytes[0]);
-    delta = DecodeVarNum(bytes);
-    count = LoadLE16(bytes + length);
+    *delta = DecodeVarNum(bytes);
+    *count = LoadLE16(bytes + length);
     offset_ += length + 2;
-  } else {
-    uint8_t low, high;
-    if (!ReadVarNum(&delta) || !NextByte(&low) || !NextByte(&high)) return false;
-    count = uint32_t{low} | (uint32_t{high} << 8);
+    return true;
   }
+  uint8_t low, high;
+  if (!ReadVarNum(delta) || !NextByte(&low) || !NextByte(&high)) return false;
+  *count = uint32_t{low} | (uint32_t{high} << 8);
+  return true;
+}
+
+bool PostingCursor::ReadPageHeader(bool firstEntry) {
+  uint32_t delta;
+  uint32_t count;
+  if (!ReadHeaderFields(&delta, &count)) return false;
   const uint32_t page = page_ + delta;
   // Pages ascend strictly (the first entry may be page 0), never wrap and never
   // pass the list's last page, or the cursor would read on past its list.
@@ -202,21 +207,26 @@ void PostingCursor::AimAtDirectoryEntry(size_t at) {
   }
 }
 
-bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
-  // The directory belongs to this list in this source, so these hold; checked all
-  // the same, as a wrong directory must not lead the cursor out of the file.
-  if (entry.block >= source_->blockCount) return Fail();
-  const size_t start = size_t{entry.block} * kBlockSize;
+bool PostingCursor::EnterAt(uint32_t block, uint32_t chainIndex, uint32_t offset) {
+  // Directories and page maps belong to this list in this source, so these hold;
+  // checked all the same, as a wrong one must not lead the cursor out of the file.
+  if (block >= source_->blockCount) return Fail();
+  const size_t start = size_t{block} * kBlockSize;
   const uint32_t limit = static_cast<uint32_t>(std::min<size_t>(kBlockSize, source_->size - start));
-  if (entry.offset >= limit) return Fail();
-  block_ = entry.block;
+  if (offset >= limit) return Fail();
+  block_ = block;
   blockData_ = source_->data + start;
   limit_ = limit;
-  offset_ = entry.offset;
-  blocksEntered_ = entry.chainIndex + 1;
-  page_ = entry.pageBefore;
+  offset_ = offset;
+  blocksEntered_ = chainIndex + 1;
   positionBytesLeft_ = 0;
   position_ = 0;
+  return true;
+}
+
+bool PostingCursor::Jump(const BlockDirectory::Entry& entry) {
+  if (!EnterAt(entry.block, entry.chainIndex, entry.offset)) return false;
+  page_ = entry.pageBefore;
   return ReadPageHeader(/*firstEntry=*/false);
 }
 
@@ -226,31 +236,11 @@ bool PostingCursor::JumpThroughPageMap(const PageMap& map, uint32_t target) {
   if (NextHeaderInBlock() && page_ >= target) return true;
   const uint32_t page = map.Has(target) ? target : map.PageAtOrAfter(target);
   const PageMap::Place place = map.PlaceOf(map.Rank(page));
-  // The map was made by a walk over this list in this source; checked all the
-  // same, as a wrong one must not lead the cursor out of the file.
-  if (place.block >= source_->blockCount) return Fail();
-  const size_t start = size_t{place.block} * kBlockSize;
-  const uint32_t limit = static_cast<uint32_t>(std::min<size_t>(kBlockSize, source_->size - start));
-  if (place.offset >= limit) return Fail();
-  block_ = place.block;
-  blockData_ = source_->data + start;
-  limit_ = limit;
-  offset_ = place.offset;
-  blocksEntered_ = place.chainIndex + 1;
-  // The walk that made the map found this header's page delta leading to `page`;
-  // only what the header says of the positions is read.
+  if (!EnterAt(place.block, place.chainIndex, place.offset)) return false;
+  // The walk that made the map found this header's page delta leading to `page`.
   uint32_t delta;
   uint32_t count;
-  if (offset_ + 5 <= limit_) {
-    const unsigned char* bytes = blockData_ + offset_;
-    const uint32_t length = VarNumLength(bytes[0]);
-    count = LoadLE16(bytes + length);
-    offset_ += length + 2;
-  } else {
-    uint8_t low, high;
-    if (!ReadVarNum(&delta) || !NextByte(&low) || !NextByte(&high)) return false;
-    count = uint32_t{low} | (uint32_t{high} << 8);
-  }
+  if (!ReadHeaderFields(&delta, &count)) return false;
   page_ = page;
   position_ = 0;
   if (count == 0 || page > lastPage_) return Fail();

@@ -17,7 +17,8 @@
 // blocks either. The directory is made by a walk that checked every header it
 // recorded, so a jump passes only bytes that were found intact; past the last
 // entry, or without a directory, SkipTo walks header by header and meets damage
-// exactly where NextPage would.
+// exactly where NextPage would. A directory with a page map (only an intact list
+// has one) takes the cursor straight to the entry of the page sought.
 
 #include <cstddef>
 #include <cstdint>
@@ -140,9 +141,11 @@ class PostingCursor {
   bool EnterBlock(uint32_t block);
   bool EnterNextBlock();
   bool SkipPositions();
+  bool EnterAt(uint32_t block, uint32_t chainIndex, uint32_t offset);
   bool Jump(const BlockDirectory::Entry& entry);
   bool JumpThroughPageMap(const PageMap& map, uint32_t target);
   bool ReadVarNum(uint32_t* value);
+  bool ReadHeaderFields(uint32_t* delta, uint32_t* count);
   bool ReadPageHeader(bool firstEntry);
   inline bool NextHeaderInBlock();
   bool NextPageSlow();
