@@ -14,8 +14,10 @@
 // A page can hold a place only when every looked-up character's list has it, so
 // the lists are intersected first, rarest first: the rarest list proposes a page,
 // the others skip to it (PostingCursor::SkipTo, through their block directories)
-// and any that has no entry there proposes its next page instead. Positions are
-// read only on pages every list has, in term order, as before.
+// and any that has no entry there proposes its next page instead. When every
+// list has a page map, the pages they all share come from the maps' bits, 64
+// pages a word, and the cursors go to those only. Positions are read only on
+// pages every list has, in term order, as before.
 
 #include <cstdint>
 #include <span>
