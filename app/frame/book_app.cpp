@@ -9,9 +9,9 @@
 #include "app/frame/command_line.h"
 #include "app/frame/resume_state.h"
 #include "app/platform/app_titles.h"
+#include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
 #include "app/platform/qt_translations.h"
-#include "app/platform/message_box.h"
 #include "core/io/path.h"
 
 QString MissingCollectionMessage(const quillwen::CollectionLocation& location) {
@@ -49,8 +49,8 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
 
   ReaderEnvironment environment = m_base;
   if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
-  const quillwen::CollectionLocation location = quillwen::LocateCollection(
-      ToPath(environment.dataFolder), quillwen::io::ExecutableFolder());
+  const quillwen::CollectionLocation location =
+      quillwen::LocateCollection(ToPath(environment.dataFolder), quillwen::io::ExecutableFolder());
   environment.dataFolder = QDir(ToQString(location.folder)).absolutePath();
 
   m_pDocument = std::make_unique<CBookDoc>();

@@ -320,9 +320,9 @@ QString FindHelpFile(const QString& dataFolder, const QString& shareFolder) {
 
 void MainFrameCommands::OnHelp() {
   // A missing help file, or no program to open it, is not reported.
-  const QString help = FindHelpFile(
-      m_frame.dataFolder,
-      ToQString(quillwen::io::InstalledShareFolder(quillwen::io::ExecutableFolder())));
+  const QString help =
+      FindHelpFile(m_frame.dataFolder,
+                   ToQString(quillwen::io::InstalledShareFolder(quillwen::io::ExecutableFolder())));
   if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 

@@ -84,8 +84,8 @@ TEST_F(SearchToolTest, PrintsTheSummaryAndTheRowsOfTheWholeCollection) {
 
 TEST_F(SearchToolTest, WithoutDataLooksForTheCollectionAndSaysWhereItLooked) {
   const std::string home = scratch_.path().string();
-  const std::string places = "-u QUILLWEN_DATA -u XDG_DATA_HOME HOME='" + home +
-                             "' XDG_DATA_DIRS='" + home + "/system'";
+  const std::string places =
+      "-u QUILLWEN_DATA -u XDG_DATA_HOME HOME='" + home + "' XDG_DATA_DIRS='" + home + "/system'";
   const RunResult missing = RunWith(places, "之");
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.out, "");

@@ -225,8 +225,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QVERIFY(started);
     QVERIFY(messages_.contains(QStringLiteral("you delete data file!")));
     QCOMPARE(messages_.last(),
-             QString::fromUtf16(kNoCollectionFoundMessage) + u'\n' +
-QStringLiteral("  ") +
+             QString::fromUtf16(kNoCollectionFoundMessage) + u'\n' + QStringLiteral("  ") +
                  QCoreApplication::applicationDirPath() +
                  QStringLiteral("\n  ~/.local/share/quillwen\n  ~/system/quillwen\n\n") +
                  QString::fromUtf16(kBuildCollectionHint) +

@@ -132,8 +132,9 @@ TEST(CollectionMessages, WriteTheHomeFolderAsTildeAndQuoteForTheShell) {
   };
   for (const Case& c : cases) {
     const EnvironmentLookup environment = Lookup(c.environment);
-    EXPECT_EQ(BuildCollectionCommand(LocateCollection({}, "/nonexistent", environment), environment),
-              c.command);
+    EXPECT_EQ(
+        BuildCollectionCommand(LocateCollection({}, "/nonexistent", environment), environment),
+        c.command);
   }
 }
 
