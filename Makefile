@@ -3,9 +3,11 @@
 # `make sample` (part of `make run`) builds the sample collection next to the
 # reader when it is missing.
 
+# The icon's pictures and the manual pages are made at build time (rsvg-convert,
+# help2man); the install test validates the desktop entry and the metadata.
 BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
                   libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev \
-                  fonts-noto-cjk xvfb xauth
+                  fonts-noto-cjk xvfb xauth librsvg2-bin help2man desktop-file-utils appstream
 # The sample collection: Unihan variants, OpenCC's tables and its dump tool.
 # npm comes with Node.js where Node.js is installed from elsewhere, so it is
 # installed only when missing.
@@ -13,6 +15,14 @@ SAMPLE_PACKAGES := unicode-data opencc bzip2
 # `make format` and `make format-check`: Debian's clang-format with the root
 # .clang-format, over every C++ file git tracks.
 FORMAT_PACKAGES := clang-format
+# `make package`: CPack's Debian package, its library dependencies found by
+# dpkg-shlibdeps, then checked by lintian.
+PACKAGE_PACKAGES := dpkg-dev file lintian
+# `make install`'s prefix.
+PREFIX ?= /usr/local
+PACKAGE_DIR := build/package
+# `make sample-install`: where an installed reader looks for the user's collection.
+USER_DATA_DIR = $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/quillwen
 # `make bench-compare`: SQLite with FTS5, the search engine ours is measured against.
 COMPARE_PACKAGES := libsqlite3-dev
 # `make fuzz` and the short fuzzing run of `make test`: clang with libFuzzer and
@@ -34,7 +44,8 @@ FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 180
 TEST_FUZZ_SECONDS := 5
 
-.PHONY: all setup release sample sample-13x run test fuzz fuzz-build bench bench-compare format format-check format-setup clean
+.PHONY: all setup release sample sample-13x sample-install install package run test fuzz \
+        fuzz-build bench bench-compare format format-check format-setup clean
 
 all: run
 
@@ -56,6 +67,26 @@ sample: release
 	@command -v npm >/dev/null || scripts/install-packages.sh nodejs npm
 	@if [ -f $(RELEASE_DIR)/bin/mvr.dir ]; then echo "Sample collection present in $(RELEASE_DIR)/bin"; \
 	else tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build $(RELEASE_DIR)/bin; fi
+
+# The sample collection where the installed reader finds it, for the user who
+# runs `make sample-install`.
+sample-install: release
+	@scripts/install-packages.sh $(SAMPLE_PACKAGES)
+	@command -v npm >/dev/null || scripts/install-packages.sh nodejs npm
+	mkdir -p "$(USER_DATA_DIR)"
+	tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build "$(USER_DATA_DIR)"
+
+# The programs, desktop entry, icon, metadata, manual pages and help page under
+# PREFIX (sudo for a system prefix).
+install: release
+	cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+
+# build/package/quillwen_VERSION_ARCH.deb, for `apt install ./build/package/quillwen_*.deb`.
+package: release
+	@scripts/install-packages.sh $(PACKAGE_PACKAGES)
+	rm -f $(PACKAGE_DIR)/quillwen_*.deb
+	cpack --config $(RELEASE_DIR)/CPackConfig.cmake -B $(abspath $(PACKAGE_DIR))
+	lintian --fail-on error $(PACKAGE_DIR)/quillwen_*.deb
 
 # The 13-fold collection from the sample's source; not part of `make test`.
 sample-13x: sample

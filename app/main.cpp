@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   QApplication application(argc, argv);
+  // Lets the desktop match the window to the installed entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(QUILLWEN_APP_ID));
   CBookApp book;
   std::unique_ptr<FirstPaintReporter> reporter;
   if (qEnvironmentVariableIsSet("QUILLWEN_TRACE_STARTUP")) {

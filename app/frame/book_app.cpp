@@ -9,9 +9,18 @@
 #include "app/frame/command_line.h"
 #include "app/frame/resume_state.h"
 #include "app/platform/app_titles.h"
+#include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
 #include "app/platform/qt_translations.h"
 #include "core/io/path.h"
+
+QString MissingCollectionMessage(const quillwen::CollectionLocation& location) {
+  using quillwen::ProcessEnvironment;
+  return ToQString(kNoCollectionFoundMessage) + u'\n' +
+         QString::fromStdString(quillwen::SearchedPlacesText(location, ProcessEnvironment)) +
+         u'\n' + ToQString(kBuildCollectionHint) + QStringLiteral("\n  ") +
+         QString::fromStdString(quillwen::BuildCollectionCommand(location, ProcessEnvironment));
+}
 
 CBookApp::CBookApp(ReaderEnvironment base) : m_base(std::move(base)) {}
 
@@ -40,9 +49,9 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
 
   ReaderEnvironment environment = m_base;
   if (!info.dataFolder.isEmpty()) environment.dataFolder = info.dataFolder;
-  if (environment.dataFolder.isEmpty())
-    environment.dataFolder = ToQString(quillwen::io::ExecutableFolder());
-  environment.dataFolder = QDir(environment.dataFolder).absolutePath();
+  const quillwen::CollectionLocation location =
+      quillwen::LocateCollection(ToPath(environment.dataFolder), quillwen::io::ExecutableFolder());
+  environment.dataFolder = QDir(ToQString(location.folder)).absolutePath();
 
   m_pDocument = std::make_unique<CBookDoc>();
   m_pDocument->OnNewDocument();
@@ -52,6 +61,8 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
     m_nExitCode = 1;
     return false;
   }
+  // After the designed messages about the missing files: what to do about them.
+  if (!location.found) ShowWarningMessage(MissingCollectionMessage(location));
   // The size and place of the last run; a window that was maximised then, or
   // the first run, opens maximised.
   if (RestoreWindowGeometry(*m_pMainWnd) && !m_pMainWnd->isMaximized()) {

@@ -9,6 +9,14 @@
 #include "app/frame/book_doc.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/splash_wnd.h"
+#include "core/store/collection_location.h"
+
+// Shown after the designed "you delete data file!" when no place the reader
+// looks in holds a collection: the places, then how to build one.
+inline constexpr char16_t kNoCollectionFoundMessage[] =
+    u"コレクションが見つかりませんでした。次の場所を探しました:";
+inline constexpr char16_t kBuildCollectionHint[] = u"次のコマンドでコレクションを作れます:";
+QString MissingCollectionMessage(const quillwen::CollectionLocation& location);
 
 class CBookApp {
  public:

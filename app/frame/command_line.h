@@ -9,7 +9,7 @@
 
 struct CommandLineInfo {
   bool showSplash = true;
-  QString dataFolder;  // empty: the executable's folder
+  QString dataFolder;  // empty: LocateCollection looks for one
   bool showHelp = false;
   QString error;  // set when the arguments make no sense
 };

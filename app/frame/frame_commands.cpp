@@ -20,6 +20,7 @@
 #include "app/panel/left_form.h"
 #include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
+#include "core/io/path.h"
 
 namespace {
 
@@ -308,10 +309,21 @@ void MainFrameCommands::OnSwitchPane() {
   m_frame.m_wndSplitter.SetActivePane(m_frame.m_wndSplitter.ActivePane() == 0 ? 1 : 0);
 }
 
+QString FindHelpFile(const QString& dataFolder, const QString& shareFolder) {
+  for (const QString& folder : {dataFolder, shareFolder}) {
+    if (folder.isEmpty()) continue;
+    const QString help = QDir(folder).filePath(QString::fromLatin1(kHelpFileName));
+    if (QFileInfo(help).isFile()) return help;
+  }
+  return {};
+}
+
 void MainFrameCommands::OnHelp() {
   // A missing help file, or no program to open it, is not reported.
-  const QString help = QDir(m_frame.dataFolder).filePath(QString::fromLatin1(kHelpFileName));
-  if (QFileInfo(help).isFile()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+  const QString help =
+      FindHelpFile(m_frame.dataFolder,
+                   ToQString(quillwen::io::InstalledShareFolder(quillwen::io::ExecutableFolder())));
+  if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 
 void MainFrameCommands::OnAppAbout() {

@@ -26,8 +26,12 @@ class ST_SplitterWnd;
 
 inline constexpr char kHelpFileName[] = "help.html";
 // Where the help file lives on the program's home platform; the reader asks for
-// kHelpFileName in the data folder instead.
+// kHelpFileName in the data folder instead, and in the installed program's
+// shared files when the collection brings none.
 inline constexpr char kWindowsHelpPath[] = "c:\\Program Files (x86)\\mvr\\help.chm";
+
+// The help file in `dataFolder`, else in `shareFolder`; empty when neither has one.
+QString FindHelpFile(const QString& dataFolder, const QString& shareFolder);
 
 // Saving the result.
 inline constexpr char16_t kSaveResultCaption[] = u"結果を保存";

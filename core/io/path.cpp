@@ -11,4 +11,8 @@ std::filesystem::path ExecutableFolder() {
   return self.parent_path();
 }
 
+std::filesystem::path InstalledShareFolder(const std::filesystem::path& programFolder) {
+  return (programFolder / QUILLWEN_SHARE_FROM_BIN).lexically_normal();
+}
+
 }  // namespace quillwen::io

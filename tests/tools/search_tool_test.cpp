@@ -40,12 +40,17 @@ class SearchToolTest : public ::testing::Test {
   static void TearDownTestSuite() { delete data_; }
 
   RunResult Run(const std::string& arguments, const std::string& input = "") {
+    return RunWith("", "--data '" + data_->path().string() + "' " + arguments, input);
+  }
+
+  // `environment`: "NAME=value ..." settings for env(1) in front of the tool.
+  RunResult RunWith(const std::string& environment, const std::string& arguments,
+                    const std::string& input = "") {
     const std::filesystem::path in = scratch_ / "in.txt";
     const std::filesystem::path err = scratch_ / "err.txt";
     WriteFileBytes(in, input);
-    const std::string command = std::string(QUILLWEN_SEARCH_TOOL) + " --data '" +
-                                data_->path().string() + "' " + arguments + " < '" + in.string() +
-                                "' 2> '" + err.string() + "'";
+    const std::string command = "env " + environment + " " + QUILLWEN_SEARCH_TOOL + " " +
+                                arguments + " < '" + in.string() + "' 2> '" + err.string() + "'";
     RunResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -78,6 +83,24 @@ TEST_F(SearchToolTest, PrintsTheSummaryAndTheRowsOfTheWholeCollection) {
   EXPECT_EQ(Run("--range 1 之").out,
             "全部で 2 頁で、2 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n"
             "経部\t論語\t巻一\t1\t1\n経部\t論語\t巻一\t3\t1\n");
+}
+
+TEST_F(SearchToolTest, WithoutDataLooksForTheCollectionAndSaysWhereItLooked) {
+  const std::string home = scratch_.path().string();
+  const std::string places =
+      "-u QUILLWEN_DATA -u XDG_DATA_HOME HOME='" + home + "' XDG_DATA_DIRS='" + home + "/system'";
+  const RunResult missing = RunWith(places, "之");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("\n  ~/.local/share/quillwen\n  ~/system/quillwen\nBuild one with\n"
+                             "  quillwen-build SOURCE ~/.local/share/quillwen\n"),
+            std::string::npos)
+      << missing.err;
+
+  const RunResult found = RunWith(places + " QUILLWEN_DATA='" + data_->path().string() + "'", "之");
+  EXPECT_EQ(found.exitCode, 0) << found.err;
+  EXPECT_EQ(found.out, Run("之").out);
+  EXPECT_NE(found.out.find("全部で 3 頁"), std::string::npos);
 }
 
 TEST_F(SearchToolTest, SortsThePageRows) {

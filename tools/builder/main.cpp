@@ -20,13 +20,15 @@ using quillwen::build::BuildOptions;
 using quillwen::build::BuildSummary;
 
 constexpr char kUsage[] =
-    "usage: quillwen-build [options] SOURCE TARGET\n"
+    "Usage: quillwen-build [options] SOURCE TARGET\n"
     "\n"
     "Builds the data folder TARGET (catalogue, volume store, index sets, variant\n"
     "table) from the source tree SOURCE/category/book/volume.txt. TARGET's other\n"
     "files stay; the collection's files are replaced only when the build succeeds.\n"
+    "The reader and quillwen-search find a collection built into\n"
+    "~/.local/share/quillwen without being told where it is.\n"
     "\n"
-    "options:\n"
+    "Options:\n"
     "  --unihan FILE        Unihan_Variants.txt: traditional, simplified and Z variants\n"
     "  --semantic-variants  relate kSemanticVariant too (merges distinct words; off)\n"
     "  --opencc FILE        an OpenCC character table in text form (from<TAB>to ...)\n"

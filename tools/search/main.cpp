@@ -8,6 +8,7 @@
 #include "core/encoding/codeconverter.h"
 #include "core/io/path.h"
 #include "core/panel_model/decimal_text.h"
+#include "core/store/collection_location.h"
 #include "tools/search/json_writer.h"
 #include "tools/search/search_session.h"
 
@@ -59,7 +60,17 @@ int main(int argc, char** argv) {
     std::cout << kSearchToolHelp;
     return kExitRan;
   }
-  if (options.dataFolder.empty()) options.dataFolder = quillwen::io::ExecutableFolder();
+  const quillwen::CollectionLocation location =
+      quillwen::LocateCollection(options.dataFolder, quillwen::io::ExecutableFolder());
+  if (!location.found) {
+    using quillwen::ProcessEnvironment;
+    std::cerr << "quillwen-search: no collection (mvr.dir) in any of these folders:\n"
+              << quillwen::SearchedPlacesText(location, ProcessEnvironment) << "Build one with\n  "
+              << quillwen::BuildCollectionCommand(location, ProcessEnvironment)
+              << "\nor name its folder with --data DIR.\n";
+    return kExitMessage;
+  }
+  options.dataFolder = location.folder;
 
   StreamMessageSink messages(std::cerr);
   SearchSession session(options.dataFolder, messages);

@@ -20,7 +20,7 @@ enum class SortChoice { kReading, kPage, kPlaces, kLeft, kHit, kRight };
 
 struct SearchOptions {
   ToolMode mode = ToolMode::kSearch;
-  std::filesystem::path dataFolder;  // empty: the executable's folder
+  std::filesystem::path dataFolder;  // empty: LocateCollection looks for one
   SearchMethod method = SearchMethod::kAnd;
   SearchTarget target = SearchTarget::kFullText;
   bool variants = true;              // the check box starts ticked

@@ -773,6 +773,20 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
   }
 
+  void helpFileComesFromTheDataFolderElseFromTheInstalledFiles() {
+    TempDir data;
+    TempDir share;
+    QCOMPARE(FindHelpFile(ToQString(data.path()), ToQString(share.path())), QString());
+    WriteFileBytes(share / kHelpFileName, "<html></html>");
+    QCOMPARE(FindHelpFile(ToQString(data.path()), ToQString(share.path())),
+             ToQString(share / kHelpFileName));
+    WriteFileBytes(data / kHelpFileName, "<html></html>");
+    QCOMPARE(FindHelpFile(ToQString(data.path()), ToQString(share.path())),
+             ToQString(data / kHelpFileName));
+    std::filesystem::create_directories(data / "other" / kHelpFileName);  // a folder is no file
+    QCOMPARE(FindHelpFile(ToQString(data / "other"), QString()), QString());
+  }
+
   void aboutBoxClosesOnALeftButtonRelease() {
     QVERIFY(Start(collection_.path()));
     bool seen = false;

@@ -258,6 +258,48 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     QCOMPARE(details_, details);
   }
 
+  // Without --data the reader looks in its own folder, QUILLWEN_DATA and the
+  // XDG data folders; `home` stands in for the user's home folder.
+  void PointDataFoldersInto(const TempDir& home) {
+    qputenv("HOME", ToQString(home.path()).toUtf8());
+    qunsetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_DIRS", ToQString(home / "system").toUtf8());
+    qunsetenv("QUILLWEN_DATA");
+  }
+
+  void withNoCollectionAnywhereTheReaderSaysWhereItLookedAndHowToBuildOne() {
+    const QByteArray savedHome = qgetenv("HOME");
+    TempDir home;
+    PointDataFoldersInto(home);
+    const bool started = Start(QString());
+    qputenv("HOME", savedHome);
+    QVERIFY(started);
+    QVERIFY(messages_.contains(QStringLiteral("you delete data file!")));
+    QCOMPARE(messages_.last(),
+             QString::fromUtf16(kNoCollectionFoundMessage) + u'\n' + QStringLiteral("  ") +
+                 QCoreApplication::applicationDirPath() +
+                 QStringLiteral("\n  ~/.local/share/quillwen\n  ~/system/quillwen\n\n") +
+                 QString::fromUtf16(kBuildCollectionHint) +
+                 QStringLiteral("\n  quillwen-build SOURCE ~/.local/share/quillwen"));
+    QCOMPARE(Tree()->topLevelItemCount(), 0);
+  }
+
+  void aCollectionInTheUsersDataFolderOpensWithoutData() {
+    const QByteArray savedHome = qgetenv("HOME");
+    TempDir home;
+    PointDataFoldersInto(home);
+    std::filesystem::create_directories(home / ".local/share/quillwen");
+    std::string error;
+    QVERIFY2(WriteCollection(home / ".local/share/quillwen", SmallCollection(), &error),
+             error.c_str());
+    const bool started = Start(QString());
+    qputenv("HOME", savedHome);
+    QVERIFY(started);
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join(u'|')));
+    QVERIFY(Tree()->topLevelItemCount() > 0);
+    QCOMPARE(Frame()->Environment().dataFolder, ToQString(home / ".local/share/quillwen"));
+  }
+
   void paneRecordIsWrittenAtExitAndItsWidthComesBackAtStart() {
     QVERIFY(Start(collection_.path()));
     ST_SplitterWnd& splitter = Frame()->m_wndSplitter;

@@ -45,8 +45,9 @@ bool ReaderHarness::Start(const QString& dataFolder, const QStringList& switches
   environment.tempParent = work_.path();
   environment.listingPath = work_ / "mvr.txt";
   app_ = std::make_unique<CBookApp>(environment);
-  if (!app_->InitInstance(QStringList{QStringLiteral("--data"), dataFolder} + switches))
-    return false;
+  const QStringList data =
+      dataFolder.isNull() ? QStringList() : QStringList{QStringLiteral("--data"), dataFolder};
+  if (!app_->InitInstance(data + switches)) return false;
   return QTest::qWaitForWindowExposed(Frame());
 }
 

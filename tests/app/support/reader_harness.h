@@ -33,7 +33,8 @@ class ReaderHarness {
 
   // Starts the reader on `dataFolder` with the given switches and waits for its
   // window; the warning boxes shown from here on land in messages_. False when
-  // the reader did not start or its window never appeared.
+  // the reader did not start or its window never appeared. A null `dataFolder`
+  // gives no --data: the reader looks for its collection itself.
   bool Start(const QString& dataFolder,
              const QStringList& switches = {QStringLiteral("--no-splash")});
   bool Start(const std::filesystem::path& dataFolder,

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ToolErrorCase{"BadSource", "SOURCE DATA", 1, "卷.txt: line 1: 〕 closes no annotation"},
         ToolErrorCase{"NothingChangedNotice", "SOURCE DATA", 1, "Nothing was changed in"},
-        ToolErrorCase{"MissingArgument", "SOURCE", 2, "usage: quillwen-build"},
+        ToolErrorCase{"MissingArgument", "SOURCE", 2, "Usage: quillwen-build"},
         ToolErrorCase{"UnknownOption", "--fast SOURCE DATA", 2,
                       "unknown option or missing value: --fast"},
         ToolErrorCase{"BadPageSize", "--page-chars 0 SOURCE DATA", 2,
