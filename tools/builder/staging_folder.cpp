@@ -33,7 +33,14 @@ std::string HostName() {
 // ".<target name>.building-<host>-": what every staging folder of `target` made
 // on this host begins with.
 std::string StagingPrefix(const fs::path& target) {
-  return "." + target.filename().string() + ".building-" + HostName() + "-";
+  // Appended piece by piece: gcc 12 at -O3 warns falsely (-Wrestrict) about
+  // "." + std::string&&.
+  std::string prefix = ".";
+  prefix += target.filename().string();
+  prefix += ".building-";
+  prefix += HostName();
+  prefix += '-';
+  return prefix;
 }
 
 // The process id in "<pid>-XXXXXX", the rest of a staging folder's name; 0 when
