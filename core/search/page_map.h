@@ -40,7 +40,6 @@ class PageMap {
 
   static constexpr uint32_t kMaxChainLength = 1u << 20;
 
-  bool Empty() const { return places_.empty(); }
   uint32_t LastPage() const { return lastPage_; }
   bool Has(uint32_t page) const {
     return page / 64 < words_.size() && (words_[page / 64] >> (page % 64) & 1) != 0;
