@@ -77,6 +77,12 @@ class Matcher {
   bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
   int64_t CountSharedPositions();
+  bool StartShared(const Slot& slot, uint32_t& shared);
+  bool NarrowShared(const Slot& slot, uint32_t& shared);
+  static constexpr int64_t kEnd = -2;
+  static constexpr int64_t kGeneral = -1;
+  int64_t CountOnMappedPage(uint32_t page);
+  void IntersectMapped();
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
     if (!slot.cursor.NextPosition()) return false;
@@ -187,6 +193,7 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
   // Lists that all have page maps find the pages they share a word of 64 pages at
   // a time, and the cursors go to those pages only.
   const bool mapped = MapEveryList();
+  if (mapped && !filtered && segmentCount_ == 1) return IntersectMapped();
   for (;;) {
     // Every list to the target; one that has no entry there raises the target for
     // the lists after it, and another round brings the ones before it along. A list
@@ -213,6 +220,24 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
       }
     } while (!agreed);
     if (!(cursorCount_ == 1 ? CountPage(target) : MatchPage(target))) return;
+  }
+}
+
+// Intersect for a term of one segment whose lists all have page maps.
+void Matcher::IntersectMapped() {
+  for (uint32_t page = 0; (page = NextSharedPage(page)) != UINT32_MAX;) {
+    const int64_t places = CountOnMappedPage(page);
+    if (places == kEnd) return;
+    if (places == kGeneral) {
+      if (!MatchPage(page)) return;
+      continue;
+    }
+    if (places > 0) {
+      result_.pages.push_back(page);
+      result_.placeCounts.push_back(static_cast<uint32_t>(places));
+    }
+    if (page == UINT32_MAX) return;
+    ++page;
   }
 }
 
@@ -252,34 +277,67 @@ int64_t Matcher::CountSharedPositions() {
     if (slots_[k].cursor.PositionBytesLeft() < slots_[sparsest].cursor.PositionBytesLeft())
       sparsest = k;
   }
-  const PostingCursor& first = slots_[sparsest].cursor;
-  const unsigned char* firstBytes = first.PositionBytesInBlock();
-  if (firstBytes == nullptr || first.PositionBytesLeft() > kMaxSharedPositionBytes) return -1;
   uint32_t shared = 0;
-  if (!ForEachAlignedPosition(
-          firstBytes, first.PositionBytesLeft(), slots_[sparsest].alignment,
-          [&](uint64_t aligned) { shared_[shared++] = static_cast<uint32_t>(aligned); })) {
-    return -1;
-  }
+  if (!StartShared(slots_[sparsest], shared)) return -1;
   for (uint32_t k = 0; k < cursorCount_; ++k) {
-    if (k == sparsest) continue;
-    const PostingCursor& cursor = slots_[k].cursor;
-    const unsigned char* bytes = cursor.PositionBytesInBlock();
-    if (bytes == nullptr) return -1;
-    // Both runs ascend: keep, in place, the shared positions this list also has.
-    // Every byte is read even once nothing is left to keep, so that no damage on
-    // the page goes unseen.
-    uint32_t kept = 0;
-    uint32_t next = 0;
-    if (!ForEachAlignedPosition(bytes, cursor.PositionBytesLeft(), slots_[k].alignment,
-                                [&](uint64_t aligned) {
-                                  while (next < shared && shared_[next] < aligned) ++next;
-                                  if (next < shared && shared_[next] == aligned)
-                                    shared_[kept++] = shared_[next++];
-                                })) {
-      return -1;
+    if (k != sparsest && !NarrowShared(slots_[k], shared)) return -1;
+  }
+  return shared;
+}
+
+// The aligned positions of `slot`'s page, as the first of the shared ones. False
+// when the page is not one CountSharedPositions can take.
+bool Matcher::StartShared(const Slot& slot, uint32_t& shared) {
+  const PostingCursor& cursor = slot.cursor;
+  const unsigned char* bytes = cursor.PositionBytesInBlock();
+  if (bytes == nullptr || cursor.PositionBytesLeft() > kMaxSharedPositionBytes) return false;
+  shared = 0;
+  return ForEachAlignedPosition(
+      bytes, cursor.PositionBytesLeft(), slot.alignment,
+      [&](uint64_t aligned) { shared_[shared++] = static_cast<uint32_t>(aligned); });
+}
+
+// Keeps, of the `shared` positions, those `slot`'s page has too.
+bool Matcher::NarrowShared(const Slot& slot, uint32_t& shared) {
+  const PostingCursor& cursor = slot.cursor;
+  const unsigned char* bytes = cursor.PositionBytesInBlock();
+  if (bytes == nullptr) return false;
+  // Both runs ascend: keep, in place, the shared positions this list also has.
+  // Every byte is read even once nothing is left to keep, so that no damage on
+  // the page goes unseen.
+  uint32_t kept = 0;
+  uint32_t next = 0;
+  if (!ForEachAlignedPosition(bytes, cursor.PositionBytesLeft(), slot.alignment,
+                              [&](uint64_t aligned) {
+                                while (next < shared && shared_[next] < aligned) ++next;
+                                if (next < shared && shared_[next] == aligned)
+                                  shared_[kept++] = shared_[next++];
+                              })) {
+    return false;
+  }
+  shared = kept;
+  return true;
+}
+
+// A page every list has by its page map, for a term of one segment: the lists are
+// brought to it one at a time, rarest first, narrowing the shared positions, and
+// once none are left the others are not visited: their bytes could add no place.
+// kEnd when matching must end (a list damaged, or not where its map said);
+// kGeneral when the page needs the general matcher, with every cursor on it.
+int64_t Matcher::CountOnMappedPage(uint32_t page) {
+  uint32_t shared = 0;
+  for (uint32_t i = 0; i < cursorCount_; ++i) {
+    Slot& slot = slots_[order_[i]];
+    if (!slot.cursor.SkipTo(page) || slot.cursor.Page() != page) return kEnd;
+    if (i == 0 ? StartShared(slot, shared) : NarrowShared(slot, shared)) {
+      if (shared == 0) return 0;
+      continue;
     }
-    shared = kept;
+    for (uint32_t j = i + 1; j < cursorCount_; ++j) {
+      PostingCursor& cursor = slots_[order_[j]].cursor;
+      if (!cursor.SkipTo(page) || cursor.Page() != page) return kEnd;
+    }
+    return kGeneral;
   }
   return shared;
 }

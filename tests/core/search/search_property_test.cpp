@@ -292,30 +292,51 @@ TEST(SearchPropertyTest, TheRareListLeadsWhereverItStands) {
 // however the page's positions are read.
 TEST(SearchPropertyTest, PhrasesAgreeOnPagesOfEverySize) {
   std::mt19937 random(23);
-  std::vector<std::u32string> pages;
-  std::vector<std::u16string> pageTexts;
+  std::vector<std::u32string> page;
   // 甲 about every fourth character, 乙 and 丙 often, 丁 now and then.
   std::discrete_distribution<int> character({25, 35, 30, 10});
   for (const size_t length : {3, 40, 900, 3900, 4100, 4200, 4400, 9000, 20}) {
     std::u32string text;
     for (size_t i = 0; i < length; ++i) text.push_back(kCharacters[character(random)]);
-    pages.push_back(text);
-    pageTexts.push_back(ToUtf16(text));
+    page.push_back(text);
   }
-  TempDir dir;
-  WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 3});
-  CIndex index;
-  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
-  const PlainMatcher matcher(pages, nullptr);
-  for (const std::u16string term :
-       {u"甲乙", u"乙甲", u"甲甲", u"乙丙甲", u"甲?乙", u"丁?？丙", u"乙丙丁甲", u"?甲丙?"}) {
-    SCOPED_TRACE(ToUtf8(term));
-    const Expected expected = matcher.Match(term);
-    EXPECT_FALSE(expected.pages.empty());
-    index.EvaluateTerm(term, MergeReplace, false);
-    EXPECT_EQ(index.pages(), expected.pages);
-    EXPECT_EQ(index.placeCounts(), expected.placeCounts);
-    EXPECT_FALSE(index.DamagedList());
+  // Once, and four times over: then the lists span blocks enough for page maps,
+  // and their pages are matched through them.
+  for (const size_t copies : {1, 4}) {
+    SCOPED_TRACE(::testing::Message() << copies << " copies");
+    std::vector<std::u32string> pages;
+    std::vector<std::u16string> pageTexts;
+    for (size_t copy = 0; copy < copies; ++copy) {
+      for (const std::u32string& text : page) {
+        pages.push_back(text);
+        pageTexts.push_back(ToUtf16(text));
+      }
+    }
+    TempDir dir;
+    WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 3});
+    CIndex index;
+    ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+    if (copies > 1) {
+      const PostingSource source{
+          index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
+          static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
+      for (const char32_t c : {U'甲', U'乙', U'丙', U'丁'}) {
+        const auto id = static_cast<uint32_t>(CharacterId(c));
+        EXPECT_TRUE(
+            PostingCursor::Survey(source, index.FirstBlock()[id], index.LastPage()[id]).pageMap);
+      }
+    }
+    const PlainMatcher matcher(pages, nullptr);
+    for (const std::u16string term :
+         {u"甲乙", u"乙甲", u"甲甲", u"乙丙甲", u"甲?乙", u"丁?？丙", u"乙丙丁甲", u"?甲丙?"}) {
+      SCOPED_TRACE(ToUtf8(term));
+      const Expected expected = matcher.Match(term);
+      EXPECT_FALSE(expected.pages.empty());
+      index.EvaluateTerm(term, MergeReplace, false);
+      EXPECT_EQ(index.pages(), expected.pages);
+      EXPECT_EQ(index.placeCounts(), expected.placeCounts);
+      EXPECT_FALSE(index.DamagedList());
+    }
   }
 }
 
