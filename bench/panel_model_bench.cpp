@@ -36,14 +36,26 @@ class NullSink : public quillwen::MessageSink {
   void ShowMessage(std::u16string_view) override {}
 };
 
+// Every page 0 to 199,999 found, with 1 to 7 places each.
+struct PagesFound {
+  std::vector<uint32_t> pages;
+  std::vector<uint32_t> counts;
+};
+PagesFound TwoHundredThousandPages() {
+  PagesFound found;
+  for (uint32_t p = 0; p < 200000; ++p) {
+    found.pages.push_back(p);
+    found.counts.push_back(1 + p % 7);
+  }
+  return found;
+}
+
 void BM_BuildResults200000Pages(benchmark::State& state) {
   quillwen::ContentsCatalogue catalogue;
   for (const CatalogueRecord& record : LargeCatalogue()) catalogue.AddRecord(record);
-  std::vector<uint32_t> pages, counts;
-  for (uint32_t p = 0; p < 200000; ++p) {
-    pages.push_back(p);
-    counts.push_back(1 + p % 7);
-  }
+  const PagesFound found = TwoHundredThousandPages();
+  const std::vector<uint32_t>& pages = found.pages;
+  const std::vector<uint32_t>& counts = found.counts;
   std::vector<quillwen::SearchNodeTag> rows;
   for (auto _ : state) {
     benchmark::DoNotOptimize(quillwen::BuildResults(*catalogue.NodeOf(1), pages, counts, rows));
@@ -57,11 +69,9 @@ BENCHMARK(BM_BuildResults200000Pages)->Unit(benchmark::kMillisecond);
 void BM_ResultRowsFirstListPage200000Pages(benchmark::State& state, quillwen::PageRowOrder order) {
   quillwen::ContentsCatalogue catalogue;
   for (const CatalogueRecord& record : LargeCatalogue()) catalogue.AddRecord(record);
-  std::vector<uint32_t> pages, counts;
-  for (uint32_t p = 0; p < 200000; ++p) {
-    pages.push_back(p);
-    counts.push_back(1 + p % 7);
-  }
+  const PagesFound found = TwoHundredThousandPages();
+  const std::vector<uint32_t>& pages = found.pages;
+  const std::vector<uint32_t>& counts = found.counts;
   quillwen::ResultRows rows;
   std::vector<quillwen::SearchNodeTag> listed;
   for (auto _ : state) {

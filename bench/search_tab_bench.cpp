@@ -32,6 +32,13 @@ std::filesystem::path SampleFolder() {
 
 bool HaveSample() { return std::filesystem::exists(SampleFolder() / "mvr.dir"); }
 
+// Marks the benchmark skipped, with how to make the sample, when there is none.
+bool SkippedWithoutSample(benchmark::State& state) {
+  if (HaveSample()) return false;
+  state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
+  return true;
+}
+
 // The panel's model on the sample, opened once per benchmark.
 class SampleModel {
  public:
@@ -56,10 +63,7 @@ constexpr int kWhole = quillwen::kWholeCollection;
 
 // The evaluation alone, the figure the rows are measured against.
 void BM_SearchOnly(benchmark::State& state, std::u16string keyword) {
-  if (!HaveSample()) {
-    state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
-    return;
-  }
+  if (SkippedWithoutSample(state)) return;
   SampleModel model;
   const std::optional<quillwen::Query> query = quillwen::ParseQuery(keyword);
   size_t pages = 0;
@@ -78,10 +82,7 @@ void BM_SearchOnly(benchmark::State& state, std::u16string keyword) {
 void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range,
                      quillwen::ResultView view,
                      quillwen::PageRowOrder order = quillwen::PageRowOrder::kReading) {
-  if (!HaveSample()) {
-    state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
-    return;
-  }
+  if (SkippedWithoutSample(state)) return;
   SampleModel model;
   model->ChooseView(view);
   model->OrderPageRows(order);
@@ -104,10 +105,7 @@ void BM_SearchToRows(benchmark::State& state, std::u16string keyword, int range,
 // same keyword this is the search on its own; with a character of 100,000
 // pages it shows what clearing away the large result costs the next search.
 void BM_SearchAfter(benchmark::State& state, std::u16string keyword, std::u16string before) {
-  if (!HaveSample()) {
-    state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
-    return;
-  }
+  if (SkippedWithoutSample(state)) return;
   SampleModel model;
   quillwen::SearchRequest request;
   request.keywords = keyword;
@@ -130,10 +128,7 @@ void BM_SearchAfter(benchmark::State& state, std::u16string keyword, std::u16str
 // own part accounts for. The last result is replaced as the search command
 // replaces it.
 void BM_SearchOnlyAfter(benchmark::State& state, std::u16string keyword, std::u16string before) {
-  if (!HaveSample()) {
-    state.SkipWithError("no sample collection beside the benchmark: run `make sample` first");
-    return;
-  }
+  if (SkippedWithoutSample(state)) return;
   SampleModel model;
   const std::optional<quillwen::Query> query = quillwen::ParseQuery(keyword);
   const std::optional<quillwen::Query> first = quillwen::ParseQuery(before);
