@@ -19,8 +19,8 @@ using namespace quillwen;
 
 // Every walk a query makes of one list, compared where two must agree.
 void WalkList(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage) {
-  for (const bool mapPages : {false, true}) {
-    const BlockDirectory directory = PostingCursor::Survey(source, firstBlock, lastPage, mapPages);
+  for (const PageMaps pageMaps : {PageMaps::kNone, PageMaps::kForEveryList}) {
+    const BlockDirectory directory = PostingCursor::Survey(source, firstBlock, lastPage, pageMaps);
     PostingCursor walk;
     PostingCursor skip;
     if (!walk.Start(source, firstBlock, lastPage) ||

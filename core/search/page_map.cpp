@@ -17,20 +17,30 @@ inline uint32_t SetBits(uint64_t x) {
 
 }  // namespace
 
-void PageMap::Add(uint32_t page, uint32_t chainIndex, uint32_t offset) {
-  const size_t word = page / 64;
-  if (words_.size() <= word) {
-    ranks_.resize(word + 1, static_cast<uint32_t>(places_.size()));
-    words_.resize(word + 1, 0);
-  }
-  words_[word] |= uint64_t{1} << (page % 64);
-  places_.push_back(chainIndex << kOffsetBits | offset);
+void PageMap::Add(uint32_t page, uint32_t chainIndex, uint32_t offset, uint32_t residues) {
+  entries_.push_back({chainIndex << kOffsetBits | offset, residues});
+  pages_.push_back(page);
   lastPage_ = page;
+}
+
+void PageMap::Finish(std::vector<uint32_t> chain) {
+  chain_ = std::move(chain);
+  const size_t words = pages_.empty() ? 0 : size_t{lastPage_} / 64 + 1;
+  words_.assign(words, 0);
+  ranks_.assign(words, 0);
+  for (const uint32_t page : pages_) words_[page / 64] |= uint64_t{1} << (page % 64);
+  uint32_t before = 0;
+  for (size_t word = 0; word < words; ++word) {
+    ranks_[word] = before;
+    before += SetBits(words_[word]);
+  }
+  std::vector<uint32_t>().swap(pages_);
+  entries_.shrink_to_fit();
 }
 
 uint32_t PageMap::Rank(uint32_t page) const {
   const size_t word = page / 64;
-  if (word >= words_.size()) return static_cast<uint32_t>(places_.size());
+  if (word >= words_.size()) return static_cast<uint32_t>(entries_.size());
   const uint64_t below = (uint64_t{1} << (page % 64)) - 1;
   return ranks_[word] + SetBits(words_[word] & below);
 }

@@ -2,13 +2,18 @@
 
 // Where every page entry of a dense posting list begins, found by page number in
 // constant time: a bit per page of the list's range, a count of the set bits
-// before each 64-bit word, and the place of each entry in the list's chain.
+// before each 64-bit word, and for each entry its place in the list's chain and
+// the residues of its positions modulo 32.
 //
 // What a phrase of common characters needs: the pages all its lists share are a
 // word-wise AND of their bits, and a cursor goes straight to such a page's
-// header instead of walking the headers of a dense block to it. For a list of few
-// pages over a wide range the bits would cost more than the entries, so such a
-// list has none (see PostingCursor::Survey).
+// header instead of walking the headers of a dense block to it. Most pages that
+// hold every character of a phrase do not hold the phrase; the residues tell
+// most of them apart without a byte of the postings read: characters that stand
+// next to each other have positions whose residues follow each other too. The
+// bits cost a bit and a half per page of the list's range however few entries it
+// has; the short lists, which would pay most for them per entry, have none (see
+// PageMaps).
 
 #include <cstddef>
 #include <cstdint>
@@ -27,15 +32,18 @@ class PageMap {
   };
 
   // Adds the entry of `page`, whose header begins at `offset` in the block at
-  // `chainIndex` of the list's chain. REQUIRES: pages ascend strictly, chain
-  // indices are below kMaxChainLength and offsets below 4096.
-  void Add(uint32_t page, uint32_t chainIndex, uint32_t offset);
-  // The list's blocks in chain order; every chain index added must lie in it.
-  void SetChain(std::vector<uint32_t> chain) {
-    chain_ = std::move(chain);
-    words_.shrink_to_fit();
-    ranks_.shrink_to_fit();
-    places_.shrink_to_fit();
+  // `chainIndex` of the list's chain and which has a position p for each bit
+  // p % 32 of `residues`. REQUIRES: pages ascend strictly, chain indices are below
+  // kMaxChainLength and offsets below 4096.
+  void Add(uint32_t page, uint32_t chainIndex, uint32_t offset, uint32_t residues);
+  // Makes the bits of the pages added, once all are: `chain` is the list's blocks
+  // in chain order, and every chain index added must lie in it.
+  void Finish(std::vector<uint32_t> chain);
+
+  // What the bits of a list whose last page is `lastPage` cost: a word and the
+  // count before it for every 64 pages of its range, however few its entries.
+  static uint64_t BitsBytes(uint32_t lastPage) {
+    return (uint64_t{lastPage} / 64 + 1) * (sizeof(uint64_t) + sizeof(uint32_t));
   }
 
   static constexpr uint32_t kMaxChainLength = 1u << 20;
@@ -49,27 +57,37 @@ class PageMap {
   // The first page of the list at or after `page`. REQUIRES: page <= LastPage().
   uint32_t PageAtOrAfter(uint32_t page) const;
   Place PlaceOf(uint32_t entry) const {
-    const uint32_t packed = places_[entry];
+    const uint32_t packed = entries_[entry].place;
     const uint32_t chainIndex = packed >> kOffsetBits;
     return {chain_[chainIndex], chainIndex, packed & kOffsetMask};
   }
+  // Bit r is set when the entry has a position p with p % 32 == r (positions
+  // added up in 32 bits, as a cursor adds them).
+  uint32_t Residues(uint32_t entry) const { return entries_[entry].residues; }
 
   // The bits of the pages, 64 a word; a word past the end has none.
   const std::vector<uint64_t>& Words() const { return words_; }
 
   size_t Bytes() const {
-    return words_.capacity() * sizeof(uint64_t) +
-           (ranks_.capacity() + places_.capacity() + chain_.capacity()) * sizeof(uint32_t);
+    return words_.capacity() * sizeof(uint64_t) + entries_.capacity() * sizeof(Entry) +
+           (ranks_.capacity() + chain_.capacity()) * sizeof(uint32_t);
   }
 
  private:
   static constexpr uint32_t kOffsetBits = 12;  // offsets within a 4096-byte block
   static constexpr uint32_t kOffsetMask = (1u << kOffsetBits) - 1;
 
+  // Side by side, so that a page's residues and place come in one memory read.
+  struct Entry {
+    uint32_t place;  // chain index << 12 | offset
+    uint32_t residues;
+  };
+
   std::vector<uint64_t> words_;
-  std::vector<uint32_t> ranks_;   // set bits before each word
-  std::vector<uint32_t> places_;  // chain index << 12 | offset, per entry
-  std::vector<uint32_t> chain_;   // the list's blocks in chain order
+  std::vector<uint32_t> ranks_;  // set bits before each word
+  std::vector<Entry> entries_;
+  std::vector<uint32_t> pages_;  // the pages added, until Finish makes their bits
+  std::vector<uint32_t> chain_;  // the list's blocks in chain order
   uint32_t lastPage_ = 0;
 };
 

@@ -278,45 +278,53 @@ bool PostingCursor::SkipToSlow(uint32_t target) {
 }
 
 BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t firstBlock,
-                                     uint32_t lastPage, bool alwaysMapPages) {
+                                     uint32_t lastPage, PageMaps pageMaps) {
   BlockDirectory directory;
   PostingCursor cursor;
   PageMap map;
   if (cursor.Start(source, firstBlock, lastPage)) {
     directory.entries.push_back({0, firstBlock, 0, 0});
     directory.pageCount = 1;
-    map.Add(cursor.page_, 0, 0);
-    while (!cursor.AtLastPage()) {
+    BlockDirectory::Entry entry{0, firstBlock, 0, 0};
+    for (;;) {
+      // The positions are read, not skipped: the map keeps their residues, and
+      // a map must describe only bytes found intact, positions included.
+      uint32_t residues = 0;
+      if (!cursor.ReadResidues(&residues)) break;
+      if (entry.chainIndex < PageMap::kMaxChainLength)
+        map.Add(cursor.page_, entry.chainIndex, entry.offset, residues);
+      if (cursor.AtLastPage()) break;
       const uint32_t pageBefore = cursor.page_;
-      if (!cursor.SkipPositions()) break;
       // A header that begins right after a block's end begins the next block.
       if (cursor.offset_ == cursor.limit_ && !cursor.EnterNextBlock()) {
         cursor.Fail();
         break;
       }
-      const BlockDirectory::Entry entry{cursor.blocksEntered_ - 1, cursor.block_, cursor.offset_,
-                                        pageBefore};
+      entry = {cursor.blocksEntered_ - 1, cursor.block_, cursor.offset_, pageBefore};
       if (!cursor.ReadPageHeader(/*firstEntry=*/false)) break;
       // Recorded only once its header has passed every check.
       if (entry.chainIndex != directory.entries.back().chainIndex)
         directory.entries.push_back(entry);
       ++directory.pageCount;
-      if (entry.chainIndex < PageMap::kMaxChainLength)
-        map.Add(cursor.page_, entry.chainIndex, entry.offset);
     }
   }
   directory.damaged = cursor.Damaged();
   directory.blockCount = cursor.blocksEntered_;
-  const bool dense =
-      directory.blockCount >= BlockDirectory::kMinBlocks &&
-      uint64_t{directory.pageCount} * BlockDirectory::kPageMapDensity > uint64_t{map.LastPage()};
-  if (!directory.damaged && directory.pageCount > 0 && (dense || alwaysMapPages) &&
+  // A few entries spread over a vast range would ask for vast bits: a list gets
+  // them only when they cost no more than a few times its own bytes.
+  const bool affordable =
+      PageMap::BitsBytes(map.LastPage()) <=
+      uint64_t{BlockDirectory::kMaxMapBytesPerListByte} * directory.blockCount * kBlockSize;
+  const bool wanted =
+      pageMaps == PageMaps::kForEveryList ||
+      (pageMaps == PageMaps::kForLongLists && directory.blockCount >= BlockDirectory::kMinBlocks);
+  if (!directory.damaged && directory.pageCount > 0 && wanted && affordable &&
       directory.blockCount <= PageMap::kMaxChainLength) {
     // The chain as the walk found it, every link checked on the way.
     std::vector<uint32_t> chain{firstBlock};
     while (chain.size() < directory.blockCount) chain.push_back(source.nextBlock[chain.back()]);
     directory.pageMap.emplace(std::move(map));
-    directory.pageMap->SetChain(std::move(chain));
+    directory.pageMap->Finish(std::move(chain));
   }
   if (directory.blockCount < BlockDirectory::kMinBlocks) {
     std::vector<BlockDirectory::Entry>().swap(directory.entries);
@@ -324,6 +332,16 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
     directory.entries.shrink_to_fit();
   }
   return directory;
+}
+
+bool PostingCursor::ReadResidues(uint32_t* residues) {
+  uint32_t bits = 0;
+  while (positionBytesLeft_ > 0) {
+    if (!NextPosition()) return false;
+    bits |= uint32_t{1} << (position_ % 32);
+  }
+  *residues = bits;
+  return true;
 }
 
 }  // namespace quillwen

@@ -46,6 +46,14 @@ struct PostingSource {
 // a block number would no longer fit (kNoBlock is never a block).
 uint32_t BlockCountOf(size_t size);
 
+// Which intact lists a survey gives a page map. A list of fewer than kMinBlocks
+// blocks is walked as fast as it is looked up in a map, and the other lists of a
+// term jump to its pages through theirs; a longer list, however sparse, has its
+// pages found and ruled out without a walk through the headers of its blocks.
+// kForEveryList, for tests, maps the short lists too. No list gets bits that
+// cost more than BlockDirectory::kMaxMapBytesPerListByte allows.
+enum class PageMaps { kForLongLists, kNone, kForEveryList };
+
 // Where the page entries of one list begin, block by block: for each block of
 // the chain in which a page entry starts, the first such entry. Page numbers are
 // delta-coded, so each entry carries the absolute page of the entry before it.
@@ -63,8 +71,7 @@ struct BlockDirectory {
   uint32_t pageCount = 0;   // page entries the walk found intact: the list's rarity
   uint32_t blockCount = 0;  // blocks the walk entered
   bool damaged = false;     // the walk ended at damage; entries cover what lies before
-  // Every entry's place, for an intact list of kMinBlocks blocks or more whose pages
-  // are dense enough in its range (see Survey).
+  // Every entry's place, for an intact list (see PageMaps).
   std::optional<PageMap> pageMap;
 
   size_t Bytes() const {
@@ -73,9 +80,10 @@ struct BlockDirectory {
   }
 
   static constexpr uint32_t kMinBlocks = 3;
-  // A page map is made when the list has an entry for at least one page in this
-  // many of its range: its bits then cost at most a byte and a half per entry.
-  static constexpr uint32_t kPageMapDensity = 16;
+  // A list's page map costs at most this many bytes per byte of its blocks: in a
+  // collection of 147,424 pages, whose bits cost 28 KB, every list of three
+  // blocks has one, and in a larger one a list's map grows as its list does.
+  static constexpr uint32_t kMaxMapBytesPerListByte = 4;
 };
 
 class PostingCursor {
@@ -87,10 +95,10 @@ class PostingCursor {
   bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
              const BlockDirectory* directory = nullptr);
 
-  // Walks the whole list once, header by header, and records its directory; with
-  // `alwaysMapPages`, a page map for any intact list of two blocks or more.
+  // Walks the whole list once, positions included, and records its directory,
+  // with a page map when the list is intact and `pageMaps` asks for one.
   static BlockDirectory Survey(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
-                               bool alwaysMapPages = false);
+                               PageMaps pageMaps = PageMaps::kForLongLists);
 
   // next byte: the list's next byte, moving on to the next block when this one is
   // used up. False (and *byte untouched) when the chain is broken.
@@ -141,6 +149,9 @@ class PostingCursor {
   bool EnterBlock(uint32_t block);
   bool EnterNextBlock();
   bool SkipPositions();
+  // Reads the rest of the page's positions and sets bit p % 32 of *residues for
+  // each position p. False when the list is damaged there.
+  bool ReadResidues(uint32_t* residues);
   bool EnterAt(uint32_t block, uint32_t chainIndex, uint32_t offset);
   bool Jump(const BlockDirectory::Entry& entry);
   bool JumpThroughPageMap(const PageMap& map, uint32_t target);

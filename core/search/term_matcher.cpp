@@ -73,7 +73,8 @@ class Matcher {
   void CountEveryPosition();
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
   bool MapEveryList();
-  uint32_t NextSharedPage(uint32_t from) const;
+  bool NextSharedPage(uint32_t from, uint32_t& page) const;
+  bool MayHoldPlace(uint32_t page) const;
   bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
   int64_t CountSharedPositions();
@@ -106,6 +107,9 @@ class Matcher {
   // The page maps' words, in the order of order_, when every list has a map.
   std::array<const uint64_t*, kMaxCursors> mapWords_;
   uint32_t mappedWords_ = 0;  // the fewest words of any of them
+  // Some segment has two lists or more, so that the maps' residues can rule out
+  // pages (MayHoldPlace).
+  bool residuesTell_ = false;
   // The aligned positions of a page still shared by the lists read so far.
   std::array<uint32_t, kMaxSharedPositionBytes> shared_;
 };
@@ -170,19 +174,50 @@ bool Matcher::MapEveryList() {
     mapWords_[i] = words.data();
     mappedWords_ = std::min(mappedWords_, static_cast<uint32_t>(words.size()));
   }
+  residuesTell_ = false;
+  for (uint32_t s = 0; s < segmentCount_; ++s)
+    residuesTell_ |= segments_[s].end - segments_[s].first > 1;
+  return true;
+}
+
+// Whether `page`, which every list has by its map, can hold a place, judged by
+// the residues of its positions alone. The characters of one occurrence of a
+// segment share their aligned position, so the residues of their lists, each
+// turned by its alignment, share a bit; a page on which some segment's share none
+// holds no place. A term of one segment asks its rarest lists first.
+bool Matcher::MayHoldPlace(uint32_t page) const {
+  if (!residuesTell_) return true;
+  auto turned = [&](uint32_t k) {
+    const PageMap& map = *slots_[k].directory->pageMap;
+    return std::rotl(map.Residues(map.Rank(page)), static_cast<int>(slots_[k].alignment % 32));
+  };
+  if (segmentCount_ == 1) {
+    uint32_t shared = ~uint32_t{0};
+    for (uint32_t i = 0; i < cursorCount_ && shared != 0; ++i) shared &= turned(order_[i]);
+    return shared != 0;
+  }
+  for (uint32_t s = 0; s < segmentCount_; ++s) {
+    uint32_t shared = ~uint32_t{0};
+    for (uint32_t k = segments_[s].first; k < segments_[s].end && shared != 0; ++k)
+      shared &= turned(k);
+    if (shared == 0) return false;
+  }
   return true;
 }
 
 // The first page at or after `from` that every list has, by their page maps;
-// UINT32_MAX when there is none.
-uint32_t Matcher::NextSharedPage(uint32_t from) const {
+// false when there is none.
+bool Matcher::NextSharedPage(uint32_t from, uint32_t& page) const {
   uint32_t word = from / 64;
   uint64_t bits = ~uint64_t{0} << (from % 64);
   for (; word < mappedWords_; ++word, bits = ~uint64_t{0}) {
     for (uint32_t i = 0; i < cursorCount_ && bits != 0; ++i) bits &= mapWords_[i][word];
-    if (bits != 0) return word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+    if (bits != 0) {
+      page = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+      return true;
+    }
   }
-  return UINT32_MAX;
+  return false;
 }
 
 // Visits, in ascending order, the pages every list has (and the candidates, when
@@ -209,7 +244,15 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
         if (candidate == candidates.size()) return;
         target = candidates[candidate];
       }
-      if (mapped && (target = NextSharedPage(target)) == UINT32_MAX) return;
+      if (mapped) {
+        if (!NextSharedPage(target, target)) return;
+        if (!MayHoldPlace(target)) {
+          if (target == UINT32_MAX) return;
+          ++target;
+          agreed = false;
+          continue;
+        }
+      }
       for (uint32_t i = 0; i < cursorCount_; ++i) {
         PostingCursor& cursor = slots_[order_[i]].cursor;
         if (cursor.Page() < target && !cursor.SkipTo(target)) return;
@@ -225,10 +268,12 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
 
 // Intersect for a term of one segment whose lists all have page maps.
 void Matcher::IntersectMapped() {
-  for (uint32_t page = 0; (page = NextSharedPage(page)) != UINT32_MAX;) {
-    const int64_t places = CountOnMappedPage(page);
+  uint32_t page = 0;
+  while (NextSharedPage(page, page)) {
+    const int64_t places = MayHoldPlace(page) ? CountOnMappedPage(page) : 0;
     if (places == kEnd) return;
     if (places == kGeneral) {
+      // Counts the page and moves on to the next, or says that none follows.
       if (!MatchPage(page)) return;
       continue;
     }

@@ -410,16 +410,15 @@ TEST_P(PostingCursorSkipTest, LandsOnTheFirstPageAtOrAfterTheTarget) {
   const LongList list(GetParam());
   const PostingSource source = list.postings->Source();
   const uint32_t lastPage = list.pages.back();
-  const BlockDirectory directory = PostingCursor::Survey(source, list.postings->first, lastPage);
+  const BlockDirectory directory =
+      PostingCursor::Survey(source, list.postings->first, lastPage, PageMaps::kNone);
   ASSERT_GE(directory.entries.size(), 3u);
+  EXPECT_FALSE(directory.pageMap);
   std::vector<uint32_t> targets;
   for (const uint32_t page : list.pages) {
     for (const uint32_t t : {page - 1, page, page + 1}) targets.push_back(t);
   }
-  // The pages are too sparse in their range for a map of their own accord.
-  EXPECT_FALSE(directory.pageMap);
-  const BlockDirectory mapped =
-      PostingCursor::Survey(source, list.postings->first, lastPage, /*alwaysMapPages=*/true);
+  const BlockDirectory mapped = PostingCursor::Survey(source, list.postings->first, lastPage);
   ASSERT_TRUE(mapped.pageMap);
   for (const BlockDirectory* aid :
        {static_cast<const BlockDirectory*>(nullptr), &directory, &mapped}) {
@@ -456,7 +455,8 @@ TEST_P(PostingCursorFollowTest, OneCursorFollowsAscendingTargets) {
   const LongList list(headerOffset);
   const PostingSource source = list.postings->Source();
   const BlockDirectory directory =
-      PostingCursor::Survey(source, list.postings->first, list.pages.back(), mapPages);
+      PostingCursor::Survey(source, list.postings->first, list.pages.back(),
+                            mapPages ? PageMaps::kForLongLists : PageMaps::kNone);
   ASSERT_EQ(directory.pageMap.has_value(), mapPages);
   PostingCursor cursor;
   ASSERT_TRUE(cursor.Start(source, list.postings->first, list.pages.back(), &directory));
@@ -486,12 +486,13 @@ INSTANTIATE_TEST_SUITE_P(HeaderOffsets, PostingCursorFollowTest,
 
 // The map of the long list tells, for every page of its range, what the list
 // itself says: whether the page has an entry, how many entries lie before it, the
-// first entry at or after it and where that entry's header begins.
+// first entry at or after it, where that entry's header begins and the residues
+// of its positions.
 TEST(PageMapTest, AgreesWithTheListOnEveryPage) {
   const LongList list(kBlockSize - 2);
   const PostingSource source = list.postings->Source();
   const BlockDirectory directory =
-      PostingCursor::Survey(source, list.postings->first, list.pages.back(), true);
+      PostingCursor::Survey(source, list.postings->first, list.pages.back());
   ASSERT_TRUE(directory.pageMap);
   const PageMap& map = *directory.pageMap;
   EXPECT_EQ(map.LastPage(), list.pages.back());
@@ -507,6 +508,9 @@ TEST(PageMapTest, AgreesWithTheListOnEveryPage) {
     EXPECT_EQ(place.chainIndex, list.starts[entry] / kBlockSize);
     EXPECT_EQ(place.offset, list.starts[entry] % kBlockSize);
     EXPECT_EQ(place.block, list.layout[place.chainIndex]);
+    uint32_t residues = 0;
+    for (const uint32_t position : list.positionsOf[entry]) residues |= 1u << position % 32;
+    EXPECT_EQ(map.Residues(entry), residues);
   }
 }
 
@@ -541,9 +545,49 @@ TEST(PageMapTest, ADamagedListHasNone) {
   const uint32_t chainIndex = list.starts[41] / kBlockSize;
   list.postings->next[list.layout[chainIndex - 1]] = 1000;
   const BlockDirectory directory =
-      PostingCursor::Survey(list.postings->Source(), list.postings->first, list.pages.back(), true);
+      PostingCursor::Survey(list.postings->Source(), list.postings->first, list.pages.back());
   EXPECT_TRUE(directory.damaged);
   EXPECT_FALSE(directory.pageMap);
+}
+
+// Damage inside a page's positions, which a walk from header to header passes
+// over, rules out a map too: the map's residues would rest on it.
+TEST(PageMapTest, DamagedPositionsLeaveNone) {
+  LongList list(kBlockSize - 2);
+  // Entry 41's last position, a one-byte number, becomes the first byte of a
+  // two-byte one that the entry's byte count cuts off.
+  const uint32_t entry = 41;
+  list.StreamByte(list.starts[entry + 1] - 1) = 0x80;
+  const BlockDirectory directory =
+      PostingCursor::Survey(list.postings->Source(), list.postings->first, list.pages.back());
+  EXPECT_TRUE(directory.damaged);
+  EXPECT_EQ(directory.pageCount, entry + 1);
+  EXPECT_FALSE(directory.pageMap);
+}
+
+// A few entries spread over a vast range would ask for vast bits: such a list
+// is skipped through its blocks instead, and its pages are all found so.
+TEST(PageMapTest, AListSpreadOverAVastRangeHasNone) {
+  std::string stream;
+  std::vector<uint32_t> pages;
+  for (uint32_t i = 1; i <= 9; ++i) {  // 12 KB of entries over 36 million pages
+    stream += PageEntry(4000000, std::vector<uint32_t>(1365, 1));
+    pages.push_back(i * 4000000);
+  }
+  const Postings postings(stream, {0, 1, 2, 3}, 4);
+  const PostingSource source = postings.Source();
+  for (const PageMaps pageMaps : {PageMaps::kForLongLists, PageMaps::kForEveryList}) {
+    const BlockDirectory directory = PostingCursor::Survey(source, 0, pages.back(), pageMaps);
+    EXPECT_EQ(directory.pageCount, pages.size());
+    EXPECT_FALSE(directory.damaged);
+    EXPECT_FALSE(directory.pageMap);
+    PostingCursor cursor;
+    ASSERT_TRUE(cursor.Start(source, 0, pages.back(), &directory));
+    for (const uint32_t page : pages) {
+      ASSERT_TRUE(cursor.SkipTo(page - 1));
+      EXPECT_EQ(cursor.Page(), page);
+    }
+  }
 }
 
 TEST(PostingCursorTest, AOneBlockListHasNoDirectoryEntries) {

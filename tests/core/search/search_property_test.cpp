@@ -287,9 +287,9 @@ TEST(SearchPropertyTest, TheRareListLeadsWhereverItStands) {
   }
 }
 
-// Phrases on pages whose sparsest list has from a few to well over a thousand
-// position bytes, some of them running across blocks: what the rule gives,
-// however the page's positions are read.
+// Phrases and wildcard terms on pages whose sparsest list has from a few to well
+// over a thousand position bytes, some of them running across blocks: what the
+// rule gives, however the page's positions are read or ruled out.
 TEST(SearchPropertyTest, PhrasesAgreeOnPagesOfEverySize) {
   std::mt19937 random(23);
   std::vector<std::u32string> page;
@@ -328,7 +328,8 @@ TEST(SearchPropertyTest, PhrasesAgreeOnPagesOfEverySize) {
     }
     const PlainMatcher matcher(pages, nullptr);
     for (const std::u16string term :
-         {u"甲乙", u"乙甲", u"甲甲", u"乙丙甲", u"甲?乙", u"丁?？丙", u"乙丙丁甲", u"?甲丙?"}) {
+         {u"甲乙", u"乙甲", u"甲甲", u"乙丙甲", u"甲?乙", u"丁?？丙", u"乙丙丁甲", u"?甲丙?",
+          u"甲乙*丙丁", u"乙?甲*丙乙", u"丙*甲丁*乙"}) {
       SCOPED_TRACE(ToUtf8(term));
       const Expected expected = matcher.Match(term);
       EXPECT_FALSE(expected.pages.empty());
