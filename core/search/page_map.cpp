@@ -17,25 +17,24 @@ inline uint32_t SetBits(uint64_t x) {
 
 }  // namespace
 
+PageMap::PageMap(uint32_t lastPage, uint32_t entries)
+    : words_(size_t{lastPage} / 64 + 1, 0), ranks_(words_.size(), 0) {
+  entries_.reserve(entries);
+}
+
 void PageMap::Add(uint32_t page, uint32_t chainIndex, uint32_t offset, uint32_t residues) {
+  words_[page / 64] |= uint64_t{1} << (page % 64);
   entries_.push_back({chainIndex << kOffsetBits | offset, residues});
-  pages_.push_back(page);
   lastPage_ = page;
 }
 
 void PageMap::Finish(std::vector<uint32_t> chain) {
   chain_ = std::move(chain);
-  const size_t words = pages_.empty() ? 0 : size_t{lastPage_} / 64 + 1;
-  words_.assign(words, 0);
-  ranks_.assign(words, 0);
-  for (const uint32_t page : pages_) words_[page / 64] |= uint64_t{1} << (page % 64);
   uint32_t before = 0;
-  for (size_t word = 0; word < words; ++word) {
+  for (size_t word = 0; word < words_.size(); ++word) {
     ranks_[word] = before;
     before += SetBits(words_[word]);
   }
-  std::vector<uint32_t>().swap(pages_);
-  entries_.shrink_to_fit();
 }
 
 uint32_t PageMap::Rank(uint32_t page) const {

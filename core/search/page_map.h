@@ -31,12 +31,16 @@ class PageMap {
     uint32_t offset;
   };
 
+  PageMap() = default;
+  // Room for `entries` entries over pages 0 to `lastPage`.
+  PageMap(uint32_t lastPage, uint32_t entries);
+
   // Adds the entry of `page`, whose header begins at `offset` in the block at
   // `chainIndex` of the list's chain and which has a position p for each bit
-  // p % 32 of `residues`. REQUIRES: pages ascend strictly, chain indices are below
-  // kMaxChainLength and offsets below 4096.
+  // p % 32 of `residues`. REQUIRES: pages ascend strictly up to the constructor's
+  // `lastPage`, chain indices are below kMaxChainLength and offsets below 4096.
   void Add(uint32_t page, uint32_t chainIndex, uint32_t offset, uint32_t residues);
-  // Makes the bits of the pages added, once all are: `chain` is the list's blocks
+  // Counts the bits of the pages added, once all are: `chain` is the list's blocks
   // in chain order, and every chain index added must lie in it.
   void Finish(std::vector<uint32_t> chain);
 
@@ -86,7 +90,6 @@ class PageMap {
   std::vector<uint64_t> words_;
   std::vector<uint32_t> ranks_;  // set bits before each word
   std::vector<Entry> entries_;
-  std::vector<uint32_t> pages_;  // the pages added, until Finish makes their bits
   std::vector<uint32_t> chain_;  // the list's blocks in chain order
   uint32_t lastPage_ = 0;
 };

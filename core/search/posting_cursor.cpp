@@ -281,26 +281,19 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
                                      uint32_t lastPage, PageMaps pageMaps) {
   BlockDirectory directory;
   PostingCursor cursor;
-  PageMap map;
   if (cursor.Start(source, firstBlock, lastPage)) {
     directory.entries.push_back({0, firstBlock, 0, 0});
     directory.pageCount = 1;
-    BlockDirectory::Entry entry{0, firstBlock, 0, 0};
-    for (;;) {
-      // The positions are read, not skipped: the map keeps their residues, and
-      // a map must describe only bytes found intact, positions included.
-      uint32_t residues = 0;
-      if (!cursor.ReadResidues(&residues)) break;
-      if (entry.chainIndex < PageMap::kMaxChainLength)
-        map.Add(cursor.page_, entry.chainIndex, entry.offset, residues);
-      if (cursor.AtLastPage()) break;
+    while (!cursor.AtLastPage()) {
       const uint32_t pageBefore = cursor.page_;
+      if (!cursor.SkipPositions()) break;
       // A header that begins right after a block's end begins the next block.
       if (cursor.offset_ == cursor.limit_ && !cursor.EnterNextBlock()) {
         cursor.Fail();
         break;
       }
-      entry = {cursor.blocksEntered_ - 1, cursor.block_, cursor.offset_, pageBefore};
+      const BlockDirectory::Entry entry{cursor.blocksEntered_ - 1, cursor.block_, cursor.offset_,
+                                        pageBefore};
       if (!cursor.ReadPageHeader(/*firstEntry=*/false)) break;
       // Recorded only once its header has passed every check.
       if (entry.chainIndex != directory.entries.back().chainIndex)
@@ -313,18 +306,14 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
   // A few entries spread over a vast range would ask for vast bits: a list gets
   // them only when they cost no more than a few times its own bytes.
   const bool affordable =
-      PageMap::BitsBytes(map.LastPage()) <=
+      PageMap::BitsBytes(lastPage) <=
       uint64_t{BlockDirectory::kMaxMapBytesPerListByte} * directory.blockCount * kBlockSize;
   const bool wanted =
       pageMaps == PageMaps::kForEveryList ||
       (pageMaps == PageMaps::kForLongLists && directory.blockCount >= BlockDirectory::kMinBlocks);
   if (!directory.damaged && directory.pageCount > 0 && wanted && affordable &&
       directory.blockCount <= PageMap::kMaxChainLength) {
-    // The chain as the walk found it, every link checked on the way.
-    std::vector<uint32_t> chain{firstBlock};
-    while (chain.size() < directory.blockCount) chain.push_back(source.nextBlock[chain.back()]);
-    directory.pageMap.emplace(std::move(map));
-    directory.pageMap->Finish(std::move(chain));
+    directory.pageMap = MapPages(source, firstBlock, lastPage, directory);
   }
   if (directory.blockCount < BlockDirectory::kMinBlocks) {
     std::vector<BlockDirectory::Entry>().swap(directory.entries);
@@ -334,11 +323,54 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
   return directory;
 }
 
+std::optional<PageMap> PostingCursor::MapPages(const PostingSource& source, uint32_t firstBlock,
+                                               uint32_t lastPage, const BlockDirectory& directory) {
+  // A second walk, sized by the first: the map is allocated once, whole. Its
+  // positions are read this time, for their residues, and a map must describe
+  // only bytes found intact, positions included.
+  PageMap map(lastPage, directory.pageCount);
+  PostingCursor cursor;
+  if (!cursor.Start(source, firstBlock, lastPage)) return std::nullopt;
+  uint32_t chainIndex = 0;
+  uint32_t offset = 0;
+  for (;;) {
+    uint32_t residues = 0;
+    if (!cursor.ReadResidues(&residues)) return std::nullopt;
+    map.Add(cursor.page_, chainIndex, offset, residues);
+    if (cursor.AtLastPage()) break;
+    if (cursor.offset_ == cursor.limit_ && !cursor.EnterNextBlock()) return std::nullopt;
+    chainIndex = cursor.blocksEntered_ - 1;
+    offset = cursor.offset_;
+    if (!cursor.ReadPageHeader(/*firstEntry=*/false)) return std::nullopt;
+  }
+  // The chain as the walks found it, every link checked on the way.
+  std::vector<uint32_t> chain{firstBlock};
+  while (chain.size() < directory.blockCount) chain.push_back(source.nextBlock[chain.back()]);
+  map.Finish(std::move(chain));
+  return map;
+}
+
 bool PostingCursor::ReadResidues(uint32_t* residues) {
   uint32_t bits = 0;
   while (positionBytesLeft_ > 0) {
-    if (!NextPosition()) return false;
-    bits |= uint32_t{1} << (position_ % 32);
+    // The VarNums that lie whole in this block, three bytes at least ahead of the
+    // end of the page's bytes in it, need no check; the rest go one by one.
+    const uint32_t inBlock = std::min(positionBytesLeft_, limit_ - offset_);
+    const unsigned char* bytes = blockData_ + offset_;
+    uint32_t at = 0;
+    uint32_t position = position_;
+    while (at + 3 <= inBlock) {
+      position += DecodeVarNum(bytes + at);
+      at += VarNumLength(bytes[at]);
+      bits |= uint32_t{1} << (position % 32);
+    }
+    offset_ += at;
+    positionBytesLeft_ -= at;
+    position_ = position;
+    while (positionBytesLeft_ > 0 && (offset_ + 3 > limit_ || positionBytesLeft_ < 3)) {
+      if (!NextPosition()) return false;
+      bits |= uint32_t{1} << (position_ % 32);
+    }
   }
   *residues = bits;
   return true;

@@ -152,6 +152,10 @@ class PostingCursor {
   // Reads the rest of the page's positions and sets bit p % 32 of *residues for
   // each position p. False when the list is damaged there.
   bool ReadResidues(uint32_t* residues);
+  // The page map of a list that `directory`, made by Survey, found intact; none
+  // when the list's positions are damaged.
+  static std::optional<PageMap> MapPages(const PostingSource& source, uint32_t firstBlock,
+                                         uint32_t lastPage, const BlockDirectory& directory);
   bool EnterAt(uint32_t block, uint32_t chainIndex, uint32_t offset);
   bool Jump(const BlockDirectory::Entry& entry);
   bool JumpThroughPageMap(const PageMap& map, uint32_t target);
