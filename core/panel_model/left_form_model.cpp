@@ -259,7 +259,7 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
 
   // A query the index refuses changes no result: the last one is listed again.
   if (const std::optional<Query> query = ParseQuery(typed)) {
-    m_lastResult = m_index.Search(*query, m_nSearchMethod, m_bVariants);
+    m_lastResult = m_index.Search(*query, m_nSearchMethod, m_bVariants, std::move(m_lastResult));
     m_strKeyWords = query->markText;
   }
   m_SearchNodes.Assign(range, m_lastResult.pages, m_lastResult.placeCounts, m_pageOrder);

@@ -82,7 +82,11 @@ class CIndex {
   // union), with every character standing for its variant group when
   // `useVariants`. Reads only the tables and the mapping: several searches may run
   // at once while nobody opens or closes the index. A closed index finds nothing.
-  SearchResult Search(const Query& query, SearchMethod method, bool useVariants) const;
+  // `recycled`, a result no longer wanted, lends the new one its memory: a caller
+  // that keeps its last result passes it in, so that neither freeing it nor
+  // fresh memory for the next one costs the next search.
+  SearchResult Search(const Query& query, SearchMethod method, bool useVariants,
+                      SearchResult recycled = {}) const;
 
   // The design's interface over Search: the result of the last query, kept here.
   const std::vector<uint32_t>& pages() const { return last_.pages; }
@@ -160,8 +164,8 @@ class CIndex {
   bool MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool useVariants,
                  SearchResult& result) const;
   // "and" of several terms, the term that can match the fewest pages first, each
-  // later one looked for only on the pages still in the result.
-  SearchResult SearchEveryTerm(const Query& query, bool useVariants) const;
+  // later one looked for only on the pages still in the result (empty on entry).
+  void SearchEveryTerm(const Query& query, bool useVariants, SearchResult& result) const;
   IndexTables Tables() const;
 
   MessageSink* messages_ = nullptr;

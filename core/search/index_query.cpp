@@ -7,10 +7,42 @@
 
 namespace quillwen {
 
-SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVariants) const {
-  if (method == SearchMethod::kAnd && query.terms.size() > 1 && open_)
-    return SearchEveryTerm(query, useVariants);
+namespace {
+
+// `recycled`'s memory, holding nothing.
+SearchResult Emptied(SearchResult recycled) {
   SearchResult result;
+  result.pages = std::move(recycled.pages);
+  result.placeCounts = std::move(recycled.placeCounts);
+  result.pages.clear();
+  result.placeCounts.clear();
+  return result;
+}
+
+// A term's match becomes the result: its lists are taken over, not copied, and
+// the result's own go to the match, to be reused by the next term if any.
+void TakeOver(TermMatch& match, SearchResult& result) {
+  std::swap(result.pages, match.pages);
+  std::swap(result.placeCounts, match.placeCounts);
+}
+
+// A match that will replace `result` writes into `result`'s memory.
+TermMatch RecycledFrom(SearchResult& result) {
+  TermMatch match;
+  match.pages = std::move(result.pages);
+  match.placeCounts = std::move(result.placeCounts);
+  return match;
+}
+
+}  // namespace
+
+SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVariants,
+                            SearchResult recycled) const {
+  SearchResult result = Emptied(std::move(recycled));
+  if (method == SearchMethod::kAnd && query.terms.size() > 1 && open_) {
+    SearchEveryTerm(query, useVariants, result);
+    return result;
+  }
   bool firstTerm = true;
   for (const std::u16string& term : query.terms) {
     const MergeMode mode = method == SearchMethod::kOr ? MergeUnion
@@ -22,8 +54,7 @@ SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVar
   return result;
 }
 
-SearchResult CIndex::SearchEveryTerm(const Query& query, bool useVariants) const {
-  SearchResult result;
+void CIndex::SearchEveryTerm(const Query& query, bool useVariants, SearchResult& result) const {
   const IndexTables tables = Tables();
   struct PlannedTerm {
     TermPlan plan;
@@ -32,11 +63,11 @@ SearchResult CIndex::SearchEveryTerm(const Query& query, bool useVariants) const
   std::vector<PlannedTerm> terms;
   for (const std::u16string& term : query.terms) {
     // A term that can match nowhere empties the result, whatever the others hold.
-    if (term.size() > kMaxNormalisedTermUnits) return result;
+    if (term.size() > kMaxNormalisedTermUnits) return;
     TermPlan plan = PlanTerm(term, useVariants ? &variants_ : nullptr);
-    if (plan.lookups.empty()) return result;
+    if (plan.lookups.empty()) return;
     for (const TermLookup& lookup : plan.lookups) {
-      if (tables.firstBlock[lookup.id] == kNoBlock) return result;
+      if (tables.firstBlock[lookup.id] == kNoBlock) return;
     }
     const uint32_t bound = TermPageBound(plan, tables);
     terms.push_back({std::move(plan), bound});
@@ -48,17 +79,19 @@ SearchResult CIndex::SearchEveryTerm(const Query& query, bool useVariants) const
   });
   bool firstTerm = true;
   for (const PlannedTerm& term : terms) {
-    const TermMatch match =
-        firstTerm ? MatchTerm(term.plan, tables) : MatchTermOn(term.plan, tables, result.pages);
+    TermMatch match = firstTerm ? MatchTerm(term.plan, tables, RecycledFrom(result))
+                                : MatchTermOn(term.plan, tables, result.pages);
     result.postingBytes += match.postingBytes;
     result.damagedList |= match.damagedList;
-    MergeTermResult(firstTerm ? MergeReplace : MergeIntersect, match.pages, match.placeCounts,
-                    result);
+    if (firstTerm) {
+      TakeOver(match, result);
+    } else {
+      MergeTermResult(MergeIntersect, match.pages, match.placeCounts, result);
+    }
     firstTerm = false;
     // Nothing left to find: the other terms need not be read at all.
     if (result.pages.empty()) break;
   }
-  return result;
 }
 
 int CIndex::SearchAnd(std::u16string& query, bool useVariants) {
@@ -72,7 +105,7 @@ int CIndex::SearchOr(std::u16string& query, bool useVariants) {
 int CIndex::SearchInto(std::u16string& query, SearchMethod method, bool useVariants) {
   const std::optional<Query> parsed = ParseQuery(query);
   if (!parsed) return last_.resultCount();
-  last_ = Search(*parsed, method, useVariants);
+  last_ = Search(*parsed, method, useVariants, std::move(last_));
   query = parsed->markText;
   return last_.resultCount();
 }
@@ -84,20 +117,29 @@ int CIndex::EvaluateTerm(std::u16string_view term, MergeMode mode, bool useVaria
 
 bool CIndex::MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool useVariants,
                        SearchResult& result) const {
-  TermMatch match;
+  TermMatch match = mode == MergeReplace ? RecycledFrom(result) : TermMatch{};
   if (open_ && normalisedTerm.size() <= kMaxNormalisedTermUnits) {
-    match = MatchTerm(PlanTerm(normalisedTerm, useVariants ? &variants_ : nullptr), Tables());
+    match = MatchTerm(PlanTerm(normalisedTerm, useVariants ? &variants_ : nullptr), Tables(),
+                      std::move(match));
+  } else {
+    match.pages.clear();
+    match.placeCounts.clear();
   }
   result.postingBytes += match.postingBytes;
   result.damagedList |= match.damagedList;
   if (!match.hasCursors) {
+    if (mode == MergeReplace) TakeOver(match, result);
     if (mode != MergeUnion) {
       result.pages.clear();
       result.placeCounts.clear();
     }
     return false;
   }
-  MergeTermResult(mode, match.pages, match.placeCounts, result);
+  if (mode == MergeReplace) {
+    TakeOver(match, result);
+  } else {
+    MergeTermResult(mode, match.pages, match.placeCounts, result);
+  }
   return true;
 }
 

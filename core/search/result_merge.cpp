@@ -23,6 +23,8 @@ class PageFinder {
     }
   }
 
+  bool Sorted() const { return sorted_; }
+
   // The index of `page`, or -1. REQUIRES: pages asked for in ascending order.
   int64_t Find(uint32_t page) {
     while (at_ < count_ && PageAt(at_) < page) ++at_;
@@ -67,9 +69,25 @@ int32_t MergeTermResult(MergeMode mode, std::span<const uint32_t> termPages,
     }
     case MergeIntersect: {
       result.placeCounts.resize(result.pages.size());
+      PageFinder finder(result.pages, count);
+      if (finder.Sorted()) {
+        // Kept in place: the k-th page kept was found at index k or later, and
+        // the finder reads no index below the one it found last.
+        size_t kept = 0;
+        for (size_t t = 0; t < termPages.size(); ++t) {
+          const int64_t i = finder.Find(termPages[t]);
+          if (i < 0) continue;
+          const uint32_t places = termCounts[t] + result.placeCounts[static_cast<size_t>(i)];
+          result.pages[kept] = termPages[t];
+          result.placeCounts[kept] = places;
+          ++kept;
+        }
+        result.pages.resize(kept);
+        result.placeCounts.resize(kept);
+        break;
+      }
       std::vector<uint32_t> keptPages;
       std::vector<uint32_t> keptCounts;
-      PageFinder finder(result.pages, count);
       for (size_t t = 0; t < termPages.size(); ++t) {
         const int64_t i = finder.Find(termPages[t]);
         if (i < 0) continue;

@@ -504,8 +504,12 @@ TermPlan PlanTerm(std::u16string_view normalisedTerm, const VariantTable* varian
   return plan;
 }
 
-TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables) {
+TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables, TermMatch recycled) {
   TermMatch result;
+  result.pages = std::move(recycled.pages);
+  result.placeCounts = std::move(recycled.placeCounts);
+  result.pages.clear();
+  result.placeCounts.clear();
   if (tables.firstBlock == nullptr || tables.lastPage == nullptr) return result;
   Matcher(plan, tables, result).Run({}, /*filtered=*/false);
   return result;

@@ -67,7 +67,8 @@ struct TermMatch {
   bool damagedList = false;           // a list failed a check; matching ended there
 };
 
-TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables);
+// `recycled`, a match no longer wanted, lends the new one its memory.
+TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables, TermMatch recycled = {});
 
 // MatchTerm restricted to `candidates` (ascending): the term's pages among them.
 // The pages outside the candidates are not looked at. What an "and" of terms

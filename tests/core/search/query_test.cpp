@@ -226,6 +226,35 @@ TEST_F(SearchTest, SearchReturnsTheResultAndLeavesTheLastOneAlone) {
   EXPECT_EQ(index_.pages(), (std::vector<uint32_t>{3}));  // SearchAnd's result stays
 }
 
+// A result passed back in lends its memory and nothing else: whatever it held,
+// each search finds what it finds afresh, in the recycled vectors when they
+// have room.
+TEST_F(SearchTest, ARecycledResultLendsItsMemoryOnly) {
+  for (const auto& [keywords, method] :
+       std::vector<std::pair<std::u16string, SearchMethod>>{{u"甲 乙", SearchMethod::kOr},
+                                                            {u"甲 乙", SearchMethod::kAnd},
+                                                            {u"甲", SearchMethod::kAnd},
+                                                            {u"甲 丁", SearchMethod::kAnd}}) {
+    SCOPED_TRACE(ToUtf8(keywords));
+    const Query query = *ParseQuery(keywords);
+    const SearchResult fresh = index_.Search(query, method, false);
+    SearchResult recycled;
+    recycled.pages.assign(64, 7);
+    recycled.placeCounts.assign(64, 1);
+    recycled.damagedList = true;
+    recycled.postingBytes = 12345;
+    const uint32_t* const memory = recycled.pages.data();
+    const SearchResult result = index_.Search(query, method, false, std::move(recycled));
+    EXPECT_EQ(result.pages, fresh.pages);
+    EXPECT_EQ(result.placeCounts, fresh.placeCounts);
+    EXPECT_EQ(result.damagedList, fresh.damagedList);
+    EXPECT_EQ(result.postingBytes, fresh.postingBytes);
+    if (!result.pages.empty()) {
+      EXPECT_EQ(result.pages.data(), memory);
+    }
+  }
+}
+
 TEST_F(SearchTest, ARejectedQueryKeepsThePreviousResultAndBuffer) {
   std::u16string query = u"甲 乙";
   index_.SearchOr(query, false);
