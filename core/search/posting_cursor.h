@@ -168,6 +168,8 @@ class PostingCursor {
   void AimAtDirectoryEntry(size_t at);
   bool NextPositionSlow();
   bool Fail();
+  // The most position bytes CountPositions counts without a branch per number.
+  static constexpr uint32_t kShortPage = 8;
 
   const PostingSource* source_ = nullptr;
   const unsigned char* blockData_ = nullptr;

@@ -205,6 +205,37 @@ TEST(PostingCursorTest, PositionNumbersStraddleTheBoundary) {
   EXPECT_EQ(counting.Offset(), cursor.Offset());
 }
 
+// Pages of up to a few position bytes, numbers of every length among them, are
+// counted whole and leave the cursor at the next page's header.
+TEST(PostingCursorTest, CountsTheNumbersOfShortPages) {
+  const std::vector<std::vector<uint32_t>> cases = {{5},
+                                                    {200},
+                                                    {70000},
+                                                    {1, 2},
+                                                    {200, 1},
+                                                    {1, 200},
+                                                    {70000, 1},
+                                                    {1, 70000},
+                                                    {1, 1, 1, 1},
+                                                    {200, 200, 200, 200},
+                                                    {70000, 200},
+                                                    {1, 70000, 1},
+                                                    {1, 1, 1, 1, 1, 1},
+                                                    {1, 1, 1, 1, 1, 1, 1, 1},
+                                                    {200, 70000, 1, 1},
+                                                    {1, 1, 1, 1, 1, 1, 1, 1, 1}};
+  for (const std::vector<uint32_t>& deltas : cases) {
+    SCOPED_TRACE(::testing::Message() << deltas.size() << " numbers, the first " << deltas[0]);
+    const Postings postings(PageEntry(3, deltas) + PageEntry(4, {9}), {0}, 1);
+    PostingCursor cursor;
+    ASSERT_TRUE(cursor.Start(postings.Source(), 0, 7));
+    EXPECT_EQ(cursor.CountPositions(), static_cast<int64_t>(deltas.size()));
+    ASSERT_TRUE(cursor.NextPage());
+    EXPECT_EQ(cursor.Page(), 7u);
+    EXPECT_EQ(ReadPositions(cursor), std::vector<uint32_t>{9});
+  }
+}
+
 TEST(PostingCursorTest, CountingMeetsAPositionNumberLongerThanItsCount) {
   // Page 0 counts 4 position bytes: 01 01, then a 3-byte VarNum needing 5.
   const Postings postings(Bytes({0x00, 0x04, 0x00, 0x01, 0x01, 0xC0, 0x00, 0x01}), {0}, 1);
@@ -213,6 +244,12 @@ TEST(PostingCursorTest, CountingMeetsAPositionNumberLongerThanItsCount) {
   ASSERT_TRUE(cursor.Start(source, 0, 0));
   EXPECT_EQ(cursor.CountPositions(), -1);
   EXPECT_TRUE(cursor.Damaged());
+  // The same with a two-byte number whose second byte lies past the count.
+  const Postings cut(Bytes({0x00, 0x02, 0x00, 0x01, 0x80, 0x05}), {0}, 1);
+  PostingCursor counting;
+  ASSERT_TRUE(counting.Start(cut.Source(), 0, 0));
+  EXPECT_EQ(counting.CountPositions(), -1);
+  EXPECT_TRUE(counting.Damaged());
 }
 
 TEST(PostingCursorTest, APageListEndingAtTheBlockEndLeavesTheOffsetThere) {
