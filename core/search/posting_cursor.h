@@ -95,8 +95,9 @@ class PostingCursor {
   bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
              const BlockDirectory* directory = nullptr);
 
-  // Walks the whole list once, positions included, and records its directory,
-  // with a page map when the list is intact and `pageMaps` asks for one.
+  // Walks the list's headers once and records its directory; when the list is
+  // intact and `pageMaps` asks for a page map, a second walk, positions read this
+  // time, makes one.
   static BlockDirectory Survey(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
                                PageMaps pageMaps = PageMaps::kForLongLists);
 

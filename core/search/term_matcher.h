@@ -16,8 +16,9 @@
 // the others skip to it (PostingCursor::SkipTo, through their block directories)
 // and any that has no entry there proposes its next page instead. When every
 // list has a page map, the pages they all share come from the maps' bits, 64
-// pages a word, and the cursors go to those only. Positions are read only on
-// pages every list has, in term order, as before.
+// pages a word, and the cursors go to those only, unless the residues of the
+// positions there, which the maps keep, show that no place can be on the page.
+// Positions are read only on pages every list has, in term order, as before.
 
 #include <cstdint>
 #include <span>
