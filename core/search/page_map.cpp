@@ -3,19 +3,6 @@
 #include <bit>
 
 namespace quillwen {
-namespace {
-
-// std::popcount without a popcount instruction in the target (the x86-64 baseline
-// has none) is a library call, which a page lookup cannot afford; this is a few
-// inline operations.
-inline uint32_t SetBits(uint64_t x) {
-  x = x - ((x >> 1) & 0x5555555555555555u);
-  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<uint32_t>((x * 0x0101010101010101u) >> 56);
-}
-
-}  // namespace
 
 PageMap::PageMap(uint32_t lastPage, uint32_t entries)
     : words_(size_t{lastPage} / 64 + 1, 0), ranks_(words_.size(), 0) {
@@ -35,13 +22,6 @@ void PageMap::Finish(std::vector<uint32_t> chain) {
     ranks_[word] = before;
     before += SetBits(words_[word]);
   }
-}
-
-uint32_t PageMap::Rank(uint32_t page) const {
-  const size_t word = page / 64;
-  if (word >= words_.size()) return static_cast<uint32_t>(entries_.size());
-  const uint64_t below = (uint64_t{1} << (page % 64)) - 1;
-  return ranks_[word] + SetBits(words_[word] & below);
 }
 
 uint32_t PageMap::PageAtOrAfter(uint32_t page) const {

@@ -57,7 +57,12 @@ class PageMap {
     return page / 64 < words_.size() && (words_[page / 64] >> (page % 64) & 1) != 0;
   }
   // The entries whose page is below `page`.
-  uint32_t Rank(uint32_t page) const;
+  uint32_t Rank(uint32_t page) const {
+    const size_t word = page / 64;
+    if (word >= words_.size()) return static_cast<uint32_t>(entries_.size());
+    const uint64_t below = (uint64_t{1} << (page % 64)) - 1;
+    return ranks_[word] + SetBits(words_[word] & below);
+  }
   // The first page of the list at or after `page`. REQUIRES: page <= LastPage().
   uint32_t PageAtOrAfter(uint32_t page) const;
   Place PlaceOf(uint32_t entry) const {
@@ -78,6 +83,16 @@ class PageMap {
   }
 
  private:
+  // std::popcount without a popcount instruction in the target (the x86-64
+  // baseline has none) is a library call, which a page lookup cannot afford;
+  // this is a few inline operations.
+  static uint32_t SetBits(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555u);
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<uint32_t>((x * 0x0101010101010101u) >> 56);
+  }
+
   static constexpr uint32_t kOffsetBits = 12;  // offsets within a 4096-byte block
   static constexpr uint32_t kOffsetMask = (1u << kOffsetBits) - 1;
 

@@ -258,7 +258,16 @@ bool PostingCursor::JumpThroughPageMap(const PageMap& map, uint32_t target) {
   // no lookup.
   if (NextHeaderInBlock() && page_ >= target) return true;
   const uint32_t page = map.Has(target) ? target : map.PageAtOrAfter(target);
-  const PageMap::Place place = map.PlaceOf(map.Rank(page));
+  return EnterMapEntry(map, map.Rank(page), page);
+}
+
+bool PostingCursor::JumpToMapEntry(uint32_t entry, uint32_t page) {
+  if (page_ == page) return true;
+  return EnterMapEntry(*directory_->pageMap, entry, page);
+}
+
+bool PostingCursor::EnterMapEntry(const PageMap& map, uint32_t entry, uint32_t page) {
+  const PageMap::Place place = map.PlaceOf(entry);
   if (!EnterAt(place.block, place.chainIndex, place.offset)) return false;
   // The walk that made the map found this header's page delta leading to `page`.
   uint32_t delta;

@@ -123,6 +123,12 @@ class PostingCursor {
   // stays where it was) or when it is damaged on the way (Damaged()).
   inline bool SkipTo(uint32_t target);
 
+  // Goes to entry `entry` of the directory's page map, whose page is `page`, or
+  // stays where it is when it stands there already. False when the list turns
+  // out damaged there. REQUIRES: Start was given a directory with a page map,
+  // and `page` is not before Page().
+  bool JumpToMapEntry(uint32_t entry, uint32_t page);
+
   uint32_t Page() const { return page_; }
   uint32_t LastPage() const { return lastPage_; }
   bool AtLastPage() const { return page_ == lastPage_; }
@@ -160,6 +166,7 @@ class PostingCursor {
   bool EnterAt(uint32_t block, uint32_t chainIndex, uint32_t offset);
   bool Jump(const BlockDirectory::Entry& entry);
   bool JumpThroughPageMap(const PageMap& map, uint32_t target);
+  bool EnterMapEntry(const PageMap& map, uint32_t entry, uint32_t page);
   bool ReadVarNum(uint32_t* value);
   bool ReadHeaderFields(uint32_t* delta, uint32_t* count);
   bool ReadPageHeader(bool firstEntry);

@@ -74,7 +74,7 @@ class Matcher {
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
   bool MapEveryList();
   bool NextSharedPage(uint32_t from, uint32_t& page) const;
-  bool MayHoldPlace(uint32_t page) const;
+  bool MayHoldPlace(uint32_t page);
   bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
   int64_t CountSharedPositions();
@@ -110,6 +110,9 @@ class Matcher {
   // Some segment has two lists or more, so that the maps' residues can rule out
   // pages (MayHoldPlace).
   bool residuesTell_ = false;
+  // For a term of one segment, each list's entry of the page MayHoldPlace last
+  // passed, in the order of order_.
+  std::array<uint32_t, kMaxCursors> mapEntries_;
   // The aligned positions of a page still shared by the lists read so far.
   std::array<uint32_t, kMaxSharedPositionBytes> shared_;
 };
@@ -184,22 +187,28 @@ bool Matcher::MapEveryList() {
 // the residues of its positions alone. The characters of one occurrence of a
 // segment share their aligned position, so the residues of their lists, each
 // turned by its alignment, share a bit; a page on which some segment's share none
-// holds no place. A term of one segment asks its rarest lists first.
-bool Matcher::MayHoldPlace(uint32_t page) const {
-  if (!residuesTell_) return true;
-  auto turned = [&](uint32_t k) {
+// holds no place. A term of one segment asks its rarest lists first and, when
+// the page passes, notes each list's entry there (mapEntries_).
+bool Matcher::MayHoldPlace(uint32_t page) {
+  auto turned = [&](uint32_t k, uint32_t entry) {
     const PageMap& map = *slots_[k].directory->pageMap;
-    return std::rotl(map.Residues(map.Rank(page)), static_cast<int>(slots_[k].alignment % 32));
+    return std::rotl(map.Residues(entry), static_cast<int>(slots_[k].alignment % 32));
   };
   if (segmentCount_ == 1) {
     uint32_t shared = ~uint32_t{0};
-    for (uint32_t i = 0; i < cursorCount_ && shared != 0; ++i) shared &= turned(order_[i]);
-    return shared != 0;
+    for (uint32_t i = 0; i < cursorCount_; ++i) {
+      const uint32_t k = order_[i];
+      mapEntries_[i] = slots_[k].directory->pageMap->Rank(page);
+      shared &= turned(k, mapEntries_[i]);
+      if (shared == 0 && residuesTell_) return false;
+    }
+    return true;
   }
+  if (!residuesTell_) return true;
   for (uint32_t s = 0; s < segmentCount_; ++s) {
     uint32_t shared = ~uint32_t{0};
     for (uint32_t k = segments_[s].first; k < segments_[s].end && shared != 0; ++k)
-      shared &= turned(k);
+      shared &= turned(k, slots_[k].directory->pageMap->Rank(page));
     if (shared == 0) return false;
   }
   return true;
@@ -373,14 +382,13 @@ int64_t Matcher::CountOnMappedPage(uint32_t page) {
   uint32_t shared = 0;
   for (uint32_t i = 0; i < cursorCount_; ++i) {
     Slot& slot = slots_[order_[i]];
-    if (!slot.cursor.SkipTo(page) || slot.cursor.Page() != page) return kEnd;
+    if (!slot.cursor.JumpToMapEntry(mapEntries_[i], page)) return kEnd;
     if (i == 0 ? StartShared(slot, shared) : NarrowShared(slot, shared)) {
       if (shared == 0) return 0;
       continue;
     }
     for (uint32_t j = i + 1; j < cursorCount_; ++j) {
-      PostingCursor& cursor = slots_[order_[j]].cursor;
-      if (!cursor.SkipTo(page) || cursor.Page() != page) return kEnd;
+      if (!slots_[order_[j]].cursor.JumpToMapEntry(mapEntries_[j], page)) return kEnd;
     }
     return kGeneral;
   }

@@ -549,6 +549,15 @@ TEST(PageMapTest, AgreesWithTheListOnEveryPage) {
     for (const uint32_t position : list.positionsOf[entry]) residues |= 1u << position % 32;
     EXPECT_EQ(map.Residues(entry), residues);
   }
+  // A cursor sent to an entry by its place in the map reads that entry's positions.
+  PostingCursor cursor;
+  ASSERT_TRUE(cursor.Start(source, list.postings->first, list.pages.back(), &directory));
+  for (uint32_t entry = 0; entry < list.pages.size(); entry += 3) {
+    SCOPED_TRACE(entry);
+    ASSERT_TRUE(cursor.JumpToMapEntry(entry, list.pages[entry]));
+    EXPECT_EQ(cursor.Page(), list.pages[entry]);
+    EXPECT_EQ(ReadPositions(cursor), list.positionsOf[entry]);
+  }
 }
 
 // The cache keeps what its budget holds and lets the directory used least
