@@ -84,6 +84,12 @@ class Matcher {
   static constexpr int64_t kGeneral = -1;
   int64_t CountOnMappedPage(uint32_t page);
   void IntersectMapped();
+  // IntersectMapped takes the shared pages this many at a time.
+  static constexpr uint32_t kBatch = 32;
+  // Shared pages closer together than this on average lie in entries the
+  // processor's own prefetching brings in; asking for them costs more than it
+  // saves (measured on the sample's phrases).
+  static constexpr uint32_t kSparseGap = 16;
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
     if (!slot.cursor.NextPosition()) return false;
@@ -277,21 +283,40 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
 
 // Intersect for a term of one segment whose lists all have page maps.
 void Matcher::IntersectMapped() {
+  std::array<uint32_t, kBatch> batch;
   uint32_t page = 0;
-  while (NextSharedPage(page, page)) {
-    const int64_t places = MayHoldPlace(page) ? CountOnMappedPage(page) : 0;
-    if (places == kEnd) return;
-    if (places == kGeneral) {
-      // Counts the page and moves on to the next, or says that none follows.
-      if (!MatchPage(page)) return;
-      continue;
+  bool more = true;
+  while (more) {
+    uint32_t taken = 0;
+    while (taken < kBatch && (more = NextSharedPage(page, page))) {
+      batch[taken++] = page;
+      if (page == UINT32_MAX) {
+        more = false;
+        break;
+      }
+      ++page;
     }
-    if (places > 0) {
-      result_.pages.push_back(page);
-      result_.placeCounts.push_back(static_cast<uint32_t>(places));
+    // Pages far apart have their entries far apart, where the processor does
+    // not foresee the loads: each list's entry of each page of the batch is
+    // asked of memory before any is looked at, so that the misses overlap.
+    if (taken > 1 && batch[taken - 1] - batch[0] >= kSparseGap * (taken - 1)) {
+      for (uint32_t i = 0; i < cursorCount_; ++i) {
+        const PageMap& map = *slots_[order_[i]].directory->pageMap;
+        for (uint32_t b = 0; b < taken; ++b) map.PrefetchEntry(map.Rank(batch[b]));
+      }
     }
-    if (page == UINT32_MAX) return;
-    ++page;
+    for (uint32_t b = 0; b < taken; ++b) {
+      uint32_t current = batch[b];
+      const int64_t places = MayHoldPlace(current) ? CountOnMappedPage(current) : 0;
+      if (places == kEnd) return;
+      if (places == kGeneral) {
+        // Counts the page; the pages after it are the batch's.
+        if (!MatchPage(current)) return;
+      } else if (places > 0) {
+        result_.pages.push_back(current);
+        result_.placeCounts.push_back(static_cast<uint32_t>(places));
+      }
+    }
   }
 }
 
