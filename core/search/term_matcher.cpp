@@ -84,8 +84,6 @@ class Matcher {
   static constexpr int64_t kGeneral = -1;
   int64_t CountOnMappedPage(uint32_t page);
   void IntersectMapped();
-  void PrefetchEntries(std::span<const uint32_t> pages) const;
-  uint32_t KeepPassing(std::span<uint32_t> pages);
   // IntersectMapped takes the shared pages this many at a time.
   static constexpr uint32_t kBatch = 32;
   // Shared pages closer together than this on average lie in entries the
@@ -298,14 +296,15 @@ void Matcher::IntersectMapped() {
       }
       ++page;
     }
-    // Pages far apart have their entries and headers far apart, where the
-    // processor does not foresee the loads: in such a batch the misses are made
-    // to overlap instead of following one another.
+    // Pages far apart have their entries far apart, where the processor does
+    // not foresee the loads: each list's entry of each page of the batch is
+    // asked of memory before any is looked at, so that the misses overlap.
     if (taken > 1 && batch[taken - 1] - batch[0] >= kSparseGap * (taken - 1)) {
-      PrefetchEntries({batch.data(), taken});
-      taken = KeepPassing({batch.data(), taken});
+      for (uint32_t i = 0; i < cursorCount_; ++i) {
+        const PageMap& map = *slots_[order_[i]].directory->pageMap;
+        for (uint32_t b = 0; b < taken; ++b) map.PrefetchEntry(map.Rank(batch[b]));
+      }
     }
-    // A page kept passes MayHoldPlace again, from the cache, for its entries.
     for (uint32_t b = 0; b < taken; ++b) {
       uint32_t current = batch[b];
       const int64_t places = MayHoldPlace(current) ? CountOnMappedPage(current) : 0;
@@ -319,29 +318,6 @@ void Matcher::IntersectMapped() {
       }
     }
   }
-}
-
-// Asks memory for each list's map entry of each of `pages`.
-void Matcher::PrefetchEntries(std::span<const uint32_t> pages) const {
-  for (uint32_t i = 0; i < cursorCount_; ++i) {
-    const PageMap& map = *slots_[order_[i]].directory->pageMap;
-    for (const uint32_t page : pages) map.PrefetchEntry(map.Rank(page));
-  }
-}
-
-// Keeps, in order at the front, the pages that pass MayHoldPlace, asking memory
-// for their page headers in every list as they pass; returns how many.
-uint32_t Matcher::KeepPassing(std::span<uint32_t> pages) {
-  uint32_t kept = 0;
-  for (const uint32_t page : pages) {
-    if (!MayHoldPlace(page)) continue;
-    pages[kept++] = page;
-    for (uint32_t i = 0; i < cursorCount_; ++i) {
-      const PageMap::Place place = slots_[order_[i]].directory->pageMap->PlaceOf(mapEntries_[i]);
-      __builtin_prefetch(tables_.postings.data + size_t{place.block} * kBlockSize + place.offset);
-    }
-  }
-  return kept;
 }
 
 // A one-character term on a candidate page: every position is a place.
