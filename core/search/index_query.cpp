@@ -121,9 +121,6 @@ bool CIndex::MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool 
   if (open_ && normalisedTerm.size() <= kMaxNormalisedTermUnits) {
     match = MatchTerm(PlanTerm(normalisedTerm, useVariants ? &variants_ : nullptr), Tables(),
                       std::move(match));
-  } else {
-    match.pages.clear();
-    match.placeCounts.clear();
   }
   result.postingBytes += match.postingBytes;
   result.damagedList |= match.damagedList;

@@ -31,7 +31,6 @@ class PageMap {
     uint32_t offset;
   };
 
-  PageMap() = default;
   // Room for `entries` entries over pages 0 to `lastPage`.
   PageMap(uint32_t lastPage, uint32_t entries);
 
