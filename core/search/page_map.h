@@ -55,12 +55,21 @@ class PageMap {
   bool Has(uint32_t page) const {
     return page / 64 < words_.size() && (words_[page / 64] >> (page % 64) & 1) != 0;
   }
-  // The entries whose page is below `page`.
-  uint32_t Rank(uint32_t page) const {
+  // The entries whose page is below `page`. kCountInstruction counts the bits
+  // with the processor's popcount instruction, for code built for a target that
+  // has one (core/search/bit_count.h); elsewhere that is a library call, slower
+  // than SetBits.
+  template <bool kCountInstruction = false>
+  [[gnu::always_inline]] inline uint32_t Rank(uint32_t page) const {
     const size_t word = page / 64;
     if (word >= words_.size()) return static_cast<uint32_t>(entries_.size());
     const uint64_t below = (uint64_t{1} << (page % 64)) - 1;
-    return ranks_[word] + SetBits(words_[word] & below);
+    const uint64_t bits = words_[word] & below;
+    if constexpr (kCountInstruction) {
+      return ranks_[word] + static_cast<uint32_t>(__builtin_popcountll(bits));
+    } else {
+      return ranks_[word] + SetBits(bits);
+    }
   }
   // The first page of the list at or after `page`. REQUIRES: page <= LastPage().
   uint32_t PageAtOrAfter(uint32_t page) const;

@@ -5,6 +5,7 @@
 #include <bit>
 #include <memory>
 
+#include "core/search/bit_count.h"
 #include "core/search/character_id.h"
 #include "core/search/code_points.h"
 #include "core/search/directory_cache.h"
@@ -74,7 +75,8 @@ class Matcher {
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
   bool MapEveryList();
   bool NextSharedPage(uint32_t from, uint32_t& page) const;
-  bool MayHoldPlace(uint32_t page);
+  template <bool kCountInstruction>
+  [[gnu::always_inline]] inline bool MayHoldPlace(uint32_t page);
   bool CountPage(uint32_t& current);
   bool MatchPage(uint32_t& current);
   int64_t CountSharedPositions();
@@ -83,7 +85,9 @@ class Matcher {
   static constexpr int64_t kEnd = -2;
   static constexpr int64_t kGeneral = -1;
   int64_t CountOnMappedPage(uint32_t page);
-  void IntersectMapped();
+  template <bool kCountInstruction>
+  [[gnu::always_inline]] inline void IntersectMapped();
+  QUILLWEN_WITH_POPCOUNT void IntersectMappedCountingBits();
   // IntersectMapped takes the shared pages this many at a time.
   static constexpr uint32_t kBatch = 32;
   // Shared pages closer together than this on average lie in entries the
@@ -105,13 +109,18 @@ class Matcher {
   const TermPlan& plan_;
   const IndexTables& tables_;
   TermMatch& result_;
-  std::array<Slot, kMaxCursors> slots_;
+  // One for each looked-up character: a term may have hundreds, most have two
+  // to four, and a slot is not small.
+  std::vector<Slot> slots_;
   std::array<SegmentCursors, kMaxCursors> segments_;
   std::array<uint32_t, kMaxCursors> order_;  // cursor indices, rarest list first
   uint32_t cursorCount_ = 0;
   uint32_t segmentCount_ = 0;
-  // The page maps' words, in the order of order_, when every list has a map.
+  // The page maps, their words and the turn of their residues (the alignment
+  // modulo 32), in the order of order_, when every list has a map.
+  std::array<const PageMap*, kMaxCursors> maps_;
   std::array<const uint64_t*, kMaxCursors> mapWords_;
+  std::array<int, kMaxCursors> turns_;
   uint32_t mappedWords_ = 0;  // the fewest words of any of them
   // Some segment has two lists or more, so that the maps' residues can rule out
   // pages (MayHoldPlace).
@@ -125,6 +134,7 @@ class Matcher {
 
 bool Matcher::StartCursors() {
   cursorCount_ = static_cast<uint32_t>(plan_.lookups.size());
+  slots_.resize(cursorCount_);
   for (const TermLookup& lookup : plan_.lookups) {
     if (tables_.firstBlock[lookup.id] == kNoBlock) return false;
   }
@@ -179,6 +189,8 @@ bool Matcher::MapEveryList() {
   for (uint32_t i = 0; i < cursorCount_; ++i) {
     const BlockDirectory* directory = slots_[order_[i]].directory.get();
     if (directory == nullptr || !directory->pageMap) return false;
+    maps_[i] = &*directory->pageMap;
+    turns_[i] = static_cast<int>(slots_[order_[i]].alignment % 32);
     const std::vector<uint64_t>& words = directory->pageMap->Words();
     mapWords_[i] = words.data();
     mappedWords_ = std::min(mappedWords_, static_cast<uint32_t>(words.size()));
@@ -193,19 +205,15 @@ bool Matcher::MapEveryList() {
 // the residues of its positions alone. The characters of one occurrence of a
 // segment share their aligned position, so the residues of their lists, each
 // turned by its alignment, share a bit; a page on which some segment's share none
-// holds no place. A term of one segment asks its rarest lists first and, when
-// the page passes, notes each list's entry there (mapEntries_).
+// holds no place. A term of one segment notes each list's entry there
+// (mapEntries_) and asks its rarest lists first.
+template <bool kCountInstruction>
 bool Matcher::MayHoldPlace(uint32_t page) {
-  auto turned = [&](uint32_t k, uint32_t entry) {
-    const PageMap& map = *slots_[k].directory->pageMap;
-    return std::rotl(map.Residues(entry), static_cast<int>(slots_[k].alignment % 32));
-  };
   if (segmentCount_ == 1) {
     uint32_t shared = ~uint32_t{0};
     for (uint32_t i = 0; i < cursorCount_; ++i) {
-      const uint32_t k = order_[i];
-      mapEntries_[i] = slots_[k].directory->pageMap->Rank(page);
-      shared &= turned(k, mapEntries_[i]);
+      mapEntries_[i] = maps_[i]->Rank<kCountInstruction>(page);
+      shared &= std::rotl(maps_[i]->Residues(mapEntries_[i]), turns_[i]);
       if (shared == 0 && residuesTell_) return false;
     }
     return true;
@@ -213,8 +221,11 @@ bool Matcher::MayHoldPlace(uint32_t page) {
   if (!residuesTell_) return true;
   for (uint32_t s = 0; s < segmentCount_; ++s) {
     uint32_t shared = ~uint32_t{0};
-    for (uint32_t k = segments_[s].first; k < segments_[s].end && shared != 0; ++k)
-      shared &= turned(k, slots_[k].directory->pageMap->Rank(page));
+    for (uint32_t k = segments_[s].first; k < segments_[s].end && shared != 0; ++k) {
+      const PageMap& map = *slots_[k].directory->pageMap;
+      shared &= std::rotl(map.Residues(map.Rank<kCountInstruction>(page)),
+                          static_cast<int>(slots_[k].alignment % 32));
+    }
     if (shared == 0) return false;
   }
   return true;
@@ -243,7 +254,10 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
   // Lists that all have page maps find the pages they share a word of 64 pages at
   // a time, and the cursors go to those pages only.
   const bool mapped = MapEveryList();
-  if (mapped && !filtered && segmentCount_ == 1) return IntersectMapped();
+  if (mapped && !filtered && segmentCount_ == 1) {
+    if (ProcessorCountsBits()) return IntersectMappedCountingBits();
+    return IntersectMapped<false>();
+  }
   for (;;) {
     // Every list to the target; one that has no entry there raises the target for
     // the lists after it, and another round brings the ones before it along. A list
@@ -261,7 +275,7 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
       }
       if (mapped) {
         if (!NextSharedPage(target, target)) return;
-        if (!MayHoldPlace(target)) {
+        if (!MayHoldPlace<false>(target)) {
           if (target == UINT32_MAX) return;
           ++target;
           agreed = false;
@@ -282,6 +296,7 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
 }
 
 // Intersect for a term of one segment whose lists all have page maps.
+template <bool kCountInstruction>
 void Matcher::IntersectMapped() {
   std::array<uint32_t, kBatch> batch;
   uint32_t page = 0;
@@ -299,15 +314,18 @@ void Matcher::IntersectMapped() {
     // Pages far apart have their entries far apart, where the processor does
     // not foresee the loads: each list's entry of each page of the batch is
     // asked of memory before any is looked at, so that the misses overlap.
+    // (Keeping the entries found here for MayHoldPlace, instead of finding them
+    // again there, measured slower.)
     if (taken > 1 && batch[taken - 1] - batch[0] >= kSparseGap * (taken - 1)) {
       for (uint32_t i = 0; i < cursorCount_; ++i) {
-        const PageMap& map = *slots_[order_[i]].directory->pageMap;
-        for (uint32_t b = 0; b < taken; ++b) map.PrefetchEntry(map.Rank(batch[b]));
+        for (uint32_t b = 0; b < taken; ++b)
+          maps_[i]->PrefetchEntry(maps_[i]->Rank<kCountInstruction>(batch[b]));
       }
     }
     for (uint32_t b = 0; b < taken; ++b) {
       uint32_t current = batch[b];
-      const int64_t places = MayHoldPlace(current) ? CountOnMappedPage(current) : 0;
+      const int64_t places =
+          MayHoldPlace<kCountInstruction>(current) ? CountOnMappedPage(current) : 0;
       if (places == kEnd) return;
       if (places == kGeneral) {
         // Counts the page; the pages after it are the batch's.
@@ -319,6 +337,9 @@ void Matcher::IntersectMapped() {
     }
   }
 }
+
+// IntersectMapped built for processors that count bits in one instruction.
+void Matcher::IntersectMappedCountingBits() { IntersectMapped<true>(); }
 
 // A one-character term on a candidate page: every position is a place.
 bool Matcher::CountPage(uint32_t& current) {
