@@ -5,7 +5,9 @@
 namespace quillwen {
 
 PageMap::PageMap(uint32_t lastPage, uint32_t entries)
-    : words_(size_t{lastPage} / 64 + 1, 0), ranks_(words_.size(), 0) {
+    : words_(size_t{lastPage} / 64 + 1, 0),
+      summary_(words_.size() / 64 + 1, 0),
+      ranks_(words_.size(), 0) {
   entries_.reserve(entries);
 }
 
@@ -21,6 +23,7 @@ void PageMap::Finish(std::vector<uint32_t> chain) {
   for (size_t word = 0; word < words_.size(); ++word) {
     ranks_[word] = before;
     before += SetBits(words_[word]);
+    if (words_[word] != 0) summary_[word / 64] |= uint64_t{1} << (word % 64);
   }
 }
 

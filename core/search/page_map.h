@@ -44,9 +44,11 @@ class PageMap {
   void Finish(std::vector<uint32_t> chain);
 
   // What the bits of a list whose last page is `lastPage` cost: a word and the
-  // count before it for every 64 pages of its range, however few its entries.
+  // count before it for every 64 pages of its range, and a summary word for every
+  // 64 of those, however few its entries.
   static uint64_t BitsBytes(uint32_t lastPage) {
-    return (uint64_t{lastPage} / 64 + 1) * (sizeof(uint64_t) + sizeof(uint32_t));
+    const uint64_t words = uint64_t{lastPage} / 64 + 1;
+    return words * (sizeof(uint64_t) + sizeof(uint32_t)) + (words / 64 + 1) * sizeof(uint64_t);
   }
 
   static constexpr uint32_t kMaxChainLength = 1u << 20;
@@ -86,9 +88,13 @@ class PageMap {
 
   // The bits of the pages, 64 a word; a word past the end has none.
   const std::vector<uint64_t>& Words() const { return words_; }
+  // A bit for each word of Words() that has a page, 64 words a summary word:
+  // the words a sparse list has pages in are found without reading the others.
+  const std::vector<uint64_t>& Summary() const { return summary_; }
 
   size_t Bytes() const {
-    return words_.capacity() * sizeof(uint64_t) + entries_.capacity() * sizeof(Entry) +
+    return (words_.capacity() + summary_.capacity()) * sizeof(uint64_t) +
+           entries_.capacity() * sizeof(Entry) +
            (ranks_.capacity() + chain_.capacity()) * sizeof(uint32_t);
   }
 
@@ -113,6 +119,7 @@ class PageMap {
   };
 
   std::vector<uint64_t> words_;
+  std::vector<uint64_t> summary_;
   std::vector<uint32_t> ranks_;  // set bits before each word
   std::vector<Entry> entries_;
   std::vector<uint32_t> chain_;  // the list's blocks in chain order

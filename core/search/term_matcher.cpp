@@ -74,7 +74,13 @@ class Matcher {
   void CountEveryPosition();
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
   bool MapEveryList();
-  bool NextSharedPage(uint32_t from, uint32_t& page) const;
+  [[gnu::always_inline]] inline bool NextSharedPage(uint32_t from, uint32_t& page) const;
+  bool NextSharedPageThroughSummaries(uint32_t word, uint32_t& page) const;
+  // Of `bits`, the pages of `word` that every list has.
+  uint64_t SharedBits(uint32_t word, uint64_t bits) const {
+    for (uint32_t i = 0; i < cursorCount_ && bits != 0; ++i) bits &= mapWords_[i][word];
+    return bits;
+  }
   template <bool kCountInstruction>
   [[gnu::always_inline]] inline bool MayHoldPlace(uint32_t page);
   bool CountPage(uint32_t& current);
@@ -94,6 +100,9 @@ class Matcher {
   // processor's own prefetching brings in; asking for them costs more than it
   // saves (measured on the sample's phrases).
   static constexpr uint32_t kSparseGap = 16;
+  // Lists that share pages in fewer than one word in this many are read through
+  // their maps' summaries (measured on the sample's phrases).
+  static constexpr uint32_t kSparseWords = 2;
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
     if (!slot.cursor.NextPosition()) return false;
@@ -120,8 +129,14 @@ class Matcher {
   // modulo 32), in the order of order_, when every list has a map.
   std::array<const PageMap*, kMaxCursors> maps_;
   std::array<const uint64_t*, kMaxCursors> mapWords_;
+  std::array<const uint64_t*, kMaxCursors> mapSummaries_;
   std::array<int, kMaxCursors> turns_;
-  uint32_t mappedWords_ = 0;  // the fewest words of any of them
+  uint32_t mappedWords_ = 0;      // the fewest words of any of them
+  uint32_t mappedSummaries_ = 0;  // the fewest summary words of any of them
+  // The lists share few words with pages, so that NextSharedPage goes through
+  // the summaries. Where they share most, the words themselves are read faster
+  // one after another.
+  bool throughSummaries_ = false;
   // Some segment has two lists or more, so that the maps' residues can rule out
   // pages (MayHoldPlace).
   bool residuesTell_ = false;
@@ -186,6 +201,7 @@ void Matcher::Run(std::span<const uint32_t> candidates, bool filtered) {
 // Notes the page maps' bits when every list has one, rarest list first.
 bool Matcher::MapEveryList() {
   mappedWords_ = UINT32_MAX;
+  mappedSummaries_ = UINT32_MAX;
   for (uint32_t i = 0; i < cursorCount_; ++i) {
     const BlockDirectory* directory = slots_[order_[i]].directory.get();
     if (directory == nullptr || !directory->pageMap) return false;
@@ -194,7 +210,18 @@ bool Matcher::MapEveryList() {
     const std::vector<uint64_t>& words = directory->pageMap->Words();
     mapWords_[i] = words.data();
     mappedWords_ = std::min(mappedWords_, static_cast<uint32_t>(words.size()));
+    const std::vector<uint64_t>& summary = directory->pageMap->Summary();
+    mapSummaries_[i] = summary.data();
+    mappedSummaries_ = std::min(mappedSummaries_, static_cast<uint32_t>(summary.size()));
   }
+  // The words every list has pages in, counted on the summaries.
+  uint32_t sharedWords = 0;
+  for (uint32_t group = 0; group < mappedSummaries_; ++group) {
+    uint64_t live = ~uint64_t{0};
+    for (uint32_t i = 0; i < cursorCount_ && live != 0; ++i) live &= mapSummaries_[i][group];
+    sharedWords += static_cast<uint32_t>(std::popcount(live));
+  }
+  throughSummaries_ = sharedWords < mappedWords_ / kSparseWords;
   residuesTell_ = false;
   for (uint32_t s = 0; s < segmentCount_; ++s)
     residuesTell_ |= segments_[s].end - segments_[s].first > 1;
@@ -232,15 +259,36 @@ bool Matcher::MayHoldPlace(uint32_t page) {
 }
 
 // The first page at or after `from` that every list has, by their page maps;
-// false when there is none.
+// false when there is none. Past the word of `from`, only the words in which
+// every list has pages, by the maps' summaries, are read: the lists of a sparse
+// phrase share a page in few of them.
 bool Matcher::NextSharedPage(uint32_t from, uint32_t& page) const {
   uint32_t word = from / 64;
   uint64_t bits = ~uint64_t{0} << (from % 64);
+  if (throughSummaries_ && word < mappedWords_ && SharedBits(word, bits) == 0)
+    return NextSharedPageThroughSummaries(word + 1, page);
   for (; word < mappedWords_; ++word, bits = ~uint64_t{0}) {
-    for (uint32_t i = 0; i < cursorCount_ && bits != 0; ++i) bits &= mapWords_[i][word];
-    if (bits != 0) {
-      page = word * 64 + static_cast<uint32_t>(std::countr_zero(bits));
+    if (const uint64_t shared = SharedBits(word, bits); shared != 0) {
+      page = word * 64 + static_cast<uint32_t>(std::countr_zero(shared));
       return true;
+    }
+  }
+  return false;
+}
+
+// NextSharedPage from the first page of `word` on, reading only the words the
+// summaries show every list has pages in.
+bool Matcher::NextSharedPageThroughSummaries(uint32_t word, uint32_t& page) const {
+  uint64_t live = ~uint64_t{0} << (word % 64);
+  for (uint32_t group = word / 64; group < mappedSummaries_; ++group, live = ~uint64_t{0}) {
+    for (uint32_t i = 0; i < cursorCount_ && live != 0; ++i) live &= mapSummaries_[i][group];
+    for (; live != 0; live &= live - 1) {
+      const uint32_t next = group * 64 + static_cast<uint32_t>(std::countr_zero(live));
+      if (next >= mappedWords_) return false;
+      if (const uint64_t shared = SharedBits(next, ~uint64_t{0}); shared != 0) {
+        page = next * 64 + static_cast<uint32_t>(std::countr_zero(shared));
+        return true;
+      }
     }
   }
   return false;

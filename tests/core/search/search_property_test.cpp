@@ -341,6 +341,53 @@ TEST(SearchPropertyTest, PhrasesAgreeOnPagesOfEverySize) {
   }
 }
 
+// Lists that each have pages all over a large collection but share pages in
+// only a few of its stretches of 64 pages, and now and then far from those:
+// the shared pages are found between the stretches too, up to the last page.
+TEST(SearchPropertyTest, PhrasesOfListsThatShareFewStretches) {
+  constexpr uint32_t kPages = 9000;
+  std::vector<std::u32string> pages;
+  std::vector<std::u16string> pageTexts;
+  for (uint32_t page = 0; page < kPages; ++page) {
+    const uint32_t stretch = page / 64;
+    const bool first = stretch % 3 == 0 || page % 397 == 0;
+    const bool second = stretch % 5 == 0 || page % 389 == 0;
+    std::u32string text = U"丙丙丙";
+    if (page == kPages - 1) {
+      text += U"甲乙丙甲乙丙甲丙";
+    } else if (first && second) {
+      text += page % 2 == 0 ? U"甲乙丙甲" : U"乙丙甲丙";
+    } else {
+      if (first) text += U"甲丙甲丙";
+      if (second) text += U"乙丙乙丙";
+    }
+    pages.push_back(text);
+    pageTexts.push_back(ToUtf16(text));
+  }
+  TempDir dir;
+  WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 9});
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+  const PostingSource source{
+      index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
+      static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
+  for (const char32_t c : {U'甲', U'乙', U'丙'}) {
+    const auto id = static_cast<uint32_t>(CharacterId(c));
+    EXPECT_TRUE(
+        PostingCursor::Survey(source, index.FirstBlock()[id], index.LastPage()[id]).pageMap);
+  }
+  const PlainMatcher matcher(pages, nullptr);
+  for (const std::u16string term : {u"甲乙", u"乙丙甲", u"甲乙丙", u"丙甲乙", u"乙?甲"}) {
+    SCOPED_TRACE(ToUtf8(term));
+    const Expected expected = matcher.Match(term);
+    ASSERT_FALSE(expected.pages.empty());
+    EXPECT_EQ(expected.pages.back(), kPages - 1);
+    index.EvaluateTerm(term, MergeReplace, false);
+    EXPECT_EQ(index.pages(), expected.pages);
+    EXPECT_EQ(index.placeCounts(), expected.placeCounts);
+  }
+}
+
 // "and" and "or" of two random terms give what merging the terms' results in
 // query order gives (EvaluateTerm), whichever term is evaluated first.
 TEST(SearchPropertyTest, AndAndOrAgreeWithTermsMergedInQueryOrder) {
