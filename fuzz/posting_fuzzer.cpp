@@ -84,8 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!std::is_sorted(match.pages.begin(), match.pages.end())) __builtin_trap();
   tables.directories = nullptr;
   const TermMatch plain = MatchTerm(plan, tables);
-  // With or without directories the intact pages agree; damage may end one sooner.
-  if (!match.damagedList && !plain.damagedList && match.pages != plain.pages) __builtin_trap();
+  // With or without directories the intact pages and their places agree; damage
+  // may end one sooner.
+  if (!match.damagedList && !plain.damagedList &&
+      (match.pages != plain.pages || match.placeCounts != plain.placeCounts))
+    __builtin_trap();
   for (uint32_t id = 0; id < lists; ++id) firstBlock[id] = kNoBlock;
   return 0;
 }

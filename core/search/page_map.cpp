@@ -17,8 +17,9 @@ void PageMap::Add(uint32_t page, uint32_t chainIndex, uint32_t offset, uint32_t 
   lastPage_ = page;
 }
 
-void PageMap::Finish(std::vector<uint32_t> chain) {
+void PageMap::Finish(std::vector<uint32_t> chain, std::optional<uint32_t> highestPosition) {
   chain_ = std::move(chain);
+  highestPosition_ = highestPosition;
   uint32_t before = 0;
   for (size_t word = 0; word < words_.size(); ++word) {
     ranks_[word] = before;

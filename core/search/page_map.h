@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -41,7 +42,9 @@ class PageMap {
   void Add(uint32_t page, uint32_t chainIndex, uint32_t offset, uint32_t residues);
   // Counts the bits of the pages added, once all are: `chain` is the list's blocks
   // in chain order, and every chain index added must lie in it.
-  void Finish(std::vector<uint32_t> chain);
+  // `highestPosition`: the highest position of the list when on every page the
+  // positions ascend strictly within 32 bits; none when on some page they do not.
+  void Finish(std::vector<uint32_t> chain, std::optional<uint32_t> highestPosition);
 
   // What the bits of a list whose last page is `lastPage` cost: a word and the
   // count before it for every 64 pages of its range, and a summary word for every
@@ -83,6 +86,10 @@ class PageMap {
   // Bit r is set when the entry has a position p with p % 32 == r (positions
   // added up in 32 bits, as a cursor adds them).
   uint32_t Residues(uint32_t entry) const { return entries_[entry].residues; }
+  // See Finish. A reader of a page of a list that has one may stop reading its
+  // positions once it has the ones it needs: those it leaves are known to be
+  // whole and to ascend.
+  std::optional<uint32_t> HighestPosition() const { return highestPosition_; }
   // Asks memory for the entry ahead of its use.
   void PrefetchEntry(uint32_t entry) const { __builtin_prefetch(entries_.data() + entry); }
 
@@ -124,6 +131,7 @@ class PageMap {
   std::vector<Entry> entries_;
   std::vector<uint32_t> chain_;  // the list's blocks in chain order
   uint32_t lastPage_ = 0;
+  std::optional<uint32_t> highestPosition_;
 };
 
 }  // namespace quillwen

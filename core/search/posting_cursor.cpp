@@ -365,10 +365,14 @@ std::optional<PageMap> PostingCursor::MapPages(const PostingSource& source, uint
   if (!cursor.Start(source, firstBlock, lastPage)) return std::nullopt;
   uint32_t chainIndex = 0;
   uint32_t offset = 0;
+  bool ascend = true;
+  uint32_t highest = 0;
   for (;;) {
-    uint32_t residues = 0;
-    if (!cursor.ReadResidues(&residues)) return std::nullopt;
-    map.Add(cursor.page_, chainIndex, offset, residues);
+    PagePositions positions;
+    if (!cursor.ReadResidues(&positions)) return std::nullopt;
+    map.Add(cursor.page_, chainIndex, offset, positions.residues);
+    ascend &= positions.ascend;
+    highest = std::max(highest, positions.last);
     if (cursor.AtLastPage()) break;
     if (cursor.offset_ == cursor.limit_ && !cursor.EnterNextBlock()) return std::nullopt;
     chainIndex = cursor.blocksEntered_ - 1;
@@ -378,12 +382,16 @@ std::optional<PageMap> PostingCursor::MapPages(const PostingSource& source, uint
   // The chain as the walks found it, every link checked on the way.
   std::vector<uint32_t> chain{firstBlock};
   while (chain.size() < directory.blockCount) chain.push_back(source.nextBlock[chain.back()]);
-  map.Finish(std::move(chain));
+  map.Finish(std::move(chain), ascend ? std::optional<uint32_t>(highest) : std::nullopt);
   return map;
 }
 
-bool PostingCursor::ReadResidues(uint32_t* residues) {
+bool PostingCursor::ReadResidues(PagePositions* positions) {
   uint32_t bits = 0;
+  // A delta of 0 after the first, or a sum past 32 bits, is noted without a
+  // branch: valid lists have neither.
+  bool disorder = false;
+  bool first = true;
   while (positionBytesLeft_ > 0) {
     // The VarNums that lie whole in this block, three bytes at least ahead of the
     // end of the page's bytes in it, need no check; the rest go one by one.
@@ -392,7 +400,10 @@ bool PostingCursor::ReadResidues(uint32_t* residues) {
     uint32_t at = 0;
     uint32_t position = position_;
     while (at + 3 <= inBlock) {
-      position += DecodeVarNum(bytes + at);
+      const uint32_t next = position + DecodeVarNum(bytes + at);
+      disorder |= next < position || (next == position && !first);
+      first = false;
+      position = next;
       at += VarNumLength(bytes[at]);
       bits |= uint32_t{1} << (position % 32);
     }
@@ -400,11 +411,16 @@ bool PostingCursor::ReadResidues(uint32_t* residues) {
     positionBytesLeft_ -= at;
     position_ = position;
     while (positionBytesLeft_ > 0 && (offset_ + 3 > limit_ || positionBytesLeft_ < 3)) {
+      const uint32_t before = position_;
       if (!NextPosition()) return false;
+      disorder |= position_ < before || (position_ == before && !first);
+      first = false;
       bits |= uint32_t{1} << (position_ % 32);
     }
   }
-  *residues = bits;
+  positions->residues = bits;
+  positions->last = position_;
+  positions->ascend = !disorder;
   return true;
 }
 

@@ -156,9 +156,15 @@ class PostingCursor {
   bool EnterBlock(uint32_t block);
   bool EnterNextBlock();
   bool SkipPositions();
-  // Reads the rest of the page's positions and sets bit p % 32 of *residues for
-  // each position p. False when the list is damaged there.
-  bool ReadResidues(uint32_t* residues);
+  // What ReadResidues finds of a page's positions.
+  struct PagePositions {
+    uint32_t residues = 0;  // bit p % 32 for each position p
+    uint32_t last = 0;      // the last position
+    bool ascend = true;     // strictly, without passing 32 bits
+  };
+  // Reads the whole page's positions, from its header on. False when the list is
+  // damaged there.
+  bool ReadResidues(PagePositions* positions);
   // The page map of a list that `directory`, made by Survey, found intact; none
   // when the list's positions are damaged.
   static std::optional<PageMap> MapPages(const PostingSource& source, uint32_t firstBlock,

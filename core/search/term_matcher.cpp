@@ -25,10 +25,11 @@ constexpr size_t kMaxCursors = kMaxNormalisedTermUnits;
 constexpr size_t kMaxSharedPositionBytes = 1024;
 
 // Decodes the `count` position bytes of a page at `bytes` (all inside the mapping)
-// and hands each aligned position, position + `alignment`, to `take` in order.
-// False, after handing over some, unless the bytes are whole VarNums, the
-// positions strictly ascend and every aligned position fits 32 bits: on such a
-// page the general matcher alone knows what to make of them.
+// and hands each aligned position, position + `alignment`, to `take` in order,
+// until `take` returns false. False, after handing over some, unless the bytes
+// read are whole VarNums, the positions strictly ascend and every aligned
+// position fits 32 bits: on such a page the general matcher alone knows what to
+// make of them.
 template <typename Take>
 inline bool ForEachAlignedPosition(const unsigned char* bytes, uint32_t count, uint32_t alignment,
                                    Take take) {
@@ -41,7 +42,7 @@ inline bool ForEachAlignedPosition(const unsigned char* bytes, uint32_t count, u
     if (delta == 0 && at > 0) return false;
     aligned += delta;
     at += length;
-    take(aligned);
+    if (!take(aligned)) return aligned <= UINT32_MAX;
   }
   return aligned <= UINT32_MAX;
 }
@@ -87,7 +88,8 @@ class Matcher {
   bool MatchPage(uint32_t& current);
   int64_t CountSharedPositions();
   bool StartShared(const Slot& slot, uint32_t& shared);
-  bool NarrowShared(const Slot& slot, uint32_t& shared);
+  bool NarrowShared(const Slot& slot, uint32_t& shared, bool stopEarly = false);
+  void KeepSharedResidues(uint32_t& shared);
   static constexpr int64_t kEnd = -2;
   static constexpr int64_t kGeneral = -1;
   int64_t CountOnMappedPage(uint32_t page);
@@ -141,8 +143,14 @@ class Matcher {
   // pages (MayHoldPlace).
   bool residuesTell_ = false;
   // For a term of one segment, each list's entry of the page MayHoldPlace last
-  // passed, in the order of order_.
+  // passed, in the order of order_, and the residues every list has there,
+  // turned by its alignment.
   std::array<uint32_t, kMaxCursors> mapEntries_;
+  uint32_t sharedResidues_ = ~uint32_t{0};
+  // Whether list i (in the order of order_) may stop reading a page's positions
+  // once the shared ones are behind it: its map shows that every byte of every
+  // page is whole and its positions ascend, and the highest aligned one fits.
+  std::array<bool, kMaxCursors> stopsEarly_;
   // The aligned positions of a page still shared by the lists read so far.
   std::array<uint32_t, kMaxSharedPositionBytes> shared_;
 };
@@ -207,6 +215,9 @@ bool Matcher::MapEveryList() {
     if (directory == nullptr || !directory->pageMap) return false;
     maps_[i] = &*directory->pageMap;
     turns_[i] = static_cast<int>(slots_[order_[i]].alignment % 32);
+    const std::optional<uint32_t> highest = maps_[i]->HighestPosition();
+    stopsEarly_[i] =
+        highest && uint64_t{*highest} + slots_[order_[i]].alignment <= uint64_t{UINT32_MAX};
     const std::vector<uint64_t>& words = directory->pageMap->Words();
     mapWords_[i] = words.data();
     mappedWords_ = std::min(mappedWords_, static_cast<uint32_t>(words.size()));
@@ -243,6 +254,7 @@ bool Matcher::MayHoldPlace(uint32_t page) {
       shared &= std::rotl(maps_[i]->Residues(mapEntries_[i]), turns_[i]);
       if (shared == 0 && residuesTell_) return false;
     }
+    sharedResidues_ = residuesTell_ ? shared : ~uint32_t{0};
     return true;
   }
   if (!residuesTell_) return true;
@@ -442,17 +454,33 @@ bool Matcher::StartShared(const Slot& slot, uint32_t& shared) {
   shared = 0;
   return ForEachAlignedPosition(
       bytes, cursor.PositionBytesLeft(), slot.alignment,
-      [&](uint64_t aligned) { shared_[shared++] = static_cast<uint32_t>(aligned); });
+      [&](uint64_t aligned) {
+        shared_[shared++] = static_cast<uint32_t>(aligned);
+        return true;
+      });
 }
 
-// Keeps, of the `shared` positions, those `slot`'s page has too.
-bool Matcher::NarrowShared(const Slot& slot, uint32_t& shared) {
+// Keeps, of the `shared` positions, those whose residues every list has
+// (sharedResidues_): no other can be a place.
+void Matcher::KeepSharedResidues(uint32_t& shared) {
+  uint32_t kept = 0;
+  for (uint32_t j = 0; j < shared; ++j) {
+    shared_[kept] = shared_[j];
+    kept += (sharedResidues_ >> (shared_[j] % 32)) & 1;
+  }
+  shared = kept;
+}
+
+// Keeps, of the `shared` positions, those `slot`'s page has too. With
+// `stopEarly`, the page's bytes past the last shared position are not read.
+bool Matcher::NarrowShared(const Slot& slot, uint32_t& shared, bool stopEarly) {
   const PostingCursor& cursor = slot.cursor;
   const unsigned char* bytes = cursor.PositionBytesInBlock();
   if (bytes == nullptr) return false;
   // Both runs ascend: keep, in place, the shared positions this list also has.
-  // Every byte is read even once nothing is left to keep, so that no damage on
-  // the page goes unseen.
+  // Unless the list's page map has shown every byte of the list sound, every
+  // byte is read even once nothing is left to keep, so that no damage on the
+  // page goes unseen.
   uint32_t kept = 0;
   uint32_t next = 0;
   if (!ForEachAlignedPosition(bytes, cursor.PositionBytesLeft(), slot.alignment,
@@ -460,6 +488,7 @@ bool Matcher::NarrowShared(const Slot& slot, uint32_t& shared) {
                                 while (next < shared && shared_[next] < aligned) ++next;
                                 if (next < shared && shared_[next] == aligned)
                                   shared_[kept++] = shared_[next++];
+                                return !stopEarly || next < shared;
                               })) {
     return false;
   }
@@ -477,7 +506,10 @@ int64_t Matcher::CountOnMappedPage(uint32_t page) {
   for (uint32_t i = 0; i < cursorCount_; ++i) {
     Slot& slot = slots_[order_[i]];
     if (!slot.cursor.JumpToMapEntry(mapEntries_[i], page)) return kEnd;
-    if (i == 0 ? StartShared(slot, shared) : NarrowShared(slot, shared)) {
+    const bool narrowed = i == 0 ? StartShared(slot, shared)
+                                 : NarrowShared(slot, shared, stopsEarly_[i]);
+    if (narrowed) {
+      if (i == 0) KeepSharedResidues(shared);
       if (shared == 0) return 0;
       continue;
     }

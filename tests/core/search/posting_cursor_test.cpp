@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -374,7 +375,8 @@ INSTANTIATE_TEST_SUITE_P(Damage, PostingCursorDamageTest, ::testing::ValuesIn(Da
 // straddles the first block boundary as the case says; the pages after it have
 // varying sizes, so later headers fall anywhere in their blocks.
 struct LongList {
-  explicit LongList(uint32_t headerOffset) {
+  // `lastDeltas`, when given, are the position deltas of one more page at the end.
+  explicit LongList(uint32_t headerOffset, const std::vector<uint32_t>& lastDeltas = {}) {
     std::vector<uint32_t> firstDeltas(headerOffset - 3, 1);
     AddPage(7, firstDeltas);
     AddPage(7 + 300, {70000, 3, 200});
@@ -386,6 +388,7 @@ struct LongList {
       deltas.front() = i % 5 == 0 ? 20000 + i : i;
       AddPage(page, deltas);
     }
+    if (!lastDeltas.empty()) AddPage(page + 1, lastDeltas);
     const uint32_t blocks = static_cast<uint32_t>((stream.size() + kBlockSize - 1) / kBlockSize);
     // Blocks in reverse order in a file with one spare block in front.
     for (uint32_t k = 0; k < blocks; ++k) layout.push_back(blocks - k);
@@ -612,6 +615,38 @@ TEST(PageMapTest, DamagedPositionsLeaveNone) {
   EXPECT_FALSE(directory.damaged);
   EXPECT_EQ(directory.pageCount, list.pages.size());
   EXPECT_FALSE(directory.pageMap);
+}
+
+// The highest position of a list whose positions ascend on every page, which
+// lets a reader stop short of a page's end; none when on some page they repeat
+// or pass 32 bits, which only a reader of every byte may judge.
+TEST(PageMapTest, KnowsTheHighestPositionOfAListThatAscends) {
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> lastDeltas;
+    std::optional<uint32_t> highest;
+  };
+  const uint32_t intactHighest = [] {
+    const LongList list(kBlockSize - 2);
+    uint32_t highest = 0;
+    for (const auto& positions : list.positionsOf) highest = std::max(highest, positions.back());
+    return highest;
+  }();
+  const std::vector<Case> cases = {
+      {"intact", {}, intactHighest},
+      {"a page starting at position 0", {0, 5, 9}, intactHighest},
+      {"higher than the rest", {4000000, 4000000}, 8000000},
+      {"a position repeated", {3, 0, 4}, std::nullopt},
+      {"positions past 32 bits", std::vector<uint32_t>(1030, 4194303), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LongList list(kBlockSize - 2, c.lastDeltas);
+    const BlockDirectory directory =
+        PostingCursor::Survey(list.postings->Source(), list.postings->first, list.pages.back());
+    ASSERT_TRUE(directory.pageMap);
+    EXPECT_EQ(directory.pageMap->HighestPosition(), c.highest);
+  }
 }
 
 // A few entries spread over a vast range would ask for vast bits: such a list
