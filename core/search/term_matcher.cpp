@@ -452,12 +452,11 @@ bool Matcher::StartShared(const Slot& slot, uint32_t& shared) {
   const unsigned char* bytes = cursor.PositionBytesInBlock();
   if (bytes == nullptr || cursor.PositionBytesLeft() > kMaxSharedPositionBytes) return false;
   shared = 0;
-  return ForEachAlignedPosition(
-      bytes, cursor.PositionBytesLeft(), slot.alignment,
-      [&](uint64_t aligned) {
-        shared_[shared++] = static_cast<uint32_t>(aligned);
-        return true;
-      });
+  return ForEachAlignedPosition(bytes, cursor.PositionBytesLeft(), slot.alignment,
+                                [&](uint64_t aligned) {
+                                  shared_[shared++] = static_cast<uint32_t>(aligned);
+                                  return true;
+                                });
 }
 
 // Keeps, of the `shared` positions, those whose residues every list has
@@ -506,8 +505,8 @@ int64_t Matcher::CountOnMappedPage(uint32_t page) {
   for (uint32_t i = 0; i < cursorCount_; ++i) {
     Slot& slot = slots_[order_[i]];
     if (!slot.cursor.JumpToMapEntry(mapEntries_[i], page)) return kEnd;
-    const bool narrowed = i == 0 ? StartShared(slot, shared)
-                                 : NarrowShared(slot, shared, stopsEarly_[i]);
+    const bool narrowed =
+        i == 0 ? StartShared(slot, shared) : NarrowShared(slot, shared, stopsEarly_[i]);
     if (narrowed) {
       if (i == 0) KeepSharedResidues(shared);
       if (shared == 0) return 0;

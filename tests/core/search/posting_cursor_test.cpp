@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <tuple>
