@@ -358,32 +358,36 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
 // Intersect for a term of one segment whose lists all have page maps.
 template <bool kCountInstruction>
 void Matcher::IntersectMapped() {
-  std::array<uint32_t, kBatch> batch;
+  std::array<std::array<uint32_t, kBatch>, 2> batches;
+  std::array<uint32_t, 2> taken{};
   uint32_t page = 0;
   bool more = true;
-  while (more) {
-    uint32_t taken = 0;
-    while (taken < kBatch && (more = NextSharedPage(page, page))) {
-      batch[taken++] = page;
+  // Takes the next batch of shared pages and, where they lie far apart, asks
+  // memory for each list's entry of each of them: a batch is taken while the one
+  // before it is still to be counted, so that these misses overlap its work.
+  const auto takeBatch = [&](std::array<uint32_t, kBatch>& batch) {
+    uint32_t count = 0;
+    while (more && count < kBatch && (more = NextSharedPage(page, page))) {
+      batch[count++] = page;
       if (page == UINT32_MAX) {
         more = false;
         break;
       }
       ++page;
     }
-    // Pages far apart have their entries far apart, where the processor does
-    // not foresee the loads: each list's entry of each page of the batch is
-    // asked of memory before any is looked at, so that the misses overlap.
-    // (Keeping the entries found here for MayHoldPlace, instead of finding them
-    // again there, measured slower.)
-    if (taken > 1 && batch[taken - 1] - batch[0] >= kSparseGap * (taken - 1)) {
+    if (count > 1 && batch[count - 1] - batch[0] >= kSparseGap * (count - 1)) {
       for (uint32_t i = 0; i < cursorCount_; ++i) {
-        for (uint32_t b = 0; b < taken; ++b)
+        for (uint32_t b = 0; b < count; ++b)
           maps_[i]->PrefetchEntry(maps_[i]->Rank<kCountInstruction>(batch[b]));
       }
     }
-    for (uint32_t b = 0; b < taken; ++b) {
-      uint32_t current = batch[b];
+    return count;
+  };
+  taken[0] = takeBatch(batches[0]);
+  for (uint32_t now = 0; taken[now] > 0; now ^= 1) {
+    taken[now ^ 1] = takeBatch(batches[now ^ 1]);
+    for (uint32_t b = 0; b < taken[now]; ++b) {
+      uint32_t current = batches[now][b];
       const int64_t places =
           MayHoldPlace<kCountInstruction>(current) ? CountOnMappedPage(current) : 0;
       if (places == kEnd) return;
