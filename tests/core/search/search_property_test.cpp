@@ -40,6 +40,15 @@ constexpr char32_t kCharacters[] = {U'甲', U'乙', U'丙', U'丁'};
 constexpr char32_t kUnindexed = U'。';
 constexpr char kVariantTable[] = "4E59,4E01\n";
 
+// The directory a search of `index` makes of character `c`'s list.
+BlockDirectory SurveyOf(const CIndex& index, char32_t c) {
+  const PostingSource source{
+      index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
+      static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
+  const auto id = static_cast<uint32_t>(CharacterId(c));
+  return PostingCursor::Survey(source, index.FirstBlock()[id], index.LastPage()[id]);
+}
+
 struct Expected {
   std::vector<uint32_t> pages;
   std::vector<uint32_t> placeCounts;
@@ -221,6 +230,21 @@ Expected PlainAnd(const PlainMatcher& matcher, const std::vector<std::u16string>
   return result;
 }
 
+// Each term, evaluated alone, finds some pages, and the pages and places the
+// plain matcher finds.
+void ExpectTermsFoundPlainly(CIndex& index, const PlainMatcher& matcher,
+                             std::initializer_list<const char16_t*> terms) {
+  for (const std::u16string_view term : terms) {
+    SCOPED_TRACE(ToUtf8(term));
+    const Expected expected = matcher.Match(term);
+    EXPECT_FALSE(expected.pages.empty());
+    index.EvaluateTerm(term, MergeReplace, false);
+    EXPECT_EQ(index.pages(), expected.pages);
+    EXPECT_EQ(index.placeCounts(), expected.placeCounts);
+    EXPECT_FALSE(index.DamagedList());
+  }
+}
+
 // Lists long enough to span many blocks and one rare character, 丁 (with its
 // variant 七): the rare list leads the intersection wherever it stands in the
 // term, and the result is what the rule gives.
@@ -246,20 +270,13 @@ TEST(SearchPropertyTest, TheRareListLeadsWhereverItStands) {
   CIndex index;
   ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
   // The common lists span blocks enough to have directories.
-  const PostingSource source{
-      index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
-      static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
-  const uint32_t common = static_cast<uint32_t>(CharacterId(U'甲'));
-  const BlockDirectory directory =
-      PostingCursor::Survey(source, index.FirstBlock()[common], index.LastPage()[common]);
+  const BlockDirectory directory = SurveyOf(index, U'甲');
   ASSERT_GE(directory.entries.size(), 5u);
   EXPECT_EQ(directory.pageCount, pages.size());
   // On every page: dense enough for a page map, so the queries below meet both
   // intersections, through maps only and with the rare list that has none.
   EXPECT_TRUE(directory.pageMap);
-  EXPECT_FALSE(PostingCursor::Survey(source, index.FirstBlock()[CharacterId(U'丁')],
-                                     index.LastPage()[CharacterId(U'丁')])
-                   .pageMap);
+  EXPECT_FALSE(SurveyOf(index, U'丁').pageMap);
 
   VariantTable variants;
   variants.Parse(kTable);
@@ -317,27 +334,12 @@ TEST(SearchPropertyTest, PhrasesAgreeOnPagesOfEverySize) {
     CIndex index;
     ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
     if (copies > 1) {
-      const PostingSource source{
-          index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
-          static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
-      for (const char32_t c : {U'甲', U'乙', U'丙', U'丁'}) {
-        const auto id = static_cast<uint32_t>(CharacterId(c));
-        EXPECT_TRUE(
-            PostingCursor::Survey(source, index.FirstBlock()[id], index.LastPage()[id]).pageMap);
-      }
+      for (const char32_t c : {U'甲', U'乙', U'丙', U'丁'}) EXPECT_TRUE(SurveyOf(index, c).pageMap);
     }
     const PlainMatcher matcher(pages, nullptr);
-    for (const std::u16string term :
-         {u"甲乙", u"乙甲", u"甲甲", u"乙丙甲", u"甲?乙", u"丁?？丙", u"乙丙丁甲", u"?甲丙?",
-          u"甲乙*丙丁", u"乙?甲*丙乙", u"丙*甲丁*乙"}) {
-      SCOPED_TRACE(ToUtf8(term));
-      const Expected expected = matcher.Match(term);
-      EXPECT_FALSE(expected.pages.empty());
-      index.EvaluateTerm(term, MergeReplace, false);
-      EXPECT_EQ(index.pages(), expected.pages);
-      EXPECT_EQ(index.placeCounts(), expected.placeCounts);
-      EXPECT_FALSE(index.DamagedList());
-    }
+    ExpectTermsFoundPlainly(index, matcher,
+                            {u"甲乙", u"乙甲", u"甲甲", u"乙丙甲", u"甲?乙", u"丁?？丙",
+                             u"乙丙丁甲", u"?甲丙?", u"甲乙*丙丁", u"乙?甲*丙乙", u"丙*甲丁*乙"});
   }
 }
 
@@ -368,24 +370,16 @@ TEST(SearchPropertyTest, PhrasesOfListsThatShareFewStretches) {
   WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 9});
   CIndex index;
   ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
-  const PostingSource source{
-      index.Postings().data(), index.Postings().size(), index.NextBlock().data(),
-      static_cast<uint32_t>(index.NextBlock().size()), BlockCountOf(index.Postings().size())};
-  for (const char32_t c : {U'甲', U'乙', U'丙'}) {
-    const auto id = static_cast<uint32_t>(CharacterId(c));
-    EXPECT_TRUE(
-        PostingCursor::Survey(source, index.FirstBlock()[id], index.LastPage()[id]).pageMap);
-  }
+  for (const char32_t c : {U'甲', U'乙', U'丙'}) EXPECT_TRUE(SurveyOf(index, c).pageMap);
   const PlainMatcher matcher(pages, nullptr);
-  for (const std::u16string term : {u"甲乙", u"乙丙甲", u"甲乙丙", u"丙甲乙", u"乙?甲"}) {
-    SCOPED_TRACE(ToUtf8(term));
-    const Expected expected = matcher.Match(term);
-    ASSERT_FALSE(expected.pages.empty());
-    EXPECT_EQ(expected.pages.back(), kPages - 1);
-    index.EvaluateTerm(term, MergeReplace, false);
-    EXPECT_EQ(index.pages(), expected.pages);
-    EXPECT_EQ(index.placeCounts(), expected.placeCounts);
+  const auto terms = {u"甲乙", u"乙丙甲", u"甲乙丙", u"丙甲乙", u"乙?甲"};
+  // Each is on the last page too.
+  for (const std::u16string_view term : terms) {
+    const std::vector<uint32_t> found = matcher.Match(term).pages;
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found.back(), kPages - 1);
   }
+  ExpectTermsFoundPlainly(index, matcher, terms);
 }
 
 // "and" and "or" of two random terms give what merging the terms' results in
