@@ -363,8 +363,11 @@ void Matcher::IntersectMapped() {
   uint32_t page = 0;
   bool more = true;
   // Takes the next batch of shared pages and, where they lie far apart, asks
-  // memory for each list's entry of each of them: a batch is taken while the one
-  // before it is still to be counted, so that these misses overlap its work.
+  // memory for each list's entry of each of them: entries far apart are loads
+  // the processor does not foresee. A batch is taken while the one before it is
+  // still to be counted, so that these misses overlap its work. (Keeping the
+  // entries found here for MayHoldPlace, instead of finding them again there,
+  // measured slower.)
   const auto takeBatch = [&](std::array<uint32_t, kBatch>& batch) {
     uint32_t count = 0;
     while (more && count < kBatch && (more = NextSharedPage(page, page))) {
