@@ -4,6 +4,8 @@
 #include <array>
 #include <bit>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "core/search/bit_count.h"
 #include "core/search/character_id.h"
@@ -75,8 +77,9 @@ class Matcher {
   void CountEveryPosition();
   void Intersect(std::span<const uint32_t> candidates, bool filtered);
   bool MapEveryList();
-  [[gnu::always_inline]] inline bool NextSharedPage(uint32_t from, uint32_t& page) const;
+  [[gnu::always_inline]] inline bool NextSharedPage(uint32_t from, uint32_t& page);
   bool NextSharedPageThroughSummaries(uint32_t word, uint32_t& page) const;
+  void ShareStretch(uint32_t word);
   // Of `bits`, the pages of `word` that every list has.
   uint64_t SharedBits(uint32_t word, uint64_t bits) const {
     for (uint32_t i = 0; i < cursorCount_ && bits != 0; ++i) bits &= mapWords_[i][word];
@@ -95,6 +98,14 @@ class Matcher {
   int64_t CountOnMappedPage(uint32_t page);
   template <bool kCountInstruction>
   [[gnu::always_inline]] inline void IntersectMapped();
+  // Inlined, as MayHoldPlace is, so that the copy built for the popcount
+  // instruction counts with it.
+  template <bool kCountInstruction>
+  [[gnu::always_inline]] inline uint32_t KeepPagesThatMayHoldPlaces(std::span<uint32_t> pages);
+  // Whether `count` ascending pages lie far apart on average (see kSparseGap).
+  static bool FarApart(const uint32_t* pages, uint32_t count) {
+    return count > 1 && pages[count - 1] - pages[0] >= kSparseGap * (count - 1);
+  }
   QUILLWEN_WITH_POPCOUNT void IntersectMappedCountingBits();
   // IntersectMapped takes the shared pages this many at a time.
   static constexpr uint32_t kBatch = 32;
@@ -105,6 +116,9 @@ class Matcher {
   // Lists that share pages in fewer than one word in this many are read through
   // their maps' summaries (measured on the sample's phrases).
   static constexpr uint32_t kSparseWords = 2;
+  // NextSharedPage, when not through the summaries, ANDs the lists' words this
+  // many at a time (see ShareStretch).
+  static constexpr uint32_t kStretchWords = 128;
   bool ReadPosition(uint32_t k) {
     Slot& slot = slots_[k];
     if (!slot.cursor.NextPosition()) return false;
@@ -139,6 +153,13 @@ class Matcher {
   // the summaries. Where they share most, the words themselves are read faster
   // one after another.
   bool throughSummaries_ = false;
+  // Unless the term is matched on candidates only, which may lie far apart, the
+  // words every list has, kStretchWords at a time, from word stretchBegin_ to
+  // stretchEnd_.
+  bool stretches_ = false;
+  std::array<uint64_t, kStretchWords> stretch_;
+  uint32_t stretchBegin_ = 0;
+  uint32_t stretchEnd_ = 0;
   // Some segment has two lists or more, so that the maps' residues can rule out
   // pages (MayHoldPlace).
   bool residuesTell_ = false;
@@ -153,6 +174,10 @@ class Matcher {
   std::array<bool, kMaxCursors> stopsEarly_;
   // The aligned positions of a page still shared by the lists read so far.
   std::array<uint32_t, kMaxSharedPositionBytes> shared_;
+  // For the pages of a batch KeepPagesThatMayHoldPlaces kept: each list's entry
+  // (cursorCount_ to a page) and the residues every list has there.
+  std::vector<uint32_t> keptEntries_;
+  std::array<uint32_t, kBatch> keptResidues_;
 };
 
 bool Matcher::StartCursors() {
@@ -274,18 +299,50 @@ bool Matcher::MayHoldPlace(uint32_t page) {
 // false when there is none. Past the word of `from`, only the words in which
 // every list has pages, by the maps' summaries, are read: the lists of a sparse
 // phrase share a page in few of them.
-bool Matcher::NextSharedPage(uint32_t from, uint32_t& page) const {
+bool Matcher::NextSharedPage(uint32_t from, uint32_t& page) {
   uint32_t word = from / 64;
   uint64_t bits = ~uint64_t{0} << (from % 64);
-  if (throughSummaries_ && word < mappedWords_ && SharedBits(word, bits) == 0)
-    return NextSharedPageThroughSummaries(word + 1, page);
-  for (; word < mappedWords_; ++word, bits = ~uint64_t{0}) {
+  if (throughSummaries_) {
+    if (word >= mappedWords_) return false;
     if (const uint64_t shared = SharedBits(word, bits); shared != 0) {
+      page = word * 64 + static_cast<uint32_t>(std::countr_zero(shared));
+      return true;
+    }
+    return NextSharedPageThroughSummaries(word + 1, page);
+  }
+  if (!stretches_) {
+    for (; word < mappedWords_; ++word, bits = ~uint64_t{0}) {
+      if (const uint64_t shared = SharedBits(word, bits); shared != 0) {
+        page = word * 64 + static_cast<uint32_t>(std::countr_zero(shared));
+        return true;
+      }
+    }
+    return false;
+  }
+  for (; word < mappedWords_; ++word, bits = ~uint64_t{0}) {
+    if (word < stretchBegin_ || word >= stretchEnd_) ShareStretch(word);
+    if (const uint64_t shared = stretch_[word - stretchBegin_] & bits; shared != 0) {
       page = word * 64 + static_cast<uint32_t>(std::countr_zero(shared));
       return true;
     }
   }
   return false;
+}
+
+// The words every list has from `word` on, kStretchWords of them, in stretch_.
+// One list at a time and without a branch on what they hold: the processor then
+// asks memory for many words at once. Word by word, each a branch on the one
+// before, it waits on every cache line in turn, which is most of the time a
+// phrase of a few thousand shared pages takes when its maps are not in the cache.
+void Matcher::ShareStretch(uint32_t word) {
+  const uint32_t count = std::min(kStretchWords, mappedWords_ - word);
+  stretchBegin_ = word;
+  stretchEnd_ = word + count;
+  std::copy_n(mapWords_[0] + word, count, stretch_.begin());
+  for (uint32_t i = 1; i < cursorCount_; ++i) {
+    const uint64_t* words = mapWords_[i] + word;
+    for (uint32_t j = 0; j < count; ++j) stretch_[j] &= words[j];
+  }
 }
 
 // NextSharedPage from the first page of `word` on, reading only the words the
@@ -314,6 +371,7 @@ void Matcher::Intersect(std::span<const uint32_t> candidates, bool filtered) {
   // Lists that all have page maps find the pages they share a word of 64 pages at
   // a time, and the cursors go to those pages only.
   const bool mapped = MapEveryList();
+  stretches_ = !filtered;
   if (mapped && !filtered && segmentCount_ == 1) {
     if (ProcessorCountsBits()) return IntersectMappedCountingBits();
     return IntersectMapped<false>();
@@ -360,6 +418,7 @@ template <bool kCountInstruction>
 void Matcher::IntersectMapped() {
   std::array<std::array<uint32_t, kBatch>, 2> batches;
   std::array<uint32_t, 2> taken{};
+  keptEntries_.resize(size_t{kBatch} * cursorCount_);
   uint32_t page = 0;
   bool more = true;
   // Takes the next batch of shared pages and, where they lie far apart, asks
@@ -378,7 +437,7 @@ void Matcher::IntersectMapped() {
       }
       ++page;
     }
-    if (count > 1 && batch[count - 1] - batch[0] >= kSparseGap * (count - 1)) {
+    if (FarApart(batch.data(), count)) {
       for (uint32_t i = 0; i < cursorCount_; ++i) {
         for (uint32_t b = 0; b < count; ++b)
           maps_[i]->PrefetchEntry(maps_[i]->Rank<kCountInstruction>(batch[b]));
@@ -389,10 +448,25 @@ void Matcher::IntersectMapped() {
   taken[0] = takeBatch(batches[0]);
   for (uint32_t now = 0; taken[now] > 0; now ^= 1) {
     taken[now ^ 1] = takeBatch(batches[now ^ 1]);
-    for (uint32_t b = 0; b < taken[now]; ++b) {
+    // Pages far apart are first sifted by their residues, and the postings of the
+    // ones left asked of memory, before any is read. Close together they are not:
+    // their headers share cache lines the processor brings in on its own, and
+    // the second pass over the batch costs more than it saves.
+    const bool sifted = FarApart(batches[now].data(), taken[now]);
+    const uint32_t count =
+        sifted ? KeepPagesThatMayHoldPlaces<kCountInstruction>({batches[now].data(), taken[now]})
+               : taken[now];
+    for (uint32_t b = 0; b < count; ++b) {
       uint32_t current = batches[now][b];
-      const int64_t places =
-          MayHoldPlace<kCountInstruction>(current) ? CountOnMappedPage(current) : 0;
+      bool mayHoldPlace;
+      if (sifted) {
+        std::copy_n(keptEntries_.begin() + b * cursorCount_, cursorCount_, mapEntries_.begin());
+        sharedResidues_ = keptResidues_[b];
+        mayHoldPlace = true;
+      } else {
+        mayHoldPlace = MayHoldPlace<kCountInstruction>(current);
+      }
+      const int64_t places = mayHoldPlace ? CountOnMappedPage(current) : 0;
       if (places == kEnd) return;
       if (places == kGeneral) {
         // Counts the page; the pages after it are the batch's.
@@ -403,6 +477,25 @@ void Matcher::IntersectMapped() {
       }
     }
   }
+}
+
+// Keeps, at the front of `pages`, those that may hold a place (MayHoldPlace),
+// notes each list's entry there and the residues they share (keptEntries_,
+// keptResidues_), and asks memory for each list's header of them. Returns how
+// many it kept.
+template <bool kCountInstruction>
+uint32_t Matcher::KeepPagesThatMayHoldPlaces(std::span<uint32_t> pages) {
+  uint32_t kept = 0;
+  for (const uint32_t page : pages) {
+    if (!MayHoldPlace<kCountInstruction>(page)) continue;
+    for (uint32_t i = 0; i < cursorCount_; ++i) {
+      keptEntries_[kept * cursorCount_ + i] = mapEntries_[i];
+      slots_[order_[i]].cursor.PrefetchMapEntry(mapEntries_[i]);
+    }
+    keptResidues_[kept] = sharedResidues_;
+    pages[kept++] = page;
+  }
+  return kept;
 }
 
 // IntersectMapped built for processors that count bits in one instruction.

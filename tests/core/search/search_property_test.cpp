@@ -382,6 +382,35 @@ TEST(SearchPropertyTest, PhrasesOfListsThatShareFewStretches) {
   ExpectTermsFoundPlainly(index, matcher, terms);
 }
 
+// The two rarer lists of a phrase share pages all over the collection, and the
+// commonest list lacks one in three of those: no page it lacks is taken for
+// shared, whichever list the word of a page is read from.
+TEST(SearchPropertyTest, PhrasesWhoseCommonestListLacksSharedPages) {
+  constexpr uint32_t kPages = 9000;
+  std::vector<std::u32string> pages;
+  std::vector<std::u16string> pageTexts;
+  for (uint32_t page = 0; page < kPages; ++page) {
+    std::u32string text;
+    if (page % 7 == 0) {
+      text = U"甲乙甲乙";
+    } else {
+      text = U"丙丙丙丙丙";
+      if (page % 2 == 0) text += U"甲丙";
+      if (page % 3 == 0) text += U"乙丙";
+      if (page % 6 == 0) text += U"甲乙丙";
+    }
+    pages.push_back(text);
+    pageTexts.push_back(ToUtf16(text));
+  }
+  TempDir dir;
+  WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 5});
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+  for (const char32_t c : {U'甲', U'乙', U'丙'}) EXPECT_TRUE(SurveyOf(index, c).pageMap);
+  const PlainMatcher matcher(pages, nullptr);
+  ExpectTermsFoundPlainly(index, matcher, {u"甲乙丙", u"乙丙甲", u"丙甲乙", u"甲乙", u"甲?丙"});
+}
+
 // "and" and "or" of two random terms give what merging the terms' results in
 // query order gives (EvaluateTerm), whichever term is evaluated first.
 TEST(SearchPropertyTest, AndAndOrAgreeWithTermsMergedInQueryOrder) {
