@@ -109,10 +109,11 @@ class Matcher {
   QUILLWEN_WITH_POPCOUNT void IntersectMappedCountingBits();
   // IntersectMapped takes the shared pages this many at a time.
   static constexpr uint32_t kBatch = 32;
-  // Shared pages closer together than this on average lie in entries the
-  // processor's own prefetching brings in; asking for them costs more than it
-  // saves (measured on the sample's phrases).
-  static constexpr uint32_t kSparseGap = 16;
+  // Shared pages closer together than this on average lie in entries and
+  // postings the processor's own prefetching brings in; asking for them costs
+  // more than it saves (measured on the sample's phrases, with the caches
+  // emptied by other searches between runs, as in a reader's use).
+  static constexpr uint32_t kSparseGap = 8;
   // Lists that share pages in fewer than one word in this many are read through
   // their maps' summaries (measured on the sample's phrases).
   static constexpr uint32_t kSparseWords = 2;
