@@ -343,13 +343,26 @@ TEST(SearchPropertyTest, PhrasesAgreeOnPagesOfEverySize) {
   }
 }
 
+// Indexes `pages`, whose lists of 甲, 乙 and 丙 are long enough for page maps,
+// and expects `terms` found as the plain matcher finds them.
+void ExpectTermsFoundThroughPageMaps(const std::vector<std::u32string>& pages,
+                                     std::initializer_list<const char16_t*> terms) {
+  std::vector<std::u16string> pageTexts;
+  for (const std::u32string& text : pages) pageTexts.push_back(ToUtf16(text));
+  TempDir dir;
+  WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 9});
+  CIndex index;
+  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
+  for (const char32_t c : {U'甲', U'乙', U'丙'}) EXPECT_TRUE(SurveyOf(index, c).pageMap);
+  ExpectTermsFoundPlainly(index, PlainMatcher(pages, nullptr), terms);
+}
+
 // Lists that each have pages all over a large collection but share pages in
 // only a few of its stretches of 64 pages, and now and then far from those:
 // the shared pages are found between the stretches too, up to the last page.
 TEST(SearchPropertyTest, PhrasesOfListsThatShareFewStretches) {
   constexpr uint32_t kPages = 9000;
   std::vector<std::u32string> pages;
-  std::vector<std::u16string> pageTexts;
   for (uint32_t page = 0; page < kPages; ++page) {
     const uint32_t stretch = page / 64;
     const bool first = stretch % 3 == 0 || page % 397 == 0;
@@ -364,32 +377,23 @@ TEST(SearchPropertyTest, PhrasesOfListsThatShareFewStretches) {
       if (second) text += U"乙丙乙丙";
     }
     pages.push_back(text);
-    pageTexts.push_back(ToUtf16(text));
   }
-  TempDir dir;
-  WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 9});
-  CIndex index;
-  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
-  for (const char32_t c : {U'甲', U'乙', U'丙'}) EXPECT_TRUE(SurveyOf(index, c).pageMap);
-  const PlainMatcher matcher(pages, nullptr);
   const auto terms = {u"甲乙", u"乙丙甲", u"甲乙丙", u"丙甲乙", u"乙?甲"};
   // Each is on the last page too.
   for (const std::u16string_view term : terms) {
-    const std::vector<uint32_t> found = matcher.Match(term).pages;
+    const std::vector<uint32_t> found = PlainMatcher(pages, nullptr).Match(term).pages;
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(found.back(), kPages - 1);
   }
-  ExpectTermsFoundPlainly(index, matcher, terms);
+  ExpectTermsFoundThroughPageMaps(pages, terms);
 }
 
 // The two rarer lists of a phrase share pages all over the collection, and the
 // commonest list lacks one in three of those: no page it lacks is taken for
 // shared, whichever list the word of a page is read from.
 TEST(SearchPropertyTest, PhrasesWhoseCommonestListLacksSharedPages) {
-  constexpr uint32_t kPages = 9000;
   std::vector<std::u32string> pages;
-  std::vector<std::u16string> pageTexts;
-  for (uint32_t page = 0; page < kPages; ++page) {
+  for (uint32_t page = 0; page < 9000; ++page) {
     std::u32string text;
     if (page % 7 == 0) {
       text = U"甲乙甲乙";
@@ -400,15 +404,8 @@ TEST(SearchPropertyTest, PhrasesWhoseCommonestListLacksSharedPages) {
       if (page % 6 == 0) text += U"甲乙丙";
     }
     pages.push_back(text);
-    pageTexts.push_back(ToUtf16(text));
   }
-  TempDir dir;
-  WriteCollection(dir.path(), pageTexts, {}, {.shuffleSeed = 5});
-  CIndex index;
-  ASSERT_TRUE(index.Open(dir.path(), u"Index", ScopeFullText)) << index.LastError();
-  for (const char32_t c : {U'甲', U'乙', U'丙'}) EXPECT_TRUE(SurveyOf(index, c).pageMap);
-  const PlainMatcher matcher(pages, nullptr);
-  ExpectTermsFoundPlainly(index, matcher, {u"甲乙丙", u"乙丙甲", u"丙甲乙", u"甲乙", u"甲?丙"});
+  ExpectTermsFoundThroughPageMaps(pages, {u"甲乙丙", u"乙丙甲", u"丙甲乙", u"甲乙", u"甲?丙"});
 }
 
 // "and" and "or" of two random terms give what merging the terms' results in
