@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string term(input.Field());
   const std::string page(input.Rest());
   (void)quillwen::ParsePage(page);
+  (void)quillwen::LooksLikeStoredPage(page);
   int anchors = 0;
   (void)quillwen::RenderCell(page, term, static_cast<int>(options & 1),
                              static_cast<quillwen::HitScope>(options / 2 % 3), anchors);

@@ -148,6 +148,9 @@ class CIndex {
   bool ReadPage(uint32_t entryIndex, std::string& page) const {
     return fileList_.ReadPage(entryIndex, page);
   }
+  bool ReadPageToShow(uint32_t entryIndex, std::string& page) const {
+    return fileList_.ReadPageToShow(entryIndex, page);
+  }
   bool FindPage(int32_t start, int32_t pageNumber, int32_t* outIndex) const {
     return fileList_.FindPage(start, pageNumber, outIndex);
   }

@@ -6,6 +6,7 @@
 
 #include "core/common/little_endian.h"
 #include "core/store/page_number.h"
+#include "core/store/page_parser.h"
 
 namespace quillwen {
 namespace {
@@ -93,6 +94,7 @@ bool CFileList::ReadEntry(uint32_t entryIndex, PageEntry* entry) const {
     return Fail(tablePath_, "page entry " + std::to_string(entryIndex) + " lies beyond the table");
   }
   entry->name = NameField(bytes.data(), nameSize_);
+  entry->nameEnded = entry->name.size() < nameSize_;
   entry->endOffset = LoadLE32(bytes.data() + nameSize_);
   entry->length = LoadLE32(bytes.data() + nameSize_ + 4);
   return true;
@@ -108,63 +110,34 @@ bool CFileList::PageLength(uint32_t entryIndex, uint32_t* length) const {
   return true;
 }
 
-bool CFileList::PageFitsNeighbours(uint32_t entryIndex, const PageEntry& entry) const {
-  const std::string name = "page entry " + std::to_string(entryIndex);
-  const uint64_t start = entry.endOffset - entry.length;  // length <= endOffset is checked
-  const auto misfit = [&](std::string what) {
-    return Fail(tablePath_, name + " " + what + ": the page table does not fit " +
-                                contentPath_.filename().string());
-  };
-  if (entryIndex == 0) {
-    if (start != 0) {
-      return misfit("starts at byte " + std::to_string(start) +
-                    ", not at the start of the content file");
-    }
-  } else {
-    PageEntry before;
-    if (!ReadEntry(entryIndex - 1, &before)) return false;
-    if (before.endOffset != start) {
-      return misfit("starts at byte " + std::to_string(start) + ", not where entry " +
-                    std::to_string(entryIndex - 1) + " ends (" + std::to_string(before.endOffset) +
-                    ")");
-    }
-  }
+bool CFileList::TableHoldsWholeEntries() const {
   const std::optional<uint64_t> tableSize = pageTable_.Size();
   if (!tableSize) return Fail(pageTable_.LastFault());
-  const uint64_t nextOffset = EntryOffset(entryIndex) + EntrySize();
-  if (nextOffset == *tableSize) {
-    const std::optional<uint64_t> contentSize = content_.Size();
-    if (!contentSize) return Fail(content_.LastFault());
-    if (entry.endOffset != *contentSize) {
-      return misfit("is the last and ends at byte " + std::to_string(entry.endOffset) +
-                    ", not where the content file ends (" + std::to_string(*contentSize) + ")");
-    }
-    return true;
-  }
-  // A cut-off entry after this one says nothing about where this page ends.
-  if (nextOffset + EntrySize() > *tableSize) return true;
-  PageEntry after;
-  if (!ReadEntry(entryIndex + 1, &after)) return false;
-  if (after.length > after.endOffset || after.endOffset - after.length != entry.endOffset) {
-    return misfit("ends at byte " + std::to_string(entry.endOffset) + ", where entry " +
-                  std::to_string(entryIndex + 1) + " does not start");
-  }
-  return true;
+  const uint64_t entryBytes = *tableSize - kPageTableHeaderSize;  // Open read the header
+  if (entryBytes % EntrySize() == 0) return true;
+  return Fail(tablePath_, std::to_string(entryBytes) + " bytes of entries after the " +
+                              std::to_string(kPageTableHeaderSize) +
+                              "-byte header are not a whole number of " +
+                              std::to_string(EntrySize()) + "-byte entries (name size " +
+                              std::to_string(nameSize_) + ")");
 }
 
 bool CFileList::LocatePage(uint32_t entryIndex, PageEntry* entry) const {
   if (!ReadEntry(entryIndex, entry)) return false;
-  if (entry->length > entry->endOffset) {
+  if (!TableHoldsWholeEntries()) return false;
+  const std::string name = "page entry " + std::to_string(entryIndex);
+  if (!entry->nameEnded) {
     return Fail(tablePath_,
-                "page entry " + std::to_string(entryIndex) + " starts before the content file");
+                name + " has no NUL within its " + std::to_string(nameSize_) + "-byte name");
   }
-  if (!PageFitsNeighbours(entryIndex, *entry)) return false;
+  if (entry->length > entry->endOffset) {
+    return Fail(tablePath_, name + " starts before the content file");
+  }
   // The length comes from the table; only trust it as far as the content file reaches.
   const std::optional<uint64_t> contentSize = content_.Size();
   if (!contentSize) return Fail(content_.LastFault());
   if (entry->endOffset > *contentSize) {
-    return Fail(tablePath_,
-                "page entry " + std::to_string(entryIndex) + " points past the content file");
+    return Fail(tablePath_, name + " points past the content file");
   }
   return true;
 }
@@ -194,6 +167,16 @@ bool CFileList::ReadPage(uint32_t entryIndex, std::string& page) const {
     return false;
   }
   return true;
+}
+
+bool CFileList::ReadPageToShow(uint32_t entryIndex, std::string& page) const {
+  if (!ReadPage(entryIndex, page)) return false;
+  if (page.empty() || LooksLikeStoredPage(page)) return true;
+  page.clear();
+  return Fail(tablePath_, "page entry " + std::to_string(entryIndex) +
+                              " holds no HTML page with a title and two table cells: the page "
+                              "table does not fit " +
+                              contentPath_.filename().string());
 }
 
 bool CFileList::FindPage(int32_t start, int32_t pageNumber, int32_t* outIndex) const {

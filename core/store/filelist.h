@@ -4,11 +4,12 @@
 // file (layout in volume_store_format.h). Nothing is cached between calls; every
 // operation reads the two files afresh, and every read is checked against what
 // the files hold, so a damaged table makes an operation fail rather than read
-// outside a buffer. The pages lie back to back in the content file, so a page is
-// read only when it follows the entry before it and the entry after it follows
-// it (the last one ending where the content file ends): a table that does not
-// fit its content file, such as one whose name size was changed, shows no page
-// rather than bytes of other pages.
+// outside a buffer. A page may lie anywhere in the content file, so a table
+// that does not belong to its content file (one whose name size was changed,
+// say) is told only by what holds for every valid store: the entries fill the
+// table after its header exactly, a name ends within its field, a page lies
+// inside the content file, and a page shown as stored is an HTML page with a
+// title and two table cells.
 
 #include <cstdint>
 #include <filesystem>
@@ -26,7 +27,8 @@ namespace quillwen {
 
 // One entry of the page table as stored.
 struct PageEntry {
-  std::string name;  // up to the NUL, or all S bytes when the field has none
+  std::string name;       // up to the NUL, or all S bytes when the field has none
+  bool nameEnded = true;  // the field holds the name's NUL
   uint32_t endOffset = 0;
   uint32_t length = 0;
 };
@@ -56,12 +58,18 @@ class CFileList {
   // Copies the page's bytes into `buffer`, which must hold at least its length,
   // and unscrambles them; the buffer is not NUL-terminated. False when the store is
   // closed, the entry lies beyond the table, the buffer is too small, the entry
-  // points outside the content file, or it and its neighbours do not follow one
-  // another.
+  // points outside the content file, its name has no NUL within the name size, or
+  // the table is not a whole number of entries.
   bool ReadPage(uint32_t entryIndex, std::span<char> buffer) const;
 
   // PageLength and ReadPage in one: `page` holds exactly the unscrambled text.
   bool ReadPage(uint32_t entryIndex, std::string& page) const;
+
+  // ReadPage for a page that is to be shown as stored: also false, with the
+  // fault, when the bytes are not an HTML page with a title and two table cells
+  // (an empty page passes), since bytes from the wrong place would otherwise be
+  // shown as if they were the page.
+  bool ReadPageToShow(uint32_t entryIndex, std::string& page) const;
 
   // Scans forward from entry `start` for the first entry whose page number is
   // `pageNumber`. On success *outIndex is that entry. On failure *outIndex is the
@@ -91,11 +99,11 @@ class CFileList {
  private:
   uint64_t EntryOffset(uint32_t entryIndex) const;
   uint64_t EntrySize() const { return uint64_t{nameSize_} + kPageEntryTrailerSize; }
-  // False, with the fault, unless entry `entryIndex` lies where the entries around
-  // it say it does.
-  bool PageFitsNeighbours(uint32_t entryIndex, const PageEntry& entry) const;
-  // Reads entry `entryIndex` and checks that its page lies whole in the content
-  // file where its neighbours say it does.
+  // False, with the fault, when the table after its header is not a whole number
+  // of entries: its name size does not fit it.
+  bool TableHoldsWholeEntries() const;
+  // Reads entry `entryIndex` and checks that its name ends within its field and
+  // its page lies whole in the content file.
   bool LocatePage(uint32_t entryIndex, PageEntry* entry) const;
   // The located page's bytes, unscrambled, into `bytes` (exactly its length).
   bool ReadContent(const PageEntry& entry, std::span<char> bytes) const;

@@ -1,5 +1,8 @@
 #include "core/store/page_parser.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace quillwen {
 namespace {
 
@@ -25,7 +28,39 @@ std::string* TextOf(ParsedPage& nodes, int section) {
   }
 }
 
+char AsciiLower(char byte) {
+  return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : byte;
+}
+
+// Where the tag `name` (lower case, "<title" say) opens at or after `from`, in
+// any letter case and followed by '>' or white space; npos when it does not.
+size_t FindTag(std::string_view page, std::string_view name, size_t from) {
+  for (size_t at = page.find('<', from); at != std::string_view::npos;
+       at = page.find('<', at + 1)) {
+    if (page.size() - at <= name.size()) return std::string_view::npos;
+    if (!std::equal(name.begin(), name.end(), page.begin() + static_cast<std::ptrdiff_t>(at),
+                    [](char n, char p) { return n == AsciiLower(p); }))
+      continue;
+    const char after = page[at + name.size()];
+    if (after == '>' || after == ' ' || after == '\t' || after == '\n' || after == '\r') return at;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
+
+bool LooksLikeStoredPage(std::string_view page) {
+  size_t at = FindTag(page, "<title", 0);
+  if (at == std::string_view::npos) return false;
+  at = FindTag(page, "</title", at);
+  if (at == std::string_view::npos) return false;
+  for (int cell = 0; cell < 2; ++cell) {
+    at = FindTag(page, "<td", at);
+    if (at == std::string_view::npos) return false;
+    ++at;
+  }
+  return true;
+}
 
 ParsedPage ParsePage(std::string_view page) {
   ParsedPage nodes;

@@ -26,6 +26,12 @@ using ParsedPage = std::array<HTMLNode, 3>;
 
 ParsedPage ParsePage(std::string_view page);
 
+// Whether `page` has the shape of a stored page: a title element and, after it,
+// two table cells. Letter case is not minded here, so that a page the parser
+// reads as empty cells still counts as a page; bytes cut from the middle of
+// other pages do not.
+bool LooksLikeStoredPage(std::string_view page);
+
 enum class FilterItemKind { kMainText, kAnnotation };
 
 // One piece of a cell's text. The first item of a cell is always main text.

@@ -12,8 +12,9 @@
 //     4 bytes  endOffset  offset in the content file just past the page
 //     4 bytes  length     bytes of the page's text
 //
-// Content file: the page texts back to back, every byte XORed with 0xC6. A page
-// occupies [endOffset - length, endOffset).
+// Content file: the page texts, every byte XORed with 0xC6. A page occupies
+// [endOffset - length, endOffset); pages may lie in any order, with unused bytes
+// between them, and may share bytes: only each entry says where its page is.
 
 #include <algorithm>
 #include <cstddef>

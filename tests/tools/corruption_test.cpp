@@ -6,17 +6,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/common/little_endian.h"
 #include "core/search/character_id.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
-#include "tools/builder/collection_builder.h"
+#include "tests/tools/small_collection.h"
 
 namespace quillwen {
 namespace {
@@ -84,43 +83,16 @@ class CorruptionTest : public ::testing::TestWithParam<CorruptionCase> {
  protected:
   static void SetUpTestSuite() {
     source_ = new TempDir;
-    const auto write = [](const std::string& relative, std::string_view text) {
-      const fs::path file = source_->path() / "source" / relative;
-      fs::create_directories(file.parent_path());
-      WriteFileBytes(file, text);
-    };
-    write(
-        "01 經/01 論語/01 學而.txt",
-        "子曰：學而時習之，不亦說乎？\n\n有朋自遠方來，不亦樂乎？\n\n人不知而不慍，不亦君子乎？\n");
-    write("01 經/01 論語/02 為政.txt", "子曰：為政以德，譬如北辰，居其所而眾星共之。\n");
-    write("02 史/01 史記/01 本紀.txt", "黃帝者，少典之子，姓公孫，名曰軒轅。\n\n生而神靈。\n");
-    build::BuildOptions options;
-    options.source = source_->path() / "source";
-    options.target = source_->path() / "data";
-    options.charactersPerPage = 8;
-    build::BuildSummary summary;
-    std::string error;
-    ASSERT_TRUE(build::BuildCollection(options, &summary, &error)) << error;
+    testing::BuildSmallCollection(source_->path());
   }
   static void TearDownTestSuite() { delete source_; }
 
   // Runs quillwen-search on `data` with `arguments`; standard input is empty.
   Outcome Run(const fs::path& data, const std::string& arguments) {
-    const fs::path err = scratch_ / "err.txt";
-    const std::string command = std::string(QUILLWEN_SEARCH_TOOL) + " --data '" + data.string() +
-                                "' " + arguments + " < /dev/null 2> '" + err.string() + "'";
-    Outcome outcome;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return outcome;
-    std::string out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.err = ReadFileBytes(err);
-    outcome.firstLine = out.substr(0, out.find('\n'));
-    return outcome;
+    const testing::ProgramRun run = testing::RunProgram(
+        std::string(QUILLWEN_SEARCH_TOOL) + " --data '" + data.string() + "' " + arguments,
+        scratch_.path());
+    return {run.exitCode, run.err, run.out.substr(0, run.out.find('\n'))};
   }
 
   static TempDir* source_;
@@ -162,6 +134,12 @@ constexpr char kFound[] = "全部で 3 頁で、3 箇所でした。";
 // The pages of 子, without those of 之, whose list is damaged.
 constexpr char kFoundWithoutDamagedList[] = "全部で 4 頁で、4 箇所でした。";
 constexpr char kNothingFound[] = "全部で 0 頁で、0 箇所でした。";
+// The last page, 史記 本紀 5, as stored: one line.
+constexpr char kLastPageFirstLine[] =
+    "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
+    "<style>td{vertical-align:top;padding:0 1em}.m{width:5em;color:#8a7f6e;font-size:small}"
+    "</style><title>史記 本紀 5</title></head><body><table width=\"100%\"><tr><TD class=\"m\">"
+    "史記<br>本紀<br>5</TD><TD><p>生而神靈。</p></TD></tr></table></body></html>";
 
 std::string Err(std::initializer_list<std::string> lines) {
   std::string text;
@@ -245,51 +223,55 @@ INSTANTIATE_TEST_SUITE_P(
             SetLE32(4, 0),
             "之",
             {1, Err({kOpenFailed, "$F: name size 0 lies outside 1 to 260\n"}), kNothingFound}},
+        // 99 instead of 100: the 15 entries no longer fill the table.
         CorruptionCase{"NameSize99",
                        "Index-fl.h",
                        SetLE32(4, 99),
                        "--show 3",
                        {1,
                         Err({kNotShown,
-                             "$F: page entry 0 ends at byte 88832, where entry 1 does not "
-                             "start: the page table does not fit Index-fl.cnt\n"}),
+                             "$F: 1620 bytes of entries after the 268-byte header are not a "
+                             "whole number of 107-byte entries (name size 99)\n"}),
                         ""}},
-        CorruptionCase{"PagesDoNotFollow",
+        // Entry 1 made 7 bytes long: the tail of its page, not a page.
+        CorruptionCase{"PageStartsInsideAnother",
                        "Index-fl.h",
                        SetLE32(LengthFieldOf(1), 7),
                        "--show 3 2",
                        {1,
                         Err({kNotShown,
-                             "$F: page entry 1 starts at byte 694, not where entry 0 ends (347): "
-                             "the page table does not fit Index-fl.cnt\n"}),
+                             "$F: page entry 1 holds no HTML page with a title and two table "
+                             "cells: the page table does not fit Index-fl.cnt\n"}),
                         ""}},
+        // Entry 1's name, "V00001\\2.htm", runs on to the end of its field.
+        CorruptionCase{
+            "NameWithoutItsNul",
+            "Index-fl.h",
+            [](const fs::path& file) {
+              PatchFileBytes(file, 268 + 108 + 12, std::string(88, 'x'));
+            },
+            "--show 3 2",
+            {1, Err({kNotShown, "$F: page entry 1 has no NUL within its 100-byte name\n"}), ""}},
         // The content file "Index-fl.cnt".
         CorruptionCase{"ContentMissing",
                        "Index-fl.cnt",
                        Remove(),
                        "之",
                        {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
-        // Page 5 of record 7 is the last page entry, 14.
+        // Bytes after the last page are unused, as other tools may leave them.
         CorruptionCase{"ContentLonger",
                        "Index-fl.cnt",
                        Append("x"),
                        "--show 7 5",
-                       {1,
-                        Err({kNotShown,
-                             "$D/Index-fl.h: page entry 14 is the last and ends at byte 5111, not "
-                             "where the content file ends (5112): the page table does not fit "
-                             "Index-fl.cnt\n"}),
-                        ""}},
-        CorruptionCase{"ContentCut",
-                       "Index-fl.cnt",
-                       CutBy(1),
-                       "--show 7 5",
-                       {1,
-                        Err({kNotShown,
-                             "$D/Index-fl.h: page entry 14 is the last and ends at byte 5111, not "
-                             "where the content file ends (5110): the page table does not fit "
-                             "Index-fl.cnt\n"}),
-                        ""}},
+                       {0, "", kLastPageFirstLine}},
+        // Page 5 of record 7 is the last page entry, 14.
+        CorruptionCase{
+            "ContentCut",
+            "Index-fl.cnt",
+            CutBy(1),
+            "--show 7 5",
+            {1, Err({kNotShown, "$D/Index-fl.h: page entry 14 points past the content file\n"}),
+             ""}},
         // The full-text index set.
         CorruptionCase{"IndexHeaderMissing",
                        "Index-idx.h",
