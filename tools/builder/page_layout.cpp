@@ -112,8 +112,13 @@ class PageFiller {
         Put(whole ? std::move(block) : Extract(block, from, {block.runs.size(), 0}), size);
         return;
       }
+      // A full page that ends in a heading gives it to the next page with the
+      // text it heads.
       if (room == 0) {
-        Flush();
+        if (HasParagraph())
+          BreakPageCarryingHeadings();
+        else
+          Flush();
         continue;
       }
       if (HasParagraph() && (size <= limit_ || room < limit_ / 4)) {

@@ -17,8 +17,9 @@ struct LaidOutPage {
 };
 
 // Fills pages with whole blocks up to `charactersPerPage` positioned characters
-// (at least 1). A block that does not fit starts the next page, taking a heading
-// that ends the page along with it; a block longer than a page, or one that
+// (at least 1). A block that does not fit starts the next page, taking the
+// headings that end the page along with it (so does a block after a page that
+// headings filled up); a block longer than a page, or one that
 // would leave more than a quarter of a page empty, is split: at a line break
 // where possible, else after a full stop, else after a comma, else exactly at
 // the limit. No page has more than the limit; a volume without text still has

@@ -98,6 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "P:甲乙{一二} | P:{三四五六} | P:丙"},
         SplitCase{"HeadingGoesWithTheNextParagraph", "甲乙丙\n\n# 題\n\n丁戊己", 5,
                   "P:甲乙丙 | H:題 P:丁戊己"},
+        SplitCase{"HeadingThatFillsThePageGoesWithTheNextParagraph", "甲乙丙\n\n# 題丁\n\n戊己", 5,
+                  "P:甲乙丙 | H:題丁 P:戊己"},
+        SplitCase{"HeadingsThatFillThePageGoOnTogether", "甲乙\n\n# 卷\n\n# 題丁\n\n戊己", 5,
+                  "P:甲乙 | H:卷 H:題丁 P:戊己"},
         SplitCase{"HeadingAloneIsNotCarriedForever", "# 題\n\n甲乙丙丁戊己", 4,
                   "H:題 P:甲乙丙 | P:丁戊己"}),
     [](const auto& info) { return std::string(info.param.label); });
