@@ -61,7 +61,7 @@ const QStringList& PageHeaders() {
 }
 
 const QStringList& HitHeaders() {
-  static const QStringList headers{QStringLiteral("書名・巻・頁"), QStringLiteral("左文脈"),
+  static const QStringList headers{QStringLiteral("類別・書名・巻・頁"), QStringLiteral("左文脈"),
                                    QStringLiteral("語"), QStringLiteral("右文脈")};
   return headers;
 }
@@ -70,7 +70,7 @@ const QStringList& HitHeaders() {
 
 QString HitPlaceText(const quillwen::SearchNodeTag& page) {
   QStringList parts;
-  for (const std::u16string* name : {&page.book, &page.volume}) {
+  for (const std::u16string* name : {&page.category, &page.book, &page.volume}) {
     if (!name->empty()) parts << ToQString(*name);
   }
   if (page.volumePage != 0) parts << QString::number(page.volumePage);

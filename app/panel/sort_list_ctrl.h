@@ -39,7 +39,8 @@ inline constexpr char16_t kUnmarkedHitText[] = u"（印なし）";
 // How a hit is drawn on the result page: red on light grey, bold.
 inline constexpr QRgb kHitTextColour = 0xFF0000;
 inline constexpr QRgb kHitBackgroundColour = 0xD9D9D9;
-// The 書名・巻・頁 cell of a hit row: "国风 · 周南 · 3".
+// The 類別・書名・巻・頁 cell of a hit row: "詩經 · 国风 · 周南 · 3". Collections
+// share book names ("卷一至卷十"), so the category comes first.
 QString HitPlaceText(const quillwen::SearchNodeTag& page);
 
 class CSortListCtrl : public QTreeWidget {

@@ -4,8 +4,10 @@
 
 #include "core/io/private_temp_folder.h"
 #include "core/io/write_file.h"
+#include "core/panel_model/citation.h"
 #include "core/panel_model/decimal_text.h"
 #include "core/panel_model/panel_layout.h"
+#include "core/panel_model/query_notes.h"
 #include "core/panel_model/result_csv.h"
 
 namespace quillwen {
@@ -17,22 +19,6 @@ std::u16string SummaryText(int64_t pages, int64_t places) {
 std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile) {
   return u"索引ファイル " + postingsFile.u16string() +
          u" が壊れています。見つかった頁だけを示しました。";
-}
-
-std::u16string CitationText(const SearchNodeTag& place) {
-  std::u16string text = u"出典：" + place.category;
-  for (const std::u16string* name : {&place.book, &place.volume}) {
-    if (!name->empty()) text += u"・" + *name;
-  }
-  if (place.volumePage != 0) text += u"・" + DecimalText(place.volumePage) + u"頁";
-  return text;
-}
-
-std::u16string CitedText(std::u16string_view selection, std::u16string_view citation) {
-  std::u16string text(selection);
-  if (!text.empty() && text.back() != u'\n') text.push_back(u'\n');
-  text.append(citation);
-  return text;
 }
 
 IndexScope ScopeOfTarget(SearchTarget target) {
@@ -117,7 +103,7 @@ bool LeftFormModel::ReadStoredPage(int record, bool useFirstPage, int32_t page, 
   const int32_t start = static_cast<int32_t>(std::max<int64_t>(int64_t{volume.docID} - 1, -1));
   int32_t entry = 0;
   if (!m_index.FindPage(start, page, &entry)) return false;
-  if (!m_index.ReadPage(static_cast<uint32_t>(entry), html)) {
+  if (!m_index.ReadPageToShow(static_cast<uint32_t>(entry), html)) {
     if (fault != nullptr) *fault = m_index.FileList().LastFault();
     return false;
   }
@@ -251,22 +237,28 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     FailSearch(kNoRangeMessage, SearchOutcome::kNoRange, update);
     return update;
   }
-  if (typed.empty()) {
+  // Spaces alone are no keywords either.
+  if (typed.find_first_not_of(u' ') == std::u16string::npos) {
     m_strKeyWords = previousKeywords;
     FailSearch(kNoKeywordsMessage, SearchOutcome::kNoKeywords, update);
     return update;
   }
 
   // A query the index refuses changes no result: the last one is listed again.
+  std::u16string skippedNote;
+  std::u16string notes;
   if (const std::optional<Query> query = ParseQuery(typed)) {
     m_lastResult = m_index.Search(*query, m_nSearchMethod, m_bVariants, std::move(m_lastResult));
-    m_strKeyWords = query->markText;
+    // The hits are marked as they were searched, so that every counted place is.
+    m_strKeyWords = query->searchedText;
+    skippedNote = SkippedCharactersNote(*query);
+    notes = UnsearchableTermsMessage(*query);
   }
   m_SearchNodes.Assign(range, m_lastResult.pages, m_lastResult.placeCounts, m_pageOrder);
   m_nPlaces = m_SearchNodes.Places();
   m_hits.Reset(m_SearchNodes);
   ResetList();
-  m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.Count()), m_nPlaces);
+  m_strSummary = SummaryText(static_cast<int64_t>(m_SearchNodes.Count()), m_nPlaces) + skippedNote;
   // The hits of the last search are gone with it: a result page of it would
   // show marks the summary no longer speaks of. A stored page stays in view.
   m_nHitCount = 0;
@@ -281,8 +273,8 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   }
   update.outcome = SearchOutcome::kRan;
   update.summary = m_strSummary;
-  std::u16string notes;
-  if (m_bVariants && m_index.VariantTableRefused()) notes = kVariantTableRefusedMessage;
+  if (m_bVariants && m_index.VariantTableRefused())
+    notes += (notes.empty() ? u"" : u"\n") + std::u16string(kVariantTableRefusedMessage);
   if (m_lastResult.damagedList)
     notes += (notes.empty() ? u"" : u"\n") + DamagedIndexMessage(m_index.PostingsPath());
   if (!notes.empty()) update.message = notes;
@@ -424,17 +416,34 @@ std::u16string LeftFormModel::WindowCaption() const {
   std::u16string caption = kMainWindowCaption;
   const std::optional<SearchNodeTag> place = ShownPlace();
   if (!place) return caption;
-  std::u16string where = place->book.empty() ? place->category : place->book;
-  if (!place->volume.empty()) where += (where.empty() ? u"" : u"・") + place->volume;
-  if (place->volumePage != 0) where += u"・" + DecimalText(place->volumePage) + u"頁";
+  const std::u16string where = PlaceText(*place);
   if (!where.empty()) caption += u" - " + where;
   return caption;
 }
 
-std::optional<std::u16string> LeftFormModel::CitationOfShownPage() const {
+std::optional<std::u16string> LeftFormModel::CitationOfShownPage(
+    std::u16string_view headingAbove) const {
   const std::optional<SearchNodeTag> place = ShownPlace();
   if (!place) return std::nullopt;
-  return CitationText(*place);
+  if (!headingAbove.empty()) return CitationText(*place, headingAbove);
+  return CitationText(*place, HeadingBeforeShownPage());
+}
+
+std::u16string LeftFormModel::HeadingBeforeShownPage() const {
+  // A page that begins inside a poem stands under the last heading of an
+  // earlier page of its volume; a volume without headings is not read through.
+  constexpr int kPagesLookedBack = 32;
+  const int record = m_catalogue.VolumeRecordOf(static_cast<uint32_t>(m_nShownEntry));
+  if (record == 0) return {};
+  const int64_t first = int64_t{m_catalogue.Record(record).docID} - 1;
+  std::string page;
+  for (int64_t entry = int64_t{m_nShownEntry} - 1;
+       entry >= std::max<int64_t>(first, 0) && entry >= m_nShownEntry - kPagesLookedBack; --entry) {
+    if (!m_index.ReadPage(static_cast<uint32_t>(entry), page)) return {};
+    std::u16string heading = LastHeadingOf(page);
+    if (!heading.empty()) return heading;
+  }
+  return {};
 }
 
 PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {

@@ -18,6 +18,7 @@
 
 #include "core/common/message_sink.h"
 #include "core/io/private_temp_folder.h"
+#include "core/panel_model/citation.h"
 #include "core/panel_model/contents_catalogue.h"
 #include "core/panel_model/hit_list.h"
 #include "core/panel_model/page_history.h"
@@ -52,11 +53,6 @@ inline constexpr size_t kDefaultContextChars = 12;
 // The two ways the result list shows a search: a row per page, or a row per hit
 // with the text around it.
 enum class ResultView : int32_t { kPages = 0, kHits = 1 };
-
-// "出典：" and the place of a page: where a cited text stands.
-std::u16string CitationText(const SearchNodeTag& place);
-// `selection` followed by a line with `citation`.
-std::u16string CitedText(std::u16string_view selection, std::u16string_view citation);
 
 // The part of a page a search reads: the radio buttons "全文", "正文", "注釈".
 enum class SearchTarget : int32_t { kFullText = 0, kMainText = 1, kAnnotations = 2 };
@@ -264,10 +260,12 @@ class LeftFormModel {
   // page within the volume); nothing before a page was shown or when no record
   // covers it.
   std::optional<SearchNodeTag> ShownPlace() const;
-  // The same as a citation: "出典：…".
-  std::optional<std::u16string> CitationOfShownPage() const;
-  // The main window's caption: the product's name, then the book, the volume and
-  // the page shown.
+  // The same as a citation: "出典：…", with the heading the cited text stands
+  // under: `headingAbove`, the one above it on the page as the page view found
+  // it, or else the last heading of an earlier page of the volume.
+  std::optional<std::u16string> CitationOfShownPage(std::u16string_view headingAbove = {}) const;
+  // The main window's caption: the product's name, then the category, the book,
+  // the volume and the page shown.
   std::u16string WindowCaption() const;
 
  private:
@@ -301,6 +299,8 @@ class LeftFormModel {
   void ForgetResult();
   RenderedPage RenderResultPage(uint32_t page) const;
   void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
+  // The last heading on the pages of the shown volume before the shown page.
+  std::u16string HeadingBeforeShownPage() const;
 
   // The contents: m_NodeItem, m_nNodeCount and m_pRoot.
   ContentsCatalogue m_catalogue;

@@ -1,6 +1,39 @@
 #include "core/search/query.h"
 
+#include <algorithm>
+
+#include "core/search/character_id.h"
+#include "core/search/code_points.h"
+
 namespace quillwen {
+namespace {
+
+bool IsWildcard(char32_t c) { return c == U'?' || c == U'\uFF1F' || c == U'*'; }
+
+// `term` without the characters the index does not know; each of those is added
+// to `skipped` the first time it is met.
+std::u16string Searched(std::u16string_view term, std::vector<std::u16string>& skipped) {
+  std::u16string kept;
+  kept.reserve(term.size());
+  for (const char32_t c : ToCodePoints(term)) {
+    std::u16string character;
+    AppendUtf16(character, c);
+    if (IsWildcard(c) || CharacterId(c) >= 0) {
+      kept += character;
+    } else if (std::find(skipped.begin(), skipped.end(), character) == skipped.end()) {
+      skipped.push_back(std::move(character));
+    }
+  }
+  return kept;
+}
+
+}  // namespace
+
+bool LooksUpAnyCharacter(std::u16string_view term) {
+  const std::u32string points = ToCodePoints(term);
+  return std::any_of(points.begin(), points.end(),
+                     [](char32_t c) { return !IsWildcard(c) && CharacterId(c) >= 0; });
+}
 
 int CountTerms(std::u16string_view query) {
   if (query.empty()) return 0;
@@ -37,8 +70,13 @@ std::optional<Query> ParseQuery(std::u16string_view keywords) {
   size_t termStart = 0;
   for (size_t i = 0; i <= keywords.size(); ++i) {
     if (i < keywords.size() && keywords[i] != u' ') continue;
-    if (i > termStart)
-      query.terms.push_back(NormaliseTerm(keywords.substr(termStart, i - termStart)));
+    if (i > termStart) {
+      const std::u16string_view typed = keywords.substr(termStart, i - termStart);
+      query.terms.push_back(NormaliseTerm(typed));
+      query.typedTerms.emplace_back(typed);
+      if (!query.searchedText.empty()) query.searchedText += u'\u3000';
+      query.searchedText += Searched(typed, query.skipped);
+    }
     if (i < keywords.size()) query.markText[i] = u'\u3000';
     termStart = i + 1;
   }

@@ -42,9 +42,18 @@ struct Query {
   // empty (it was only "*") or longer than kMaxNormalisedTermUnits; such a term
   // matches nowhere, which empties an "and" and leaves an "or" as it was.
   std::vector<std::u16string> terms;
-  // The keyword text with every U+0020 written as U+3000: the text whose terms
-  // mark the hits of a result page.
+  // The same terms as typed, for telling the user about one.
+  std::vector<std::u16string> typedTerms;
+  // The keyword text with every U+0020 written as U+3000: what the caller's
+  // buffer holds after a search.
   std::u16string markText;
+  // The typed terms as the search reads them, the characters the index does not
+  // know left out, joined by U+3000: the text whose terms mark the hits of a
+  // result page, so that 明月。 marks every 明月 it counted.
+  std::u16string searchedText;
+  // The characters left out of the terms (no identifier in the index), each
+  // once, in query order; a surrogate pair is one character.
+  std::vector<std::u16string> skipped;
 
   bool operator==(const Query&) const = default;
 };
@@ -52,6 +61,10 @@ struct Query {
 // The number of terms of `query`, or 0 when it must not be evaluated: it is empty
 // or holds a character from U+0000 to U+00FF other than space, "*" and "?".
 int CountTerms(std::u16string_view query);
+
+// Whether `term` holds a character the index looks up: anything but "?", "？",
+// "*" and the characters it does not know. A term without one matches nowhere.
+bool LooksUpAnyCharacter(std::u16string_view term);
 
 // Drops all leading "*", makes every run of "*" one "*" and, when anything is
 // left, ends the term with "*".

@@ -262,10 +262,10 @@ class ResultListTest : public QObject, public ReaderHarness {
 
     QTest::mouseClick(Radio(kViewHits), Qt::LeftButton);
     QCOMPARE(Model().View(), ResultView::kHits);
-    QCOMPARE(Headers(), (QStringList{"書名・巻・頁", "左文脈", "語", "右文脈"}));
+    QCOMPARE(Headers(), (QStringList{"類別・書名・巻・頁", "左文脈", "語", "右文脈"}));
     QCOMPARE(List()->topLevelItemCount(), 100);
     QCOMPARE(Panel()->PageCountLabel()->text(), QStringLiteral("/2"));  // 153 hits
-    QCOMPARE(List()->topLevelItem(0)->text(kWhereColumn), QStringLiteral("論語 · 學而 · 1"));
+    QCOMPARE(List()->topLevelItem(0)->text(kWhereColumn), QStringLiteral("經部 · 論語 · 學而 · 1"));
     QCOMPARE(ReadSettingString(QString::fromLatin1(kResultViewSection),
                                QString::fromLatin1(kResultViewName)),
              QString::fromLatin1(kResultViewHits));
@@ -275,7 +275,7 @@ class ResultListTest : public QObject, public ReaderHarness {
     QVERIFY(Radio(kViewHits)->isChecked());
     QVERIFY(!Radio(kViewPages)->isChecked());
     QCOMPARE(Model().View(), ResultView::kHits);
-    QCOMPARE(Headers(), (QStringList{"書名・巻・頁", "左文脈", "語", "右文脈"}));
+    QCOMPARE(Headers(), (QStringList{"類別・書名・巻・頁", "左文脈", "語", "右文脈"}));
     Search(QStringLiteral("之"));
     QCOMPARE(Model().HitRowCount(), 153u);
     QCOMPARE(List()->topLevelItem(0)->text(kHitColumn), QStringLiteral("之"));
@@ -298,7 +298,7 @@ class ResultListTest : public QObject, public ReaderHarness {
     Search(QStringLiteral("之"));
     // Rows 49 to 51: the three hits of 學而 50, "之天之下之".
     const QTreeWidgetItem* middle = List()->topLevelItem(50);
-    QCOMPARE(middle->text(kWhereColumn), QStringLiteral("論語 · 學而 · 50"));
+    QCOMPARE(middle->text(kWhereColumn), QStringLiteral("經部 · 論語 · 學而 · 50"));
     QCOMPARE(middle->text(kLeftContextColumn), QStringLiteral("之天"));
     QCOMPARE(middle->text(kHitColumn), QStringLiteral("之"));
     QCOMPARE(middle->text(kRightContextColumn), QStringLiteral("下之"));
@@ -325,7 +325,7 @@ class ResultListTest : public QObject, public ReaderHarness {
     // The long volume's page 7: places the marker could not mark, on list page 2.
     NextListPage();
     const QTreeWidgetItem* unmarked = List()->topLevelItem(28);
-    QCOMPARE(unmarked->text(kWhereColumn), QStringLiteral("史記 · %1 · 7").arg(kLongVolume));
+    QCOMPARE(unmarked->text(kWhereColumn), QStringLiteral("史部 · 史記 · %1 · 7").arg(kLongVolume));
     QCOMPARE(unmarked->text(kHitColumn), QStringLiteral("（印なし）"));
     QCOMPARE(unmarked->foreground(kHitColumn).color(), QColor(Qt::gray));
     QCOMPARE(List()->topLevelItem(29)->text(kHitColumn), QStringLiteral("（印なし）"));
@@ -348,7 +348,8 @@ class ResultListTest : public QObject, public ReaderHarness {
     QCOMPARE(Model().Paging().m_nCurResultPage, 1);
     // Empty right contexts first, in reading order (the last hit of 學而 50,
     // then the two unmarked places of page 7), then "下之", "事" and "天之下之".
-    QCOMPARE(List()->topLevelItem(0)->text(kWhereColumn), QStringLiteral("論語 · 學而 · 50"));
+    QCOMPARE(List()->topLevelItem(0)->text(kWhereColumn),
+             QStringLiteral("經部 · 論語 · 學而 · 50"));
     QCOMPARE(List()->topLevelItem(0)->text(kRightContextColumn), QString());
     QCOMPARE(List()->topLevelItem(1)->text(kHitColumn), QStringLiteral("（印なし）"));
     QCOMPARE(List()->topLevelItem(2)->text(kHitColumn), QStringLiteral("（印なし）"));
@@ -360,7 +361,7 @@ class ResultListTest : public QObject, public ReaderHarness {
     QCOMPARE(Model().HitOrder(), HitRowOrder::kRightContext);
     ClickHeader(kWhereColumn);
     QCOMPARE(Model().HitOrder(), HitRowOrder::kReading);
-    QCOMPARE(List()->topLevelItem(0)->text(kWhereColumn), QStringLiteral("論語 · 學而 · 1"));
+    QCOMPARE(List()->topLevelItem(0)->text(kWhereColumn), QStringLiteral("經部 · 論語 · 學而 · 1"));
   }
 };
 

@@ -255,6 +255,55 @@ TEST_F(LeftFormModelTest, ChecksEndTheCommandAndKeepThePreviousResult) {
   EXPECT_TRUE(messages_.messages.empty());
 }
 
+// Characters without an identifier are passed over by the search; the marker
+// and the hit rows use the term as searched, and the summary says what was left
+// out.
+TEST_F(LeftFormModelTest, TermsAreMarkedAsSearchedWithoutTheCharactersLeftOut) {
+  auto model = Make();
+  PanelUpdate update = model->Search(Keywords(u"之。 學《"));
+  ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
+  EXPECT_EQ(update.summary,
+            u"全部で 2 頁で、4 箇所でした。「。」「《」は索引にない文字なので除いて検索しました。");
+  EXPECT_FALSE(update.message);
+  EXPECT_EQ(model->KeyWords(), u"之\u3000學");
+  const auto rows = AllRows(*model);
+  ASSERT_EQ(rows.size(), 2u);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    ASSERT_TRUE(model->ShowResultRow(rows[i].page).pageToShow);
+    EXPECT_EQ(model->HitCount(), rows[i].count) << i;
+  }
+  const PanelUpdate hits = model->ChooseView(ResultView::kHits);
+  ASSERT_TRUE(hits.hitRows);
+  ASSERT_EQ(hits.hitRows->size(), 4u);
+  for (const HitRow& row : *hits.hitRows) EXPECT_GE(row.anchor, 0);
+}
+
+TEST_F(LeftFormModelTest, ATermThatCanFindNothingIsNamed) {
+  auto model = Make();
+  const struct {
+    std::u16string keywords;
+    std::optional<std::u16string> message;
+  } cases[] = {
+      {u"之 ??", u"「??」には検索できる文字がありません。"},
+      {u"* 之", u"「*」には検索できる文字がありません。"},
+      {u"之 。、", u"「。、」には検索できる文字がありません。"},
+      {u"之 " + std::u16string(299, u'之'),
+       u"「之之之之之之之之之之…」は長すぎて検索できません（一語は 298 字まで）。"},
+      {u"之 " + std::u16string(298, u'之'), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const PanelUpdate update = model->Search(Keywords(c.keywords));
+    EXPECT_EQ(Outcome(update), SearchOutcome::kRan);
+    EXPECT_EQ(update.message, c.message) << ToUtf8(c.keywords);
+  }
+  // Spaces alone are no keywords.
+  for (const std::u16string_view spaces : {u" ", u"\u3000 \u3000"}) {
+    const PanelUpdate update = model->Search(Keywords(std::u16string(spaces)));
+    EXPECT_EQ(Outcome(update), SearchOutcome::kNoKeywords);
+    EXPECT_EQ(update.message, u"何かキーワードを入力して検索をして下さい。");
+  }
+}
+
 // A range record that matches no node of the contents is no range; a record of
 // zeros covers no page (its span used to wrap round to every page, listed under
 // "root").
@@ -551,10 +600,10 @@ TEST_F(LeftFormModelTest, TheCaptionNamesThePageShown) {
   EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook)");
   ASSERT_TRUE(model->SelectTreeItem(4).pageToShow);
   model->StepPage(+1);
-  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook) - 論語・巻二・2頁");
+  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook) - 経部・論語・巻二・2頁");
   ASSERT_EQ(Outcome(model->Search(Keywords(u"梁"))), SearchOutcome::kRan);
   ASSERT_TRUE(model->ShowResultRow(5).pageToShow);
-  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook) - 孟子・巻一・5頁");
+  EXPECT_EQ(model->WindowCaption(), u"Quillwen--Lorevault(Tesselbook) - 経部・孟子・巻一・5頁");
 }
 
 TEST_F(LeftFormModelTest, PagesAndVolumesStepByTheRecordScan) {
@@ -801,6 +850,8 @@ TEST_F(LeftFormModelTest, CitesThePageShown) {
   EXPECT_EQ(model->CitationOfShownPage(), u"出典：経部・論語・巻二・1頁");
   model->StepPage(+1);
   EXPECT_EQ(model->CitationOfShownPage(), u"出典：経部・論語・巻二・2頁");
+  // The heading the page view found above the selection comes before the page.
+  EXPECT_EQ(model->CitationOfShownPage(u"學而"), u"出典：経部・論語・巻二・學而・2頁");
   model->Search(Keywords(u"之"));
   model->ShowResultRow(6);
   EXPECT_EQ(model->CitationOfShownPage(), u"出典：史部・史記・巻一・1頁");
@@ -879,6 +930,55 @@ TEST(LeftFormModelPaging, AHeaderOrderHoldsTheWholeResultAcrossListPages) {
   ASSERT_EQ(update.hitRows->size(), 100u);
   EXPECT_EQ(model.ApplyPageEdit(u"8").hitRows->size(), 50u);
   EXPECT_EQ(model.ListHits().back().pageRow->volumePage, 250);
+}
+
+// A page that begins inside a poem is cited under the poem's title, found on an
+// earlier page of its volume; the page text carries the heading markup as the
+// builder writes it.
+TEST(CitationHeadingTest, APageIsCitedUnderTheLastHeadingBeforeIt) {
+  TempDir data;
+  TempDir temp;
+  RecordingMessageSink messages;
+  WriteTinyCollection(data.path(),
+                      {{1, u"全唐詩", {}, 1},
+                       {2, u"卷一至卷十", {}, 1},
+                       {3,
+                        u"卷一",
+                        {u"</p><h4>帝京篇十首 一</h4><p>秦川雄帝宅", u"函谷壯皇居",
+                         u"綺殿千尋起</p><h4>其二</h4><p>巖廊", u"罕窮"},
+                        1},
+                       {3, u"卷二", {u"雲生"}, 1}},
+                      "");
+  LeftFormModel model({data.path(), &messages, temp.path(), temp / "mvr.txt"});
+  model.InitialUpdate();
+  ASSERT_TRUE(model.SelectTreeItem(3).pageToShow);
+  // On its first page the heading stands above the text: the page view names it.
+  EXPECT_EQ(model.CitationOfShownPage(), u"出典：全唐詩・卷一至卷十・卷一・1頁");
+  const std::u16string expected[] = {u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・2頁",
+                                     u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・3頁",
+                                     u"出典：全唐詩・卷一至卷十・卷一・其二・4頁"};
+  for (const std::u16string& citation : expected) {
+    model.StepPage(+1);
+    EXPECT_EQ(model.CitationOfShownPage(), citation);
+  }
+  // Another volume's headings are not its own.
+  ASSERT_TRUE(model.SelectTreeItem(4).pageToShow);
+  EXPECT_EQ(model.CitationOfShownPage(), u"出典：全唐詩・卷一至卷十・卷二・1頁");
+}
+
+TEST(CitationHeadingTest, AHeadingIsReadWithoutItsTagsAndAnnotations) {
+  const struct {
+    std::string_view page;
+    std::u16string heading;
+  } cases[] = {
+      {"<p>x</p><h4>一</h4><p>y</p><h4>帝京篇<font size=-1 color=\"#993366\">注</font>十首 \n "
+       "三</h4>",
+       u"帝京篇十首 三"},
+      {"<h4><b>A</b> &amp; &lt;B&gt;</h4>", u"A & <B>"},
+      {"<h4>cut off", u"cut off"},
+      {"<p>no heading</p>", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LastHeadingOf(c.page), c.heading) << c.page;
 }
 
 }  // namespace

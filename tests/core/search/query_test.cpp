@@ -59,18 +59,39 @@ TEST(ParseQueryTest, SplitsAtSpacesNormalisesAndKeepsTheMarkText) {
     std::u16string keywords;
     std::optional<Query> query;
   } cases[] = {
-      {u"漢", Query{{u"漢*"}, u"漢"}},
-      {u" 漢  *字** ", Query{{u"漢*", u"字*"}, u"\u3000漢\u3000\u3000*字**\u3000"}},
+      {u"漢", Query{{u"漢*"}, {u"漢"}, u"漢", u"漢", {}}},
+      {u" 漢  *字** ", Query{{u"漢*", u"字*"}, {u"漢", u"*字**"},
+                             u"\u3000漢\u3000\u3000*字**\u3000", u"漢\u3000*字**", {}}},
       // An ideographic space is no separator here: the panel turns the ones typed
-      // into spaces first.
-      {u"漢\u3000字", Query{{u"漢\u3000字*"}, u"漢\u3000字"}},
-      {u"* ??", Query{{u"", u"??*"}, u"*\u3000??"}},
+      // into spaces first; the search passes over it.
+      {u"漢\u3000字", Query{{u"漢\u3000字*"}, {u"漢\u3000字"}, u"漢\u3000字", u"漢字", {u"\u3000"}}},
+      {u"* ??", Query{{u"", u"??*"}, {u"*", u"??"}, u"*\u3000??", u"*\u3000??", {}}},
+      // Characters the index does not know are left out of what marks the hits,
+      // each named once; "？" is a wildcard and stays.
+      {u"明月。 。、明？ 😀",
+       Query{{u"明月。*", u"。、明？*", u"😀*"}, {u"明月。", u"。、明？", u"😀"},
+             u"明月。\u3000。、明？\u3000😀", u"明月\u3000明？\u3000", {u"。", u"、", u"😀"}}},
       {u"", std::nullopt},
       {u"  ", std::nullopt},
       {u"漢 a", std::nullopt},
   };
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(ParseQuery(c.keywords), c.query) << ToUtf8(c.keywords);
+}
+
+TEST(ParseQueryTest, ALoneSurrogateIsLeftOutAsACharacterOfItsOwn) {
+  const std::u16string keywords = std::u16string(u"明") + char16_t{0xD800} + u"月";
+  const std::optional<Query> query = ParseQuery(keywords);
+  ASSERT_TRUE(query);
+  EXPECT_EQ(query->searchedText, u"明月");
+  EXPECT_EQ(query->skipped, std::vector<std::u16string>{std::u16string(1, char16_t{0xD800})});
+}
+
+TEST(LooksUpAnyCharacterTest, OnlyWildcardsAndUnknownCharactersLookUpNothing) {
+  for (const std::u16string_view term : {u"漢", u"?漢*", u"。漢", u"あ", u"\uFF0A"})
+    EXPECT_TRUE(LooksUpAnyCharacter(term)) << ToUtf8(term);
+  for (const std::u16string_view term : {u"", u"*", u"??", u"？*?", u"。、", u"😀", u"A"})
+    EXPECT_FALSE(LooksUpAnyCharacter(term)) << ToUtf8(term);
 }
 
 // Pages of the collection the query cases run on (each character one position;
