@@ -434,7 +434,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QVERIFY(Panel()->Tree()->currentItem() != nullptr);
     QCOMPARE(Panel()->Tree()->currentItem()->data(0, kRecordRole).toInt(), 3);
     QCOMPARE(Frame()->windowTitle(),
-             QStringLiteral("Quillwen--Lorevault(Tesselbook) - 論語・學而・5頁"));
+             QStringLiteral("Quillwen--Lorevault(Tesselbook) - 經部・論語・學而・5頁"));
 
     // A new search takes the marked page away; a stored page would stay.
     Search(QStringLiteral("孟子"));
