@@ -1,11 +1,13 @@
 #include "core/panel_model/hit_list.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
 #include "core/encoding/codeconverter.h"
 #include "core/search/code_points.h"
+#include "core/search/query.h"
 #include "core/store/hit_context.h"
 
 namespace quillwen {
@@ -22,42 +24,151 @@ std::u16string Reversed(std::u16string_view text) {
   return reversed;
 }
 
+// The stretch [from, to) of a match that no marker covers, between two pieces
+// of a '*' term: whole up to `chars` characters, else its two ends around "…".
+std::string GapText(const CellText& text, size_t from, size_t to, size_t chars) {
+  if (to - from <= chars) return text.Slice(from, to);
+  const size_t head = chars / 2;
+  return text.Slice(from, from + head) + "…" + text.Slice(to - (chars - head), to);
+}
+
+// The characters of [from, to) that take a position in the index: all but the
+// spaces that white space and line breaks leave in the visible text.
+size_t PositionedChars(const CellText& text, size_t from, size_t to) {
+  size_t count = 0;
+  for (size_t at = from; at < to; ++at) count += text.IsSpace(at) ? 0 : 1;
+  return count;
+}
+
+// One match on a page: its first character in the visible text, and its row.
+struct Match {
+  size_t cell = 0;
+  size_t start = 0;
+  HitRow row;
+};
+
+// The markers of one match, found on the page, with whether each follows a
+// '*' gap.
+struct MatchPieces {
+  std::vector<const PlacedHit*> pieces;
+  std::vector<bool> afterStar;
+
+  // Whether the pieces stand in order in one cell, so that the text of the
+  // match can be read from it.
+  bool ReadableInOneCell() const {
+    for (size_t j = 1; j < pieces.size(); ++j) {
+      if (pieces[j]->cell != pieces[0]->cell || pieces[j]->start < pieces[j - 1]->end) return false;
+    }
+    return true;
+  }
+
+  // Whether the search counts the match as a place: the marker's '*' reaches any
+  // distance, the search's no more than kMaxGap characters.
+  bool WithinTheSearchsReach(const CellText& text) const {
+    for (size_t j = 1; j < pieces.size(); ++j) {
+      if (afterStar[j] && PositionedChars(text, pieces[j - 1]->end, pieces[j]->start) > kMaxGap)
+        return false;
+    }
+    return true;
+  }
+};
+
+// The text of a match read from the page, its first piece standing at
+// [firstStart, firstEnd): every piece, with the text between two pieces that a
+// '*' joins cut to `gapChars`.
+std::string MatchText(const CellText& text, const MatchPieces& match, size_t firstStart,
+                      size_t firstEnd, size_t gapChars) {
+  std::string hit = text.Slice(firstStart, firstEnd);
+  size_t end = firstEnd;
+  for (size_t j = 1; j < match.pieces.size(); ++j) {
+    const PlacedHit& piece = *match.pieces[j];
+    hit += match.afterStar[j] ? GapText(text, end, piece.start, gapChars)
+                              : text.Slice(end, piece.start);
+    hit += text.Slice(piece.start, piece.end);
+    end = piece.end;
+  }
+  return hit;
+}
+
+// The places the search counts inside a '*' match besides the marked one: the
+// search takes every occurrence of the first piece that has the rest after it
+// (within kMaxGap characters), while the marker's matches never overlap, so an
+// occurrence that stands inside the first gap, or overlaps the first piece, is
+// counted but not marked. Each is opened at the match that holds it.
+void AddPlacesInsideTheGap(const CellText& text, const MatchPieces& match, size_t contextChars,
+                           std::vector<Match>& out) {
+  if (match.pieces.size() < 2 || !match.afterStar[1]) return;
+  const PlacedHit& first = *match.pieces[0];
+  const size_t length = first.end - first.start;
+  const size_t gapEnd = match.pieces[1]->start;
+  if (length == 0 || gapEnd < first.start + length) return;
+  const std::string firstText = text.Slice(first.start, first.end);
+  // Occurrences further from the next piece than the search reaches are not
+  // places, so the scan starts no further back than that.
+  size_t from = gapEnd - length;
+  for (size_t positioned = 0; from > first.start + 1 && positioned < kMaxGap; --from) {
+    if (!text.IsSpace(from - 1 + length)) ++positioned;
+  }
+  for (size_t at = from; at + length <= gapEnd; ++at) {
+    if (at <= first.start || text.Slice(at, at + length) != firstText) continue;
+    Match place{first.cell, at, {}};
+    place.row.anchor = first.row.anchor;
+    place.row.left = Utf8ToUtf16(text.Before(at, contextChars));
+    place.row.hit = Utf8ToUtf16(MatchText(text, match, at, at + length, contextChars));
+    place.row.right = Utf8ToUtf16(match.pieces.back()->row.right);
+    out.push_back(std::move(place));
+  }
+}
+
 // The matches on a rendered page in the order they stand there, each made of the
 // markers its term placed for it.
 std::vector<HitRow> MatchesOnPage(const RenderedPage& page, size_t contextChars) {
-  const std::vector<HitInContext> hits = HitsInContext(page.document, contextChars);
+  const PageHits hits = ReadPageHits(page.document, contextChars);
   // Where each anchor's hit stands among the hits of the page.
   std::unordered_map<int, size_t> placeOfAnchor;
-  for (size_t i = 0; i < hits.size(); ++i) placeOfAnchor.emplace(hits[i].anchor, i);
-  std::vector<std::pair<size_t, HitRow>> matches;
+  for (size_t i = 0; i < hits.hits.size(); ++i) placeOfAnchor.emplace(hits.hits[i].row.anchor, i);
+  std::vector<Match> matches;
   for (const TermAnchors& term : page.anchors) {
     const int perMatch = static_cast<int>(term.perMatch.size());
     if (perMatch == 0) continue;
     for (int first = term.firstAnchor; first + perMatch <= term.endAnchor; first += perMatch) {
       const auto start = placeOfAnchor.find(first);
       if (start == placeOfAnchor.end()) continue;
-      HitRow row;
-      row.anchor = first;
-      std::string hit;
-      const HitInContext* last = nullptr;
+      MatchPieces match;
       for (int j = 0; j < perMatch; ++j) {
         const auto piece = placeOfAnchor.find(first + j);
         if (piece == placeOfAnchor.end()) continue;
-        if (term.perMatch[static_cast<size_t>(j)] && !hit.empty()) hit += "…";
-        last = &hits[piece->second];
-        hit += last->hit;
+        match.pieces.push_back(&hits.hits[piece->second]);
+        match.afterStar.push_back(term.perMatch[static_cast<size_t>(j)]);
       }
-      row.left = Utf8ToUtf16(hits[start->second].left);
-      row.hit = Utf8ToUtf16(hit);
-      row.right = Utf8ToUtf16(last->right);
-      matches.emplace_back(start->second, std::move(row));
+      const PlacedHit& head = *match.pieces.front();
+      Match found{head.cell, head.start, {}};
+      found.row.anchor = first;
+      found.row.left = Utf8ToUtf16(head.row.left);
+      found.row.right = Utf8ToUtf16(match.pieces.back()->row.right);
+      if (match.ReadableInOneCell()) {
+        const CellText& text = hits.cells[head.cell];
+        AddPlacesInsideTheGap(text, match, contextChars, matches);
+        if (!match.WithinTheSearchsReach(text)) continue;
+        found.row.hit = Utf8ToUtf16(MatchText(text, match, head.start, head.end, contextChars));
+      } else {
+        // Only a damaged page spreads a match over cells: its pieces, as marked.
+        std::string hit;
+        for (size_t j = 0; j < match.pieces.size(); ++j) {
+          if (match.afterStar[j] && !hit.empty()) hit += "…";
+          hit += match.pieces[j]->row.hit;
+        }
+        found.row.hit = Utf8ToUtf16(hit);
+      }
+      matches.push_back(std::move(found));
     }
   }
-  std::stable_sort(matches.begin(), matches.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) {
+    return std::tie(a.cell, a.start) < std::tie(b.cell, b.start);
+  });
   std::vector<HitRow> rows;
   rows.reserve(matches.size());
-  for (auto& match : matches) rows.push_back(std::move(match.second));
+  for (Match& match : matches) rows.push_back(std::move(match.row));
   return rows;
 }
 

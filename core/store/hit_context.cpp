@@ -149,24 +149,15 @@ class VisibleBuilder {
   size_t Chars() const { return starts_.size(); }
 
   // Drops a space at the end and closes the offset table; nothing is put after.
-  void Finish() {
+  CellText Finish() {
     if (lastIsSpace_) {
       text_.pop_back();
       starts_.pop_back();
       lastIsSpace_ = false;
     }
     starts_.push_back(text_.size());
+    return CellText(std::move(text_), std::move(starts_));
   }
-
-  // After Finish: the characters [from, to).
-  std::string Slice(size_t from, size_t to) const {
-    return text_.substr(starts_[from], starts_[to] - starts_[from]);
-  }
-  bool IsSpace(size_t index) const {
-    return starts_[index + 1] - starts_[index] == 1 && text_[starts_[index]] == ' ';
-  }
-
-  std::string TakeText() { return std::move(text_); }
 
  private:
   std::string text_;
@@ -360,12 +351,13 @@ std::vector<std::string_view> Cells(std::string_view document) {
           body.substr(beforeRight + FrameBeforeRight.size())};
 }
 
-void AppendRows(std::string_view cell, size_t contextChars, std::vector<HitInContext>& rows) {
-  VisibleBuilder text;
+void AppendHits(std::string_view cell, size_t contextChars, PageHits& page) {
+  VisibleBuilder builder;
   std::vector<HitSpan> hits;
-  CellScanner(cell, text, &hits).Run();
-  text.Finish();
-  const size_t chars = text.Chars() - 1;  // less the closing offset
+  CellScanner(cell, builder, &hits).Run();
+  const size_t cellIndex = page.cells.size();
+  const CellText& text = page.cells.emplace_back(builder.Finish());
+  const size_t chars = text.Chars();
 
   for (const HitSpan& span : hits) {
     // A marker left open, and a hit that ended on the dropped final space, end
@@ -377,32 +369,49 @@ void AppendRows(std::string_view cell, size_t contextChars, std::vector<HitInCon
     if (start < end && text.IsSpace(start)) ++start;
     if (start < end && text.IsSpace(end - 1)) --end;
 
-    size_t leftStart = start - std::min(start, contextChars);
-    if (leftStart < start && text.IsSpace(leftStart)) ++leftStart;
-    size_t rightEnd = end + std::min(chars - end, contextChars);
-    if (rightEnd > end && text.IsSpace(rightEnd - 1)) --rightEnd;
-
     size_t shownEnd = std::min(end, start + kLongestHit);
     if (shownEnd < end && shownEnd > start && text.IsSpace(shownEnd - 1)) --shownEnd;
 
-    rows.push_back({span.anchor, text.Slice(leftStart, start), text.Slice(start, shownEnd),
-                    text.Slice(end, rightEnd)});
+    page.hits.push_back({{span.anchor, text.Before(start, contextChars),
+                          text.Slice(start, shownEnd), text.After(end, contextChars)},
+                         cellIndex,
+                         start,
+                         end});
   }
 }
 
 }  // namespace
 
+std::string CellText::Before(size_t start, size_t chars) const {
+  size_t from = start - std::min(start, chars);
+  if (from < start && IsSpace(from)) ++from;
+  return Slice(from, start);
+}
+
+std::string CellText::After(size_t end, size_t chars) const {
+  size_t to = end + std::min(Chars() - end, chars);
+  if (to > end && IsSpace(to - 1)) --to;
+  return Slice(end, to);
+}
+
+PageHits ReadPageHits(std::string_view document, size_t contextChars) {
+  PageHits page;
+  for (const std::string_view cell : Cells(document)) AppendHits(cell, contextChars, page);
+  return page;
+}
+
 std::vector<HitInContext> HitsInContext(std::string_view document, size_t contextChars) {
+  PageHits page = ReadPageHits(document, contextChars);
   std::vector<HitInContext> rows;
-  for (const std::string_view cell : Cells(document)) AppendRows(cell, contextChars, rows);
+  rows.reserve(page.hits.size());
+  for (PlacedHit& hit : page.hits) rows.push_back(std::move(hit.row));
   return rows;
 }
 
 std::string VisibleText(std::string_view html) {
   VisibleBuilder text;
   CellScanner(html, text, nullptr).Run();
-  text.Finish();
-  return text.TakeText();
+  return text.Finish().Whole();
 }
 
 }  // namespace quillwen

@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillwen {
@@ -55,5 +56,48 @@ std::vector<HitInContext> HitsInContext(std::string_view document, size_t contex
 
 // The visible text of `html` by the same rule, the whole input read as one piece.
 std::string VisibleText(std::string_view html);
+
+// The visible text of one cell of a result page, character by character.
+class CellText {
+ public:
+  CellText(std::string text, std::vector<size_t> starts)
+      : text_(std::move(text)), starts_(std::move(starts)) {}
+
+  size_t Chars() const { return starts_.size() - 1; }
+  const std::string& Whole() const { return text_; }
+  // The characters [from, to).
+  std::string Slice(size_t from, size_t to) const {
+    return text_.substr(starts_[from], starts_[to] - starts_[from]);
+  }
+  bool IsSpace(size_t index) const {
+    return starts_[index + 1] - starts_[index] == 1 && text_[starts_[index]] == ' ';
+  }
+  // Up to `chars` characters before `start`, or after `end`, without a space at
+  // the cut-off outer end.
+  std::string Before(size_t start, size_t chars) const;
+  std::string After(size_t end, size_t chars) const;
+
+ private:
+  std::string text_;
+  std::vector<size_t> starts_;  // of every character, and the end
+};
+
+// A hit of HitsInContext and where its marker stands: characters [start, end)
+// of the visible text of cell `cell`.
+struct PlacedHit {
+  HitInContext row;
+  size_t cell = 0;
+  size_t start = 0;
+  size_t end = 0;
+};
+
+struct PageHits {
+  std::vector<CellText> cells;
+  std::vector<PlacedHit> hits;  // in the order of HitsInContext
+};
+
+// HitsInContext with the cells' visible text and where each hit stands in it,
+// for reading a match of several markers as one stretch of text.
+PageHits ReadPageHits(std::string_view document, size_t contextChars = 12);
 
 }  // namespace quillwen

@@ -1,10 +1,8 @@
 // quillwen-search run as a program on a small collection: output and exit codes.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiny_collection.h"
 
@@ -15,11 +13,7 @@ using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
-struct RunResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+using RunResult = testing::ProgramRun;
 
 class SearchToolTest : public ::testing::Test {
  protected:
@@ -46,21 +40,8 @@ class SearchToolTest : public ::testing::Test {
   // `environment`: "NAME=value ..." settings for env(1) in front of the tool.
   RunResult RunWith(const std::string& environment, const std::string& arguments,
                     const std::string& input = "") {
-    const std::filesystem::path in = scratch_ / "in.txt";
-    const std::filesystem::path err = scratch_ / "err.txt";
-    WriteFileBytes(in, input);
-    const std::string command = "env " + environment + " " + QUILLWEN_SEARCH_TOOL + " " +
-                                arguments + " < '" + in.string() + "' 2> '" + err.string() + "'";
-    RunResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = ReadFileBytes(err);
-    return result;
+    return testing::RunProgram("env " + environment + " " + QUILLWEN_SEARCH_TOOL + " " + arguments,
+                               scratch_.path(), input);
   }
 
   static TempDir* data_;

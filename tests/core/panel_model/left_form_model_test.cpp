@@ -711,7 +711,7 @@ TEST_F(LeftFormModelTest, AMatchOfSeveralMarkersIsOneHitRow) {
   const Case cases[] = {
       // 學, the marked gap 而 and 時 are three markers of one match.
       {u"學?時", {{0, 0, u"", u"學而時", u"習之"}}},
-      {u"學*之", {{0, 0, u"", u"學…之", u""}}},
+      {u"學*之", {{0, 0, u"", u"學而時習之", u""}}},
       // Two terms: each page's hits in the order they stand, whatever their anchors.
       {u"學 之", {{0, 0, u"", u"學", u"而時習之"}, {0, 1, u"學而時習", u"之", u""},
                   {6, 1, u"", u"之", u"學"}, {6, 0, u"之", u"學", u""}}},
