@@ -23,6 +23,11 @@ std::filesystem::path StorePath(const std::filesystem::path& folder, std::u16str
   return folder / name;
 }
 
+std::string TooShortForItsHeader(uint64_t tableSize) {
+  return std::to_string(tableSize) + " bytes, too short for its " +
+         std::to_string(kPageTableHeaderSize) + "-byte header";
+}
+
 // FindPage reads the table in chunks instead of one name per read call, starting
 // small (the page sought is usually a few entries on) and doubling up to the
 // largest chunk; nothing is kept once it returns.
@@ -56,12 +61,9 @@ bool CFileList::Open(const std::filesystem::path& folder, std::u16string_view ba
   std::array<char, kPageTableHeaderSize> header;
   if (!pageTable_.ReadExactly(0, header)) {
     const std::optional<uint64_t> size = pageTable_.Size();
-    const DataFault fault =
-        !size ? pageTable_.LastFault()
-        : *size == 0
-            ? DataFault{tablePath_, "empty"}
-            : DataFault{tablePath_, std::to_string(*size) + " bytes, too short for its " +
-                                        std::to_string(kPageTableHeaderSize) + "-byte header"};
+    const DataFault fault = !size        ? pageTable_.LastFault()
+                            : *size == 0 ? DataFault{tablePath_, "empty"}
+                                         : DataFault{tablePath_, TooShortForItsHeader(*size)};
     Close();
     return Fail(fault);
   }
@@ -113,7 +115,11 @@ bool CFileList::PageLength(uint32_t entryIndex, uint32_t* length) const {
 bool CFileList::TableHoldsWholeEntries() const {
   const std::optional<uint64_t> tableSize = pageTable_.Size();
   if (!tableSize) return Fail(pageTable_.LastFault());
-  const uint64_t entryBytes = *tableSize - kPageTableHeaderSize;  // Open read the header
+  // Open read the header, but the file may have been cut since.
+  if (*tableSize < kPageTableHeaderSize) {
+    return Fail(tablePath_, TooShortForItsHeader(*tableSize));
+  }
+  const uint64_t entryBytes = *tableSize - kPageTableHeaderSize;
   if (entryBytes % EntrySize() == 0) return true;
   return Fail(tablePath_, std::to_string(entryBytes) + " bytes of entries after the " +
                               std::to_string(kPageTableHeaderSize) +

@@ -204,6 +204,8 @@ TEST_F(SearchToolTest, TreeShowAndRender) {
   EXPECT_EQ(rendered.exitCode, 0);
   EXPECT_NE(rendered.out.find("<a name=\"0000\"></a>"), std::string::npos);
   EXPECT_EQ(rendered.out.rfind("<html><head>", 0), 0u);
+  // Characters the search passes over do not keep a term from being marked.
+  EXPECT_EQ(Run("--render 0 之。").out, rendered.out);
 }
 
 TEST_F(SearchToolTest, NumbersOutOfRangeAreUsageErrors) {

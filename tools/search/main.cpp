@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/encoding/codeconverter.h"
 #include "core/io/path.h"
 #include "core/panel_model/decimal_text.h"
+#include "core/search/query.h"
 #include "core/store/collection_location.h"
 #include "tools/search/json_writer.h"
 #include "tools/search/search_session.h"
@@ -110,10 +112,14 @@ int main(int argc, char** argv) {
       for (size_t i = 1; i < options.words.size(); ++i)
         keywords += (i > 1 ? " " : "") + options.words[i];
       session.ChooseTarget(options.target);
+      // Marked as the reader marks a result page: the terms as the search reads them.
+      std::u16string marked = quillwen::Utf8ToUtf16(keywords);
+      if (const std::optional<quillwen::Query> query = quillwen::ParseQuery(marked))
+        marked = query->searchedText;
       std::string document;
-      model.Index().RenderWithVariants(
-          static_cast<uint32_t>(entry), document, quillwen::Utf8ToUtf16(keywords),
-          quillwen::HighlightScopeOfTarget(options.target), options.variants);
+      model.Index().RenderWithVariants(static_cast<uint32_t>(entry), document, marked,
+                                       quillwen::HighlightScopeOfTarget(options.target),
+                                       options.variants);
       if (options.variants && model.Index().VariantTableRefused())
         messages.ShowMessage(quillwen::kVariantTableRefusedMessage);
       if (document.empty()) {
