@@ -16,6 +16,11 @@ std::u16string SummaryText(int64_t pages, int64_t places) {
   return u"全部で " + DecimalText(pages) + u" 頁で、" + DecimalText(places) + u" 箇所でした。";
 }
 
+std::u16string TooManyTermsMessage(int terms) {
+  return u"キーワードが多すぎます。一度に検索できるのは " + DecimalText(kMaxQueryTerms) +
+         u" 語までです（" + DecimalText(terms) + u" 語ありました）。";
+}
+
 std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile) {
   return u"索引ファイル " + postingsFile.u16string() +
          u" が壊れています。見つかった頁だけを示しました。";
@@ -223,9 +228,8 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     update.outcome = SearchOutcome::kNoInputValue;
     return update;
   }
-  // The user may separate terms by ideographic spaces: they separate like spaces.
-  std::u16string typed = *request.keywords;
-  std::replace(typed.begin(), typed.end(), u'\u3000', u' ');
+  // The user may separate terms by ideographic spaces, tabs or line breaks.
+  const std::u16string typed = SeparateTermsBySpaces(*request.keywords);
   m_strKeyWords = typed;
   // The whole collection of an empty catalogue is no range either, nor a record
   // that no node of the contents matches (an unknown record reads as zeros).
@@ -244,6 +248,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     return update;
   }
 
+  if (const int terms = CountTerms(typed); terms > kMaxQueryTerms) {
+    m_strKeyWords = previousKeywords;
+    FailSearch(TooManyTermsMessage(terms), SearchOutcome::kTooManyTerms, update);
+    return update;
+  }
   // A query the index refuses changes no result: the last one is listed again.
   std::u16string skippedNote;
   std::u16string notes;

@@ -63,7 +63,13 @@ enum class SearchOutcome {
   kNoInputValue,  // the keyword field reported no value: ended silently
   kNoRange,       // "検索範囲をまた指定していません。"
   kNoKeywords,    // "何かキーワードを入力して検索をして下さい。"
+  kTooManyTerms,  // more than kMaxQueryTerms terms (TooManyTermsMessage)
 };
+
+// The most terms one search takes: each term walks its lists, so a line of a
+// million terms would keep the reader busy for seconds.
+inline constexpr int kMaxQueryTerms = 100;
+std::u16string TooManyTermsMessage(int terms);
 
 // The summary line after a search: "全部で %d 頁で、%d 箇所でした。".
 std::u16string SummaryText(int64_t pages, int64_t places);

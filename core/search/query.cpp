@@ -29,6 +29,21 @@ std::u16string Searched(std::u16string_view term, std::vector<std::u16string>& s
 
 }  // namespace
 
+std::u16string SeparateTermsBySpaces(std::u16string_view typed) {
+  std::u16string separated;
+  separated.reserve(typed.size());
+  for (const char16_t unit : typed) {
+    // Unicode's White_Space characters, all of them in the BMP.
+    const bool space = (unit >= 0x09 && unit <= 0x0D) || unit == 0x20 || unit == 0x85 ||
+                       unit == 0xA0 || unit == 0x1680 || (unit >= 0x2000 && unit <= 0x200A) ||
+                       unit == 0x2028 || unit == 0x2029 || unit == 0x202F || unit == 0x205F ||
+                       unit == 0x3000;
+    if (unit == 0xFEFF) continue;
+    separated.push_back(space ? u' ' : unit);
+  }
+  return separated;
+}
+
 bool LooksUpAnyCharacter(std::u16string_view term) {
   const std::u32string points = ToCodePoints(term);
   return std::any_of(points.begin(), points.end(),

@@ -58,6 +58,11 @@ struct Query {
   bool operator==(const Query&) const = default;
 };
 
+// The keywords as typed, made ready for ParseQuery: every white-space character
+// (tab, line break, U+3000 and Unicode's other spaces) separates terms as a
+// space does, and U+FEFF, which pasted text carries unseen, is dropped.
+std::u16string SeparateTermsBySpaces(std::u16string_view typed);
+
 // The number of terms of `query`, or 0 when it must not be evaluated: it is empty
 // or holds a character from U+0000 to U+00FF other than space, "*" and "?".
 int CountTerms(std::u16string_view query);

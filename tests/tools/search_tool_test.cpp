@@ -227,6 +227,20 @@ TEST_F(SearchToolTest, NumbersOutOfRangeAreUsageErrors) {
   EXPECT_EQ(last.err, "quillwen-search: page entry 4294967295 cannot be rendered\n");
 }
 
+TEST_F(SearchToolTest, KeywordsThatAreNotUtf8AreUsageErrors) {
+  // A stray byte, a cut-off character, and a lone surrogate as WTF-8 writes it
+  // (the shell that runs the tool is sh: printf writes the bytes).
+  for (const char* arguments : {"之 \"$(printf '\\377')\"", "\"$(printf '\\344\\271')\"",
+                                "\"之$(printf '\\355\\240\\200')學\""}) {
+    const RunResult result = Run(std::string("-- ") + arguments);
+    EXPECT_EQ(result.exitCode, 2) << arguments;
+    EXPECT_EQ(result.out, "") << arguments;
+    EXPECT_NE(result.err.find("is not UTF-8 text"), std::string::npos) << result.err;
+  }
+  const RunResult batch = Run("--batch", "之 \xff\n");
+  EXPECT_EQ(batch.out, "{\"error\":\"keyword 2 is not UTF-8 text (byte 1)\"}\n");
+}
+
 TEST_F(SearchToolTest, BatchWritesBytesThatAreNotUtf8AsReplacementCharacters) {
   const RunResult result = Run("--batch", "--target \xFF\xFE 之\n--range \xE5\x9B 之\n");
   EXPECT_EQ(result.out,

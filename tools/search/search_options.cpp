@@ -5,6 +5,8 @@
 #include <iterator>
 #include <utility>
 
+#include "core/encoding/utf8.h"
+
 namespace quillwen::tools {
 namespace {
 
@@ -167,6 +169,17 @@ bool ParseSearchOptions(std::span<const std::string> args, bool batchLine, Searc
       return false;
     } else {
       options.words.push_back(arg);
+    }
+  }
+  // A keyword that is not text would be searched as replacement characters and
+  // find nothing without a word.
+  for (size_t k = 0; k < options.words.size(); ++k) {
+    std::u32string decoded;
+    size_t at = 0;
+    if (!DecodeUtf8(options.words[k], decoded, &at)) {
+      error = "keyword " + std::to_string(k + 1) + " is not UTF-8 text (byte " +
+              std::to_string(at + 1) + ")";
+      return false;
     }
   }
   return true;

@@ -255,55 +255,6 @@ TEST_F(LeftFormModelTest, ChecksEndTheCommandAndKeepThePreviousResult) {
   EXPECT_TRUE(messages_.messages.empty());
 }
 
-// Characters without an identifier are passed over by the search; the marker
-// and the hit rows use the term as searched, and the summary says what was left
-// out.
-TEST_F(LeftFormModelTest, TermsAreMarkedAsSearchedWithoutTheCharactersLeftOut) {
-  auto model = Make();
-  PanelUpdate update = model->Search(Keywords(u"之。 學《"));
-  ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
-  EXPECT_EQ(update.summary,
-            u"全部で 2 頁で、4 箇所でした。「。」「《」は索引にない文字なので除いて検索しました。");
-  EXPECT_FALSE(update.message);
-  EXPECT_EQ(model->KeyWords(), u"之\u3000學");
-  const auto rows = AllRows(*model);
-  ASSERT_EQ(rows.size(), 2u);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    ASSERT_TRUE(model->ShowResultRow(rows[i].page).pageToShow);
-    EXPECT_EQ(model->HitCount(), rows[i].count) << i;
-  }
-  const PanelUpdate hits = model->ChooseView(ResultView::kHits);
-  ASSERT_TRUE(hits.hitRows);
-  ASSERT_EQ(hits.hitRows->size(), 4u);
-  for (const HitRow& row : *hits.hitRows) EXPECT_GE(row.anchor, 0);
-}
-
-TEST_F(LeftFormModelTest, ATermThatCanFindNothingIsNamed) {
-  auto model = Make();
-  const struct {
-    std::u16string keywords;
-    std::optional<std::u16string> message;
-  } cases[] = {
-      {u"之 ??", u"「??」には検索できる文字がありません。"},
-      {u"* 之", u"「*」には検索できる文字がありません。"},
-      {u"之 。、", u"「。、」には検索できる文字がありません。"},
-      {u"之 " + std::u16string(299, u'之'),
-       u"「之之之之之之之之之之…」は長すぎて検索できません（一語は 298 字まで）。"},
-      {u"之 " + std::u16string(298, u'之'), std::nullopt},
-  };
-  for (const auto& c : cases) {
-    const PanelUpdate update = model->Search(Keywords(c.keywords));
-    EXPECT_EQ(Outcome(update), SearchOutcome::kRan);
-    EXPECT_EQ(update.message, c.message) << ToUtf8(c.keywords);
-  }
-  // Spaces alone are no keywords.
-  for (const std::u16string_view spaces : {u" ", u"\u3000 \u3000"}) {
-    const PanelUpdate update = model->Search(Keywords(std::u16string(spaces)));
-    EXPECT_EQ(Outcome(update), SearchOutcome::kNoKeywords);
-    EXPECT_EQ(update.message, u"何かキーワードを入力して検索をして下さい。");
-  }
-}
-
 // A range record that matches no node of the contents is no range; a record of
 // zeros covers no page (its span used to wrap round to every page, listed under
 // "root").
