@@ -7,8 +7,8 @@
 #include "core/panel_model/citation.h"
 #include "core/panel_model/decimal_text.h"
 #include "core/panel_model/panel_layout.h"
-#include "core/panel_model/query_notes.h"
 #include "core/panel_model/result_csv.h"
+#include "core/panel_model/search_notes.h"
 
 namespace quillwen {
 
@@ -178,6 +178,10 @@ void LeftFormModel::ReportList(PanelUpdate& update) {
         first, count, m_hitOrder, [this](uint32_t page) { return RenderResultPage(page); },
         m_nContextChars);
     update.hitRows = ListHits();
+    if (const std::optional<DataFault> fault = TakeRenderFault()) {
+      const std::u16string unread = PagesUnreadableMessage(*fault);
+      update.message = update.message ? *update.message + u"\n" + unread : unread;
+    }
   }
   update.pager = Pager();
 }
@@ -199,8 +203,11 @@ void LeftFormModel::ForgetResult() {
 
 RenderedPage LeftFormModel::RenderResultPage(uint32_t page) const {
   RenderedPage rendered;
+  m_index.FileList().ForgetFault();
   m_index.RenderWithVariants(page, rendered.document, m_strKeyWords, m_nHighlightScope, m_bVariants,
                              &rendered.anchors);
+  const DataFault& fault = m_index.FileList().LastFault();
+  if (rendered.document.empty() && !fault.problem.empty() && !m_renderFault) m_renderFault = fault;
   return rendered;
 }
 
@@ -282,8 +289,9 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   }
   update.outcome = SearchOutcome::kRan;
   update.summary = m_strSummary;
-  if (m_bVariants && m_index.VariantTableRefused())
-    notes += (notes.empty() ? u"" : u"\n") + std::u16string(kVariantTableRefusedMessage);
+  if (const std::u16string variants = m_bVariants ? VariantTableNote(m_index) : u"";
+      !variants.empty())
+    notes += (notes.empty() ? u"" : u"\n") + variants;
   if (m_lastResult.damagedList)
     notes += (notes.empty() ? u"" : u"\n") + DamagedIndexMessage(m_index.PostingsPath());
   if (!notes.empty()) update.message = notes;

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/common/message_sink.h"
@@ -37,6 +38,9 @@ inline constexpr char16_t kSummaryCaption[] = u"検索集計：";
 // was set aside (CIndex::VariantTableRefused).
 inline constexpr char16_t kVariantTableRefusedMessage[] =
     u"異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。";
+// The same when the variant table cannot be read (CIndex::VariantTableMissing).
+inline constexpr char16_t kVariantTableMissingMessage[] =
+    u"異体字表 yitizi.txt を読めないため、異体字を区別して検索しました。";
 inline constexpr char kTempPageName[] = "windows.html";
 inline constexpr char kTempResult1Name[] = "windows1.html";
 inline constexpr char kTempResult2Name[] = "windows2.html";
@@ -259,6 +263,10 @@ class LeftFormModel {
   // only when everything was written. False with `error` set otherwise; no
   // half-written file is left under either name.
   bool SaveResultCsv(const std::filesystem::path& file, std::string& error);
+  // The first fault met reading a page for the hit rows since the last call:
+  // their text is missing where it was met.
+  std::optional<DataFault> TakeRenderFault() { return std::exchange(m_renderFault, std::nullopt); }
+
   // The hit rows of the whole result in the order chosen, one at a time.
   void ForEachHitRow(const std::function<void(const HitRow&)>& sink);
 
@@ -303,10 +311,15 @@ class LeftFormModel {
   void ResetList();
   // No result: its rows name nodes of a catalogue about to be replaced.
   void ForgetResult();
+  // Renders a result page for the hit rows; a page that cannot be read leaves
+  // its fault in m_renderFault.
   RenderedPage RenderResultPage(uint32_t page) const;
   void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
   // The last heading on the pages of the shown volume before the shown page.
   std::u16string HeadingBeforeShownPage() const;
+
+  // The first fault met rendering pages for hit rows since it was last taken.
+  mutable std::optional<DataFault> m_renderFault;
 
   // The contents: m_NodeItem, m_nNodeCount and m_pRoot.
   ContentsCatalogue m_catalogue;

@@ -50,7 +50,10 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   Close();
   lastFault_ = {};
   variantTableRefused_ = false;
-  variants_.LoadVariants(folder);
+  variantTableMissing_ = false;
+  variantFault_ = {};
+  DataFault variantsFault;
+  variants_.LoadVariants(folder, &variantsFault);
   const std::filesystem::path base = IndexSetBase(folder, baseName, scope);
   std::filesystem::path headerPath = base;
   headerPath += kIndexHeaderSuffix;
@@ -87,9 +90,17 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   DecodeTable(nextBlockBytes.data(), entries, nextBlock_);
   header.Close();
 
-  if (!VariantTableFitsIndex(variants_, firstBlock_, lastPage_)) {
+  if (const std::optional<uint32_t> group =
+          FirstGroupNotFitting(variants_, firstBlock_, lastPage_)) {
+    // Either file may be the wrong one; the header is named, since the table
+    // is named by the message itself.
+    variantFault_ = {headerPath, "its list of variant group " + std::to_string(*group + 1) +
+                                     " does not fit " + kVariantTableFileName};
     variants_.Clear();
     variantTableRefused_ = true;
+  } else if (variants_.Groups().empty() && IndexHasVariantGroups(firstBlock_)) {
+    variantFault_ = variantsFault;
+    variantTableMissing_ = true;
   }
 
   if (!fileList_.Open(folder, baseName)) return FailOpen(fileList_.LastFault());

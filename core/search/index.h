@@ -65,6 +65,13 @@ class CIndex {
   // index set (VariantTableFitsIndex) and set it aside: searches and result pages
   // then count variants as different characters whatever they are asked.
   bool VariantTableRefused() const { return variantTableRefused_; }
+  // Whether the last Open found no variant table (missing, unreadable or without
+  // a group) while the index set holds the lists of variant groups: searches then
+  // count variants as different characters whatever they are asked.
+  bool VariantTableMissing() const { return variantTableMissing_; }
+  // What the last Open found wrong with the variant table: for a refused table,
+  // the header whose list of a group does not fit it; for a missing one, why.
+  const DataFault& VariantTableFault() const { return variantFault_; }
   // The postings file of the set last opened, where a damaged list lies.
   const std::filesystem::path& PostingsPath() const { return postingsPath_; }
 
@@ -182,6 +189,8 @@ class CIndex {
   SearchResult last_;
   VariantTable variants_;
   bool variantTableRefused_ = false;
+  bool variantTableMissing_ = false;
+  DataFault variantFault_;
   std::filesystem::path postingsPath_;
   DataFault lastFault_;
 };

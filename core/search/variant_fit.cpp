@@ -9,14 +9,28 @@ namespace quillwen {
 
 bool VariantTableFitsIndex(const VariantTable& table, std::span<const uint32_t> firstBlock,
                            std::span<const uint32_t> lastPage) {
-  if (firstBlock.size() < kIdentifierCount || lastPage.size() < kIdentifierCount) return false;
+  return !FirstGroupNotFitting(table, firstBlock, lastPage);
+}
+
+bool IndexHasVariantGroups(std::span<const uint32_t> firstBlock) {
+  if (firstBlock.size() < kIdentifierCount) return false;
+  for (uint32_t group = 0; group < kMaxVariantGroups; ++group) {
+    if (firstBlock[VariantIdBase + group] != kNoBlock) return true;
+  }
+  return false;
+}
+
+std::optional<uint32_t> FirstGroupNotFitting(const VariantTable& table,
+                                             std::span<const uint32_t> firstBlock,
+                                             std::span<const uint32_t> lastPage) {
+  if (firstBlock.size() < kIdentifierCount || lastPage.size() < kIdentifierCount) return 0;
   const auto& groups = table.Groups();
-  if (groups.empty()) return true;
+  if (groups.empty()) return std::nullopt;
   for (uint32_t group = 0; group < kMaxVariantGroups; ++group) {
     const uint32_t id = VariantIdBase + group;
     const bool groupListed = firstBlock[id] != kNoBlock;
     if (group >= groups.size()) {
-      if (groupListed) return false;
+      if (groupListed) return group;
       continue;
     }
     // The characters whose first group this is are always in its list; a
@@ -41,12 +55,12 @@ bool VariantTableFitsIndex(const VariantTable& table, std::span<const uint32_t> 
         ownMembersLast = std::max(ownMembersLast, last);
       }
     }
-    if (anyOwnMemberListed && (!groupListed || lastPage[id] < ownMembersLast)) return false;
+    if (anyOwnMemberListed && (!groupListed || lastPage[id] < ownMembersLast)) return group;
     // Unidentified members are listed in the group alone: nothing bounds it then.
     if (everyMemberIdentified && groupListed && (!anyMemberListed || lastPage[id] > membersLast))
-      return false;
+      return group;
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace quillwen

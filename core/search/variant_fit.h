@@ -6,6 +6,7 @@
 // later group read another group's list.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "core/search/variants.h"
@@ -21,5 +22,16 @@ namespace quillwen {
 // empty table fits every index.
 bool VariantTableFitsIndex(const VariantTable& table, std::span<const uint32_t> firstBlock,
                            std::span<const uint32_t> lastPage);
+
+// The number of the first group whose list does not fit the table, by the same
+// rule; nothing when every group fits. Tables shorter than the identifier count
+// fit no group: the answer is then group 0.
+std::optional<uint32_t> FirstGroupNotFitting(const VariantTable& table,
+                                             std::span<const uint32_t> firstBlock,
+                                             std::span<const uint32_t> lastPage);
+
+// Whether the index holds a list for any variant group: it was built with a
+// variant table.
+bool IndexHasVariantGroups(std::span<const uint32_t> firstBlock);
 
 }  // namespace quillwen

@@ -57,11 +57,13 @@ void VariantTable::Clear() {
   firstGroup_.clear();
 }
 
-bool VariantTable::LoadVariants(const std::filesystem::path& folder) {
+bool VariantTable::LoadVariants(const std::filesystem::path& folder, DataFault* fault) {
   Clear();
   std::string text;
-  if (!io::ReadWholeFile(folder / kVariantTableFileName, text)) return false;
+  const std::filesystem::path file = folder / kVariantTableFileName;
+  if (!io::ReadWholeFile(file, text, fault)) return false;
   Parse(text);
+  if (groups_.empty() && fault != nullptr) *fault = {file, "holds no variant group"};
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/common/data_fault.h"
 #include "core/search/variant_table_format.h"
 
 namespace quillwen {
@@ -27,8 +28,9 @@ inline constexpr size_t kMaxSpellings = 4096;
 class VariantTable {
  public:
   // LoadVariants: empties the table, then reads folder/"yitizi.txt". False when the
-  // file cannot be read; the table then stays empty.
-  bool LoadVariants(const std::filesystem::path& folder);
+  // file cannot be read; the table then stays empty. With `fault`, why the table
+  // is empty: the file cannot be read, or it holds no group.
+  bool LoadVariants(const std::filesystem::path& folder, DataFault* fault = nullptr);
 
   // Replaces the table with the groups of `text`, in the table's file format.
   void Parse(std::string_view text);

@@ -95,6 +95,9 @@ class CFileList {
   // What made the last operation fail: the file and what is wrong with it.
   const DataFault& LastFault() const { return lastFault_; }
   std::string LastError() const { return lastFault_.Text(); }
+  // Forgets the last fault, so that a caller can tell whether the next operation
+  // met one.
+  void ForgetFault() const { lastFault_ = {}; }
 
  private:
   uint64_t EntryOffset(uint32_t entryIndex) const;

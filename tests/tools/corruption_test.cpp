@@ -13,6 +13,7 @@
 
 #include "core/common/little_endian.h"
 #include "core/search/character_id.h"
+#include "core/search/variant_table_format.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/small_collection.h"
@@ -54,6 +55,8 @@ Damage Prepend(std::string bytes) {
 
 // Where the header of an index set keeps the first block of `c`'s posting list.
 size_t FirstBlockFieldOf(char32_t c) { return 4 * static_cast<size_t>(CharacterId(c)); }
+// Where it keeps the last page of identifier `id`'s list.
+size_t LastPageFieldOf(uint32_t id) { return 1000000 + 4 * static_cast<size_t>(id); }
 
 Damage NamedPipe() {
   return [](const fs::path& file) {
@@ -129,6 +132,8 @@ constexpr char kListDamaged[] =
     "索引ファイル $D/Index-idx.m が壊れています。見つかった頁だけを示しました。\n";
 constexpr char kVariantsRefused[] =
     "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n";
+constexpr char kVariantsMissing[] =
+    "異体字表 yitizi.txt を読めないため、異体字を区別して検索しました。\n";
 constexpr char kNotShown[] = "quillwen-search: the page cannot be found or read\n";
 constexpr char kFound[] = "全部で 3 頁で、3 箇所でした。";
 // The pages of 子, without those of 之, whose list is damaged.
@@ -199,7 +204,45 @@ INSTANTIATE_TEST_SUITE_P(
                        "yitizi.txt",
                        Prepend("5B50,5B51\n"),
                        "之",
-                       {1, Err({kVariantsRefused}), kFound}},
+                       {1,
+                        Err({kVariantsRefused,
+                             "$D/Index-idx.h: its list of variant group 1 does "
+                             "not fit yitizi.txt\n"}),
+                        kFound}},
+        // One byte of a header changed: the last page of 學's group's list.
+        CorruptionCase{
+            "IndexHeaderByteChanged",
+            "Index-idx.h",
+            SetLE32(LastPageFieldOf(VariantIdBase), 1),
+            "之",
+            {1,
+             Err({kVariantsRefused, "$F: its list of variant group 1 does not fit yitizi.txt\n"}),
+             kFound}},
+        // The index holds the groups' lists: without the table variants are lost.
+        CorruptionCase{"VariantTableMissing",
+                       "yitizi.txt",
+                       Remove(),
+                       "之",
+                       {1, Err({kVariantsMissing, "$F: missing\n"}), kFound}},
+        CorruptionCase{"VariantTableEmpty",
+                       "yitizi.txt",
+                       CutTo(0),
+                       "之",
+                       {1, Err({kVariantsMissing, "$F: holds no variant group\n"}), kFound}},
+        CorruptionCase{"VariantTableDangling",
+                       "yitizi.txt",
+                       [](const fs::path& file) {
+                         fs::remove(file);
+                         fs::create_symlink("gone.txt", file);
+                       },
+                       "之",
+                       {1, Err({kVariantsMissing, "$F: missing\n"}), kFound}},
+        // Asked to tell variants apart, the search misses nothing.
+        CorruptionCase{"VariantTableMissingWithoutVariants",
+                       "yitizi.txt",
+                       Remove(),
+                       "--no-variants 之",
+                       {0, "", kFound}},
         // The page table "Index-fl.h".
         CorruptionCase{"PageTableMissing",
                        "Index-fl.h",

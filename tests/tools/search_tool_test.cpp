@@ -272,7 +272,8 @@ TEST_F(SearchToolTest, AVariantTableOfAnotherIndexIsToldOnStandardError) {
   WriteCollection(data);
   WriteFileBytes(data / "yitizi.txt", "4E00,4E01\n5B78,5B66\n");
   const std::string refused =
-      "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n";
+      "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n" +
+      (data / "Index-idx.h").string() + ": its list of variant group 1 does not fit yitizi.txt\n";
   const RunResult search = Run("--data '" + data.string() + "' 学");
   EXPECT_EQ(search.exitCode, 1);
   EXPECT_EQ(search.out, "全部で 0 頁で、0 箇所でした。\n類別\t書名\t巻\t頁\t箇所\n");

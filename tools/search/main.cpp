@@ -9,6 +9,7 @@
 #include "core/encoding/codeconverter.h"
 #include "core/io/path.h"
 #include "core/panel_model/decimal_text.h"
+#include "core/panel_model/search_notes.h"
 #include "core/search/query.h"
 #include "core/store/collection_location.h"
 #include "tools/search/json_writer.h"
@@ -120,8 +121,10 @@ int main(int argc, char** argv) {
       model.Index().RenderWithVariants(static_cast<uint32_t>(entry), document, marked,
                                        quillwen::HighlightScopeOfTarget(options.target),
                                        options.variants);
-      if (options.variants && model.Index().VariantTableRefused())
-        messages.ShowMessage(quillwen::kVariantTableRefusedMessage);
+      if (const std::u16string note =
+              options.variants ? quillwen::VariantTableNote(model.Index()) : u"";
+          !note.empty())
+        messages.ShowMessage(note);
       if (document.empty()) {
         std::cerr << "quillwen-search: page entry " << entry << " cannot be rendered\n";
         return kExitMessage;
@@ -151,9 +154,16 @@ int main(int argc, char** argv) {
         else
           std::cout << ResultJson(model);
       } else {
-        if (options.listPage > 1) model.ApplyPageEdit(quillwen::DecimalText(options.listPage));
+        if (options.listPage > 1) {
+          const quillwen::PanelUpdate turned =
+              model.ApplyPageEdit(quillwen::DecimalText(options.listPage));
+          if (turned.message) messages.ShowMessage(*turned.message);
+        }
         std::cout << (options.hits ? HitsText(model) : ResultText(model, options.listPage));
       }
+      // The whole result's rows, or another list page's, read pages the search did not.
+      if (const std::optional<quillwen::DataFault> fault = model.TakeRenderFault())
+        messages.ShowMessage(quillwen::PagesUnreadableMessage(*fault));
       break;
     }
   }

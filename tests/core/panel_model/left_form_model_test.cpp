@@ -319,7 +319,9 @@ TEST_F(LeftFormModelTest, AVariantTableOfAnotherIndexIsNotUsedAndTheSearchSaysWh
   ASSERT_EQ(Outcome(update), SearchOutcome::kRan);
   EXPECT_EQ(update.summary, u"全部で 0 頁で、0 箇所でした。");
   EXPECT_EQ(update.message,
-            u"異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。");
+            u"異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n" +
+                (data_ / "Index-idx.h").u16string() +
+                u": its list of variant group 1 does not fit yitizi.txt");
   update = model->Search(Keywords(u"學", SearchMethod::kAnd, false));
   EXPECT_EQ(update.summary, u"全部で 2 頁で、2 箇所でした。");
   EXPECT_FALSE(update.message);

@@ -1,6 +1,8 @@
-#include "core/panel_model/query_notes.h"
+#include "core/panel_model/search_notes.h"
 
+#include "core/encoding/codeconverter.h"
 #include "core/panel_model/decimal_text.h"
+#include "core/panel_model/left_form_model.h"
 #include "core/search/code_points.h"
 
 namespace quillwen {
@@ -42,6 +44,24 @@ std::u16string UnsearchableTermsMessage(const Query& query) {
     }
   }
   return message;
+}
+
+std::u16string PagesUnreadableMessage(const DataFault& fault) {
+  return u"頁を読めなかったため、文脈を示せない箇所があります。\n" + Utf8ToUtf16(fault.Text());
+}
+
+std::u16string VariantTableNote(const CIndex& index) {
+  std::u16string note;
+  if (index.VariantTableRefused()) {
+    note = kVariantTableRefusedMessage;
+  } else if (index.VariantTableMissing()) {
+    note = kVariantTableMissingMessage;
+  } else {
+    return note;
+  }
+  if (!index.VariantTableFault().problem.empty())
+    note += u"\n" + Utf8ToUtf16(index.VariantTableFault().Text());
+  return note;
 }
 
 }  // namespace quillwen
