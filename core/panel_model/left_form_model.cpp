@@ -4,6 +4,7 @@
 
 #include "core/io/private_temp_folder.h"
 #include "core/io/write_file.h"
+#include "core/panel_model/catalogue_check.h"
 #include "core/panel_model/citation.h"
 #include "core/panel_model/decimal_text.h"
 #include "core/panel_model/panel_layout.h"
@@ -65,6 +66,15 @@ LeftFormModel::~LeftFormModel() { m_index.Close(); }
 CatalogueLoadResult LeftFormModel::InitialUpdate() {
   ForgetResult();
   const CatalogueLoadResult result = m_catalogue.Load(dataFolder_, messages_, listingPath_);
+  // Records the store denies would show no page, or other volumes' pages, and
+  // searches in their range would miss pages without a word.
+  if (const std::vector<CatalogueProblem> problems =
+          CheckCatalogue(m_catalogue, m_index.FileList());
+      !problems.empty()) {
+    messages_.ShowFault(
+        kCatalogueMismatchMessage,
+        {dataFolder_ / kCatalogueFileName, DescribeCatalogueProblems(m_catalogue, problems)});
+  }
   // The range starts on the whole collection, which a first search expects.
   m_strRange = kWholeCollectionLabel;
   return result;

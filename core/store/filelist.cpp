@@ -89,6 +89,13 @@ uint64_t CFileList::EntryOffset(uint32_t entryIndex) const {
   return kPageTableHeaderSize + uint64_t{entryIndex} * EntrySize();
 }
 
+std::optional<uint64_t> CFileList::EntryCount() const {
+  if (!open_) return std::nullopt;
+  const std::optional<uint64_t> tableSize = pageTable_.Size();
+  if (!tableSize || *tableSize < kPageTableHeaderSize) return std::nullopt;
+  return (*tableSize - kPageTableHeaderSize) / EntrySize();
+}
+
 bool CFileList::ReadEntry(uint32_t entryIndex, PageEntry* entry) const {
   if (!open_) return Fail(tablePath_, "the volume store is not open");
   std::vector<char> bytes(EntrySize());

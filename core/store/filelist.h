@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -87,6 +88,10 @@ class CFileList {
   // RenderPage with the terms given, applied in their order.
   int RenderTerms(uint32_t entryIndex, std::string& output, const MarkTerms& terms, HitScope scope,
                   std::vector<TermAnchors>* anchors = nullptr) const;
+
+  // The number of whole entries in the page table; nothing when the store is
+  // closed or the table's size cannot be told.
+  std::optional<uint64_t> EntryCount() const;
 
   // Reads entry `entryIndex` of the page table. False when the store is closed or
   // the entry is not wholly in the table.

@@ -49,6 +49,20 @@ Damage SetLE32(size_t offset, uint32_t value) {
     PatchFileBytes(file, offset, bytes);
   };
 }
+// Adds `delta` to the 32-bit number at `offset`.
+Damage AddLE32(size_t offset, uint32_t delta) {
+  return [offset, delta](const fs::path& file) {
+    const std::string bytes = ReadFileBytes(file);
+    SetLE32(offset, LoadLE32(bytes.data() + offset) + delta)(file);
+  };
+}
+// Zeroes the file from `offset` to its end, then does `then`.
+Damage ZeroFrom(size_t offset, Damage then) {
+  return [offset, then](const fs::path& file) {
+    PatchFileBytes(file, offset, std::string(fs::file_size(file) - offset, '\0'));
+    then(file);
+  };
+}
 Damage Prepend(std::string bytes) {
   return [bytes](const fs::path& file) { WriteFileBytes(file, bytes + ReadFileBytes(file)); };
 }
@@ -63,6 +77,11 @@ Damage NamedPipe() {
     fs::remove(file);
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
   };
+}
+
+// Where catalogue record `record` (from 1) keeps the field at `offset`.
+constexpr size_t RecordField(int record, size_t offset) {
+  return static_cast<size_t>(record - 1) * 216 + offset;
 }
 
 // Where entry `entry` of the page table keeps its length (name size 100).
@@ -134,6 +153,8 @@ constexpr char kVariantsRefused[] =
     "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n";
 constexpr char kVariantsMissing[] =
     "異体字表 yitizi.txt を読めないため、異体字を区別して検索しました。\n";
+constexpr char kCatalogueMismatch[] =
+    "目録 mvr.dir に、このコレクションの頁と合わない項目があります。\n";
 constexpr char kNotShown[] = "quillwen-search: the page cannot be found or read\n";
 constexpr char kFound[] = "全部で 3 頁で、3 箇所でした。";
 // The pages of 子, without those of 之, whose list is damaged.
@@ -152,207 +173,306 @@ std::string Err(std::initializer_list<std::string> lines) {
   return text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Collection, CorruptionTest,
-    ::testing::Values(
-        CorruptionCase{"Undamaged", nullptr, nullptr, "之", {0, "", kFound}},
-        // The catalogue "mvr.dir".
-        CorruptionCase{"CatalogueMissing",
-                       "mvr.dir",
-                       Remove(),
-                       "之",
-                       {1, Err({kNoCatalogue, "$F: missing\n", kNoRange}), ""}},
-        CorruptionCase{"CatalogueEmpty",
-                       "mvr.dir",
-                       CutTo(0),
-                       "之",
-                       {1, Err({kNoCatalogue, "$F: empty\n", kNoRange}), ""}},
-        CorruptionCase{
-            "CatalogueShorterThanARecord",
-            "mvr.dir",
-            CutTo(100),
-            "之",
-            {1, Err({kNoCatalogue, "$F: 100 bytes, shorter than one 216-byte record\n", kNoRange}),
-             ""}},
-        CorruptionCase{
-            "CatalogueAsNamedPipe",
-            "mvr.dir",
-            NamedPipe(),
-            "之",
-            {1, Err({kNoCatalogue, "$F: a named pipe, not a regular file\n", kNoRange}), ""}},
-        CorruptionCase{"CatalogueLastRecordCutOff",
-                       "mvr.dir",
-                       CutBy(16),
-                       "之",
-                       {1,
-                        Err({kRecordsDropped,
-                             "$F: the file ends 200 bytes into record 7 of 216 bytes; that "
-                             "record was not loaded\n"}),
-                        kFound}},
-        // A record whose level and numbers are zero matches no node: no range, not
-        // the whole collection under "root".
-        CorruptionCase{"CatalogueRecordZeroed",
-                       "mvr.dir",
-                       [](const fs::path& file) {
-                         PatchFileBytes(file, 2 * 216 + 200, std::string(16, '\0'));
-                       },
-                       "--range 3 之",
-                       {1, Err({kNoRange}), ""}},
-        // A line put in front of the variant table shifts every group's number; the
-        // index has no list for the group 子 now opens.
-        CorruptionCase{"VariantTableOfAnotherIndex",
-                       "yitizi.txt",
-                       Prepend("5B50,5B51\n"),
-                       "之",
-                       {1,
-                        Err({kVariantsRefused,
-                             "$D/Index-idx.h: its list of variant group 1 does "
-                             "not fit yitizi.txt\n"}),
-                        kFound}},
-        // One byte of a header changed: the last page of 學's group's list.
-        CorruptionCase{
-            "IndexHeaderByteChanged",
-            "Index-idx.h",
-            SetLE32(LastPageFieldOf(VariantIdBase), 1),
-            "之",
-            {1,
-             Err({kVariantsRefused, "$F: its list of variant group 1 does not fit yitizi.txt\n"}),
-             kFound}},
-        // The index holds the groups' lists: without the table variants are lost.
-        CorruptionCase{"VariantTableMissing",
-                       "yitizi.txt",
-                       Remove(),
-                       "之",
-                       {1, Err({kVariantsMissing, "$F: missing\n"}), kFound}},
-        CorruptionCase{"VariantTableEmpty",
-                       "yitizi.txt",
-                       CutTo(0),
-                       "之",
-                       {1, Err({kVariantsMissing, "$F: holds no variant group\n"}), kFound}},
-        CorruptionCase{"VariantTableDangling",
-                       "yitizi.txt",
-                       [](const fs::path& file) {
-                         fs::remove(file);
-                         fs::create_symlink("gone.txt", file);
-                       },
-                       "之",
-                       {1, Err({kVariantsMissing, "$F: missing\n"}), kFound}},
-        // Asked to tell variants apart, the search misses nothing.
-        CorruptionCase{"VariantTableMissingWithoutVariants",
-                       "yitizi.txt",
-                       Remove(),
-                       "--no-variants 之",
-                       {0, "", kFound}},
-        // The page table "Index-fl.h".
-        CorruptionCase{"PageTableMissing",
-                       "Index-fl.h",
-                       Remove(),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
-        CorruptionCase{"PageTableEmpty",
-                       "Index-fl.h",
-                       CutTo(0),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: empty\n"}), kNothingFound}},
-        CorruptionCase{"PageTableHeaderCut",
-                       "Index-fl.h",
-                       CutTo(100),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: 100 bytes, too short for its 268-byte header\n"}),
-                        kNothingFound}},
-        CorruptionCase{
-            "NameSizeZeroed",
-            "Index-fl.h",
-            SetLE32(4, 0),
-            "之",
-            {1, Err({kOpenFailed, "$F: name size 0 lies outside 1 to 260\n"}), kNothingFound}},
-        // 99 instead of 100: the 15 entries no longer fill the table.
-        CorruptionCase{"NameSize99",
-                       "Index-fl.h",
-                       SetLE32(4, 99),
-                       "--show 3",
-                       {1,
-                        Err({kNotShown,
-                             "$F: 1620 bytes of entries after the 268-byte header are not a "
-                             "whole number of 107-byte entries (name size 99)\n"}),
-                        ""}},
-        // Entry 1 made 7 bytes long: the tail of its page, not a page.
-        CorruptionCase{"PageStartsInsideAnother",
-                       "Index-fl.h",
-                       SetLE32(LengthFieldOf(1), 7),
-                       "--show 3 2",
-                       {1,
-                        Err({kNotShown,
-                             "$F: page entry 1 holds no HTML page with a title and two table "
-                             "cells: the page table does not fit Index-fl.cnt\n"}),
-                        ""}},
-        // Entry 1's name, "V00001\\2.htm", runs on to the end of its field.
-        CorruptionCase{
-            "NameWithoutItsNul",
-            "Index-fl.h",
-            [](const fs::path& file) {
-              PatchFileBytes(file, 268 + 108 + 12, std::string(88, 'x'));
-            },
-            "--show 3 2",
-            {1, Err({kNotShown, "$F: page entry 1 has no NUL within its 100-byte name\n"}), ""}},
-        // The content file "Index-fl.cnt".
-        CorruptionCase{"ContentMissing",
-                       "Index-fl.cnt",
-                       Remove(),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
-        // Bytes after the last page are unused, as other tools may leave them.
-        CorruptionCase{"ContentLonger",
-                       "Index-fl.cnt",
-                       Append("x"),
-                       "--show 7 5",
-                       {0, "", kLastPageFirstLine}},
-        // Page 5 of record 7 is the last page entry, 14.
-        CorruptionCase{
-            "ContentCut",
-            "Index-fl.cnt",
-            CutBy(1),
-            "--show 7 5",
-            {1, Err({kNotShown, "$D/Index-fl.h: page entry 14 points past the content file\n"}),
-             ""}},
-        // The full-text index set.
-        CorruptionCase{"IndexHeaderMissing",
-                       "Index-idx.h",
-                       Remove(),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
-        CorruptionCase{"IndexHeaderEmpty",
-                       "Index-idx.h",
-                       CutTo(0),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: empty\n"}), kNothingFound}},
-        CorruptionCase{
-            "IndexHeaderCut",
-            "Index-idx.h",
-            CutTo(1000),
-            "之",
-            {1,
-             Err({kOpenFailed, "$F: 1000 bytes, shorter than the 1400000 bytes of its tables\n"}),
-             kNothingFound}},
-        // A list that leads out of the postings file: what the other lists found is
-        // shown, and the user is told the index is damaged.
-        CorruptionCase{"PostingListLeadsOutside",
-                       "Index-idx.h",
-                       SetLE32(FirstBlockFieldOf(U'之'), 0x7FFFFFFF),
-                       "--or 之 子",
-                       {1, Err({kListDamaged}), kFoundWithoutDamagedList}},
-        CorruptionCase{"PostingsMissing",
-                       "Index-idx.m",
-                       Remove(),
-                       "之",
-                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
-        // The main-text set is opened only when a search asks for it.
-        CorruptionCase{"MainTextHeaderMissing",
-                       "Index_content-idx.h",
-                       Remove(),
-                       "--target main 之",
-                       {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}}),
-    [](const auto& info) { return std::string(info.param.label); });
+std::string CaseLabel(const ::testing::TestParamInfo<CorruptionCase>& info) {
+  return info.param.label;
+}
+
+// The catalogue "mvr.dir", and the collection undamaged.
+const CorruptionCase kCatalogueCases[] = {
+    CorruptionCase{"Undamaged", nullptr, nullptr, "之", {0, "", kFound}},
+    CorruptionCase{"CatalogueMissing",
+                   "mvr.dir",
+                   Remove(),
+                   "之",
+                   {1, Err({kNoCatalogue, "$F: missing\n", kNoRange}), ""}},
+    CorruptionCase{"CatalogueEmpty",
+                   "mvr.dir",
+                   CutTo(0),
+                   "之",
+                   {1, Err({kNoCatalogue, "$F: empty\n", kNoRange}), ""}},
+    CorruptionCase{
+        "CatalogueShorterThanARecord",
+        "mvr.dir",
+        CutTo(100),
+        "之",
+        {1, Err({kNoCatalogue, "$F: 100 bytes, shorter than one 216-byte record\n", kNoRange}),
+         ""}},
+    CorruptionCase{
+        "CatalogueAsNamedPipe",
+        "mvr.dir",
+        NamedPipe(),
+        "之",
+        {1, Err({kNoCatalogue, "$F: a named pipe, not a regular file\n", kNoRange}), ""}},
+    CorruptionCase{"CatalogueLastRecordCutOff",
+                   "mvr.dir",
+                   CutBy(16),
+                   "之",
+                   {1,
+                    Err({kRecordsDropped,
+                         "$F: the file ends 200 bytes into record "
+                         "7 of 216 bytes; that "
+                         "record was not loaded\n"}),
+                    kFound}},
+    // A record whose level and numbers are zero matches no node: no range, not the whole collection
+    // under "root".
+    CorruptionCase{
+        "CatalogueRecordZeroed",
+        "mvr.dir",
+        [](const fs::path& file) { PatchFileBytes(file, 2 * 216 + 200, std::string(16, '\0')); },
+        "--range 3 之",
+        {1, Err({kCatalogueMismatch, "$F: record 3 (學而): level 0 is below 1\n", kNoRange}), ""}},
+    // The pages a record covers, and the page numbers a volume's pages carry, as its page table has
+    // them.
+    CorruptionCase{"VolumeDocIdNegative",
+                   "mvr.dir",
+                   SetLE32(RecordField(3, 204), static_cast<uint32_t>(-5)),
+                   "之",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$F: record 3 (學而): pages -5 to 0 lie outside the "
+                         "15 page entries\n"}),
+                    kFound}},
+    CorruptionCase{"VolumeDocIdZero",
+                   "mvr.dir",
+                   SetLE32(RecordField(3, 204), 0),
+                   "之",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$F: record 3 (學而): pages 0 to 5 lie "
+                         "outside the 15 page entries\n"}),
+                    kFound}},
+    CorruptionCase{"VolumeDocIdPastTheTable",
+                   "mvr.dir",
+                   SetLE32(RecordField(7, 204), 16),
+                   "之",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$F: record 7 (本紀): pages 16 to 20 lie "
+                         "outside the 15 page entries\n"}),
+                    kFound}},
+    CorruptionCase{
+        "VolumeDocNoNegative",
+        "mvr.dir",
+        SetLE32(RecordField(4, 208), static_cast<uint32_t>(-1)),
+        "之",
+        {1, Err({kCatalogueMismatch, "$F: record 4 (為政): docNo -1 is negative\n"}), kFound}},
+    CorruptionCase{"VolumeDocNoPastTheTable",
+                   "mvr.dir",
+                   SetLE32(RecordField(7, 208), 100),
+                   "之",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$F: record 7 (本紀): pages 11 to 110 "
+                         "lie outside the 15 page entries\n"}),
+                    kFound}},
+    CorruptionCase{"VolumeDocIdShifted",
+                   "mvr.dir",
+                   AddLE32(RecordField(4, 204), 1),
+                   "之",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$F: record 4 (為政): its first page, "
+                         "entry 7, carries page 2, not 1\n"}),
+                    kFound}},
+    // 史 is no longer a top-level entry: its page of 之 is not searched.
+    CorruptionCase{"LastRecordsZeroedAndJunkAppended",
+                   "mvr.dir",
+                   ZeroFrom(4 * 216, Append(std::string(216, 'x'))),
+                   "之",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$F: record 5 (): level 0 is below 1; and 3 more "
+                         "records\n"}),
+                    "全部で 2 頁で、2 箇所でした。"}},
+};
+INSTANTIATE_TEST_SUITE_P(Catalogue, CorruptionTest, ::testing::ValuesIn(kCatalogueCases),
+                         CaseLabel);
+
+// The variant table "yitizi.txt", and the variant groups of an index header.
+const CorruptionCase kVariantTableCases[] = {
+    // A line put in front of the variant table shifts every group's number; the index has no list
+    // for the group 子 now opens.
+    CorruptionCase{"VariantTableOfAnotherIndex",
+                   "yitizi.txt",
+                   Prepend("5B50,5B51\n"),
+                   "之",
+                   {1,
+                    Err({kVariantsRefused,
+                         "$D/Index-idx.h: its list of variant group 1 does "
+                         "not fit yitizi.txt\n"}),
+                    kFound}},
+    // One byte of a header changed: the last page of 學's group's list.
+    CorruptionCase{"IndexHeaderByteChanged",
+                   "Index-idx.h",
+                   SetLE32(LastPageFieldOf(VariantIdBase), 1),
+                   "之",
+                   {1,
+                    Err({kVariantsRefused,
+                         "$F: its list of variant group 1 does not fit "
+                         "yitizi.txt\n"}),
+                    kFound}},
+    // The index holds the groups' lists: without the table variants are lost.
+    CorruptionCase{"VariantTableMissing",
+                   "yitizi.txt",
+                   Remove(),
+                   "之",
+                   {1, Err({kVariantsMissing, "$F: missing\n"}), kFound}},
+    CorruptionCase{"VariantTableEmpty",
+                   "yitizi.txt",
+                   CutTo(0),
+                   "之",
+                   {1, Err({kVariantsMissing, "$F: holds no variant group\n"}), kFound}},
+    CorruptionCase{"VariantTableDangling",
+                   "yitizi.txt",
+                   [](const fs::path& file) {
+                     fs::remove(file);
+                     fs::create_symlink("gone.txt", file);
+                   },
+                   "之",
+                   {1, Err({kVariantsMissing, "$F: missing\n"}), kFound}},
+    // Asked to tell variants apart, the search misses nothing.
+    CorruptionCase{"VariantTableMissingWithoutVariants",
+                   "yitizi.txt",
+                   Remove(),
+                   "--no-variants 之",
+                   {0, "", kFound}},
+};
+INSTANTIATE_TEST_SUITE_P(VariantTable, CorruptionTest, ::testing::ValuesIn(kVariantTableCases),
+                         CaseLabel);
+
+// The page table "Index-fl.h".
+const CorruptionCase kPageTableCases[] = {
+    CorruptionCase{"PageTableMissing",
+                   "Index-fl.h",
+                   Remove(),
+                   "之",
+                   {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+    CorruptionCase{"PageTableEmpty",
+                   "Index-fl.h",
+                   CutTo(0),
+                   "之",
+                   {1, Err({kOpenFailed, "$F: empty\n"}), kNothingFound}},
+    CorruptionCase{"PageTableHeaderCut",
+                   "Index-fl.h",
+                   CutTo(100),
+                   "之",
+                   {1,
+                    Err({kOpenFailed,
+                         "$F: 100 bytes, too short for its "
+                         "268-byte header\n"}),
+                    kNothingFound}},
+    CorruptionCase{
+        "NameSizeZeroed",
+        "Index-fl.h",
+        SetLE32(4, 0),
+        "之",
+        {1, Err({kOpenFailed, "$F: name size 0 lies outside 1 to 260\n"}), kNothingFound}},
+    // 99 instead of 100: the 15 entries no longer fill the table.
+    CorruptionCase{"NameSize99",
+                   "Index-fl.h",
+                   SetLE32(4, 99),
+                   "--show 3",
+                   {1,
+                    Err({kCatalogueMismatch,
+                         "$D/mvr.dir: record 3 (學而): its last page, entry 5, carries no page "
+                         "number, not 6; and 2 more records\n",
+                         kNotShown,
+                         "$F: 1620 bytes of entries after the "
+                         "268-byte header are not a "
+                         "whole number of 107-byte entries (name "
+                         "size 99)\n"}),
+                    ""}},
+    // Entry 1 made 7 bytes long: the tail of its page, not a page.
+    CorruptionCase{"PageStartsInsideAnother",
+                   "Index-fl.h",
+                   SetLE32(LengthFieldOf(1), 7),
+                   "--show 3 2",
+                   {1,
+                    Err({kNotShown,
+                         "$F: page entry 1 holds no HTML page "
+                         "with a title and two table "
+                         "cells: the page table does not fit "
+                         "Index-fl.cnt\n"}),
+                    ""}},
+    // Entry 1's name, "V00001\\2.htm", runs on to the end of its field.
+    CorruptionCase{
+        "NameWithoutItsNul",
+        "Index-fl.h",
+        [](const fs::path& file) { PatchFileBytes(file, 268 + 108 + 12, std::string(88, 'x')); },
+        "--show 3 2",
+        {1,
+         Err({kNotShown,
+              "$F: page entry 1 has no NUL within its "
+              "100-byte name\n"}),
+         ""}},
+};
+INSTANTIATE_TEST_SUITE_P(PageTable, CorruptionTest, ::testing::ValuesIn(kPageTableCases),
+                         CaseLabel);
+
+// The content file "Index-fl.cnt".
+const CorruptionCase kContentCases[] = {
+    CorruptionCase{"ContentMissing",
+                   "Index-fl.cnt",
+                   Remove(),
+                   "之",
+                   {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+    // Bytes after the last page are unused, as other tools may leave them.
+    CorruptionCase{
+        "ContentLonger", "Index-fl.cnt", Append("x"), "--show 7 5", {0, "", kLastPageFirstLine}},
+    // Page 5 of record 7 is the last page entry, 14.
+    CorruptionCase{"ContentCut",
+                   "Index-fl.cnt",
+                   CutBy(1),
+                   "--show 7 5",
+                   {1,
+                    Err({kNotShown,
+                         "$D/Index-fl.h: page entry 14 points "
+                         "past the content file\n"}),
+                    ""}},
+};
+INSTANTIATE_TEST_SUITE_P(Content, CorruptionTest, ::testing::ValuesIn(kContentCases), CaseLabel);
+
+// The index sets.
+const CorruptionCase kIndexSetCases[] = {
+    CorruptionCase{"IndexHeaderMissing",
+                   "Index-idx.h",
+                   Remove(),
+                   "之",
+                   {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+    CorruptionCase{"IndexHeaderEmpty",
+                   "Index-idx.h",
+                   CutTo(0),
+                   "之",
+                   {1, Err({kOpenFailed, "$F: empty\n"}), kNothingFound}},
+    CorruptionCase{"IndexHeaderCut",
+                   "Index-idx.h",
+                   CutTo(1000),
+                   "之",
+                   {1,
+                    Err({kOpenFailed,
+                         "$F: 1000 bytes, shorter than the "
+                         "1400000 bytes of its tables\n"}),
+                    kNothingFound}},
+    // A list that leads out of the postings file: what the other lists found is shown, and the user
+    // is told the index is damaged.
+    CorruptionCase{"PostingListLeadsOutside",
+                   "Index-idx.h",
+                   SetLE32(FirstBlockFieldOf(U'之'), 0x7FFFFFFF),
+                   "--or 之 子",
+                   {1, Err({kListDamaged}), kFoundWithoutDamagedList}},
+    CorruptionCase{"PostingsMissing",
+                   "Index-idx.m",
+                   Remove(),
+                   "之",
+                   {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+    // The main-text set is opened only when a search asks for it.
+    CorruptionCase{"MainTextHeaderMissing",
+                   "Index_content-idx.h",
+                   Remove(),
+                   "--target main 之",
+                   {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
+};
+INSTANTIATE_TEST_SUITE_P(IndexSet, CorruptionTest, ::testing::ValuesIn(kIndexSetCases), CaseLabel);
 
 }  // namespace
 }  // namespace quillwen
