@@ -64,8 +64,8 @@ std::vector<CatalogueProblem> CheckCatalogue(const ContentsCatalogue& catalogue,
     const std::optional<int> lastPage = PageNumberOfEntry(store, last);
     const int64_t expected = int64_t{record.curFileName} + record.docNo - 1;
     if (!lastPage || *lastPage != expected) {
-      problem("its last page, entry " + std::to_string(last) + ", carries " +
-              PageText(lastPage) + ", not " + std::to_string(expected));
+      problem("its last page, entry " + std::to_string(last) + ", carries " + PageText(lastPage) +
+              ", not " + std::to_string(expected));
     }
   }
   return problems;

@@ -4,12 +4,14 @@
 
 #include "core/io/private_temp_folder.h"
 #include "core/io/write_file.h"
-#include "core/panel_model/catalogue_check.h"
 #include "core/panel_model/citation.h"
+#include "core/panel_model/collection_checks.h"
 #include "core/panel_model/decimal_text.h"
 #include "core/panel_model/panel_layout.h"
 #include "core/panel_model/result_csv.h"
 #include "core/panel_model/search_notes.h"
+#include "core/store/collection_lock.h"
+#include "core/store/collection_manifest.h"
 
 namespace quillwen {
 
@@ -58,23 +60,30 @@ LeftFormModel::LeftFormModel(const Environment& environment)
   m_strTempPage = tempFolder_.Path() / kTempPageName;
   m_strTempResult1 = tempFolder_.Path() / kTempResult1Name;
   m_strTempResult2 = tempFolder_.Path() / kTempResult2Name;
-  m_index.Open(dataFolder_, kCollectionBaseNameWide, ScopeFullText);
+  OpenIndex();
+}
+
+void LeftFormModel::OpenIndex() {
+  // Every file of one build: a builder moving a new build in waits, and so do we.
+  const io::FileLock lock = LockCollectionForReading(dataFolder_);
+  m_buildId = ManifestBuildId(dataFolder_);
+  m_index.Close();
+  m_index.Open(dataFolder_, kCollectionBaseNameWide, ScopeOfTarget(m_nSearchTarget));
 }
 
 LeftFormModel::~LeftFormModel() { m_index.Close(); }
 
 CatalogueLoadResult LeftFormModel::InitialUpdate() {
   ForgetResult();
-  const CatalogueLoadResult result = m_catalogue.Load(dataFolder_, messages_, listingPath_);
-  // Records the store denies would show no page, or other volumes' pages, and
-  // searches in their range would miss pages without a word.
-  if (const std::vector<CatalogueProblem> problems =
-          CheckCatalogue(m_catalogue, m_index.FileList());
-      !problems.empty()) {
-    messages_.ShowFault(
-        kCatalogueMismatchMessage,
-        {dataFolder_ / kCatalogueFileName, DescribeCatalogueProblems(m_catalogue, problems)});
+  const io::FileLock lock = LockCollectionForReading(dataFolder_);
+  // Rebuilt since the index was opened: open it again, so that the catalogue
+  // and the index are of one build.
+  if (ManifestBuildId(dataFolder_) != m_buildId) {
+    OpenIndex();
+    m_lastResult = SearchResult{};
   }
+  const CatalogueLoadResult result = m_catalogue.Load(dataFolder_, messages_, listingPath_);
+  ReportCollectionChecks(dataFolder_, m_catalogue, m_index.FileList(), messages_);
   // The range starts on the whole collection, which a first search expects.
   m_strRange = kWholeCollectionLabel;
   return result;
@@ -223,7 +232,8 @@ RenderedPage LeftFormModel::RenderResultPage(uint32_t page) const {
 
 void LeftFormModel::FailSearch(std::u16string_view message, SearchOutcome outcome,
                                PanelUpdate& update) const {
-  update.message = std::u16string(message);
+  update.message =
+      update.message ? *update.message + u"\n" + std::u16string(message) : std::u16string(message);
   update.outcome = outcome;
 }
 
@@ -232,7 +242,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   m_nCurHit = 0;
   m_nSearchMethod = request.method;
   m_bVariants = request.variants;
-  if (request.target != m_nSearchTarget) ChooseTarget(request.target);
+  if (request.target != m_nSearchTarget) {
+    const PanelUpdate chosen = ChooseTarget(request.target);
+    update.catalogueReloaded = chosen.catalogueReloaded;
+    update.message = chosen.message;
+  }
   if (request.range) {
     m_nRangeNode = *request.range == kWholeCollection
                        ? kWholeCollection
@@ -304,19 +318,36 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     notes += (notes.empty() ? u"" : u"\n") + variants;
   if (m_lastResult.damagedList)
     notes += (notes.empty() ? u"" : u"\n") + DamagedIndexMessage(m_index.PostingsPath());
-  if (!notes.empty()) update.message = notes;
+  if (!notes.empty()) update.message = update.message ? *update.message + u"\n" + notes : notes;
   ReportList(update);
   return update;
 }
 
 PanelUpdate LeftFormModel::ChooseTarget(SearchTarget target) {
+  PanelUpdate update;
   m_nSearchTarget = target;
-  m_index.Close();
-  m_index.Open(dataFolder_, kCollectionBaseNameWide, ScopeOfTarget(target));
+  const std::string openedBuild = m_buildId;
+  OpenIndex();
+  // The new set is of the new build, the catalogue and the pages shown of the
+  // old one: the whole collection is opened again, and the front end told.
+  if (m_buildId != openedBuild) {
+    InitialUpdate();
+    // Record numbers and pages of the old catalogue mean nothing in the new one.
+    m_nRangeNode = kWholeCollection;
+    m_nCurNode = 0;
+    m_nCurPage = 0;
+    m_nShownEntry = -1;
+    m_bHitPageShown = false;
+    m_history = PageHistory();
+    update.catalogueReloaded = true;
+    update.pageToShow = kBlankPage;
+    update.rangeLabel = m_strRange;
+    update.message = kCollectionRebuiltMessage;
+  }
   // Opening empties the index's result: a refused query finds nothing to list again.
   m_lastResult = SearchResult{};
   m_nHighlightScope = HighlightScopeOfTarget(target);
-  return {};
+  return update;
 }
 
 PanelUpdate LeftFormModel::PreviousResultPage() {

@@ -135,6 +135,9 @@ struct PanelUpdate {
   std::optional<PagerState> pager;
   // Search only: how it ended.
   std::optional<SearchOutcome> outcome;
+  // The collection was rebuilt and opened again: the contents tree is built anew
+  // from the catalogue, and nothing of the old one is shown.
+  bool catalogueReloaded = false;
 };
 
 class LeftFormModel {
@@ -315,6 +318,8 @@ class LeftFormModel {
   // its fault in m_renderFault.
   RenderedPage RenderResultPage(uint32_t page) const;
   void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
+  // Opens the index set of the search target, and notes the build it is of.
+  void OpenIndex();
   // The last heading on the pages of the shown volume before the shown page.
   std::u16string HeadingBeforeShownPage() const;
 
@@ -339,6 +344,9 @@ class LeftFormModel {
   std::u16string m_strKeyWords;
   SearchMethod m_nSearchMethod = SearchMethod::kAnd;
   SearchTarget m_nSearchTarget = SearchTarget::kFullText;
+  // The build identifier of the collection's manifest when the index was last
+  // opened; empty for a collection without one.
+  std::string m_buildId;
   bool m_bVariants = true;
   HitScope m_nHighlightScope = HitScopeFullText;
   std::u16string m_strSummary = kSummaryCaption;
