@@ -248,6 +248,19 @@ void TextBrowserControl::SetDocumentShownHandler(std::function<void()> handler) 
   onDocumentShown_ = std::move(handler);
 }
 
+void TextBrowserControl::ScrollToStart() {
+  browser_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+}
+
+void TextBrowserControl::ScrollToEnd() {
+  browser_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+}
+
+bool TextBrowserControl::IsAtEnd() const {
+  const QScrollBar* bar = browser_->verticalScrollBar();
+  return bar->value() >= bar->maximum();
+}
+
 int TextBrowserControl::TextSize() const { return browser_->font().pointSize(); }
 
 void TextBrowserControl::SetTextSize(int pointSize) {
