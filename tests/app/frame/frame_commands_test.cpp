@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -890,6 +891,10 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
       seen = true;
       QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
       QCOMPARE(about->size(), CAboutDlg::kSize);
+      // The version stands over the picture.
+      auto* version = about->findChild<QLabel*>(QStringLiteral("version"));
+      QVERIFY(version != nullptr && version->isVisible());
+      QCOMPARE(version->text(), QStringLiteral("バージョン " QUILLWEN_VERSION));
       QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(100, 100));
     });
     QVERIFY(Commands()->Run(ID_APP_ABOUT));

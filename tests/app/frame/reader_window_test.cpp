@@ -40,7 +40,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
   QString Record() {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromUtf8(kSettingsOrganisation),
-                       QString::fromUtf8(kApplicationTitle));
+                       QString::fromUtf8(kSettingsApplication));
     return settings.value(QStringLiteral("SplitterWnd/Panes_0")).toString();
   }
 

@@ -15,7 +15,7 @@ namespace {
 QString StoredRecord(const QString& name = QStringLiteral("Panes_0")) {
   QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
                      QString::fromUtf8(kSettingsOrganisation),
-                     QString::fromUtf8(kApplicationTitle));
+                     QString::fromUtf8(kSettingsApplication));
   return settings.value(QStringLiteral("SplitterWnd/") + name).toString();
 }
 
@@ -55,7 +55,7 @@ class SplitterTest : public QObject {
   // the first pane's size.
   void init() {
     QSettings(QSettings::NativeFormat, QSettings::UserScope,
-              QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kApplicationTitle))
+              QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kSettingsApplication))
         .clear();
   }
   void cleanup() { splitter_.reset(); }
