@@ -16,6 +16,7 @@
 #include "app/frame/about_dlg.h"
 #include "app/frame/book_view.h"
 #include "app/frame/command_table.h"
+#include "app/frame/help_window.h"
 #include "app/frame/scroll_tool_bar.h"
 #include "app/frame/st_splitter_wnd.h"
 #include "app/panel/left_form.h"
@@ -322,11 +323,17 @@ QString FindHelpFile(const QString& dataFolder, const QString& shareFolder) {
 }
 
 void MainFrameCommands::OnHelp() {
-  // A missing help file, or no program to open it, is not reported.
+  // A missing help file is not reported.
   const QString help =
       FindHelpFile(m_frame.dataFolder,
                    ToQString(quillwen::io::InstalledShareFolder(quillwen::io::ExecutableFolder())));
-  if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+  if (help.isEmpty()) return;
+  // Where the desktop has no web browser to open it, the reader shows it.
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(help))) return;
+  if (m_helpWindow == nullptr) m_helpWindow = new CHelpWindow(help, &m_frame.window);
+  m_helpWindow->show();
+  m_helpWindow->raise();
+  m_helpWindow->activateWindow();
 }
 
 void MainFrameCommands::OnAppAbout() {

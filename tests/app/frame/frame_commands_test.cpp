@@ -23,6 +23,7 @@
 #include "app/frame/book_app.h"
 #include "app/frame/book_view.h"
 #include "app/frame/command_table.h"
+#include "app/frame/help_window.h"
 #include "app/frame/page_find_bar.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
@@ -866,6 +867,27 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QCOMPARE(recorder.urls[0].toLocalFile(), ToQString(collection_ / kHelpFileName));
     std::filesystem::remove(collection_ / kHelpFileName);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  }
+
+  // No web browser takes the file (the offscreen platform opens nothing): the
+  // reader shows it in a window of its own, once however often asked.
+  void helpOpensInsideTheReaderWithoutABrowser() {
+    WriteFileBytes(
+        collection_ / kHelpFileName,
+        "<html><head><meta charset=\"utf-8\"></head><body><h1>使い方</h1></body></html>");
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Commands()->Run(ID_HELP_FILE));
+    auto* help = Frame()->findChild<CHelpWindow*>();
+    QVERIFY(help != nullptr);
+    QVERIFY(help->isVisible());
+    QVERIFY(!help->isModal());
+    QCOMPARE(help->windowTitle(), QStringLiteral("ヘルプ"));
+    QVERIFY(help->Browser()->toPlainText().contains(QStringLiteral("使い方")));
+    QVERIFY(Commands()->Run(ID_HELP_FILE));
+    QCOMPARE(Frame()->findChildren<CHelpWindow*>().size(), 1);
+    QVERIFY(messages_.isEmpty());
+    help->close();
+    std::filesystem::remove(collection_ / kHelpFileName);
   }
 
   void helpFileComesFromTheDataFolderElseFromTheInstalledFiles() {
