@@ -299,6 +299,11 @@ class LeftFormModel {
   void ResetList();
   // No result: its rows name nodes of a catalogue about to be replaced.
   void ForgetResult();
+  // Turns the list to the list page that holds the row of page row `row` (a
+  // position in the page rows' order), at hit `hit` among hit rows. False
+  // when the list stays: the row is on the list page shown, or the hit rows'
+  // order does not tell where it stands without rendering every page.
+  bool TurnListToRow(int64_t row, int32_t hit);
   RenderedPage RenderResultPage(uint32_t page) const;
   void FailSearch(std::u16string_view message, SearchOutcome outcome, PanelUpdate& update) const;
 
