@@ -595,6 +595,54 @@ class BookViewTest : public QObject {
     QVERIFY2(marginLine > 0 && marginLine <= 5, qPrintable(QString::number(marginLine)));
   }
 
+  // A stored page declares its margin 5em wide, which zoomed in took nearly
+  // half the view: the margin stays as wide as its lines, at any size, and
+  // the file is shown as it was written.
+  void theMarginStaysNarrowWhenZoomedIn_data() {
+    QTest::addColumn<int>("pageNumber");
+    QTest::newRow("odd page: margin first") << 3;
+    QTest::newRow("even page: margin second") << 4;
+  }
+  void theMarginStaysNarrowWhenZoomedIn() {
+    QFETCH(int, pageNumber);
+    view_->resize(600, 500);
+    const std::string cell = "<TD>" + Repeat("關關雎鳩，在河之洲。", 4) + "</TD>";
+    const std::string margin =
+        "<TD class=\"m\">國風<br>周南<br>" + std::to_string(pageNumber) + "</TD>";
+    const std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
+        "<style>td{vertical-align:top;padding:0 1em}.m{width:5em;color:#8a7f6e;font-size:small}"
+        "</style><title>國風 周南 3</title></head><body><table width=\"100%\"><tr>" +
+        (pageNumber % 2 == 0 ? cell + margin : margin + cell) + "</tr></table></body></html>";
+    const auto file = folder_ / "windows.html";
+    WriteFileBytes(file, page);
+    view_->Navigate(ToQString(file));
+    const int marginColumn = pageNumber % 2 == 0 ? 1 : 0;
+    const auto marginWidth = [this, marginColumn] {
+      for (QTextFrame* frame : Browser()->document()->rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+          // The width its first line is laid out in.
+          QTextDocument* document = Browser()->document();
+          const QTextBlock first =
+              document->findBlock(table->cellAt(0, marginColumn).firstPosition());
+          return document->documentLayout()->blockBoundingRect(first).width();
+        }
+      }
+      return -1.0;
+    };
+    for (int step = 0; step < 12; ++step) {
+      const qreal width = marginWidth();
+      // Never more than a fifth of the view, and every margin line whole.
+      QVERIFY2(width > 0 && width < Browser()->viewport()->width() / 5.0,
+               qPrintable(QString::number(width)));
+      // "國風" and its line break on one line.
+      QCOMPARE(FirstLineLength(Browser(), marginColumn), 3);
+      view_->ZoomIn();
+    }
+    QVERIFY(view_->TextSize() >= 28);
+    QCOMPARE(ReadFileBytes(file), page);
+  }
+
   void aResultPageWithoutTextIsLeftAsItIs() {
     view_->resize(900, 600);
     const auto file = folder_ / "windows2.html";
