@@ -19,6 +19,11 @@ bool ST_SplitterWnd::CreatePanes(QWidget* firstPane, QWidget* secondPane, bool c
   if (firstPane != nullptr) addWidget(firstPane);
   if (secondPane != nullptr) addWidget(secondPane);
   if (count() == 2) {
+    // Between two changes of the window's size, what the panes are given
+    // beyond their sizes goes to the page view; the shares are kept by
+    // ApplyShare.
+    setStretchFactor(0, 0);
+    setStretchFactor(1, 1);
     m_firstShare = FirstShareOfRecord(ReadSettingString(m_strSection, PaneRecordName()));
     setSizes({kFirstPaneSize, kSecondPaneSize});
   }

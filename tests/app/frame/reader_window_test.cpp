@@ -37,11 +37,6 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
   QTextBrowser* PageBrowser() {
     return static_cast<QTextBrowser*>(Frame()->m_pBookView->Browser().Widget());
   }
-  // The panel's width at the first start.
-  int FirstWidth() {
-    const ST_SplitterWnd& splitter = Frame()->m_wndSplitter;
-    return std::min(Panel()->sizeHint().width(), (splitter.width() - splitter.handleWidth()) / 2);
-  }
   QString Record() {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromUtf8(kSettingsOrganisation),
@@ -72,7 +67,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     // than half the window.
     QVERIFY(Panel()->sizeHint().width() >
             2 * 12 * Panel()->fontMetrics().horizontalAdvance(QChar(u'國')));
-    const int first = FirstWidth();
+    const int first = FirstPanelWidth();
     QCOMPARE(Panel()->width(), first);
     QCOMPARE(Frame()->m_pBookView->width(),
              Frame()->m_wndSplitter.width() - first - Frame()->m_wndSplitter.handleWidth());
@@ -340,7 +335,7 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
     App().ExitInstance();
     WriteSettingString(QStringLiteral("SplitterWnd"), QStringLiteral("Panes_0"), record);
     QVERIFY(Start(collection_.path()));
-    QCOMPARE(Panel()->width(), FirstWidth());
+    QCOMPARE(Panel()->width(), FirstPanelWidth());
   }
 
   void exitRemovesThePageFilesAndStartsTheCompanionProgram() {

@@ -158,7 +158,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
       widths += list->columnWidth(column);
     }
     // At the panel's width at start every column fits beside the others.
-    QCOMPARE(Panel()->width(), 260);
+    QCOMPARE(Panel()->width(), FirstPanelWidth());
     QVERIFY2(widths <= list->viewport()->width(), qPrintable(QString::number(widths)));
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(Panel()->PreviousButton()->toolTip(), QStringLiteral("Previous Page"));
