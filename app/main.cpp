@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
 #include "app/frame/book_app.h"
+#include "app/frame/command_line.h"
 
 namespace {
 
@@ -39,6 +41,16 @@ class FirstPaintReporter : public QObject {
 int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
+  {
+    // Answered before the application object, which needs a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const QString program = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    if (const std::optional<CommandLineAnswer> answer = AnswerWithoutDisplay(arguments, program)) {
+      QTextStream(stdout) << answer->text;
+      return answer->exitCode;
+    }
+  }
   QApplication application(argc, argv);
   // Lets the desktop match the window to the installed entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral(QUILLWEN_APP_ID));

@@ -14,6 +14,17 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::Frameless
   picture->setGeometry(0, 0, kSize.width(), kSize.height());
   // The picture takes no mouse input, so a release anywhere reaches the dialog.
   picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+  // Between the picture's lines of text and its closing hint.
+  auto* version = new QLabel(VersionText(), this);
+  version->setObjectName(QStringLiteral("version"));
+  version->setAlignment(Qt::AlignCenter);
+  version->setStyleSheet(QStringLiteral("color: rgb(236, 226, 200); background: transparent;"));
+  version->setGeometry(0, kSize.height() * 3 / 4, kSize.width(), kSize.height() / 10);
+  version->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QString CAboutDlg::VersionText() {
+  return QStringLiteral("バージョン %1").arg(QString::fromLatin1(QUILLWEN_VERSION));
 }
 
 void CAboutDlg::mouseReleaseEvent(QMouseEvent* event) {

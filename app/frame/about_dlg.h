@@ -1,7 +1,8 @@
 #pragma once
 
-// The About box: a captionless tool window filled by one picture. Releasing the
-// left mouse button anywhere over it closes it, as Enter and Esc do.
+// The About box: a captionless tool window filled by one picture, with the
+// program's version over it. Releasing the left mouse button anywhere over it
+// closes it, as Enter and Esc do.
 
 #include <QDialog>
 
@@ -13,6 +14,8 @@ class CAboutDlg : public QDialog {
   static constexpr QSize kSize{501, 351};
 
   explicit CAboutDlg(QWidget* parent = nullptr);
+  // "バージョン 0.1", shown over the picture.
+  static QString VersionText();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;

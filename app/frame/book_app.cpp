@@ -1,6 +1,7 @@
 #include "app/frame/book_app.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QScreen>
@@ -34,15 +35,18 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
     m_nExitCode = 2;
     return false;
   }
-  if (info.showHelp) {
-    QTextStream(stdout) << CommandLineUsage(program);
+  if (info.showHelp || info.showVersion) {
+    QTextStream(stdout) << (info.showHelp ? CommandLineUsage(program) : VersionLine(program));
     m_nExitCode = 0;
     return false;
   }
+  // From here on there is a place to keep and page files to remove: a logout
+  // must not end the program before it has done so.
+  m_quitSignals = std::make_unique<QuitSignalNotifier>([this](int) { OnQuitSignal(); });
   CSplashWnd::EnableSplash(info.showSplash);
 
   QCoreApplication::setOrganizationName(QString::fromUtf8(kSettingsOrganisation));
-  QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  QCoreApplication::setApplicationName(QString::fromUtf8(kSettingsApplication));
   qApp->installEventFilter(&m_splashFilter);
   // Without Qt's catalogue only its own dialogs fall back to English.
   InstallQtTranslations();
@@ -80,7 +84,25 @@ bool CBookApp::InitInstance(const QStringList& arguments) {
   return true;
 }
 
+void CBookApp::OnQuitSignal() {
+  // A dialog's own event loop would keep running after the main window has
+  // gone, and the program with it: each open dialog is cancelled first.
+  for (int open = 0; open < 16; ++open) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) break;
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+      dialog->reject();
+    else
+      modal->close();
+  }
+  if (m_pMainWnd) m_pMainWnd->close();
+  // Whatever stayed open, the program ends; what it keeps at its end is kept
+  // as the window goes with this object.
+  QCoreApplication::exit(0);
+}
+
 void CBookApp::ExitInstance() {
+  m_quitSignals.reset();
   m_pMainWnd.reset();
   m_pDocument.reset();
   if (qApp != nullptr) qApp->removeEventFilter(&m_splashFilter);

@@ -9,6 +9,7 @@
 #include "app/frame/book_doc.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/splash_wnd.h"
+#include "app/platform/quit_signals.h"
 #include "core/store/collection_location.h"
 
 // Shown after the designed "you delete data file!" when no place the reader
@@ -29,7 +30,7 @@ class CBookApp {
   CBookApp& operator=(const CBookApp&) = delete;
 
   // `arguments` without the program name. False ends the program with
-  // ExitCode(): after --help (0) or for arguments it cannot use (2).
+  // ExitCode(): after --help or --version (0) or for arguments it cannot use (2).
   bool InitInstance(const QStringList& arguments);
   int ExitCode() const { return m_nExitCode; }
 
@@ -37,11 +38,15 @@ class CBookApp {
   CBookDoc* Document() const { return m_pDocument.get(); }
   // Ends the program's window now (as the exit command does at the end).
   void ExitInstance();
+  // SIGTERM, SIGHUP or SIGINT came: the program ends as its exit command ends
+  // it, the reading place and the layout saved, the page files removed.
+  void OnQuitSignal();
 
  private:
   ReaderEnvironment m_base;
   SplashMessageFilter m_splashFilter;
   std::unique_ptr<CBookDoc> m_pDocument;
   std::unique_ptr<CMainFrame> m_pMainWnd;
+  std::unique_ptr<QuitSignalNotifier> m_quitSignals;
   int m_nExitCode = 0;
 };

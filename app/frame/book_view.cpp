@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 
 #include "app/frame/page_find_bar.h"
+#include "app/frame/page_keys.h"
 #include "app/platform/limited_copy.h"
 #include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
@@ -106,6 +107,34 @@ bool CBookView::OnPageKey(const QKeyEvent& key) {
   }
 }
 
+bool CBookView::OnReaderKey(const QKeyEvent& key) {
+  switch (PageKeyActionOf(key.key(), key.modifiers())) {
+    case PageKeyAction::kCopy:
+      // No key reaches the browser's own, unlimited copy.
+      if (IsPageShown()) CopyLimited();
+      return true;
+    case PageKeyAction::kSelectAll:
+      if (IsPageShown()) SelectAllText();
+      return true;
+    case PageKeyAction::kToStart:
+      m_browser->ScrollToStart();
+      return true;
+    case PageKeyAction::kToEnd:
+      m_browser->ScrollToEnd();
+      return true;
+    case PageKeyAction::kPageOn:
+      // Above the bottom the browser scrolls a screen down.
+      if (!IsPageShown() || !m_browser->IsAtEnd()) return false;
+      emit readOnRequested();
+      return true;
+    case PageKeyAction::kSwallow:
+      return true;
+    case PageKeyAction::kNone:
+      break;
+  }
+  return false;
+}
+
 void CBookView::keyPressEvent(QKeyEvent* event) { ForwardToBrowser(event, m_browser->Widget()); }
 
 void CBookView::wheelEvent(QWheelEvent* event) {
@@ -134,22 +163,19 @@ bool CBookView::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
       break;
-    case QEvent::ShortcutOverride:
-      // Claim Ctrl combinations so that no shortcut of the main window fires.
-      if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ControlModifier) {
+    case QEvent::ShortcutOverride: {
+      // The view's own Ctrl keys come to it as key presses, before any
+      // shortcut of the main window; the others stay the window's.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (PageViewClaimsShortcut(key->key(), key->modifiers())) {
         event->accept();
         return true;
       }
       break;
+    }
     case QEvent::KeyPress: {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Control) {
-        ShowWarningMessage(ToQString(kUseRightButtonMessage));
-        return true;
-      }
-      // The rest of a Ctrl combination whose Ctrl press was already answered.
-      if (key->modifiers() & Qt::ControlModifier) return true;
-      if (OnPageKey(*key)) return true;
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (OnReaderKey(*key) || OnPageKey(*key)) return true;
       break;
     }
     case QEvent::Wheel: {
@@ -200,7 +226,7 @@ bool CBookView::ShowPageMenu() {
 
 void CBookView::CopyLimited() {
   m_browser->Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
-  LimitClipboardText();
+  if (LimitClipboardText()) emit statusMessage(ToQString(kCopyCutMessage));
 }
 
 bool CBookView::CanCopyCited() const {
@@ -212,13 +238,15 @@ bool CBookView::CopyCited() {
   if (!IsPageShown() || selection.isEmpty()) return false;
   // The limit is the one of the plain copy: a citation does not make a longer
   // quotation leave the reader. The citation line comes on top of it.
-  QString text = LimitedCopyOf(selection);
+  const std::optional<QString> limited = LimitedCopyText(selection);
+  QString text = limited.value_or(selection);
   const std::optional<QString> citation = m_citation ? m_citation() : std::nullopt;
   if (citation)
     text = ToQString(quillwen::CitedText(text.toStdU16String(), citation->toStdU16String()));
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return false;
   clipboard->setText(text, QClipboard::Clipboard);
+  if (limited) emit statusMessage(ToQString(kCopyCutMessage));
   return true;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
 // The page view: the right pane, showing the page files the panel writes. On
-// top of the browser control it keeps the Ctrl key and the right mouse button
-// for itself (its own menu instead of the browser's), limits what its copy puts
-// on the clipboard, copies a selection with the place it comes from, carries
-// the print commands, sizes the text (remembered across runs) and finds a text
-// in the page shown.
+// top of the browser control it keeps the right mouse button (its own menu
+// instead of the browser's) and the Ctrl keys for itself, limits what its copy
+// puts on the clipboard, copies a selection with the place it comes from,
+// carries the print commands, sizes the text (remembered across runs), finds a
+// text in the page shown and asks for the next page when the reader pages on
+// past the bottom of one.
 
 #include <QPoint>
 #include <QWidget>
@@ -28,7 +29,6 @@ inline constexpr int ID_COPY_CITED_TEXT = 32773;
 inline constexpr char16_t kCopyLimitedMenuText[] = u"コピー(300字以内に制限しています。)";
 inline constexpr char16_t kSelectAllMenuText[] = u"すべて選択。";
 inline constexpr char16_t kCopyCitedMenuText[] = u"出典付きでコピー";
-inline constexpr char16_t kUseRightButtonMessage[] = u"マウスの右ボタンでコピーして下さい。";
 inline constexpr char16_t kPrintFailedMessage[] = u"印刷できませんでした。";
 // Where the text size is remembered.
 inline constexpr char kPageViewSection[] = "PageView";
@@ -60,6 +60,8 @@ class CBookView : public QWidget {
   bool IsPageShown() const;
 
   bool ShowPageMenu();
+  // Copies the selection, cut to the copy limit; a copy that was cut is told
+  // by statusMessage.
   void CopyLimited();
   // Puts the selection, cut as CopyLimited cuts it, and a line naming where the
   // page stands on the clipboard as plain text. False when nothing is selected.
@@ -96,6 +98,12 @@ class CBookView : public QWidget {
   void SetCitationSource(CitationSource source);
   void SetPrintDialogRunner(PrintDialogRunner runner);
 
+ signals:
+  // A word for the main window's status bar.
+  void statusMessage(const QString& text);
+  // PageDown or Space at the bottom of the page: the reader reads on.
+  void readOnRequested();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Keys and the wheel that come to the view itself are the page's.
@@ -105,6 +113,8 @@ class CBookView : public QWidget {
  private:
   void WatchBrowserWidgets();
   bool OnPageKey(const QKeyEvent& key);
+  // The reader's keys of PageKeyActionOf; true when the key was taken.
+  bool OnReaderKey(const QKeyEvent& key);
   void ForwardToBrowser(QEvent* event, QWidget* receiver);
   void SetTextSize(int pointSize);
   void FindText(const QString& text);

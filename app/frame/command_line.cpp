@@ -7,6 +7,10 @@ bool IsPlatformSwitch(const QString& argument, QLatin1String name) {
   return argument.mid(1).compare(name, Qt::CaseInsensitive) == 0;
 }
 
+bool IsHelpSwitch(const QString& argument) {
+  return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
 }  // namespace
 
 CommandLineInfo ParseCommandLine(const QStringList& arguments) {
@@ -17,8 +21,10 @@ CommandLineInfo ParseCommandLine(const QStringList& arguments) {
         IsPlatformSwitch(argument, QLatin1String("Embedding")) ||
         argument == QLatin1String("--no-splash")) {
       info.showSplash = false;
-    } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+    } else if (IsHelpSwitch(argument)) {
       info.showHelp = true;
+    } else if (argument == QLatin1String("--version")) {
+      info.showVersion = true;
     } else if (argument == QLatin1String("--data")) {
       if (i + 1 >= arguments.size()) {
         info.error = QStringLiteral("--data needs a folder");
@@ -51,6 +57,7 @@ QString CommandLineUsage(const QString& programName) {
              "  -Automation, -Embedding\n"
              "                the platform's automation switches; they also leave the splash out\n"
              "  -h, --help    show this text\n"
+             "  --version     show the program's version\n"
              "\n"
              "Without --data the collection is the first of these folders that holds\n"
              "mvr.dir: the program's own folder, $QUILLWEN_DATA, $XDG_DATA_HOME/quillwen\n"
@@ -61,4 +68,20 @@ QString CommandLineUsage(const QString& programName) {
              "The splash picture is splash.gif or splash.png in the data folder when present.\n"
              "When the program ends it starts end.exe from the data folder, if there is one.\n")
       .arg(programName);
+}
+
+QString VersionLine(const QString& programName) {
+  return programName + u' ' + QString::fromLatin1(QUILLWEN_VERSION) + u'\n';
+}
+
+std::optional<CommandLineAnswer> AnswerWithoutDisplay(const QStringList& arguments,
+                                                      const QString& programName) {
+  // Only the two questions: everything else, Qt's own switches among them, is
+  // for the full parse once the application object has taken its part.
+  for (const QString& argument : arguments) {
+    if (IsHelpSwitch(argument)) return CommandLineAnswer{CommandLineUsage(programName), 0};
+  }
+  if (arguments.contains(QLatin1String("--version")))
+    return CommandLineAnswer{VersionLine(programName), 0};
+  return std::nullopt;
 }

@@ -107,14 +107,31 @@ struct Accelerator {
   std::string_view keys;
   int id;
 };
-inline constexpr std::array<Accelerator, 19> kAccelerators = {{
-    {"Ctrl+C", ID_EDIT_COPY},     {"Ctrl+Ins", ID_EDIT_COPY},      {"Ctrl+X", ID_EDIT_CUT},
-    {"Shift+Del", ID_EDIT_CUT},   {"Ctrl+V", ID_EDIT_PASTE},       {"Shift+Ins", ID_EDIT_PASTE},
-    {"Ctrl+Z", ID_EDIT_UNDO},     {"Alt+Backspace", ID_EDIT_UNDO}, {"Ctrl+N", ID_FILE_NEW},
-    {"Ctrl+O", ID_FILE_OPEN},     {"Ctrl+S", ID_FILE_SAVE},        {"Ctrl+P", ID_FILE_PRINT},
-    {"F6", ID_NEXT_PANE},         {"Shift+F6", ID_PREV_PANE},      {"Alt+F3", ID_PREVIOUS_HIT},
-    {"F3", ID_NEXT_HIT},          {"Alt+Left", ID_GO_BACK},        {"Alt+Right", ID_GO_FORWARD},
+inline constexpr std::array<Accelerator, 23> kAccelerators = {{
+    {"Ctrl+C", ID_EDIT_COPY},
+    {"Ctrl+Ins", ID_EDIT_COPY},
+    {"Ctrl+X", ID_EDIT_CUT},
+    {"Shift+Del", ID_EDIT_CUT},
+    {"Ctrl+V", ID_EDIT_PASTE},
+    {"Shift+Ins", ID_EDIT_PASTE},
+    {"Ctrl+Z", ID_EDIT_UNDO},
+    {"Alt+Backspace", ID_EDIT_UNDO},
+    {"Ctrl+N", ID_FILE_NEW},
+    {"Ctrl+O", ID_FILE_OPEN},
+    {"Ctrl+S", ID_FILE_SAVE},
+    {"Ctrl+P", ID_FILE_PRINT},
+    {"F6", ID_NEXT_PANE},
+    {"Shift+F6", ID_PREV_PANE},
+    {"Alt+F3", ID_PREVIOUS_HIT},
+    {"F3", ID_NEXT_HIT},
+    {"Alt+Left", ID_GO_BACK},
+    {"Alt+Right", ID_GO_FORWARD},
     {"F4", ID_EDIT_FIND_IN_PAGE},
+    // Turning pages and volumes from the keyboard, wherever the focus is.
+    {"Ctrl+PgUp", ID_PREVIOUS_PAGE},
+    {"Ctrl+PgDown", ID_NEXT_PAGE},
+    {"Ctrl+Shift+PgUp", ID_PREVIOUS_VOLUME},
+    {"Ctrl+Shift+PgDown", ID_NEXT_VOLUME},
 }};
 
 // The command's row of the menu table, or null.

@@ -9,12 +9,14 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include "app/frame/about_dlg.h"
 #include "app/frame/book_view.h"
 #include "app/frame/command_table.h"
+#include "app/frame/help_window.h"
 #include "app/frame/scroll_tool_bar.h"
 #include "app/frame/st_splitter_wnd.h"
 #include "app/panel/left_form.h"
@@ -68,6 +70,7 @@ void MainFrameCommands::Create() {
     if (command.separatorAfter) menus[static_cast<size_t>(command.menu)]->addSeparator();
   }
   m_actions[ID_VIEW_TOOLBAR]->setCheckable(true);
+  m_actions[ID_VIEW_STATUS_BAR]->setCheckable(true);
 
   // Accelerators: on the menu's action where the command has one, else on an
   // action of the frame's own that no menu shows.
@@ -127,8 +130,6 @@ bool MainFrameCommands::IsAvailable(int id) const {
     case ID_FILE_SAVE_RESULT:
       return m_frame.m_pLeftForm != nullptr && m_frame.m_pLeftForm->HasResultRows();
     case ID_EDIT_COPY:
-      if (PageViewIsActive())
-        return m_frame.m_pBookView->Browser().QueryCommandEnabled(BrowserCommandQuery::kCopy);
       return PageShown();
     case ID_EDIT_CUT:
       return PageViewIsActive() &&
@@ -160,18 +161,20 @@ bool MainFrameCommands::IsAvailable(int id) const {
     case ID_FILE_SAVE:
     case ID_VIEW_FULL_DISPLAY:
     case ID_VIEW_TOOLBAR:
+    case ID_VIEW_STATUS_BAR:
     case ID_HELP_FILE:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
       return true;
     default:
-      return false;  // new, open, undo, the status bar: no handler
+      return false;  // new, open, undo: no handler
   }
 }
 
 void MainFrameCommands::UpdateCommandUI() {
   for (const auto& [id, action] : m_actions) action->setEnabled(IsAvailable(id));
   m_actions[ID_VIEW_TOOLBAR]->setChecked(m_frame.m_wndToolBar.isVisible());
+  m_actions[ID_VIEW_STATUS_BAR]->setChecked(m_frame.window.statusBar()->isVisible());
 }
 
 bool MainFrameCommands::Run(int id) {
@@ -191,10 +194,8 @@ bool MainFrameCommands::Run(int id) {
       view.Print();
       break;
     case ID_EDIT_COPY:
-      if (PageViewIsActive())
-        view.Browser().Execute(BrowserCommand::kCopy, BrowserCommandOption::kDontPromptUser);
-      else
-        view.CopyLimited();
+      // From whichever pane: the browser's own copy would take the page whole.
+      view.CopyLimited();
       break;
     case ID_EDIT_SELECT_ALL_PAGE:
       view.SelectAllText();
@@ -232,6 +233,9 @@ bool MainFrameCommands::Run(int id) {
       break;
     case ID_VIEW_TOOLBAR:
       m_frame.m_wndToolBar.setVisible(!m_frame.m_wndToolBar.isVisible());
+      break;
+    case ID_VIEW_STATUS_BAR:
+      m_frame.window.statusBar()->setVisible(!m_frame.window.statusBar()->isVisible());
       break;
     case ID_PREVIOUS_PAGE:
       m_frame.m_pLeftForm->StepPage(-1);
@@ -319,11 +323,17 @@ QString FindHelpFile(const QString& dataFolder, const QString& shareFolder) {
 }
 
 void MainFrameCommands::OnHelp() {
-  // A missing help file, or no program to open it, is not reported.
+  // A missing help file is not reported.
   const QString help =
       FindHelpFile(m_frame.dataFolder,
                    ToQString(quillwen::io::InstalledShareFolder(quillwen::io::ExecutableFolder())));
-  if (!help.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+  if (help.isEmpty()) return;
+  // Where the desktop has no web browser to open it, the reader shows it.
+  if (QDesktopServices::openUrl(QUrl::fromLocalFile(help))) return;
+  if (m_helpWindow == nullptr) m_helpWindow = new CHelpWindow(help, &m_frame.window);
+  m_helpWindow->show();
+  m_helpWindow->raise();
+  m_helpWindow->activateWindow();
 }
 
 void MainFrameCommands::OnAppAbout() {

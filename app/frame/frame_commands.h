@@ -7,12 +7,14 @@
 // everything else is the frame's or the application's.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
 #include <map>
 
 class CBookView;
+class CHelpWindow;
 class CLeftForm;
 class CSCrollToolBar;
 class QAction;
@@ -99,5 +101,6 @@ class MainFrameCommands : public QObject {
   std::map<int, QAction*> m_actions;
   QTimer m_idle;
   SaveFileChooser m_chooseSaveFile = ChooseSaveFileName;
-  QString m_saveFolder;  // where the result was last saved; empty: the home folder
+  QString m_saveFolder;                // where the result was last saved; empty: the home folder
+  QPointer<CHelpWindow> m_helpWindow;  // the help shown inside the reader; it goes when closed
 };

@@ -5,8 +5,10 @@
 #include <QIcon>
 #include <QPointer>
 #include <QProcess>
+#include <QStatusBar>
 
 #include "app/frame/book_view.h"
+#include "app/frame/command_table.h"
 #include "app/frame/frame_commands.h"
 #include "app/frame/resume_state.h"
 #include "app/frame/splash_wnd.h"
@@ -30,12 +32,21 @@ bool CMainFrame::Create() {
   m_wndToolBar.setFloatable(false);
   m_wndToolBar.setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
   addToolBar(Qt::TopToolBarArea, &m_wndToolBar);
+  statusBar()->setObjectName(QStringLiteral("statusBar"));
   m_commands = new MainFrameCommands(
       {*this, m_wndSplitter, m_pBookView, m_pLeftForm, m_wndToolBar, m_environment.dataFolder});
   m_commands->Create();
   connect(m_pLeftForm, &CLeftForm::readingChanged, m_commands,
           &MainFrameCommands::OnReadingChanged);
   connect(&m_wndToolBar, &CSCrollToolBar::pageChosen, m_commands, &MainFrameCommands::OnPageChosen);
+  // Paging on past the bottom of a page reads on into the next one, where
+  // the volume has one.
+  connect(m_pBookView, &CBookView::readOnRequested, m_commands,
+          [this] { m_commands->Run(ID_NEXT_PAGE); });
+  // What the page view has to say in passing (a copy that was cut).
+  connect(m_pBookView, &CBookView::statusMessage, this, [this](const QString& text) {
+    statusBar()->showMessage(text, kStatusMessageMilliseconds);
+  });
   // A result page brings new hits: F3 must work at once, not after the next idle update.
   connect(m_pLeftForm, &CLeftForm::pageToShow, m_commands, &MainFrameCommands::UpdateCommandUI);
 

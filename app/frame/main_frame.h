@@ -1,7 +1,7 @@
 #pragma once
 
-// The main window: the splitter with the navigation panel (pane 0, 260 pixels
-// wide at start) and the page view (pane 1), and the page toolbar's place.
+// The main window: the splitter with the navigation panel (pane 0) and the page
+// view (pane 1), the page toolbar's place and the status bar.
 // When it goes it starts the companion program "end.exe" of the data folder and
 // its splitter writes the pane record.
 
@@ -26,6 +26,8 @@ struct ReaderEnvironment {
 };
 
 inline constexpr char kCompanionProgramName[] = "end.exe";
+// How long a word in the status bar stays.
+inline constexpr int kStatusMessageMilliseconds = 8000;
 inline constexpr int AFX_IDW_TOOLBAR = 59392;
 inline constexpr int AFX_IDW_PANE_FIRST = 59648;
 

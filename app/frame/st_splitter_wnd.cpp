@@ -1,6 +1,7 @@
 #include "app/frame/st_splitter_wnd.h"
 
 #include <QApplication>
+#include <algorithm>
 
 #include "app/platform/settings_store.h"
 
@@ -18,12 +19,13 @@ bool ST_SplitterWnd::CreatePanes(QWidget* firstPane, QWidget* secondPane, bool c
   if (firstPane != nullptr) addWidget(firstPane);
   if (secondPane != nullptr) addWidget(secondPane);
   if (count() == 2) {
-    // The first pane keeps its size when the window grows or shrinks.
+    // Between two changes of the window's size, what the panes are given
+    // beyond their sizes goes to the page view; the shares are kept by
+    // ApplyShare.
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
-    const std::optional<int> saved =
-        FirstSizeOfRecord(ReadSettingString(m_strSection, PaneRecordName()));
-    setSizes({saved.value_or(kFirstPaneSize), kSecondPaneSize});
+    m_firstShare = FirstShareOfRecord(ReadSettingString(m_strSection, PaneRecordName()));
+    setSizes({kFirstPaneSize, kSecondPaneSize});
   }
   return true;
 }
@@ -51,6 +53,9 @@ void ST_SplitterWnd::TogglePane(int index) {
 void ST_SplitterWnd::HidePane(int index) {
   if (count() < 2 || index < 0 || index >= count() || HiddenIndex() != -1) return;
   CaptureSizes();
+  // The share it comes back with: the panes as they stand, however set.
+  if (m_nFirstSize > 0 && m_nSecondSize > 0)
+    m_firstShare = static_cast<double>(m_nFirstSize) / (m_nFirstSize + m_nSecondSize);
   HiddenIndex() = index;
   if (m_nActivePane == index) SetActivePane(index + 1 < count() ? index + 1 : 0);
   // The hidden pane keeps its place in the splitter; the other fills it.
@@ -62,9 +67,9 @@ void ST_SplitterWnd::ShowHiddenPane() {
   if (index == -1) return;
   HiddenIndex() = -1;
   widget(index)->show();
-  // The panes return at the sizes they had when one was hidden; the second,
-  // which stretches, takes up any change of the window in between.
-  setSizes({m_nFirstSize, m_nSecondSize});
+  // The panes return at the shares they had when one was hidden, whatever the
+  // window did in between.
+  ApplyShare();
 }
 
 QString ST_SplitterWnd::PaneRecord() const {
@@ -77,7 +82,7 @@ QString ST_SplitterWnd::PaneRecord() const {
 
 QString ST_SplitterWnd::PaneRecordName() const { return QStringLiteral("Panes_%1").arg(m_nLevel); }
 
-std::optional<int> ST_SplitterWnd::FirstSizeOfRecord(const QString& record) {
+std::optional<double> ST_SplitterWnd::FirstShareOfRecord(const QString& record) {
   // Sizes beyond any screen are a damaged record, not a layout to restore.
   constexpr int kLargestSize = 16384;
   const QStringList fields = record.split(u' ');
@@ -89,8 +94,45 @@ std::optional<int> ST_SplitterWnd::FirstSizeOfRecord(const QString& record) {
     if (!ok) return std::nullopt;
   }
   const int firstSize = numbers[1];
-  if (firstSize <= 0 || firstSize > kLargestSize) return std::nullopt;
-  return firstSize;
+  const int secondSize = numbers[3];
+  if (firstSize <= 0 || firstSize > kLargestSize || secondSize <= 0 || secondSize > kLargestSize)
+    return std::nullopt;
+  return static_cast<double>(firstSize) / (firstSize + secondSize);
+}
+
+int ST_SplitterWnd::FirstSizeFor(int total) const {
+  if (total <= 0) return 0;
+  if (m_firstShare) return qRound(*m_firstShare * total);
+  const int hinted = count() > 0 ? Extent(widget(0)->sizeHint()) : 0;
+  return std::min(std::max(kFirstPaneSize, hinted), total / 2);
+}
+
+void ST_SplitterWnd::resizeEvent(QResizeEvent* event) {
+  // The share the panes have now, the bar moved by the user or set by the
+  // program since the last change of size included.
+  if (m_bLaidOut && isVisible() && count() == 2 && HiddenIndex() == -1) {
+    const QList<int> now = sizes();
+    if (now[0] > 0 && now[1] > 0) m_firstShare = static_cast<double>(now[0]) / (now[0] + now[1]);
+  }
+  QSplitter::resizeEvent(event);
+  // Laid out while hidden, the window has not its size yet: the first share
+  // is taken when it is shown.
+  if (isVisible()) ApplyShare();
+}
+
+void ST_SplitterWnd::showEvent(QShowEvent* event) {
+  QSplitter::showEvent(event);
+  ApplyShare();
+}
+
+void ST_SplitterWnd::ApplyShare() {
+  if (count() != 2 || HiddenIndex() != -1) return;
+  const int total = Extent(size()) - handleWidth();
+  if (total <= 0) return;
+  const int first = FirstSizeFor(total);
+  if (!m_firstShare) m_firstShare = static_cast<double>(first) / total;
+  setSizes({first, total - first});
+  m_bLaidOut = true;
 }
 
 void ST_SplitterWnd::SaveSizes() {

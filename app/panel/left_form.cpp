@@ -189,6 +189,16 @@ void CLeftForm::CreateSearchTab() {
   });
 }
 
+QSize CLeftForm::sizeHint() const {
+  // Both contexts, the hit, and the place column's book, volume and page.
+  constexpr int kCharacters = 2 * static_cast<int>(quillwen::kDefaultContextChars) + 4 + 10;
+  constexpr int kMargins = 40;  // the panel's, the list's and its columns'
+  // The list's font as it will be drawn, even before it was first shown.
+  m_wndList->ensurePolished();
+  const int character = m_wndList->fontMetrics().horizontalAdvance(QChar(u'國'));
+  return {kCharacters * character + kMargins, QWidget::sizeHint().height()};
+}
+
 QWidget* CLeftForm::Control(int id) const {
   const auto control = m_controls.find(id);
   return control == m_controls.end() ? nullptr : control->second;

@@ -73,6 +73,10 @@ class CLeftForm : public QWidget {
   // changes); without, the tree keeps quiet: the range and the page shown stay.
   void SelectTreeItem(int record, bool announce = true);
 
+  // Wide enough for the 文脈 rows: about 12 characters of context on each side
+  // of the hit, and where it stands.
+  QSize sizeHint() const override;
+
   // The model's state, to read. REQUIRES: before OnDestroy.
   const quillwen::LeftFormModel& Model() const { return *m_model; }
   QTreeWidget* Tree() const { return m_wndTree; }

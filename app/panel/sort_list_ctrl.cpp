@@ -126,6 +126,8 @@ void CSortListCtrl::SetColumns(bool hitRows) {
 void CSortListCtrl::ReplaceItems(const QList<QTreeWidgetItem*>& items) {
   ClearRows();
   addTopLevelItems(items);
+  // A new list page is read from its first row, wherever the last one was left.
+  scrollToTop();
 }
 
 void CSortListCtrl::ClearRows() {

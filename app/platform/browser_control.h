@@ -60,6 +60,12 @@ class BrowserControl {
   // document shown is not one).
   virtual void SetDocumentShownHandler(std::function<void()> handler) = 0;
 
+  // Scrolls to the top or the bottom of the document.
+  virtual void ScrollToStart() = 0;
+  virtual void ScrollToEnd() = 0;
+  // The bottom of the document is in view (so is all of a short one).
+  virtual bool IsAtEnd() const = 0;
+
   // The point size of the document's text.
   virtual int TextSize() const = 0;
   virtual void SetTextSize(int pointSize) = 0;

@@ -1,7 +1,8 @@
 #pragma once
 
-// The per-user settings store: QSettings under the organisation and the
-// application title (on Windows the registry key the program has always used).
+// The per-user settings store: QSettings under the program's own name. The
+// first time it is used, a store left where earlier versions kept theirs is
+// copied over, so that nothing remembered is lost; the old one stays as it is.
 
 #include <QString>
 
@@ -9,3 +10,5 @@
 // be written; callers that must not fail at exit ignore it.
 bool WriteSettingString(const QString& section, const QString& name, const QString& value);
 QString ReadSettingString(const QString& section, const QString& name);
+// Where the store lives (a file, on Linux).
+QString SettingsLocation();

@@ -14,8 +14,11 @@
 #include <QTextBrowser>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -94,6 +97,61 @@ void GiveTheTextTheWideColumn(QTextDocument& document) {
       continue;
     if (CellTextLength(*table, 0) <= CellTextLength(*table, 1)) continue;
     std::swap(widths[0], widths[1]);
+    format.setColumnWidthConstraints(widths);
+    table->setFormat(format);
+  }
+}
+
+// A stored page declares its margin cell (book, volume, page number) 5em wide
+// of the text's size: zoomed in, the margin takes a large part of the width
+// and the verses wrap. In a two-cell table without column widths of its own
+// (the result pages fix theirs), the margin column is made as wide as its own
+// lines need, at the size they are drawn.
+void FitMarginColumns(QTextDocument& document) {
+  std::vector<QTextFrame*> pending{document.rootFrame()};
+  while (!pending.empty()) {
+    QTextFrame* frame = pending.back();
+    pending.pop_back();
+    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
+    auto* table = qobject_cast<QTextTable*>(frame);
+    if (table == nullptr || table->columns() != 2 || table->rows() < 1) continue;
+    QTextTableFormat format = table->format();
+    QList<QTextLength> widths = format.columnWidthConstraints();
+    if (widths.size() != 2) continue;
+    // Free columns on a page as loaded: the margin is the shorter cell. Fitted
+    // once, it is the column of fixed width.
+    int margin = -1;
+    const bool firstFixed = widths[0].type() == QTextLength::FixedLength;
+    const bool secondFixed = widths[1].type() == QTextLength::FixedLength;
+    const bool firstFree = widths[0].type() == QTextLength::VariableLength;
+    const bool secondFree = widths[1].type() == QTextLength::VariableLength;
+    if (firstFree && secondFree)
+      margin = CellTextLength(*table, 0) < CellTextLength(*table, 1) ? 0 : 1;
+    else if (firstFixed && secondFree)
+      margin = 0;
+    else if (firstFree && secondFixed)
+      margin = 1;
+    if (margin < 0) continue;
+    // Laid out wide enough for no line of the margin to wrap, its lines show
+    // the width they need.
+    widths[margin] = QTextLength(QTextLength::PercentageLength, 50);
+    format.setColumnWidthConstraints(widths);
+    table->setFormat(format);
+    if (document.textWidth() <= 0) continue;
+    const QTextTableCell cell = table->cellAt(0, margin);
+    qreal needed = 0;
+    for (QTextBlock block = document.findBlock(cell.firstPosition());
+         block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
+      document.documentLayout()->blockBoundingRect(block);  // lays it out
+      if (QTextLayout* layout = block.layout()) {
+        for (int i = 0; i < layout->lineCount(); ++i)
+          needed = std::max(needed, layout->lineAt(i).naturalTextWidth());
+      }
+    }
+    // The width of a column takes in its cell's padding.
+    const QTextTableCellFormat padding = cell.format().toTableCellFormat();
+    needed += padding.leftPadding() + padding.rightPadding() + 2 * format.cellPadding();
+    widths[margin] = QTextLength(QTextLength::FixedLength, std::ceil(needed) + 1);
     format.setColumnWidthConstraints(widths);
     table->setFormat(format);
   }
@@ -212,6 +270,7 @@ void TextBrowserControl::ShowDocument(const QByteArray& bytes, const QUrl& base,
   browser_->document()->setBaseUrl(base);
   browser_->setHtml(source_);
   GiveTheTextTheWideColumn(*browser_->document());
+  FitMarginColumns(*browser_->document());
   LetTablesGrowWithTheirText(*browser_->document());
   if (!anchor.isEmpty()) {
     GoToAnchor(anchor);
@@ -248,6 +307,19 @@ void TextBrowserControl::SetDocumentShownHandler(std::function<void()> handler) 
   onDocumentShown_ = std::move(handler);
 }
 
+void TextBrowserControl::ScrollToStart() {
+  browser_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+}
+
+void TextBrowserControl::ScrollToEnd() {
+  browser_->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+}
+
+bool TextBrowserControl::IsAtEnd() const {
+  const QScrollBar* bar = browser_->verticalScrollBar();
+  return bar->value() >= bar->maximum();
+}
+
 int TextBrowserControl::TextSize() const { return browser_->font().pointSize(); }
 
 void TextBrowserControl::SetTextSize(int pointSize) {
@@ -257,7 +329,9 @@ void TextBrowserControl::SetTextSize(int pointSize) {
   QFont font = browser_->font();
   font.setPointSize(pointSize);
   browser_->setFont(font);
-  // Which tables outgrow their height depends on the size of their text.
+  // The margin's width and which tables outgrow their height depend on the
+  // size of their text.
+  FitMarginColumns(*browser_->document());
   LetTablesGrowWithTheirText(*browser_->document());
   bar->setValue(qRound(along * bar->maximum()));
 }

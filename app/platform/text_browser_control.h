@@ -39,6 +39,9 @@ class TextBrowserControl : public BrowserControl {
                const std::optional<QString>& argument = std::nullopt) override;
   bool QueryCommandEnabled(BrowserCommandQuery query) const override;
   void SetDocumentShownHandler(std::function<void()> handler) override;
+  void ScrollToStart() override;
+  void ScrollToEnd() override;
+  bool IsAtEnd() const override;
   int TextSize() const override;
   void SetTextSize(int pointSize) override;
   int FindAll(const QString& text) override;

@@ -61,6 +61,10 @@ class HitList {
   // How many hit rows there are: the places of all page rows.
   uint64_t Count() const { return prefix_.empty() ? 0 : prefix_.back(); }
 
+  // In reading order, the number of the first hit row of page row `index`
+  // (counted in reading order).
+  uint64_t FirstRowOfPage(size_t index) const { return prefix_[index]; }
+
   // Rows [first, first + count) in `order`. Reading order renders only the
   // pages those rows stand on; any other order renders every page once, when it
   // is first asked for, and keeps the rows until the next Reset.

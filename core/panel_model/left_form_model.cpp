@@ -210,6 +210,18 @@ void LeftFormModel::ResetList() {
                                                     : static_cast<size_t>(m_hits.Count()));
 }
 
+bool LeftFormModel::TurnListToRow(int64_t row, int32_t hit) {
+  if (m_resultView == ResultView::kPages) return m_paging.ShowRow(static_cast<size_t>(row));
+  if (m_hitOrder != HitRowOrder::kReading) return false;
+  // Hit rows in reading order stand page by page, each page's in the order of
+  // its hits.
+  const size_t reading = m_SearchNodes.ReadingIndexAt(static_cast<size_t>(row));
+  const uint64_t places = m_SearchNodes.PlacesAt(reading);
+  if (places == 0) return false;
+  const uint64_t within = std::min<uint64_t>(static_cast<uint64_t>(std::max(hit, 0)), places - 1);
+  return m_paging.ShowRow(static_cast<size_t>(m_hits.FirstRowOfPage(reading) + within));
+}
+
 void LeftFormModel::ForgetResult() {
   m_SearchNodes.Clear();
   m_hits.Reset(m_SearchNodes);
@@ -310,6 +322,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     m_nShownEntry = -1;
     m_history.Leave();
     update.pageToShow = kBlankPage;
+    // Over the blank page the toolbar shows no volume and the page commands
+    // have none to step in, as before the first page.
+    m_nCurNode = 0;
+    m_nCurPage = 0;
+    update.reading = ReadingUpdate{0, 0, true, Slider(), std::u16string()};
   }
   update.outcome = SearchOutcome::kRan;
   update.summary = m_strSummary;
@@ -537,7 +554,11 @@ bool LeftFormModel::ShowResultPage(int32_t entry, const std::u16string& keywords
   const bool ofThisSearch =
       keywords == m_strKeyWords && scope == m_nHighlightScope && variants == m_bVariants;
   m_nHitRow = ofThisSearch ? RowPositionOf(entry) : -1;
-  if (m_nHitRow >= 0) update.listSelection = entry;
+  if (m_nHitRow >= 0) {
+    // The list follows the hits to the list page that holds the row.
+    if (TurnListToRow(m_nHitRow, m_nCurHit)) ReportList(update);
+    update.listSelection = entry;
+  }
   FollowPage(entry, update);
   Remember(m_hitMarks);
   return true;

@@ -314,6 +314,11 @@ class LeftFormModel {
   void ResetList();
   // No result: its rows name nodes of a catalogue about to be replaced.
   void ForgetResult();
+  // Turns the list to the list page that holds the row of page row `row` (a
+  // position in the page rows' order), at hit `hit` among hit rows. False
+  // when the list stays: the row is on the list page shown, or the hit rows'
+  // order does not tell where it stands without rendering every page.
+  bool TurnListToRow(int64_t row, int32_t hit);
   // Renders a result page for the hit rows; a page that cannot be read leaves
   // its fault in m_renderFault.
   RenderedPage RenderResultPage(uint32_t page) const;

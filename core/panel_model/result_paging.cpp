@@ -20,6 +20,14 @@ size_t ResultPaging::RowCount() const {
   return std::min<size_t>(kRowsPerResultPage, rowCount_ - FirstRow());
 }
 
+bool ResultPaging::ShowRow(size_t row) {
+  if (row >= rowCount_) return false;
+  const auto page = static_cast<int32_t>(row / kRowsPerResultPage + 1);
+  if (page == m_nCurResultPage) return false;
+  m_nCurResultPage = page;
+  return true;
+}
+
 bool ResultPaging::Previous() {
   if (m_nCurResultPage <= 1) return false;
   --m_nCurResultPage;

@@ -35,6 +35,10 @@ class ResultPaging {
   bool Previous();
   bool Next();
 
+  // Makes the list page that holds row `row` current; false when it already
+  // was, or there is no such row.
+  bool ShowRow(size_t row);
+
   // Goes to the list page typed into the page edit: its leading decimal number.
   // A number outside 1 to the number of pages is refused and the edit shows the
   // current page again. Returns true when the current page changed.

@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -26,6 +27,7 @@
 #include <QWheelEvent>
 
 #include "app/frame/page_find_bar.h"
+#include "app/platform/limited_copy.h"
 #include "app/platform/message_box.h"
 #include "app/platform/qt_text.h"
 #include "app/platform/settings_store.h"
@@ -231,31 +233,34 @@ class BookViewTest : public QObject {
 
   void copyLimitedCutsALongSelectionToPlainText_data() {
     QTest::addColumn<int>("characters");
-    QTest::addColumn<int>("expectedBytes");
+    QTest::addColumn<int>("expectedCharacters");
     QTest::addColumn<bool>("browserFormatsKept");
-    QTest::newRow("100 Han: 300 bytes, untouched") << 100 << 300 << true;
-    QTest::newRow("200 Han: exactly 600 bytes, untouched") << 200 << 600 << true;
-    QTest::newRow("201 Han: cut to 600") << 201 << 600 << false;
-    QTest::newRow("400 Han: cut to 600") << 400 << 600 << false;
+    QTest::newRow("100 Han, untouched") << 100 << 100 << true;
+    QTest::newRow("300 Han, exactly the limit, untouched") << 300 << 300 << true;
+    QTest::newRow("301 Han: cut to 300") << 301 << 300 << false;
+    QTest::newRow("400 Han: cut to 300") << 400 << 300 << false;
   }
 
   void copyLimitedCutsALongSelectionToPlainText() {
     QFETCH(int, characters);
-    QFETCH(int, expectedBytes);
+    QFETCH(int, expectedCharacters);
     QFETCH(bool, browserFormatsKept);
+    QSignalSpy said(view_.get(), &CBookView::statusMessage);
     const auto file = WritePage("copy.html", "<p>" + Repeat("之", characters) + "</p>");
     view_->Navigate(ToQString(file));
     view_->SelectAllText();
     view_->CopyLimited();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data != nullptr);
-    QCOMPARE(data->text().toUtf8().size(), expectedBytes);
-    QVERIFY(data->text().toUtf8().startsWith(
-        QStringLiteral("之").toUtf8().repeated(expectedBytes / 3)));
+    QCOMPARE(data->text().trimmed(), QStringLiteral("之").repeated(expectedCharacters));
     if (browserFormatsKept) {
       QVERIFY(data->hasHtml());
+      QCOMPARE(said.size(), 0);
     } else {
       QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
+      // The reader is told that the copy holds less than the selection.
+      QCOMPARE(said.size(), 1);
+      QCOMPARE(said[0][0].toString(), QString::fromUtf16(kCopyCutMessage));
     }
   }
 
@@ -268,7 +273,7 @@ class BookViewTest : public QObject {
     view_->Navigate(ToQString(file));
     view_->CopyLimited();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    QCOMPARE(data->text(), QString(600, u'x'));
+    QCOMPARE(data->text(), QString(300, u'x'));
     QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
   }
 
@@ -282,29 +287,97 @@ class BookViewTest : public QObject {
     QVERIFY(!view_->Browser().QueryCommandEnabled(BrowserCommandQuery::kPaste));
   }
 
-  void ctrlKeyShowsTheRightButtonMessageAndGoesNoFurther() {
-    const auto file = WritePage("page.html", "<p>學而時習之</p>");
+  // Typed in the page: the view's own commands before any shortcut of the
+  // window, and never the browser's own copy; no Ctrl key is answered with a
+  // message box any more.
+  void ctrlKeysCopyLimitedAndSelectThePage() {
+    const auto file = WritePage("page.html", "<p>" + Repeat("之", 400) + "</p>");
     view_->Navigate(ToQString(file));
-    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::keyPress(Browser(), Qt::Key_Control);
-    QCOMPARE(messages_, QStringList{QString::fromUtf16(kUseRightButtonMessage)});
-    // The combination that follows reaches neither the browser nor a shortcut.
-    for (Qt::Key key : {Qt::Key_A, Qt::Key_C}) {
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_C, Qt::Key_Home, Qt::Key_End, Qt::Key_Insert}) {
       QKeyEvent shortcut(QEvent::ShortcutOverride, key, Qt::ControlModifier);
       QApplication::sendEvent(Browser(), &shortcut);
       QVERIFY(shortcut.isAccepted());  // no shortcut of the main window fires
-      QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
-      QApplication::sendEvent(Browser(), &press);
     }
+    // The window's page and volume steps and print stay the window's.
+    for (Qt::Key key : {Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_P}) {
+      QKeyEvent shortcut(QEvent::ShortcutOverride, key, Qt::ControlModifier);
+      QApplication::sendEvent(Browser(), &shortcut);
+      QVERIFY(!shortcut.isAccepted());
+    }
+    QTest::keyClick(Browser(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(Browser()->textCursor().hasSelection());
+    QTest::keyClick(Browser(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("之").repeated(300));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(Browser(), Qt::Key_Insert, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("之").repeated(300));
     QTest::keyRelease(Browser(), Qt::Key_Control);
-    QVERIFY(!Browser()->textCursor().hasSelection());
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_.isEmpty());
   }
 
-  void ctrlKeyShowsTheMessageAlsoBeforeAnyPage() {
+  void ctrlKeysDoNothingBeforeAnyPage() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     QTest::keyPress(Browser(), Qt::Key_Control);
-    QCOMPARE(messages_, QStringList{QString::fromUtf16(kUseRightButtonMessage)});
+    QTest::keyClick(Browser(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(Browser(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    QVERIFY(messages_.isEmpty());
+  }
+
+  // The find field is a line edit of its own: its Ctrl keys are its own.
+  void findFieldKeepsItsOwnCtrlKeys() {
+    const auto file = WritePage("page.html", "<p>學而時習之</p>");
+    view_->Navigate(ToQString(file));
+    view_->OpenFindBar();
+    QLineEdit* field = view_->FindBar()->Field();
+    field->setText(QStringLiteral("時習"));
+    QTest::keyPress(field, Qt::Key_Control);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyRelease(field, Qt::Key_Control);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("時習"));
+    QVERIFY(!Browser()->textCursor().hasSelection());
+    QVERIFY(messages_.isEmpty());
+  }
+
+  // Ctrl+Home and Ctrl+End go to the page's ends; PageDown and Space scroll a
+  // screen, and at the bottom ask for the next page.
+  void pageKeysScrollAndReadOnAtTheBottom_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("PageDown") << int(Qt::Key_PageDown);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+  }
+  void pageKeysScrollAndReadOnAtTheBottom() {
+    QFETCH(int, key);
+    QSignalSpy readOn(view_.get(), &CBookView::readOnRequested);
+    // Before any page there is nothing to read on from.
+    QTest::keyClick(Browser(), Qt::Key(key));
+    QCOMPARE(readOn.size(), 0);
+    std::string body;
+    for (int i = 0; i < 60; ++i) body += "<p>學而時習之 " + std::to_string(i) + "</p>";
+    view_->Navigate(ToQString(WritePage("long.html", body)));
+    QScrollBar* bar = Browser()->verticalScrollBar();
+    QVERIFY(bar->maximum() > bar->pageStep());
+    QTest::keyClick(Browser(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(bar->value(), bar->maximum());
+    QTest::keyClick(Browser(), Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(bar->value(), bar->minimum());
+    int steps = 0;
+    while (bar->value() < bar->maximum() && steps < 100) {
+      const int before = bar->value();
+      QTest::keyClick(Browser(), Qt::Key(key));
+      QVERIFY(bar->value() > before);
+      QCOMPARE(readOn.size(), 0);
+      ++steps;
+    }
+    QVERIFY(steps >= 2);
+    QTest::keyClick(Browser(), Qt::Key(key));
+    QCOMPARE(readOn.size(), 1);
+    // With Shift, Space goes back up: it never reads on.
+    QTest::keyClick(Browser(), Qt::Key_Space, Qt::ShiftModifier);
+    QCOMPARE(readOn.size(), 1);
+    QVERIFY(bar->value() < bar->maximum());
   }
 
   void rightButtonShowsNoMenuBeforeAPageIsShown() {
@@ -338,7 +411,7 @@ class BookViewTest : public QObject {
     QTest::addColumn<int>("keptCharacters");
     QTest::addColumn<bool>("withCitation");
     QTest::newRow("short selection") << 5 << 5 << true;
-    QTest::newRow("400 Han: 200 kept, then the citation") << 400 << 200 << true;
+    QTest::newRow("400 Han: 300 kept, then the citation") << 400 << 300 << true;
     QTest::newRow("a page no record covers: the selection alone") << 5 << 5 << false;
   }
   void copyCitedPutsTheSelectionAndItsPlaceOnTheClipboard() {
@@ -378,7 +451,7 @@ class BookViewTest : public QObject {
     QVERIFY(Browser()->textCursor().hasSelection());
     chooseAction_ = 0;  // copy, limited
     QTest::mousePress(Browser()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
-    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8().size(), 600);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("之").repeated(300));
   }
 
   void printWritesThePage() {
@@ -520,6 +593,54 @@ class BookViewTest : public QObject {
     QVERIFY2(textLine >= 20, qPrintable(QString::number(textLine)));
     const int marginLine = FirstLineLength(Browser(), 1 - textColumn);
     QVERIFY2(marginLine > 0 && marginLine <= 5, qPrintable(QString::number(marginLine)));
+  }
+
+  // A stored page declares its margin 5em wide, which zoomed in took nearly
+  // half the view: the margin stays as wide as its lines, at any size, and
+  // the file is shown as it was written.
+  void theMarginStaysNarrowWhenZoomedIn_data() {
+    QTest::addColumn<int>("pageNumber");
+    QTest::newRow("odd page: margin first") << 3;
+    QTest::newRow("even page: margin second") << 4;
+  }
+  void theMarginStaysNarrowWhenZoomedIn() {
+    QFETCH(int, pageNumber);
+    view_->resize(600, 500);
+    const std::string cell = "<TD>" + Repeat("關關雎鳩，在河之洲。", 4) + "</TD>";
+    const std::string margin =
+        "<TD class=\"m\">國風<br>周南<br>" + std::to_string(pageNumber) + "</TD>";
+    const std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
+        "<style>td{vertical-align:top;padding:0 1em}.m{width:5em;color:#8a7f6e;font-size:small}"
+        "</style><title>國風 周南 3</title></head><body><table width=\"100%\"><tr>" +
+        (pageNumber % 2 == 0 ? cell + margin : margin + cell) + "</tr></table></body></html>";
+    const auto file = folder_ / "windows.html";
+    WriteFileBytes(file, page);
+    view_->Navigate(ToQString(file));
+    const int marginColumn = pageNumber % 2 == 0 ? 1 : 0;
+    const auto marginWidth = [this, marginColumn] {
+      for (QTextFrame* frame : Browser()->document()->rootFrame()->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(frame)) {
+          // The width its first line is laid out in.
+          QTextDocument* document = Browser()->document();
+          const QTextBlock first =
+              document->findBlock(table->cellAt(0, marginColumn).firstPosition());
+          return document->documentLayout()->blockBoundingRect(first).width();
+        }
+      }
+      return -1.0;
+    };
+    for (int step = 0; step < 12; ++step) {
+      const qreal width = marginWidth();
+      // Never more than a fifth of the view, and every margin line whole.
+      QVERIFY2(width > 0 && width < Browser()->viewport()->width() / 5.0,
+               qPrintable(QString::number(width)));
+      // "國風" and its line break on one line.
+      QCOMPARE(FirstLineLength(Browser(), marginColumn), 3);
+      view_->ZoomIn();
+    }
+    QVERIFY(view_->TextSize() >= 28);
+    QCOMPARE(ReadFileBytes(file), page);
   }
 
   void aResultPageWithoutTextIsLeftAsItIs() {

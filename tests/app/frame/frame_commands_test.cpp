@@ -6,10 +6,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -21,10 +23,12 @@
 #include "app/frame/book_app.h"
 #include "app/frame/book_view.h"
 #include "app/frame/command_table.h"
+#include "app/frame/help_window.h"
 #include "app/frame/page_find_bar.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
 #include "app/panel/sort_list_ctrl.h"
+#include "app/platform/limited_copy.h"
 #include "app/platform/qt_text.h"
 #include "app/platform/settings_store.h"
 #include "app/platform/text_browser_control.h"
@@ -238,9 +242,10 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
                          ID_FILE_SAVE_RESULT,
                          ID_EDIT_COPY_CITED};
     QCOMPARE(AvailableOf(all),
-             (QList<int>{ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_FULL_DISPLAY, ID_APP_ABOUT,
-                         ID_HELP_FILE, ID_FILE_SAVE, ID_NEXT_PANE, ID_PREV_PANE}));
+             (QList<int>{ID_APP_EXIT, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_FULL_DISPLAY,
+                         ID_APP_ABOUT, ID_HELP_FILE, ID_FILE_SAVE, ID_NEXT_PANE, ID_PREV_PANE}));
     QVERIFY(Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
+    QVERIFY(Commands()->Action(ID_VIEW_STATUS_BAR)->isChecked());
   }
 
   void availabilityAtTheVolumesPages_data() {
@@ -618,22 +623,106 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(!Commands()->Action(ID_VIEW_FULL_DISPLAY)->isCheckable());
   }
 
-  void paneSwitchRoutesCopyToTheActivePane() {
+  // The copy is the limited one from either pane: the browser's own would
+  // put the whole page on the clipboard. A cut copy is told in the status bar.
+  void copyIsLimitedFromEitherPane_data() {
+    QTest::addColumn<int>("pane");
+    QTest::addColumn<bool>("withKeys");
+    QTest::newRow("panel, command") << 0 << false;
+    QTest::newRow("page view, command") << 1 << false;
+    QTest::newRow("panel, Ctrl+C") << 0 << true;
+    QTest::newRow("page view, Ctrl+C") << 1 << true;
+  }
+  void copyIsLimitedFromEitherPane() {
+    QFETCH(int, pane);
+    QFETCH(bool, withKeys);
+    TempDir data;
+    std::string error;
+    std::string longText;
+    for (int i = 0; i < 320; ++i) longText += "學";
+    QVERIFY2(WriteCollection(
+                 data.path(),
+                 {{u"經部", {{u"論語", {{u"學而", 1, {FixturePage("長", longText)}}}}}}}, &error),
+             error.c_str());
+    QVERIFY(Start(data.path()));
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    QCOMPARE(AvailableOf({ID_EDIT_COPY}), QList<int>{});
+    QVERIFY(Select(3));
+    QCOMPARE(AvailableOf({ID_EDIT_COPY}), QList<int>{ID_EDIT_COPY});
+    QVERIFY(Commands()->Run(ID_EDIT_SELECT_ALL_PAGE));
+    Frame()->m_wndSplitter.SetActivePane(pane);
+    QCOMPARE(Frame()->m_wndSplitter.ActivePane(), pane);
+    if (withKeys)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    else
+      QVERIFY(Commands()->Run(ID_EDIT_COPY));
+    const QString copied = QGuiApplication::clipboard()->text();
+    QCOMPARE(copied.size(), 300);
+    QVERIFY2(QString::fromUtf8(longText.c_str()).startsWith(copied.trimmed()), qPrintable(copied));
+    QCOMPARE(Frame()->statusBar()->currentMessage(), QString::fromUtf16(kCopyCutMessage));
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void paneSwitchMakesThePageViewActive() {
     QVERIFY(Start(collection_.path()));
     QVERIFY(Select(3));
     QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
-    // The panel is active: copy is the limited copy, available with a page.
-    QVERIFY(Commands()->IsAvailable(ID_EDIT_COPY));
     QVERIFY(!Commands()->IsAvailable(ID_FILE_PRINT));
     QVERIFY(Commands()->Run(ID_NEXT_PANE));
     QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 1);
-    // The page view is active: copy is the browser's, which needs a selection.
-    QVERIFY(!Commands()->IsAvailable(ID_EDIT_COPY));
     QVERIFY(Commands()->IsAvailable(ID_FILE_PRINT));
-    QVERIFY(Commands()->Run(ID_EDIT_SELECT_ALL_PAGE));
-    QVERIFY(Commands()->IsAvailable(ID_EDIT_COPY));
     QVERIFY(Commands()->Run(ID_PREV_PANE));
     QCOMPARE(Frame()->m_wndSplitter.ActivePane(), 0);
+  }
+
+  // Pages and volumes turn from the keyboard wherever the focus is; PageDown
+  // at the bottom of a page reads on into the next.
+  void keysTurnPagesAndVolumes_data() {
+    QTest::addColumn<bool>("inPage");
+    QTest::newRow("focus in the contents tree") << false;
+    QTest::newRow("focus in the page") << true;
+  }
+  void keysTurnPagesAndVolumes() {
+    QFETCH(bool, inPage);
+    QVERIFY(Start(collection_.path()));
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    QVERIFY(Select(3));  // 學而 5
+    QWidget* focus =
+        inPage ? Frame()->m_pBookView->Browser().Widget() : static_cast<QWidget*>(Panel()->Tree());
+    focus->setFocus();
+    QCOMPARE(Commands()->Action(ID_NEXT_PAGE)->shortcuts().value(0),
+             QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    struct Step {
+      Qt::KeyboardModifiers modifiers;
+      Qt::Key key;
+      int record;
+      int page;
+    };
+    const Step steps[] = {{Qt::ControlModifier, Qt::Key_PageDown, 3, 6},
+                          {Qt::ControlModifier, Qt::Key_PageDown, 3, 7},
+                          {Qt::ControlModifier, Qt::Key_PageUp, 3, 6},
+                          {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_PageDown, 4, 1},
+                          {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_PageDown, 6, 3},
+                          {Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_PageUp, 4, 1}};
+    for (const Step& step : steps) {
+      QTest::keyClick(QApplication::focusWidget(), step.key, step.modifiers);
+      QCOMPARE(Model().CurNode(), step.record);
+      QCOMPARE(Model().CurPage(), step.page);
+      QCOMPARE(Slider().value(), step.page);
+    }
+    QVERIFY(messages_.isEmpty());
+    if (!inPage) return;
+    // 爲政 1 is short: its bottom is in view, so PageDown reads on to page 2,
+    // the volume's last, where it stays.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    QCOMPARE(Model().CurPage(), 2);
+    VerifyShows("爲政 2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(Model().CurNode(), 4);
+    QCOMPARE(Model().CurPage(), 2);
+    QVERIFY(messages_.isEmpty());
   }
 
   // The keyboard needs no mouse to begin: at start the contents tree has the
@@ -674,7 +763,14 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QVERIFY(Commands()->Run(ID_VIEW_TOOLBAR));
     QVERIFY(Frame()->m_wndToolBar.isVisible());
     QVERIFY(Commands()->Action(ID_VIEW_TOOLBAR)->isChecked());
-    QVERIFY(!Commands()->Run(ID_VIEW_STATUS_BAR));
+    // The status bar, likewise.
+    QVERIFY(Frame()->statusBar()->isVisible());
+    QVERIFY(Commands()->Run(ID_VIEW_STATUS_BAR));
+    QVERIFY(!Frame()->statusBar()->isVisible());
+    QVERIFY(!Commands()->Action(ID_VIEW_STATUS_BAR)->isChecked());
+    QVERIFY(Commands()->Run(ID_VIEW_STATUS_BAR));
+    QVERIFY(Frame()->statusBar()->isVisible());
+    QVERIFY(Commands()->Action(ID_VIEW_STATUS_BAR)->isChecked());
   }
 
   // The sizes are the page view's, remembered across runs; they need no page.
@@ -773,6 +869,27 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
   }
 
+  // No web browser takes the file (the offscreen platform opens nothing): the
+  // reader shows it in a window of its own, once however often asked.
+  void helpOpensInsideTheReaderWithoutABrowser() {
+    WriteFileBytes(
+        collection_ / kHelpFileName,
+        "<html><head><meta charset=\"utf-8\"></head><body><h1>使い方</h1></body></html>");
+    QVERIFY(Start(collection_.path()));
+    QVERIFY(Commands()->Run(ID_HELP_FILE));
+    auto* help = Frame()->findChild<CHelpWindow*>();
+    QVERIFY(help != nullptr);
+    QVERIFY(help->isVisible());
+    QVERIFY(!help->isModal());
+    QCOMPARE(help->windowTitle(), QStringLiteral("ヘルプ"));
+    QVERIFY(help->Browser()->toPlainText().contains(QStringLiteral("使い方")));
+    QVERIFY(Commands()->Run(ID_HELP_FILE));
+    QCOMPARE(Frame()->findChildren<CHelpWindow*>().size(), 1);
+    QVERIFY(messages_.isEmpty());
+    help->close();
+    std::filesystem::remove(collection_ / kHelpFileName);
+  }
+
   void helpFileComesFromTheDataFolderElseFromTheInstalledFiles() {
     TempDir data;
     TempDir share;
@@ -796,6 +913,10 @@ class FrameCommandsTest : public QObject, public ReaderHarness {
       seen = true;
       QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
       QCOMPARE(about->size(), CAboutDlg::kSize);
+      // The version stands over the picture.
+      auto* version = about->findChild<QLabel*>(QStringLiteral("version"));
+      QVERIFY(version != nullptr && version->isVisible());
+      QCOMPARE(version->text(), QStringLiteral("バージョン " QUILLWEN_VERSION));
       QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(100, 100));
     });
     QVERIFY(Commands()->Run(ID_APP_ABOUT));

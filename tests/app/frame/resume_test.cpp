@@ -201,7 +201,7 @@ class ResumeTest : public QObject, public ReaderHarness {
     QVERIFY(Frame()->isVisible());
     QVERIFY(Frame()->isMaximized());
     QCOMPARE(Frame()->frameGeometry(), QGuiApplication::primaryScreen()->availableGeometry());
-    QCOMPARE(Panel()->width(), 260);
+    QCOMPARE(Panel()->width(), FirstPanelWidth());
   }
 
   void maximisedWindowReopensMaximised() {

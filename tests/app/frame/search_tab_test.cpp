@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -16,6 +17,8 @@
 
 #include "app/frame/book_app.h"
 #include "app/frame/book_view.h"
+#include "app/frame/command_table.h"
+#include "app/frame/frame_commands.h"
 #include "app/panel/html_ctrl.h"
 #include "app/panel/left_form.h"
 #include "app/panel/sort_list_ctrl.h"
@@ -155,7 +158,7 @@ class SearchTabTest : public QObject, public ReaderHarness {
       widths += list->columnWidth(column);
     }
     // At the panel's width at start every column fits beside the others.
-    QCOMPARE(Panel()->width(), 260);
+    QCOMPARE(Panel()->width(), FirstPanelWidth());
     QVERIFY2(widths <= list->viewport()->width(), qPrintable(QString::number(widths)));
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QCOMPARE(Panel()->PreviousButton()->toolTip(), QStringLiteral("Previous Page"));
@@ -308,6 +311,78 @@ class SearchTabTest : public QObject, public ReaderHarness {
     QApplication::sendEvent(Panel()->PageEdit(), &leave);
     QCOMPARE(Model().Paging().m_nCurResultPage, 2);
     QCOMPARE(Rows().front().page, QStringLiteral("101"));
+  }
+
+  // Each list page is read from its first row, whether turned by its buttons
+  // or by the hit commands; the hit commands mark their row on it.
+  void theListFollowsTheHitsAcrossListPages_data() {
+    QTest::addColumn<int>("view");
+    QTest::newRow("page rows") << int(ResultView::kPages);
+    QTest::newRow("hit rows") << int(ResultView::kHits);
+  }
+  void theListFollowsTheHitsAcrossListPages() {
+    QFETCH(int, view);
+    QVERIFY(StartOnSearchTab(rows250_.path()));
+    Panel()->ChooseView(static_cast<ResultView>(view));
+    Search(QStringLiteral("之"));
+    CSortListCtrl* list = Panel()->ResultList();
+    QCOMPARE(list->topLevelItemCount(), 100);
+    QScrollBar* bar = list->verticalScrollBar();
+    list->scrollToBottom();
+    QVERIFY(bar->value() > 0);
+    QTest::mouseClick(Panel()->NextButton(), Qt::LeftButton);
+    QCOMPARE(Model().Paging().m_nCurResultPage, 2);
+    QCOMPARE(bar->value(), 0);
+    QTest::mouseClick(Panel()->PreviousButton(), Qt::LeftButton);
+    QCOMPARE(bar->value(), 0);
+
+    // The last row of list page 1 (page 100), then on: page 101 is the first
+    // row of list page 2, and back again.
+    QTreeWidgetItem* last = list->topLevelItem(99);
+    list->scrollToItem(last);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(last).center());
+    QCOMPARE(Model().CurPage(), 100);
+    struct Step {
+      int delta;
+      int page;      // the page shown, as the volume counts it
+      int listPage;  // the list page shown
+      int row;       // the row marked on it
+    };
+    for (const Step& step :
+         {Step{+1, 101, 2, 0}, Step{+1, 102, 2, 1}, Step{-1, 101, 2, 0}, Step{-1, 100, 1, 99}}) {
+      Panel()->StepHit(step.delta);
+      QCOMPARE(Model().CurPage(), step.page);
+      QCOMPARE(Model().Paging().m_nCurResultPage, step.listPage);
+      QCOMPARE(Panel()->PageEdit()->text(), QString::number(step.listPage));
+      QCOMPARE(list->currentItem(), list->topLevelItem(step.row));
+      QVERIFY(list->viewport()->rect().contains(
+          list->visualItemRect(list->topLevelItem(step.row)).center()));
+    }
+    QVERIFY(messages_.isEmpty());
+  }
+
+  // A new search takes the result page away, and with it the volume the
+  // toolbar showed: the slider, the label and the page commands start afresh.
+  void aNewSearchResetsTheToolbarWithThePageView() {
+    QVERIFY(StartOnSearchTab(order_.path()));
+    Search(QStringLiteral("不亦"));
+    CSortListCtrl* list = Panel()->ResultList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    CSCrollToolBar& toolbar = Frame()->m_wndToolBar;
+    QCOMPARE(toolbar.m_wndSlider.maximum(), 7);
+    QVERIFY(!toolbar.m_wndPageLabel.text().isEmpty());
+    QVERIFY(Frame()->Commands()->IsAvailable(ID_NEXT_PAGE));
+    Search(QStringLiteral("孟子"));
+    QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
+    QCOMPARE(toolbar.m_wndSlider.minimum(), 0);
+    QCOMPARE(toolbar.m_wndSlider.maximum(), 0);
+    QCOMPARE(toolbar.m_wndPageLabel.text(), QString());
+    for (int id : {ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_VOLUME, ID_NEXT_VOLUME})
+      QVERIFY2(!Frame()->Commands()->IsAvailable(id), qPrintable(QString::number(id)));
+    // The slider moved now shows nothing.
+    toolbar.m_wndSlider.triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(Frame()->m_pBookView->CurrentLocation(), QStringLiteral("about:blank"));
   }
 
   void enterInTheKeywordFieldSearchesEvenWithSeveralListPages() {

@@ -152,23 +152,27 @@ class SplashTest : public QObject {
     QTest::addColumn<QString>("dataFolder");
     QTest::addColumn<bool>("help");
     QTest::addColumn<bool>("error");
-    QTest::newRow("nothing") << QStringList{} << true << QString() << false << false;
+    QTest::addColumn<bool>("version");
+    QTest::newRow("nothing") << QStringList{} << true << QString() << false << false << false;
     QTest::newRow("-Automation") << QStringList{"-Automation"} << false << QString() << false
-                                 << false;
-    QTest::newRow("/Embedding") << QStringList{"/Embedding"} << false << QString() << false
+                                 << false << false;
+    QTest::newRow("/Embedding") << QStringList{"/Embedding"} << false << QString() << false << false
                                 << false;
     QTest::newRow("-embedding, any case")
-        << QStringList{"-embedding"} << false << QString() << false << false;
+        << QStringList{"-embedding"} << false << QString() << false << false << false;
     QTest::newRow("--no-splash") << QStringList{"--no-splash"} << false << QString() << false
-                                 << false;
-    QTest::newRow("--data DIR") << QStringList{"--data", "/x/y"} << true << "/x/y" << false
+                                 << false << false;
+    QTest::newRow("--data DIR") << QStringList{"--data", "/x/y"} << true << "/x/y" << false << false
                                 << false;
     QTest::newRow("--data=DIR") << QStringList{"--data=/x/y", "--no-splash"} << false << "/x/y"
-                                << false << false;
+                                << false << false << false;
     QTest::newRow("--data without folder")
-        << QStringList{"--data"} << true << QString() << false << true;
-    QTest::newRow("--help") << QStringList{"--help"} << true << QString() << true << false;
-    QTest::newRow("unknown") << QStringList{"book.mvr"} << true << QString() << false << true;
+        << QStringList{"--data"} << true << QString() << false << true << false;
+    QTest::newRow("--help") << QStringList{"--help"} << true << QString() << true << false << false;
+    QTest::newRow("--version") << QStringList{"--version"} << true << QString() << false << false
+                               << true;
+    QTest::newRow("unknown") << QStringList{"book.mvr"} << true << QString() << false << true
+                             << false;
   }
 
   void commandLine() {
@@ -177,7 +181,9 @@ class SplashTest : public QObject {
     QFETCH(QString, dataFolder);
     QFETCH(bool, help);
     QFETCH(bool, error);
+    QFETCH(bool, version);
     const CommandLineInfo info = ParseCommandLine(arguments);
+    QCOMPARE(info.showVersion, version);
     QCOMPARE(info.showSplash, showSplash);
     QCOMPARE(info.dataFolder, dataFolder);
     QCOMPARE(info.showHelp, help);
@@ -187,9 +193,35 @@ class SplashTest : public QObject {
   void usageNamesEveryOption() {
     const QString usage = CommandLineUsage(QStringLiteral("quillwen"));
     for (const char* option :
-         {"--data DIR", "--no-splash", "-Automation", "-Embedding", "--help"}) {
+         {"--data DIR", "--no-splash", "-Automation", "-Embedding", "--help", "--version"}) {
       QVERIFY2(usage.contains(QLatin1String(option)), option);
     }
+  }
+
+  // Before the application object, only --help and --version are answered;
+  // Qt's own switches are left for it.
+  void answersWithoutDisplay_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("answer");  // null: none
+    QTest::newRow("nothing") << QStringList{} << QString();
+    QTest::newRow("Qt's switch") << QStringList{"-platform", "offscreen"} << QString();
+    QTest::newRow("--data") << QStringList{"--data", "/x"} << QString();
+    QTest::newRow("--version") << QStringList{"--version"}
+                               << QStringLiteral("quillwen " QUILLWEN_VERSION "\n");
+    QTest::newRow("--help after Qt's switch")
+        << QStringList{"-platform", "offscreen", "--help"} << CommandLineUsage("quillwen");
+    QTest::newRow("-h before --version")
+        << QStringList{"--version", "-h"} << CommandLineUsage("quillwen");
+  }
+  void answersWithoutDisplay() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, answer);
+    const std::optional<CommandLineAnswer> got =
+        AnswerWithoutDisplay(arguments, QStringLiteral("quillwen"));
+    QCOMPARE(got.has_value(), !answer.isNull());
+    if (!got) return;
+    QCOMPARE(got->text, answer);
+    QCOMPARE(got->exitCode, 0);
   }
 };
 

@@ -15,7 +15,7 @@ namespace {
 QString StoredRecord(const QString& name = QStringLiteral("Panes_0")) {
   QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
                      QString::fromUtf8(kSettingsOrganisation),
-                     QString::fromUtf8(kApplicationTitle));
+                     QString::fromUtf8(kSettingsApplication));
   return settings.value(QStringLiteral("SplitterWnd/") + name).toString();
 }
 
@@ -55,7 +55,7 @@ class SplitterTest : public QObject {
   // the first pane's size.
   void init() {
     QSettings(QSettings::NativeFormat, QSettings::UserScope,
-              QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kApplicationTitle))
+              QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kSettingsApplication))
         .clear();
   }
   void cleanup() { splitter_.reset(); }
@@ -73,13 +73,51 @@ class SplitterTest : public QObject {
     QCOMPARE(splitter.PaneRecordName(), QStringLiteral("Panes_7"));
   }
 
-  void firstPaneStarts260WideAndKeepsItWhenTheWindowGrows() {
+  // The share, not the pixels: a panel that kept 260 pixels left the page
+  // view one character a line in a small window and a sliver of a large one.
+  void firstPaneStarts260WideAndKeepsItsShareWhenTheWindowChanges_data() {
+    QTest::addColumn<int>("width");
+    QTest::newRow("800") << 800;
+    QTest::newRow("2560") << 2560;
+    QTest::newRow("1600") << 1600;
+  }
+  void firstPaneStarts260WideAndKeepsItsShareWhenTheWindowChanges() {
+    QFETCH(int, width);
     Make(true);
     QCOMPARE(first_->width(), 260);
     QCOMPARE(second_->width(), Total() - 260);
-    splitter_->resize(1600, 800);
-    QTRY_COMPARE(second_->width(), Total() - 260);
-    QCOMPARE(first_->width(), 260);
+    const double share = 260.0 / Total();
+    splitter_->resize(width, 800);
+    QTRY_COMPARE(splitter_->width(), width);
+    QVERIFY2(std::abs(first_->width() - share * Total()) <= 1,
+             qPrintable(QString::number(first_->width())));
+    QCOMPARE(second_->width(), Total() - first_->width());
+    // Moved by the user, the bar sets the share the next change keeps.
+    splitter_->setSizes({Total() / 2, Total() - Total() / 2});
+    splitter_->resize(1280, 800);
+    QTRY_COMPARE(splitter_->width(), 1280);
+    QVERIFY2(std::abs(first_->width() - Total() / 2) <= 1,
+             qPrintable(QString::number(first_->width())));
+  }
+
+  // A record's two sizes give the share the next run starts with.
+  void firstShareOfRecord_data() {
+    QTest::addColumn<QString>("record");
+    QTest::addColumn<double>("share");  // negative: none
+    QTest::newRow("a quarter") << "-1 300 -1 900" << 0.25;
+    QTest::newRow("hidden then") << "0 400 -1 400" << 0.5;
+    QTest::newRow("empty") << "" << -1.0;
+    QTest::newRow("three numbers") << "-1 300 -1" << -1.0;
+    QTest::newRow("no second size") << "-1 300 -1 0" << -1.0;
+    QTest::newRow("negative") << "-1 -300 -1 900" << -1.0;
+    QTest::newRow("beyond any screen") << "-1 300 -1 99999999" << -1.0;
+  }
+  void firstShareOfRecord() {
+    QFETCH(QString, record);
+    QFETCH(double, share);
+    const std::optional<double> got = ST_SplitterWnd::FirstShareOfRecord(record);
+    QCOMPARE(got.has_value(), share >= 0);
+    if (got) QCOMPARE(*got, share);
   }
 
   void hidePaneLetsTheOtherFillAndShowHiddenPaneRestoresTheWidth() {

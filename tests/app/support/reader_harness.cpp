@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/frame/main_frame.h"
 #include "app/panel/html_ctrl.h"
@@ -69,6 +70,11 @@ bool ReaderHarness::Select(int record) {
   if (item == nullptr) return false;
   Panel()->Tree()->setCurrentItem(item);
   return true;
+}
+
+int ReaderHarness::FirstPanelWidth() {
+  const ST_SplitterWnd& splitter = Frame()->m_wndSplitter;
+  return std::min(Panel()->sizeHint().width(), (splitter.width() - splitter.handleWidth()) / 2);
 }
 
 QLineEdit* ReaderHarness::KeywordField() {

@@ -48,6 +48,9 @@ class ReaderHarness {
   const LeftFormModel& Model();
   // Selects the record's tree item as a click would; false when it has none.
   bool Select(int record);
+  // The panel's width at a first start: room for the 文脈 rows, at most half
+  // the splitter.
+  int FirstPanelWidth();
   // The query page's keyword field; null before it is loaded.
   QLineEdit* KeywordField();
   // Types the keywords into the query page as a user would and starts the

@@ -56,6 +56,27 @@ TEST(ResultPaging, StepsThroughThreePages) {
   EXPECT_EQ(paging.Pager().countLabel, u"/3");
 }
 
+// The hit commands bring the list page of the row they reach.
+TEST(ResultPaging, ShowRowMakesItsListPageCurrent) {
+  struct Case {
+    size_t row;
+    bool changed;
+    int32_t page;
+  };
+  ResultPaging paging;
+  paging.Reset(250);
+  for (const Case& c :
+       {Case{0, false, 1}, Case{99, false, 1}, Case{100, true, 2}, Case{199, false, 2},
+        Case{249, true, 3}, Case{250, false, 3}, Case{5, true, 1}}) {
+    EXPECT_EQ(paging.ShowRow(c.row), c.changed) << c.row;
+    EXPECT_EQ(paging.m_nCurResultPage, c.page) << c.row;
+    EXPECT_EQ(paging.FirstRow(), static_cast<size_t>(c.page - 1) * 100) << c.row;
+  }
+  paging.Reset(0);
+  EXPECT_FALSE(paging.ShowRow(0));
+  EXPECT_EQ(paging.m_nCurResultPage, 0);
+}
+
 TEST(ResultPaging, PageEditAcceptsOnlyPagesInRange) {
   struct Case {
     std::u16string text;
