@@ -4,10 +4,12 @@
 # reader when it is missing.
 
 # The icon's pictures and the manual pages are made at build time (rsvg-convert,
-# help2man); the install test validates the desktop entry and the metadata.
+# help2man); the install test validates the desktop entry and the metadata; the
+# print test reads a printed PDF back with pdftotext (poppler-utils).
 BUILD_PACKAGES := g++ cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev \
                   libbenchmark-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev \
-                  fonts-noto-cjk xvfb xauth librsvg2-bin help2man desktop-file-utils appstream
+                  fonts-noto-cjk xvfb xauth librsvg2-bin help2man desktop-file-utils appstream \
+                  poppler-utils
 # The sample collection: Unihan variants, OpenCC's tables and its dump tool.
 # npm comes with Node.js where Node.js is installed from elsewhere, so it is
 # installed only when missing.

@@ -240,7 +240,8 @@ bool CBookView::CopyCited() {
   // quotation leave the reader. The citation line comes on top of it.
   const std::optional<QString> limited = LimitedCopyText(selection);
   QString text = limited.value_or(selection);
-  const std::optional<QString> citation = m_citation ? m_citation() : std::nullopt;
+  const std::optional<QString> citation =
+      m_citation ? m_citation(m_browser->HeadingsAboveSelection()) : std::nullopt;
   if (citation)
     text = ToQString(quillwen::CitedText(text.toStdU16String(), citation->toStdU16String()));
   QClipboard* clipboard = QGuiApplication::clipboard();

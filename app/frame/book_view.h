@@ -41,8 +41,9 @@ class CBookView : public QWidget {
   // Runs a popup menu at a screen position and returns the chosen action (or
   // null); tests put their own in place of QMenu::exec.
   using PopupMenuRunner = std::function<QAction*(QMenu& menu, const QPoint& screenPosition)>;
-  // Names where the page shown stands ("出典：…"), or nothing.
-  using CitationSource = std::function<std::optional<QString>()>;
+  // Names where the page shown stands ("出典：…"), or nothing; given how many
+  // headings of the page stand above the cited text.
+  using CitationSource = std::function<std::optional<QString>(int headingsAbove)>;
   // Asks where and how to print (the print dialog); false when the user cancels.
   using PrintDialogRunner = std::function<bool(QPrinter& printer, QWidget* parent)>;
 

@@ -74,9 +74,9 @@ bool CMainFrame::OnCreateClient() {
   m_pBookView = bookView;
   connect(m_pLeftForm, &CLeftForm::pageToShow, m_pBookView, &CBookView::Navigate);
   m_pBookView->SetCitationSource(
-      [panel = QPointer<CLeftForm>(leftForm)]() -> std::optional<QString> {
+      [panel = QPointer<CLeftForm>(leftForm)](int headingsAbove) -> std::optional<QString> {
         if (panel.isNull()) return std::nullopt;
-        return panel->CitationOfShownPage();
+        return panel->CitationOfShownPage(headingsAbove);
       });
 
   m_pBookView->OnInitialUpdate();

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -231,6 +232,11 @@ void CLeftForm::OnSearchTargetChanged(int target) {
 }
 
 void CLeftForm::Paint(const quillwen::PanelUpdate& update) {
+  // A rebuilt collection: its records are not the old tree's.
+  if (update.catalogueReloaded) {
+    const QSignalBlocker quiet(m_wndTree);
+    LoadTree();
+  }
   if (update.rangeLabel) m_wndRange->setText(ToQString(*update.rangeLabel));
   if (update.summary) {
     m_wndList->ClearRows();
@@ -321,9 +327,9 @@ bool CLeftForm::SaveResultCsv(const QString& path, QString& error) {
   return false;
 }
 
-std::optional<QString> CLeftForm::CitationOfShownPage() const {
+std::optional<QString> CLeftForm::CitationOfShownPage(int headingsAbove) const {
   if (!m_model) return std::nullopt;
-  const std::optional<std::u16string> citation = m_model->CitationOfShownPage();
+  const std::optional<std::u16string> citation = m_model->CitationOfShownPage(headingsAbove);
   if (!citation) return std::nullopt;
   return ToQString(*citation);
 }

@@ -113,7 +113,7 @@ class CLeftForm : public QWidget {
   // `path`. False with `error` set when it could not be written.
   bool SaveResultCsv(const QString& path, QString& error);
   // "出典：…" for the page the page view shows; nothing before a page was shown.
-  std::optional<QString> CitationOfShownPage() const;
+  std::optional<QString> CitationOfShownPage(int headingsAbove = 0) const;
 
  signals:
   // The page view must show `location`: a local file, optionally with "#anchor".

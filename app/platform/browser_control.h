@@ -51,6 +51,10 @@ class BrowserControl {
   // The selected part of the document as plain text, as the copy command puts
   // it on the clipboard; empty without a selection.
   virtual QString SelectedText() const = 0;
+  // How many headings of the document stand above the start of the selection
+  // (or of the caret), the one it starts in included: which heading a cited
+  // text stands under.
+  virtual int HeadingsAboveSelection() const = 0;
 
   virtual void Execute(BrowserCommand command, BrowserCommandOption option,
                        const std::optional<QString>& argument = std::nullopt) = 0;

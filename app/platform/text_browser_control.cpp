@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/platform/html_elements.h"
+#include "app/platform/pdf_text_fix.h"
 #include "core/panel_model/page_view_steps.h"
 
 namespace {
@@ -387,6 +388,17 @@ QString TextBrowserControl::SelectedText() const {
   return browser_->textCursor().selection().toPlainText();
 }
 
+int TextBrowserControl::HeadingsAboveSelection() const {
+  const QTextDocument* document = browser_->document();
+  const QTextBlock start = document->findBlock(browser_->textCursor().selectionStart());
+  int headings = 0;
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    if (block.blockFormat().headingLevel() > 0) ++headings;
+    if (block == start) break;
+  }
+  return headings;
+}
+
 QPrinter& TextBrowserControl::Printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
   return *printer_;
@@ -405,6 +417,15 @@ bool TextBrowserControl::PrintTo(QPrinter& printer, QString* reason) {
                     ? QStringLiteral("ファイル「%1」に書き込めません。")
                           .arg(QDir::toNativeSeparators(printer.outputFileName()))
                     : QStringLiteral("プリンターが印刷を受け付けませんでした。");
+    }
+    return false;
+  }
+  // A PDF must yield the characters shown when searched or copied.
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() &&
+      !quillwen::NameIdeographsForRadicalsInFile(printer.outputFileName(), nullptr)) {
+    if (reason != nullptr) {
+      *reason = QStringLiteral("ファイル「%1」に書き込めません。")
+                    .arg(QDir::toNativeSeparators(printer.outputFileName()));
     }
     return false;
   }

@@ -35,6 +35,7 @@ class TextBrowserControl : public BrowserControl {
   QString CurrentLocation() const override { return location_; }
   QVector<DocumentElement> DocumentElements() const override;
   QString SelectedText() const override;
+  int HeadingsAboveSelection() const override;
   void Execute(BrowserCommand command, BrowserCommandOption option,
                const std::optional<QString>& argument = std::nullopt) override;
   bool QueryCommandEnabled(BrowserCommandQuery query) const override;

@@ -33,18 +33,11 @@ std::u16string CitedText(std::u16string_view selection, std::u16string_view cita
   return text;
 }
 
-std::u16string LastHeadingOf(std::string_view page) {
-  constexpr std::string_view kOpen = "<h4", kClose = "</h4>";
-  const size_t open = page.rfind(kOpen);
-  if (open == std::string_view::npos) return {};
-  const size_t textStart = page.find('>', open);
-  if (textStart == std::string_view::npos) return {};
-  const size_t close = page.find(kClose, textStart);
-  const std::string_view inner =
-      page.substr(textStart + 1,
-                  close == std::string_view::npos ? std::string_view::npos : close - textStart - 1);
-  // The heading's own words: tags out, annotations (commentary on the title)
-  // out, the builder's three escapes read back, white space folded.
+namespace {
+
+// The heading's own words: tags out, annotations (commentary on the title)
+// out, the builder's three escapes read back, white space folded.
+std::u16string HeadingText(std::string_view inner) {
   std::string text;
   bool space = false;
   int annotationDepth = 0;
@@ -76,6 +69,30 @@ std::u16string LastHeadingOf(std::string_view page) {
     text += character;
   }
   return Utf8ToUtf16(text);
+}
+
+}  // namespace
+
+std::vector<std::u16string> HeadingsOf(std::string_view page) {
+  constexpr std::string_view kOpen = "<h4", kClose = "</h4>";
+  std::vector<std::u16string> headings;
+  for (size_t open = page.find(kOpen); open != std::string_view::npos;
+       open = page.find(kOpen, open + 1)) {
+    const size_t textStart = page.find('>', open);
+    if (textStart == std::string_view::npos) break;
+    const size_t close = page.find(kClose, textStart);
+    headings.push_back(HeadingText(page.substr(textStart + 1, close == std::string_view::npos
+                                                                  ? std::string_view::npos
+                                                                  : close - textStart - 1)));
+    if (close == std::string_view::npos) break;
+    open = close;
+  }
+  return headings;
+}
+
+std::u16string LastHeadingOf(std::string_view page) {
+  std::vector<std::u16string> headings = HeadingsOf(page);
+  return headings.empty() ? std::u16string() : std::move(headings.back());
 }
 
 }  // namespace quillwen

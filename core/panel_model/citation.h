@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/panel_model/search_results.h"
 
@@ -21,8 +22,10 @@ std::u16string CitationText(const SearchNodeTag& place, std::u16string_view head
 // `selection` followed by a line with `citation`.
 std::u16string CitedText(std::u16string_view selection, std::u16string_view citation);
 
-// The text of the last heading ("<h4>…</h4>") of a stored page, its tags left
-// out and its white space folded; empty when the page has none.
+// The texts of the headings ("<h4>…</h4>") of a stored page in page order, their
+// tags and annotations left out and their white space folded.
+std::vector<std::u16string> HeadingsOf(std::string_view page);
+// The last of them; empty when the page has none.
 std::u16string LastHeadingOf(std::string_view page);
 
 }  // namespace quillwen

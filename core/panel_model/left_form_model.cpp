@@ -359,6 +359,7 @@ PanelUpdate LeftFormModel::ChooseTarget(SearchTarget target) {
     update.catalogueReloaded = true;
     update.pageToShow = kBlankPage;
     update.rangeLabel = m_strRange;
+    ReportReading(true, update);
     update.message = kCollectionRebuiltMessage;
   }
   // Opening empties the index's result: a refused query finds nothing to list again.
@@ -496,11 +497,17 @@ std::u16string LeftFormModel::WindowCaption() const {
   return caption;
 }
 
-std::optional<std::u16string> LeftFormModel::CitationOfShownPage(
-    std::u16string_view headingAbove) const {
+std::optional<std::u16string> LeftFormModel::CitationOfShownPage(int headingsAbove) const {
   const std::optional<SearchNodeTag> place = ShownPlace();
   if (!place) return std::nullopt;
-  if (!headingAbove.empty()) return CitationText(*place, headingAbove);
+  std::string page;
+  if (headingsAbove > 0 && m_index.ReadPage(static_cast<uint32_t>(m_nShownEntry), page)) {
+    const std::vector<std::u16string> headings = HeadingsOf(page);
+    if (!headings.empty())
+      return CitationText(
+          *place,
+          headings[std::min<size_t>(headings.size(), static_cast<size_t>(headingsAbove)) - 1]);
+  }
   return CitationText(*place, HeadingBeforeShownPage());
 }
 

@@ -278,9 +278,10 @@ class LeftFormModel {
   // covers it.
   std::optional<SearchNodeTag> ShownPlace() const;
   // The same as a citation: "出典：…", with the heading the cited text stands
-  // under: `headingAbove`, the one above it on the page as the page view found
-  // it, or else the last heading of an earlier page of the volume.
-  std::optional<std::u16string> CitationOfShownPage(std::u16string_view headingAbove = {}) const;
+  // under: with `headingsAbove` headings above it on the page (as the page view
+  // counts them), the last of those; with none, the last heading of an earlier
+  // page of the volume.
+  std::optional<std::u16string> CitationOfShownPage(int headingsAbove = 0) const;
   // The main window's caption: the product's name, then the category, the book,
   // the volume and the page shown.
   std::u16string WindowCaption() const;

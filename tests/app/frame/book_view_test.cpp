@@ -420,7 +420,7 @@ class BookViewTest : public QObject {
     QFETCH(bool, withCitation);
     const QString citation = QStringLiteral("出典：經部・論語・學而・5頁");
     int asked = 0;
-    view_->SetCitationSource([&]() -> std::optional<QString> {
+    view_->SetCitationSource([&](int) -> std::optional<QString> {
       ++asked;
       if (!withCitation) return std::nullopt;
       return citation;
@@ -441,6 +441,34 @@ class BookViewTest : public QObject {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QCOMPARE(data->text(), withCitation ? kept + u'\n' + citation : kept);
     QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
+  }
+
+  // The citation names the heading the cited text stands under: the page view
+  // counts the headings above the selection's start.
+  void headingsAboveTheSelectionAreCounted() {
+    const auto file =
+        WritePage("headed.html", "<p>序</p><h4>一</h4><p>甲甲</p><h4>二</h4><p>乙乙</p>");
+    view_->Navigate(ToQString(file));
+    int counted = -1;
+    view_->SetCitationSource([&](int headingsAbove) -> std::optional<QString> {
+      counted = headingsAbove;
+      return QStringLiteral("出典：x");
+    });
+    const auto select = [&](const QString& text) {
+      const QTextCursor found = Browser()->document()->find(text);
+      QVERIFY(!found.isNull());
+      Browser()->setTextCursor(found);
+    };
+    const struct {
+      const char* text;
+      int headings;
+    } cases[] = {{"序", 0}, {"一", 1}, {"甲甲", 1}, {"二", 2}, {"乙乙", 2}};
+    for (const auto& c : cases) {
+      select(QString::fromUtf8(c.text));
+      QCOMPARE(view_->Browser().HeadingsAboveSelection(), c.headings);
+      QVERIFY(view_->CopyCited());
+      QCOMPARE(counted, c.headings);
+    }
   }
 
   void menuCommandsRunOnTheView() {

@@ -225,11 +225,15 @@ class ReaderWindowTest : public QObject, public ReaderHarness {
         << QStringList{"$D/Index-idx.h: missing", "$D/mvr.dir: missing"};
     QTest::newRow("catalogue empty") << "mvr.dir" << 0 << -1 << QStringList{"you delete data file!"}
                                      << QStringList{"$D/mvr.dir: empty"};
+    // The category left alone is shown as a volume, which its pages do not number.
     QTest::newRow("catalogue cut in its second record")
-        << "mvr.dir" << 300 << -1 << QStringList{"目録の一部を読み込めませんでした。"}
+        << "mvr.dir" << 300 << -1
+        << QStringList{"目録の一部を読み込めませんでした。",
+                       "目録 mvr.dir に、このコレクションの頁と合わない項目があります。"}
         << QStringList{
                "$D/mvr.dir: the file ends 84 bytes into record 2 of 216 bytes; that record was "
-               "not loaded"};
+               "not loaded",
+               "$D/mvr.dir: record 1 (經部): its first page, entry 0, carries page 5, not 0"};
     QTest::newRow("page table name size zeroed")
         << "Index-fl.h" << -2 << 0 << QStringList{"データを開けませんでした。"}
         << QStringList{"$D/Index-fl.h: name size 0 lies outside 1 to 260"};

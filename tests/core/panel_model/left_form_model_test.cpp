@@ -803,8 +803,8 @@ TEST_F(LeftFormModelTest, CitesThePageShown) {
   EXPECT_EQ(model->CitationOfShownPage(), u"出典：経部・論語・巻二・1頁");
   model->StepPage(+1);
   EXPECT_EQ(model->CitationOfShownPage(), u"出典：経部・論語・巻二・2頁");
-  // The heading the page view found above the selection comes before the page.
-  EXPECT_EQ(model->CitationOfShownPage(u"學而"), u"出典：経部・論語・巻二・學而・2頁");
+  // A page without headings has none to name, wherever the selection stands.
+  EXPECT_EQ(model->CitationOfShownPage(1), u"出典：経部・論語・巻二・2頁");
   model->Search(Keywords(u"之"));
   model->ShowResultRow(6);
   EXPECT_EQ(model->CitationOfShownPage(), u"出典：史部・史記・巻一・1頁");
@@ -905,15 +905,20 @@ TEST(CitationHeadingTest, APageIsCitedUnderTheLastHeadingBeforeIt) {
   LeftFormModel model({data.path(), &messages, temp.path(), temp / "mvr.txt"});
   model.InitialUpdate();
   ASSERT_TRUE(model.SelectTreeItem(3).pageToShow);
-  // On its first page the heading stands above the text: the page view names it.
-  EXPECT_EQ(model.CitationOfShownPage(), u"出典：全唐詩・卷一至卷十・卷一・1頁");
-  const std::u16string expected[] = {u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・2頁",
-                                     u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・3頁",
-                                     u"出典：全唐詩・卷一至卷十・卷一・其二・4頁"};
-  for (const std::u16string& citation : expected) {
-    model.StepPage(+1);
-    EXPECT_EQ(model.CitationOfShownPage(), citation);
-  }
+  // Above the heading of its first page nothing is headed; below it, the page
+  // view counts one heading above the selection.
+  EXPECT_EQ(model.CitationOfShownPage(0), u"出典：全唐詩・卷一至卷十・卷一・1頁");
+  EXPECT_EQ(model.CitationOfShownPage(1), u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・1頁");
+  model.StepPage(+1);
+  EXPECT_EQ(model.CitationOfShownPage(), u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・2頁");
+  model.StepPage(+1);
+  // Page 3: the second poem's heading stands in the middle of the page.
+  EXPECT_EQ(model.CitationOfShownPage(0), u"出典：全唐詩・卷一至卷十・卷一・帝京篇十首 一・3頁");
+  EXPECT_EQ(model.CitationOfShownPage(1), u"出典：全唐詩・卷一至卷十・卷一・其二・3頁");
+  // More headings counted than the page holds: its last.
+  EXPECT_EQ(model.CitationOfShownPage(5), u"出典：全唐詩・卷一至卷十・卷一・其二・3頁");
+  model.StepPage(+1);
+  EXPECT_EQ(model.CitationOfShownPage(), u"出典：全唐詩・卷一至卷十・卷一・其二・4頁");
   // Another volume's headings are not its own.
   ASSERT_TRUE(model.SelectTreeItem(4).pageToShow);
   EXPECT_EQ(model.CitationOfShownPage(), u"出典：全唐詩・卷一至卷十・卷二・1頁");
@@ -932,6 +937,8 @@ TEST(CitationHeadingTest, AHeadingIsReadWithoutItsTagsAndAnnotations) {
       {"<p>no heading</p>", u""},
   };
   for (const auto& c : cases) EXPECT_EQ(LastHeadingOf(c.page), c.heading) << c.page;
+  EXPECT_EQ(HeadingsOf("<h4>一</h4><p>x</p><h4 class=t>二 三</h4>"),
+            (std::vector<std::u16string>{u"一", u"二 三"}));
 }
 
 }  // namespace
