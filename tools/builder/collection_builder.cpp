@@ -10,6 +10,7 @@
 #include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 #include "tools/builder/build_limits.h"
+#include "tools/builder/folder_overlap.h"
 #include "tools/builder/index_set_builder.h"
 #include "tools/builder/page_html.h"
 #include "tools/builder/page_positions.h"
@@ -94,7 +95,9 @@ class Builder {
 
   bool Run() {
     *summary_ = {};
+    if (!CheckFoldersApart(options_.source, options_.target, error_)) return false;
     if (!ScanSourceTree(options_.source, &tree_, error_)) return false;
+    if (!CheckTreeApartFromTarget(tree_, options_.target, error_)) return false;
     summary_->records = tree_.RecordCount();
     if (!CheckRecordCount(summary_->records, error_)) return false;
     for (const SourceCategory& category : tree_.categories) {
