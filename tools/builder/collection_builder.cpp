@@ -172,8 +172,7 @@ class Builder {
 
   // Reads, lays out and writes the volume a slice at a time: each page goes to
   // the store and the index sets as soon as it is full, so that a volume of any
-  // size takes no more memory than a page and a slice, and one with too many
-  // pages is refused at the first page too many.
+  // size takes no more memory than a page and a slice besides the postings.
   bool WriteVolume(const std::string& bookName, const SourceVolume& volume, uint32_t volumeNumber) {
     const std::string where = volume.file.string();
     io::ReadOnlyFile file;
