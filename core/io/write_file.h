@@ -39,17 +39,23 @@ class OutputFile {
 
   bool IsOpen() const { return fd_ >= 0; }
 
+  // Why the first failure since Create happened, as the system words it ("No
+  // space left on device"); empty while nothing failed.
+  const std::string& Problem() const { return problem_; }
+
  private:
   bool Flush();
+  void Fail(int error);
 
   int fd_ = -1;
   bool failed_ = false;
+  std::string problem_;
   std::string buffer_;
 };
 
 // Creates or truncates `file` and writes `bytes` to it. False when the file
-// cannot be created or written completely.
+// cannot be created or written completely, with *problem, when given, saying why.
 bool WriteWholeFile(const std::filesystem::path& file, std::string_view bytes,
-                    FileAccess access = FileAccess::kOwnerOnly);
+                    FileAccess access = FileAccess::kOwnerOnly, std::string* problem = nullptr);
 
 }  // namespace quillwen::io

@@ -39,8 +39,9 @@ bool WriteCatalogue(const std::filesystem::path& file, std::span<const Catalogue
     }
     bytes += EncodeCatalogueRecord(records[i]);
   }
-  if (!io::WriteWholeFile(file, bytes, io::FileAccess::kShared)) {
-    *error = file.string() + ": cannot be written";
+  std::string problem;
+  if (!io::WriteWholeFile(file, bytes, io::FileAccess::kShared, &problem)) {
+    *error = file.string() + ": cannot be written (" + problem + ")";
     return false;
   }
   return true;

@@ -17,6 +17,11 @@ std::string Where(uint32_t id, uint32_t page) {
   return "identifier " + std::to_string(id) + ", page " + std::to_string(page);
 }
 
+// "<file>: the posting run cannot be written (No space left on device)".
+std::string RunCannotBeWritten(const std::filesystem::path& file, const std::string& problem) {
+  return file.string() + ": the posting run cannot be written (" + problem + ")";
+}
+
 }  // namespace
 
 void AppendVarNum(std::string& out, uint32_t value) { AppendVarNumBytes(out, value); }
@@ -100,9 +105,10 @@ bool IndexWriter::SpillRun() {
   }
   written = run.Close() && written;
   if (!written) {
+    const std::string problem = run.Problem();
     std::error_code ignored;
     if (created) std::filesystem::remove(file, ignored);
-    return Fail(file.string() + ": the posting run cannot be written");
+    return Fail(RunCannotBeWritten(file, problem));
   }
   runs_.push_back(file);
   ++runsSpilled_;
@@ -126,9 +132,10 @@ bool IndexWriter::MergeRuns() {
   const bool created = merged.Create(file, io::FileAccess::kOwnerOnly);
   const bool copied = created && CopyRuns(merged, file, Copy::kAsRun);
   if (!merged.Close() || !copied) {
+    const std::string problem = merged.Problem();
     std::error_code ignored;
     if (created) std::filesystem::remove(file, ignored);
-    return copied ? Fail(file.string() + ": the posting run cannot be written") : false;
+    return copied ? Fail(RunCannotBeWritten(file, problem)) : false;
   }
   RemoveRuns();
   runs_.push_back(file);
@@ -196,8 +203,9 @@ bool IndexWriter::CopyRuns(io::OutputFile& out, const std::filesystem::path& pat
       if (reader.AtEnd() || reader.Identifier() != id) continue;
       fromRuns += reader.Length();
       if (!reader.CopyPieceTo(out)) {
-        return Fail(reader.Error().empty() ? path.string() + ": cannot be written"
-                                           : reader.Error());
+        return Fail(reader.Error().empty()
+                        ? path.string() + ": cannot be written (" + out.Problem() + ")"
+                        : reader.Error());
       }
     }
     if (fromRuns != list.spilledBytes) {
@@ -270,8 +278,9 @@ bool IndexWriter::WriteFiles(const std::filesystem::path& folder, std::string_vi
   const std::string base(baseName);
   const std::filesystem::path headerPath = folder / (base + kIndexHeaderSuffix);
   const std::filesystem::path postingsPath = folder / (base + kIndexPostingsSuffix);
-  if (!io::WriteWholeFile(headerPath, header, io::FileAccess::kShared)) {
-    return Fail(headerPath.string() + ": cannot be written");
+  std::string problem;
+  if (!io::WriteWholeFile(headerPath, header, io::FileAccess::kShared, &problem)) {
+    return Fail(headerPath.string() + ": cannot be written (" + problem + ")");
   }
 
   io::OutputFile postings;
@@ -288,7 +297,9 @@ bool IndexWriter::WriteFiles(const std::filesystem::path& folder, std::string_vi
       if (!postings.Append(block)) break;
     }
   }
-  if (!postings.Close()) return Fail(postingsPath.string() + ": cannot be written");
+  if (!postings.Close()) {
+    return Fail(postingsPath.string() + ": cannot be written (" + postings.Problem() + ")");
+  }
   return true;
 }
 

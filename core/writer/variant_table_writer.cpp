@@ -38,8 +38,9 @@ bool WriteVariantTable(const std::filesystem::path& file,
       }
     }
   }
-  if (!io::WriteWholeFile(file, EncodeVariantTable(groups), io::FileAccess::kShared)) {
-    *error = file.string() + ": cannot be written";
+  std::string problem;
+  if (!io::WriteWholeFile(file, EncodeVariantTable(groups), io::FileAccess::kShared, &problem)) {
+    *error = file.string() + ": cannot be written (" + problem + ")";
     return false;
   }
   return true;

@@ -18,12 +18,13 @@ bool VolumeStoreWriter::Open(const std::filesystem::path& folder, std::string_vi
   entryCount_ = 0;
   error_.clear();
   const std::string base(baseName);
-  const bool tableCreated =
-      table_.Create(folder / (base + kPageTableSuffix), io::FileAccess::kShared);
-  const bool contentCreated =
-      content_.Create(folder / (base + kContentSuffix), io::FileAccess::kShared);
-  if (!tableCreated || !contentCreated) {
-    return Fail((folder / base).string() + ": the volume store cannot be created");
+  tablePath_ = folder / (base + kPageTableSuffix);
+  contentPath_ = folder / (base + kContentSuffix);
+  if (!table_.Create(tablePath_, io::FileAccess::kShared)) {
+    return Fail(tablePath_.string() + ": cannot be created (" + table_.Problem() + ")");
+  }
+  if (!content_.Create(contentPath_, io::FileAccess::kShared)) {
+    return Fail(contentPath_.string() + ": cannot be created (" + content_.Problem() + ")");
   }
   std::string header;
   AppendLE32(header, static_cast<uint32_t>(options.headerValue));
@@ -33,13 +34,13 @@ bool VolumeStoreWriter::Open(const std::filesystem::path& folder, std::string_vi
   return true;
 }
 
-void VolumeStoreWriter::WriteEntry(std::string_view name, uint32_t endOffset, uint32_t length) {
+bool VolumeStoreWriter::WriteEntry(std::string_view name, uint32_t endOffset, uint32_t length) {
   std::string entry(name.substr(0, options_.nameSize));
   entry.resize(options_.nameSize, '\0');
   AppendLE32(entry, endOffset);
   AppendLE32(entry, length);
-  table_.Append(entry);
   ++entryCount_;
+  return table_.Append(entry);
 }
 
 bool VolumeStoreWriter::AddPage(std::string_view entryName, std::string_view html) {
@@ -57,24 +58,29 @@ bool VolumeStoreWriter::AddPage(std::string_view entryName, std::string_view htm
   }
   std::string scrambled(html);
   Unscramble(scrambled.data(), scrambled.size());
-  content_.Append(scrambled);
+  // A full disk stops the pages here rather than after the whole collection.
+  if (!content_.Append(scrambled)) return CannotBeWritten(contentPath_, content_);
   contentSize_ = end;
-  WriteEntry(entryName, static_cast<uint32_t>(end), static_cast<uint32_t>(html.size()));
+  if (!WriteEntry(entryName, static_cast<uint32_t>(end), static_cast<uint32_t>(html.size())))
+    return CannotBeWritten(tablePath_, table_);
   return true;
 }
 
 bool VolumeStoreWriter::AddRawEntry(std::string_view name, uint32_t endOffset, uint32_t length) {
-  WriteEntry(name, endOffset, length);
-  return true;
+  return WriteEntry(name, endOffset, length);
+}
+
+bool VolumeStoreWriter::CannotBeWritten(const std::filesystem::path& file,
+                                        const io::OutputFile& out) {
+  return Fail(file.string() + ": cannot be written (" + out.Problem() + ")");
 }
 
 bool VolumeStoreWriter::Finish() {
   const bool tableWritten = table_.Close();
   const bool contentWritten = content_.Close();
   if (!error_.empty()) return false;
-  if (!tableWritten || !contentWritten) {
-    return Fail("the volume store could not be written completely");
-  }
+  if (!tableWritten) return CannotBeWritten(tablePath_, table_);
+  if (!contentWritten) return CannotBeWritten(contentPath_, content_);
   return true;
 }
 

@@ -30,7 +30,8 @@ class VolumeStoreWriter {
   // purpose. `name` is cut to the name size and gets no NUL when it fills it.
   bool AddRawEntry(std::string_view name, uint32_t endOffset, uint32_t length);
 
-  // Flushes and closes both files; false when anything failed to be written.
+  // Flushes and closes both files; false when anything failed to be written,
+  // with Error() naming the file and the system's reason.
   bool Finish();
 
   uint32_t EntryCount() const { return entryCount_; }
@@ -38,8 +39,11 @@ class VolumeStoreWriter {
 
  private:
   bool Fail(std::string message);
-  void WriteEntry(std::string_view name, uint32_t endOffset, uint32_t length);
+  bool CannotBeWritten(const std::filesystem::path& file, const io::OutputFile& out);
+  bool WriteEntry(std::string_view name, uint32_t endOffset, uint32_t length);
 
+  std::filesystem::path tablePath_;
+  std::filesystem::path contentPath_;
   io::OutputFile table_;
   io::OutputFile content_;
   Options options_;

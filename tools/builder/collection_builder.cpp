@@ -10,6 +10,7 @@
 #include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 #include "tools/builder/build_limits.h"
+#include "tools/builder/folder_overlap.h"
 #include "tools/builder/index_set_builder.h"
 #include "tools/builder/page_html.h"
 #include "tools/builder/page_positions.h"
@@ -24,6 +25,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint32_t kFirstPageNumber = 1;
+// A volume file is read this much at a time.
+constexpr size_t kVolumeSliceBytes = 256 * 1024;
 constexpr IndexScope kScopes[] = {ScopeFullText, ScopeMainText, ScopeAnnotations};
 
 // Where each volume's pages landed in the page table.
@@ -94,7 +97,9 @@ class Builder {
 
   bool Run() {
     *summary_ = {};
+    if (!CheckFoldersApart(options_.source, options_.target, error_)) return false;
     if (!ScanSourceTree(options_.source, &tree_, error_)) return false;
+    if (!CheckTreeApartFromTarget(tree_, options_.target, error_)) return false;
     summary_->records = tree_.RecordCount();
     if (!CheckRecordCount(summary_->records, error_)) return false;
     for (const SourceCategory& category : tree_.categories) {
@@ -165,62 +170,114 @@ class Builder {
     return true;
   }
 
+  // Reads, lays out and writes the volume a slice at a time: each page goes to
+  // the store and the index sets as soon as it is full, so that a volume of any
+  // size takes no more memory than a page and a slice besides the postings.
   bool WriteVolume(const std::string& bookName, const SourceVolume& volume, uint32_t volumeNumber) {
     const std::string where = volume.file.string();
-    std::string bytes;
-    DataFault fault;
-    if (!io::ReadWholeFile(volume.file, bytes, &fault)) {
-      *error_ = where + ": cannot be read (" + fault.problem + ")";
+    io::ReadOnlyFile file;
+    if (!file.Open(volume.file)) {
+      *error_ = where + ": cannot be read (" + file.LastFault().problem + ")";
       return false;
     }
-    std::vector<TextBlock> blocks;
-    if (!ParseVolumeText(bytes, &blocks, error_)) {
-      *error_ = where + ": " + *error_;
-      return false;
-    }
-    const std::vector<LaidOutPage> pages =
-        LayOutPages(std::move(blocks), options_.charactersPerPage);
-    std::string limit;
-    if (!CheckPageNumber(kFirstPageNumber + pages.size() - 1, &limit)) {
-      *error_ = where + ": the volume has " + std::to_string(pages.size()) + " pages; " + limit;
-      return false;
-    }
+    std::vector<char> slice(kVolumeSliceBytes);
+    if (!CheckPageCountBound(file, where, slice)) return false;
     const std::string volumeName = EncodeUtf8(volume.name);
     const PageLabels labels{bookName, volumeName};
-    const VolumePages placed{static_cast<uint32_t>(summary_->pages),
-                             static_cast<uint32_t>(pages.size())};
-    for (size_t k = 0; k < pages.size(); ++k) {
-      const uint32_t pageNumber = kFirstPageNumber + static_cast<uint32_t>(k);
-      const uint64_t entryIndex = summary_->pages;
-      const std::string name = EntryName(volumeNumber, pageNumber);
-      const std::string page =
-          where + " page " + std::to_string(pageNumber) + " (entry " + name + ")";
-      if (!CheckEntryIndex(entryIndex, &limit) || !CheckEntryName(name, kDefaultNameSize, &limit)) {
+    VolumePages placed{static_cast<uint32_t>(summary_->pages), 0};
+    PageFiller filler(options_.charactersPerPage, [&](LaidOutPage&& page) {
+      return WritePage(page, where, labels, volumeNumber, &placed);
+    });
+    VolumeTextReader reader([&filler](BlockPart&& part) { return filler.Add(std::move(part)); });
+    std::string parseError;
+    uint64_t offset = 0;
+    while (true) {
+      const int64_t got = file.ReadSome(offset, slice);
+      if (got < 0) {
+        *error_ = where + ": cannot be read (" + file.LastFault().problem + ")";
+        return false;
+      }
+      const std::string_view bytes(slice.data(), static_cast<size_t>(got));
+      const bool fed = got == 0 ? reader.Finish(&parseError) && filler.Finish()
+                                : reader.Feed(bytes, &parseError);
+      if (!fed) {
+        // A refused page has said why already.
+        if (!reader.Stopped() && !parseError.empty()) *error_ = where + ": " + parseError;
+        return false;
+      }
+      if (got == 0) break;
+      offset += static_cast<uint64_t>(got);
+      bytesDone_ += static_cast<uint64_t>(got);
+      ReportProgress();
+    }
+    ReportProgress();
+    volumePages_.push_back(placed);
+    return true;
+  }
+
+  // No page holds more than the page size, so a volume with more positioned
+  // characters than the largest page number allows pages for is refused before
+  // a page of it is laid out; most are, and the rest at the first page too many.
+  bool CheckPageCountBound(const io::ReadOnlyFile& file, const std::string& where,
+                           std::vector<char>& slice) {
+    PositionedCharacterBound bound;
+    for (uint64_t offset = 0;;) {
+      const int64_t got = file.ReadSome(offset, slice);
+      if (got < 0) {
+        *error_ = where + ": cannot be read (" + file.LastFault().problem + ")";
+        return false;
+      }
+      if (got == 0) break;
+      bound.Feed(std::string_view(slice.data(), static_cast<size_t>(got)));
+      offset += static_cast<uint64_t>(got);
+    }
+    const uint64_t perPage = std::max<size_t>(1, options_.charactersPerPage);
+    const uint64_t pages = std::max<uint64_t>(1, (bound.Count() + perPage - 1) / perPage);
+    std::string limit;
+    if (CheckPageNumber(kFirstPageNumber + pages - 1, &limit)) return true;
+    *error_ = where + ": the volume has at least " + std::to_string(pages) + " pages; " + limit;
+    return false;
+  }
+
+  bool WritePage(const LaidOutPage& laidOut, const std::string& where, const PageLabels& labels,
+                 uint32_t volumeNumber, VolumePages* placed) {
+    const uint32_t pageNumber = kFirstPageNumber + placed->count;
+    std::string limit;
+    if (!CheckPageNumber(pageNumber, &limit)) {
+      *error_ = where + ": the volume has more than " +
+                std::to_string(kMaxPageNumber - kFirstPageNumber + 1) + " pages; " + limit;
+      return false;
+    }
+    const uint64_t entryIndex = summary_->pages;
+    const std::string name = EntryName(volumeNumber, pageNumber);
+    const std::string page =
+        where + " page " + std::to_string(pageNumber) + " (entry " + name + ")";
+    if (!CheckEntryIndex(entryIndex, &limit) || !CheckEntryName(name, kDefaultNameSize, &limit)) {
+      *error_ = page + ": " + limit;
+      return false;
+    }
+    if (!store_.AddPage(name, RenderStoredPage(laidOut, labels, pageNumber))) {
+      *error_ = page + ": " + store_.Error();
+      return false;
+    }
+    AssignPositions(laidOut, &positions_);
+    for (IndexScope scope : kScopes) {
+      const auto& characters = positions_.Of(scope);
+      summary_->positions[scope] += characters.size();
+      if (!indexSets_[scope]->AddPage(static_cast<uint32_t>(entryIndex), characters, &limit)) {
         *error_ = page + ": " + limit;
         return false;
       }
-      if (!store_.AddPage(name, RenderStoredPage(pages[k], labels, pageNumber))) {
-        *error_ = page + ": " + store_.Error();
-        return false;
-      }
-      AssignPositions(pages[k], &positions_);
-      for (IndexScope scope : kScopes) {
-        const auto& characters = positions_.Of(scope);
-        summary_->positions[scope] += characters.size();
-        if (!indexSets_[scope]->AddPage(static_cast<uint32_t>(entryIndex), characters, &limit)) {
-          *error_ = page + ": " + limit;
-          return false;
-        }
-      }
-      ++summary_->pages;
-      if (!SpillWhenOverBudget()) return false;
     }
-    volumePages_.push_back(placed);
-    bytesDone_ += bytes.size();
+    ++summary_->pages;
+    ++placed->count;
+    return SpillWhenOverBudget();
+  }
+
+  void ReportProgress() {
     progress_->Update(
         totalBytes_ > 0 ? static_cast<double>(bytesDone_) / static_cast<double>(totalBytes_) : 1.0,
         summary_->pages);
-    return true;
   }
 
   // The three sets share the budget. When it is used up every set spills, so

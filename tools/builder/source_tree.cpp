@@ -40,6 +40,29 @@ bool ListFolder(const fs::path& folder, std::vector<Entry>* entries, std::string
   return true;
 }
 
+// Control characters: C0, DEL, C1 and the Unicode line and paragraph
+// separators. The catalogue's names end up in tab-separated, one-line listings
+// (quillwen-search --tree, mvr.txt), which a line break or tab would split.
+bool IsControlCharacter(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+// The path as a message can show it on one line: control characters as "U+000A".
+std::string PrintablePath(const fs::path& path) {
+  const std::string bytes = path.string();
+  std::string out;
+  for (size_t i = 0; i < bytes.size();) {
+    const Utf8Char c = DecodeUtf8At(bytes, i);
+    if (c.valid && IsControlCharacter(c.codePoint)) {
+      out += "[" + CodePointLabel(c.codePoint) + "]";
+    } else {
+      out.append(bytes, i, c.length);
+    }
+    i += c.length;
+  }
+  return out;
+}
+
 bool IsVolumeFile(const Entry& entry) {
   return !entry.isFolder && entry.path.extension() == kVolumeExtension;
 }
@@ -50,6 +73,13 @@ bool NameOf(const Entry& entry, bool isVolumeFile, std::u32string* name, std::st
   size_t badOffset = 0;
   if (!DecodeUtf8(entry.name, decoded, &badOffset)) {
     *error = entry.path.string() + ": the name is not UTF-8";
+    return false;
+  }
+  const auto control = std::find_if(decoded.begin(), decoded.end(), IsControlCharacter);
+  if (control != decoded.end()) {
+    *error = PrintablePath(entry.path) + ": the name holds the control character " +
+             CodePointLabel(*control) +
+             "; shown names must keep to one line in the catalogue's tab-separated listings";
     return false;
   }
   *name = DisplayName(decoded, isVolumeFile);

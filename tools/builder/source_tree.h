@@ -41,7 +41,8 @@ inline constexpr char kVolumeExtension[] = ".txt";
 
 // Reads the tree under `root`. Hidden entries (a leading '.') and files other
 // than volume files are passed over. False with *error naming the path for: a
-// missing root, a name that is not UTF-8 or is too long for the catalogue, a
+// missing root, a name that is not UTF-8, holds a control character (a line
+// break, a tab, any C0 or C1 control) or is too long for the catalogue, a
 // volume file outside a book folder, a volume file that is not a regular file
 // (a named pipe, a device), a folder inside a book, and a category or book with
 // nothing in it.

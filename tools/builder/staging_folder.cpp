@@ -60,6 +60,9 @@ pid_t ProcessOfStagingName(std::string_view rest) {
   return pid;
 }
 
+// The text of errno, for messages.
+std::string SystemReason() { return std::generic_category().message(errno); }
+
 bool ProcessHasEnded(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 }  // namespace
@@ -114,7 +117,7 @@ bool StagingFolder::Create(const fs::path& target, std::string* error) {
       StagingPrefix(absolute) + std::to_string(::getpid()) + "-" + std::string(kUniqueChars, 'X');
   std::string pattern = (parent / name).string();
   if (::mkdtemp(pattern.data()) == nullptr) {
-    *error = parent.string() + ": cannot create a staging folder there";
+    *error = parent.string() + ": cannot create a staging folder there (" + SystemReason() + ")";
     return false;
   }
   target_ = absolute;
@@ -137,7 +140,7 @@ bool StagingFolder::MoveInto(std::span<const std::string> fileNames, std::string
     const mode_t mask = ::umask(0);
     ::umask(mask);
     if (::chmod(path_.c_str(), 0777 & ~mask) != 0) {
-      *error = path_.string() + ": cannot be opened to other users";
+      *error = path_.string() + ": cannot be opened to other users (" + SystemReason() + ")";
       return false;
     }
     fs::rename(path_, target_, ec);

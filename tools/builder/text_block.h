@@ -26,6 +26,15 @@ struct TextBlock {
   bool operator==(const TextBlock&) const = default;
 };
 
+// A block as it arrives from a volume being read: whole, or, when it is long,
+// in parts, so that no more than a part of it is held at once.
+struct BlockPart {
+  TextBlock text;             // the block's kind and the runs of this part
+  bool startsBlock = true;    // the first part of its block
+  bool endsBlock = true;      // the last part of its block
+  bool continuesRun = false;  // its first run goes on with the previous part's last run
+};
+
 // The white space that takes no position: tab, line feed, carriage return,
 // space and the ideographic space.
 inline bool IsUnpositionedSpace(char32_t c) {

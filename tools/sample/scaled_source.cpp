@@ -157,8 +157,9 @@ class ScaledSourceWriter {
       }
       const std::string bytes = build::EncodeUtf8(joined);
       const fs::path file = folder / book.volumes[first].file.filename();
-      if (!io::WriteWholeFile(file, bytes, io::FileAccess::kShared)) {
-        *error_ = file.string() + ": cannot be written";
+      std::string problem;
+      if (!io::WriteWholeFile(file, bytes, io::FileAccess::kShared, &problem)) {
+        *error_ = file.string() + ": cannot be written (" + problem + ")";
         return false;
       }
       summary_->volumeFiles += 1;

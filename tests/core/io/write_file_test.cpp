@@ -50,6 +50,7 @@ struct RefusalCase {
   const char* name;
   // Prepares dir and returns the path to write to.
   std::function<std::filesystem::path(const TempDir&)> place;
+  std::string problem;  // the system's reason, as the message gives it
 };
 
 class WriteWholeFileRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
@@ -59,39 +60,51 @@ TEST_P(WriteWholeFileRefusalTest, FailsAndLeavesEverythingElseAlone) {
   WriteFileBytes(dir / "victim", "kept");
   const std::filesystem::path target = GetParam().place(dir);
   EXPECT_FALSE(WriteWholeFile(target, "new bytes"));
-  EXPECT_FALSE(WriteWholeFile(target, "new bytes", FileAccess::kShared));
+  std::string problem;
+  EXPECT_FALSE(WriteWholeFile(target, "new bytes", FileAccess::kShared, &problem));
+  EXPECT_EQ(problem, GetParam().problem);
   EXPECT_EQ(ReadFileBytes(dir / "victim"), "kept");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Places, WriteWholeFileRefusalTest,
     ::testing::Values(RefusalCase{"MissingFolder",
-                                  [](const TempDir& dir) { return dir / "absent" / "f"; }},
+                                  [](const TempDir& dir) { return dir / "absent" / "f"; },
+                                  "No such file or directory"},
                       RefusalCase{"Folder",
                                   [](const TempDir& dir) {
                                     std::filesystem::create_directory(dir / "sub");
                                     return dir / "sub";
-                                  }},
+                                  },
+                                  "Is a directory"},
                       // A link planted where the file should be is not followed to its target.
                       RefusalCase{"LinkToAFile",
                                   [](const TempDir& dir) {
                                     std::filesystem::create_symlink(dir / "victim", dir / "link");
                                     return dir / "link";
-                                  }},
+                                  },
+                                  "a symbolic link stands in its place"},
                       RefusalCase{"DanglingLink",
                                   [](const TempDir& dir) {
                                     std::filesystem::create_symlink(dir / "absent", dir / "link");
                                     return dir / "link";
-                                  }},
+                                  },
+                                  "a symbolic link stands in its place"},
                       RefusalCase{"OverlongName",
-                                  [](const TempDir& dir) { return dir / std::string(5000, 'n'); }}),
+                                  [](const TempDir& dir) { return dir / std::string(5000, 'n'); },
+                                  "File name too long"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WriteWholeFile, AFullDiskIsAFailure) {
+TEST(WriteWholeFile, AFullDiskIsAFailureThatSaysSo) {
   if (!std::filesystem::exists(kFullDevice)) GTEST_SKIP() << "no " << kFullDevice;
-  EXPECT_FALSE(WriteWholeFile(kFullDevice, "small", FileAccess::kShared));
-  EXPECT_FALSE(WriteWholeFile(kFullDevice, std::string(1 << 20, 'x'), FileAccess::kShared));
-  EXPECT_TRUE(WriteWholeFile(kFullDevice, "", FileAccess::kShared));  // nothing to lose
+  for (const std::string& bytes : {std::string("small"), std::string(1 << 20, 'x')}) {
+    std::string problem;
+    EXPECT_FALSE(WriteWholeFile(kFullDevice, bytes, FileAccess::kShared, &problem));
+    EXPECT_EQ(problem, "No space left on device") << bytes.size() << " bytes";
+  }
+  std::string problem = "untouched";
+  EXPECT_TRUE(WriteWholeFile(kFullDevice, "", FileAccess::kShared, &problem));  // nothing to lose
+  EXPECT_EQ(problem, "untouched");
 }
 
 TEST(OutputFile, SmallAndLargeAppendsArriveInOrder) {
@@ -116,9 +129,18 @@ TEST(OutputFile, AFailureSticksUntilClose) {
   OutputFile out;
   ASSERT_TRUE(out.Create(kFullDevice, FileAccess::kShared));
   EXPECT_TRUE(out.Append("buffered"));  // not yet written
+  EXPECT_TRUE(out.Problem().empty());
   EXPECT_FALSE(out.Append(std::string(1 << 20, 'x')));
+  EXPECT_EQ(out.Problem(), "No space left on device");
   EXPECT_FALSE(out.Append("more"));
   EXPECT_FALSE(out.Close());
+  EXPECT_EQ(out.Problem(), "No space left on device");
+  // Creating afresh forgets the problem with the failure.
+  ASSERT_TRUE(out.Create(kFullDevice, FileAccess::kShared));
+  EXPECT_TRUE(out.Problem().empty());
+  EXPECT_TRUE(out.Append("buffered"));
+  EXPECT_FALSE(out.Close());  // the buffered bytes meet the full disk only here
+  EXPECT_EQ(out.Problem(), "No space left on device");
 }
 
 TEST(OutputFile, NothingCountsAsWrittenWithoutAFile) {

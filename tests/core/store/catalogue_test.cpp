@@ -179,7 +179,7 @@ TEST(CatalogueWriter, AFileThatCannotBeWrittenIsAnError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::string error;
   EXPECT_FALSE(WriteCatalogue("/dev/full", kSmallCatalogue, &error));  // every write fails
-  EXPECT_EQ(error, "/dev/full: cannot be written");
+  EXPECT_EQ(error, "/dev/full: cannot be written (No space left on device)");
 }
 
 }  // namespace

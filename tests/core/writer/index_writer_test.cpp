@@ -1,8 +1,13 @@
 #include "core/writer/index_writer.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -202,7 +207,8 @@ TEST_F(IndexWriterTest, ReportsAFolderItCannotWriteTo) {
   const std::vector<uint32_t> one{1};
   ASSERT_TRUE(writer.AddPage(1, 0, one));
   EXPECT_FALSE(writer.Write(dir_ / "missing", "Index"));
-  EXPECT_NE(writer.Error().find("cannot be written"), std::string::npos) << writer.Error();
+  EXPECT_NE(writer.Error().find("cannot be written (No such file or directory)"), std::string::npos)
+      << writer.Error();
 }
 
 TEST_F(IndexWriterTest, NamesEachFileItCannotWriteAndFollowsNoLinkPlantedThere) {
@@ -214,8 +220,69 @@ TEST_F(IndexWriterTest, NamesEachFileItCannotWriteAndFollowsNoLinkPlantedThere) 
     IndexWriter writer;
     ASSERT_TRUE(writer.AddPage(1, 0, one));
     EXPECT_FALSE(writer.Write(dir.path(), "Index"));
-    EXPECT_EQ(writer.Error(), file.string() + ": cannot be written");
+    EXPECT_EQ(writer.Error(),
+              file.string() + ": cannot be written (a symbolic link stands in its place)");
     EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere")) << suffix;
+  }
+}
+
+// Runs `work` in a child process whose files may grow to `limit` bytes, as on a
+// disk that fills up there, and returns the error text it ends with.
+std::string UnderFileSizeLimit(rlim_t limit, const std::function<std::string()>& work) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeEnds[0]);
+    const rlimit fileSize{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+    const std::string error = work();
+    const bool sent =
+        ::write(pipeEnds[1], error.data(), error.size()) == static_cast<ssize_t>(error.size());
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(pipeEnds[1]);
+  std::string error;
+  char buffer[512];
+  ssize_t n = 0;
+  while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+    error.append(buffer, static_cast<size_t>(n));
+  ::close(pipeEnds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+  return error;
+}
+
+struct FileSizeLimitCase {
+  const char* name;
+  rlim_t limit;
+  bool spill;         // spill a run before writing the index set
+  std::string error;  // after the folder
+};
+
+TEST(IndexWriterFullDiskTest, NamesTheFileAndTheSystemsReason) {
+  // About 3 MB of postings: the header (1.4 MB and 4 bytes a block) fits 2 MB, the postings do not.
+  std::vector<uint32_t> positions(60000);
+  for (size_t i = 0; i < positions.size(); ++i) positions[i] = static_cast<uint32_t>(i + 1);
+  const FileSizeLimitCase cases[] = {
+      {"postings", 2 << 20, false, "Index-idx.m: cannot be written (File too large)"},
+      {"header", 1 << 20, false, "Index-idx.h: cannot be written (File too large)"},
+      {"run", 1 << 20, true, "Index.run1: the posting run cannot be written (File too large)"},
+  };
+  for (const FileSizeLimitCase& c : cases) {
+    TempDir dir;
+    const std::string error = UnderFileSizeLimit(c.limit, [&] {
+      IndexWriter writer({.runFolder = dir.path(), .runName = "Index"});
+      for (uint32_t page = 0; page < 50; ++page) {
+        if (!writer.AddPage(7, page, positions)) return "unexpected: " + writer.Error();
+      }
+      if (c.spill && writer.SpillRun()) return std::string("spilled");
+      if (!c.spill && writer.Write(dir.path(), "Index")) return std::string("written");
+      return writer.Error();
+    });
+    EXPECT_EQ(error, (dir / c.error).string()) << c.name;
   }
 }
 

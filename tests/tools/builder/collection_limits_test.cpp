@@ -73,9 +73,25 @@ TEST_F(CollectionLimitTest, PositionDeltasFitAVarNum) {
 }
 
 TEST_F(CollectionLimitTest, PageNumbersStay16Bit) {
-  Options().charactersPerPage = 1;
-  WriteSource("經/書/卷.txt", Repeat("甲", 65536));
-  ExpectRefused({"卷.txt: the volume has 65536 pages", "page number 65536 exceeds 65535"});
+  struct {
+    const char* label;
+    size_t charactersPerPage;
+    std::string text;
+    std::string refusal;
+  } const cases[] = {
+      // Known from the number of characters before any page is laid out.
+      {"TooManyCharacters", 1, Repeat("甲", 65536), "卷.txt: the volume has at least 65536 pages"},
+      // Paragraphs of two on pages of three: every page holds one, and the
+      // characters alone would need only 43691 pages.
+      {"PagesNotFull", 3, Repeat("甲乙\n\n", 65536),
+       "卷.txt: the volume has more than 65535 pages"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Options().charactersPerPage = c.charactersPerPage;
+    WriteSource("經/書/卷.txt", c.text);
+    ExpectRefused({c.refusal, "page number 65536 exceeds 65535"});
+  }
 }
 
 }  // namespace

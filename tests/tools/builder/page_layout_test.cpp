@@ -134,5 +134,79 @@ TEST(LayOutPagesTest, KeepsEveryCharacterInOrder) {
   EXPECT_EQ(joined, expected);
 }
 
+// Pages as a volume being read gets them: the blocks in parts, fed in slices.
+std::vector<LaidOutPage> FillWhileReading(const std::string& source, size_t limit) {
+  std::vector<LaidOutPage> pages;
+  PageFiller filler(limit, [&pages](LaidOutPage&& page) {
+    pages.push_back(std::move(page));
+    return true;
+  });
+  VolumeTextReader reader([&filler](BlockPart&& part) { return filler.Add(std::move(part)); });
+  std::string error;
+  constexpr size_t kSlice = 1000;  // cuts characters apart
+  for (size_t at = 0; at < source.size(); at += kSlice)
+    EXPECT_TRUE(reader.Feed(std::string_view(source).substr(at, kSlice), &error)) << error;
+  EXPECT_TRUE(reader.Finish(&error)) << error;
+  EXPECT_TRUE(filler.Finish());
+  return pages;
+}
+
+// Paragraphs several parts long, with line breaks, sentence and clause ends and
+// annotations running across the places where the parts meet.
+std::string LongParagraphs() {
+  std::string paragraph;
+  for (int i = 0; paragraph.size() < 3 * 3 * kBlockPartCodePoints; ++i) {
+    paragraph += Repeat("甲乙丙", 7) + "，" + Repeat("丁", i % 13) + "。";
+    if (i % 5 == 0) paragraph += "〔" + Repeat("注", 40 + i % 31) + "〕";
+    if (i % 9 == 0) paragraph += "\n";
+    if (i % 17 == 0) paragraph += "  ";
+  }
+  return "# 卷一\n" + paragraph + "\n\n# 卷二\n# 上\n" + paragraph + "戊\n\n" +
+         Repeat("己", 2 * kBlockPartCodePoints + 5);
+}
+
+TEST(PageFillerTest, BlocksInPartsAreLaidOutAsIfWhole) {
+  const std::string source = LongParagraphs();
+  for (const size_t limit : {1, 7, 240, 5000, 100000}) {
+    const auto whole = LayOutPages(Parse(source), limit);
+    const auto read = FillWhileReading(source, limit);
+    ASSERT_EQ(read.size(), whole.size()) << "limit " << limit;
+    for (size_t i = 0; i < read.size(); ++i) {
+      // Runs compared one by one: a run cut in two would take a gap in the positions.
+      ASSERT_TRUE(read[i].blocks == whole[i].blocks) << "limit " << limit << ", page " << i;
+    }
+  }
+}
+
+TEST(PageFillerTest, HandsOnPagesBeforeALongBlockEnds) {
+  size_t pages = 0;
+  PageFiller filler(240, [&pages](LaidOutPage&&) { return ++pages, true; });
+  VolumeTextReader reader([&filler](BlockPart&& part) { return filler.Add(std::move(part)); });
+  std::string error;
+  ASSERT_TRUE(reader.Feed(Repeat("甲", 4 * kBlockPartCodePoints), &error)) << error;
+  // The paragraph has not ended, yet all but its last part or so is on pages.
+  EXPECT_GE(pages, 3 * kBlockPartCodePoints / 240 - 2);
+  ASSERT_TRUE(reader.Finish(&error)) << error;
+  ASSERT_TRUE(filler.Finish());
+  EXPECT_EQ(pages, (4 * kBlockPartCodePoints + 239) / 240);
+}
+
+TEST(PageFillerTest, ASinkThatRefusesAPageStopsTheReading) {
+  std::vector<LaidOutPage> pages;
+  PageFiller filler(10, [&pages](LaidOutPage&& page) {
+    pages.push_back(std::move(page));
+    return pages.size() < 3;
+  });
+  VolumeTextReader reader([&filler](BlockPart&& part) { return filler.Add(std::move(part)); });
+  std::string error = "untouched";
+  EXPECT_FALSE(reader.Feed(Repeat("甲乙丙丁戊。\n\n", 100), &error));
+  EXPECT_TRUE(reader.Stopped());
+  EXPECT_EQ(error, "untouched");
+  EXPECT_EQ(pages.size(), 3u);
+  EXPECT_FALSE(filler.Add(TextBlock{BlockKind::kParagraph, {TextRun{false, U"己"}}}));
+  EXPECT_FALSE(filler.Finish());
+  EXPECT_EQ(pages.size(), 3u);
+}
+
 }  // namespace
 }  // namespace quillwen::build

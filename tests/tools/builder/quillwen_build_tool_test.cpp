@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -25,8 +26,10 @@ struct RunResult {
   std::string output;  // standard output and standard error
 };
 
-RunResult RunTool(const std::string& arguments) {
-  const std::string command = std::string(QUILLWEN_BUILD_EXECUTABLE) + " " + arguments + " 2>&1";
+// `shellSetup` runs in the shell before the tool replaces it, to set limits.
+RunResult RunTool(const std::string& arguments, const std::string& shellSetup = "") {
+  const std::string command =
+      shellSetup + "exec " + std::string(QUILLWEN_BUILD_EXECUTABLE) + " " + arguments + " 2>&1";
   RunResult result;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -86,6 +89,52 @@ TEST_P(QuillwenBuildToolErrorTest, ExitsWithAMessage) {
   EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.output;
   EXPECT_NE(run.output.find(GetParam().expected), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists(dir / "data"));
+}
+
+// Every refusal exits with 1, names what is at fault, and leaves no data folder
+// and no staging folder behind.
+void ExpectRefusedLeavingNothing(const RunResult& run, const TempDir& dir,
+                                 const std::string& expected) {
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find(expected), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists(dir / "data"));
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().filename().string().find(".data.building-"), std::string::npos)
+        << entry.path();
+}
+
+TEST(QuillwenBuildToolTest, AFileThatCannotBeWrittenIsReportedWithTheSystemsReason) {
+  TempDir dir;
+  fs::create_directories(dir / "source/經/書");
+  std::string text;
+  for (int i = 0; i < 30000; ++i) text += "甲";  // about 125 pages, far more than 64 KiB stored
+  WriteFileBytes(dir / "source/經/書/卷.txt", text);
+  // The shell's file size limit (in 512-byte blocks) stands in for a full disk;
+  // with SIGXFSZ ignored a write past it fails with EFBIG.
+  const RunResult run =
+      RunTool(Quoted(dir / "source") + " " + Quoted(dir / "data"), "trap '' XFSZ; ulimit -f 128; ");
+  ExpectRefusedLeavingNothing(run, dir, "Index-fl.cnt: cannot be written (File too large)");
+}
+
+TEST(QuillwenBuildToolTest, RefusesANameWithALineBreak) {
+  TempDir dir;
+  fs::create_directories(dir / "source/經/書");
+  WriteFileBytes(dir / "source/經/書/上\n下.txt", "甲");
+  const RunResult run = RunTool(Quoted(dir / "source") + " " + Quoted(dir / "data"));
+  ExpectRefusedLeavingNothing(run, dir, "上[U+000A]下.txt: the name holds the control character");
+}
+
+TEST(QuillwenBuildToolTest, RefusesADataFolderInsideTheSource) {
+  TempDir dir;
+  fs::create_directories(dir / "source/經/書");
+  WriteFileBytes(dir / "source/經/書/卷.txt", "甲");
+  const RunResult run = RunTool(Quoted(dir / "source") + " " + Quoted(dir / "source/經/data"));
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("the data folder lies inside the source folder"), std::string::npos)
+      << run.output;
+  EXPECT_FALSE(fs::exists(dir / "source/經/data"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "source/經"), fs::directory_iterator()), 1)
+      << "only the book folder; no staging folder";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -10,6 +10,33 @@ namespace {
 
 using testing::DescribeBlocks;
 
+// Reads `source` through VolumeTextReader in slices of `sliceSize` bytes, so
+// that characters, line ends, escapes and "# " fall across slices, and joins
+// the parts of each block.
+bool ParseInSlices(const std::string& source, size_t sliceSize, std::vector<TextBlock>* blocks,
+                   std::string* error) {
+  blocks->clear();
+  VolumeTextReader reader([blocks](BlockPart&& part) {
+    EXPECT_LE(part.text.runs.empty() ? 0 : PositionedCharacterCount(part.text),
+              kBlockPartCodePoints);
+    if (part.startsBlock) {
+      blocks->push_back(std::move(part.text));
+      return true;
+    }
+    auto& runs = blocks->back().runs;
+    auto next = part.text.runs.begin();
+    if (part.continuesRun) runs.back().text += (next++)->text;
+    runs.insert(runs.end(), next, part.text.runs.end());
+    return true;
+  });
+  for (size_t at = 0; at < source.size(); at += sliceSize) {
+    if (!reader.Feed(std::string_view(source).substr(at, sliceSize), error)) return false;
+  }
+  return reader.Finish(error);
+}
+
+constexpr size_t kSliceSizes[] = {1, 2, 5};
+
 struct ParseCase {
   const char* label;
   std::string source;
@@ -23,6 +50,28 @@ TEST_P(ParseVolumeTextTest, ReadsBlocksRunsAndEscapes) {
   std::string error;
   ASSERT_TRUE(ParseVolumeText(GetParam().source, &blocks, &error)) << error;
   EXPECT_EQ(DescribeBlocks(blocks), GetParam().expected);
+  size_t positioned = 0;
+  for (const TextBlock& block : blocks) positioned += PositionedCharacterCount(block);
+  for (const size_t slice : kSliceSizes) {
+    ASSERT_TRUE(ParseInSlices(GetParam().source, slice, &blocks, &error)) << slice << ": " << error;
+    EXPECT_EQ(DescribeBlocks(blocks), GetParam().expected) << "slices of " << slice;
+    PositionedCharacterBound bound;
+    for (size_t at = 0; at < GetParam().source.size(); at += slice)
+      bound.Feed(std::string_view(GetParam().source).substr(at, slice));
+    EXPECT_LE(bound.Count(), positioned) << "slices of " << slice;
+  }
+}
+
+TEST(PositionedCharacterBoundTest, CountsAllButWhiteSpaceAndWhatMarkupMayUse) {
+  PositionedCharacterBound bound;
+  bound.Feed("\xEF\xBB\xBF# 甲 乙\r\n\u3000〔丙〕\\〔\t");
+  EXPECT_EQ(bound.Count(), 3u);  // 甲乙丙; the escaped 〔 is not counted
+  bound.Feed("\xE4\xB8");        // 丁 cut in two
+  EXPECT_EQ(bound.Count(), 3u);
+  bound.Feed("\x81");
+  EXPECT_EQ(bound.Count(), 4u);
+  bound.Feed("\xFF戊");  // not UTF-8: the count ends
+  EXPECT_EQ(bound.Count(), 4u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -43,8 +92,43 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"EscapedHashStartsAParagraph", "\\# 甲", "P:# 甲"},
         ParseCase{"CrLfAndByteOrderMark", "\xEF\xBB\xBF甲\r\n乙\r\n\r\n丙", "P:甲/乙 P:丙"},
         ParseCase{"IdeographicSpaceLineIsBlank", "甲\n\u3000\u3000\n乙", "P:甲 P:乙"},
-        ParseCase{"EmptyFile", "", ""}),
+        ParseCase{"EmptyFile", "", ""},
+        ParseCase{"BlankLinesOfSpacesAndTabs", "甲\n \t \r\n乙", "P:甲 P:乙"},
+        ParseCase{"HashAloneIsText", "#\n甲", "P:#/甲"},
+        ParseCase{"BackslashEndingALineStandsForItself", "甲\\\r\n乙\\", "P:甲\\/乙\\"},
+        ParseCase{"HeadingAfterSpacesIsText", " # 甲", "P: # 甲"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST(VolumeTextReaderTest, ALongParagraphComesInPartsThatJoinToTheWhole) {
+  std::string source;
+  for (size_t i = 0; i < 2 * kBlockPartCodePoints; ++i) source += "甲";
+  source += "〔";
+  for (size_t i = 0; i < kBlockPartCodePoints; ++i) source += "注";
+  source += "〕乙\n\n丙";
+  std::vector<BlockPart> parts;
+  VolumeTextReader reader([&parts](BlockPart&& part) {
+    parts.push_back(std::move(part));
+    return true;
+  });
+  std::string error;
+  ASSERT_TRUE(reader.Feed(source, &error)) << error;
+  ASSERT_TRUE(reader.Finish(&error)) << error;
+  ASSERT_GE(parts.size(), 4u);
+  EXPECT_TRUE(parts.front().startsBlock);
+  EXPECT_FALSE(parts.front().endsBlock);
+  EXPECT_FALSE(parts[1].startsBlock);
+  EXPECT_TRUE(parts[1].continuesRun);                               // the main text goes on
+  EXPECT_TRUE(parts.back().startsBlock && parts.back().endsBlock);  // 丙, whole
+
+  std::vector<TextBlock> blocks;
+  ASSERT_TRUE(ParseVolumeText(source, &blocks, &error)) << error;
+  ASSERT_EQ(blocks.size(), 2u);
+  ASSERT_EQ(blocks[0].runs.size(), 3u);
+  EXPECT_EQ(blocks[0].runs[0], (TextRun{false, std::u32string(2 * kBlockPartCodePoints, U'甲')}));
+  EXPECT_EQ(blocks[0].runs[1], (TextRun{true, std::u32string(kBlockPartCodePoints, U'注')}));
+  EXPECT_EQ(blocks[0].runs[2], (TextRun{false, U"乙"}));
+  EXPECT_EQ(DescribeBlocks({blocks[1]}), "P:丙");
+}
 
 struct ErrorCase {
   const char* label;
@@ -59,6 +143,11 @@ TEST_P(ParseVolumeTextErrorTest, RefusesWithLineAndReason) {
   std::string error;
   EXPECT_FALSE(ParseVolumeText(GetParam().source, &blocks, &error));
   EXPECT_NE(error.find(GetParam().expected), std::string::npos) << error;
+  for (const size_t slice : kSliceSizes) {
+    std::string sliced;
+    EXPECT_FALSE(ParseInSlices(GetParam().source, slice, &blocks, &sliced));
+    EXPECT_EQ(sliced, error) << "slices of " << slice;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,7 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NotUtf8", "甲\n\xE4\xB8", "line 2: the text is not UTF-8"},
         ErrorCase{"Overlong", "\xC0\xAF", "line 1: the text is not UTF-8"},
         ErrorCase{"EncodedSurrogate", "\xED\xA0\x80", "the text is not UTF-8"},
-        ErrorCase{"ControlCharacter", std::string("甲\x01乙"), "line 1: control character U+0001"}),
+        ErrorCase{"ControlCharacter", std::string("甲\x01乙"), "line 1: control character U+0001"},
+        ErrorCase{"CarriageReturnInsideALine", "甲\n乙\r丙", "line 2: control character U+000D"},
+        ErrorCase{"CutOffAtTheEnd", "甲\n\n乙\xE4", "line 3: the text is not UTF-8 (byte 8)"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

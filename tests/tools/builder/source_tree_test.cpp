@@ -107,6 +107,7 @@ TEST_P(SourceTreeErrorTest, NamesThePathAndTheProblem) {
   std::string error;
   EXPECT_FALSE(ScanSourceTree(dir.path(), &tree, &error));
   EXPECT_NE(error.find(GetParam().expected), std::string::npos) << error;
+  EXPECT_EQ(error.find_first_of("\n\r\t"), std::string::npos) << "one line: " << error;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -129,7 +130,36 @@ INSTANTIATE_TEST_SUITE_P(
                       {"經/書/" + std::string(100, 'x') + ".txt"},
                       {},
                       "the shown name has 100 UTF-16 units; a catalogue name holds at most 99"},
-        TreeErrorCase{"NameNotUtf8", {"經/\xFF/卷.txt"}, {}, "the name is not UTF-8"}),
+        TreeErrorCase{"NameNotUtf8", {"經/\xFF/卷.txt"}, {}, "the name is not UTF-8"},
+        // Names are shown in tab-separated, one-line listings.
+        TreeErrorCase{"LineFeedInVolumeName",
+                      {"經/書/上\n下.txt"},
+                      {},
+                      "經/書/上[U+000A]下.txt: the name holds the control character U+000A"},
+        TreeErrorCase{"CarriageReturnInBookName",
+                      {"經/書\r/卷.txt"},
+                      {},
+                      "經/書[U+000D]: the name holds the control character U+000D"},
+        TreeErrorCase{"TabInCategoryName",
+                      {"經\t部/書/卷.txt"},
+                      {},
+                      "經[U+0009]部: the name holds the control character U+0009"},
+        TreeErrorCase{"EscapeInVolumeName",
+                      {"經/書/\x1B[31m卷.txt"},
+                      {},
+                      "the name holds the control character U+001B"},
+        TreeErrorCase{"DeleteInBookName",
+                      {"經/書\x7F/卷.txt"},
+                      {},
+                      "the name holds the control character U+007F"},
+        TreeErrorCase{"NextLineInVolumeName",
+                      {"經/書/上\u0085下.txt"},
+                      {},
+                      "the name holds the control character U+0085"},
+        TreeErrorCase{"LineSeparatorInVolumeName",
+                      {"經/書/上\u2028下.txt"},
+                      {},
+                      "the name holds the control character U+2028"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(SourceTreeMissingTest, MissingRootIsAnError) {
