@@ -1,8 +1,9 @@
 #pragma once
 
-// Advisory locks on a file (flock), for processes of ours that share a folder:
-// readers of a collection and the builder that replaces it. Held until the
-// object goes; the lock goes with the process too, so a crash leaves none.
+// Advisory locks (flock) on a file or a folder, for processes of ours that
+// share a folder: readers of a collection and the builder that replaces it.
+// Held until the object goes; the lock goes with the process too, so a crash
+// leaves none held.
 
 #include <filesystem>
 #include <string>
@@ -18,15 +19,15 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Waits for a shared hold of `file`. A file that does not exist (a folder
-  // made by another tool, or one the user cannot write) holds nothing: there
-  // is no writer of ours to wait for.
-  static FileLock Shared(const std::filesystem::path& file);
+  // Waits for a shared hold of `path`, a file or a folder, opened for reading
+  // only. One that cannot be opened holds nothing: there is no writer of ours
+  // to wait for.
+  static FileLock Shared(const std::filesystem::path& path);
 
-  // An exclusive hold of `file`, creating it when missing. With `wait`, blocks
-  // until held; without, fails at once when another process holds it. A failed
-  // lock is not Held() and says why in Error().
-  static FileLock Exclusive(const std::filesystem::path& file, bool wait);
+  // An exclusive hold of `path`: a folder, or a file made when missing. With
+  // `wait`, blocks until held; without, fails at once when another process
+  // holds it. A failed lock is not Held() and says why in Error().
+  static FileLock Exclusive(const std::filesystem::path& path, bool wait);
 
   bool Held() const { return fd_ >= 0; }
   // Why Exclusive failed; "held by another process" when it was busy.
@@ -34,6 +35,10 @@ class FileLock {
   bool Busy() const { return busy_; }
 
   void Release();
+  // Removes the lock file, then releases it. A process that opened the file
+  // before it went finds, once it holds it, that the name leads elsewhere, and
+  // tries again (Exclusive does), so two never hold one name at once.
+  void ReleaseAndRemove(const std::filesystem::path& file);
 
  private:
   int fd_ = -1;

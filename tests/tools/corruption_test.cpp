@@ -14,6 +14,7 @@
 #include "core/common/little_endian.h"
 #include "core/search/character_id.h"
 #include "core/search/variant_table_format.h"
+#include "core/store/collection_manifest.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/small_collection.h"
@@ -63,6 +64,22 @@ Damage ZeroFrom(size_t offset, Damage then) {
     then(file);
   };
 }
+// Exchanges the file with `other` of the same folder.
+Damage SwapWith(std::string other) {
+  return [other](const fs::path& file) {
+    const fs::path swap = file.parent_path() / "swap";
+    fs::rename(file, swap);
+    fs::rename(file.parent_path() / other, file);
+    fs::rename(swap, file.parent_path() / other);
+  };
+}
+// Both, one after the other.
+Damage Both(Damage first, Damage second) {
+  return [first, second](const fs::path& file) {
+    first(file);
+    second(file);
+  };
+}
 Damage Prepend(std::string bytes) {
   return [bytes](const fs::path& file) { WriteFileBytes(file, bytes + ReadFileBytes(file)); };
 }
@@ -99,6 +116,9 @@ struct CorruptionCase {
   Damage damage;
   const char* arguments;
   Outcome expected;  // in err, "$F" stands for the damaged file's path, "$D" for the folder's
+  // The builder's manifest stays beside the files. Without it the collection is
+  // one another tool made, which only the formats' own checks can judge.
+  bool withManifest = false;
 };
 
 class CorruptionTest : public ::testing::TestWithParam<CorruptionCase> {
@@ -127,6 +147,7 @@ TEST_P(CorruptionTest, TheUserIsToldWhichFileAndWhatIsWrong) {
   const CorruptionCase& c = GetParam();
   const fs::path data = scratch_ / "data";
   fs::copy(source_->path() / "data", data);
+  if (!c.withManifest) fs::remove(data / kManifestFileName);
   std::string err = c.expected.err;
   const auto replace = [&err](std::string_view name, const std::string& text) {
     for (size_t at; (at = err.find(name)) != std::string::npos;) err.replace(at, 2, text);
@@ -155,6 +176,7 @@ constexpr char kVariantsMissing[] =
     "異体字表 yitizi.txt を読めないため、異体字を区別して検索しました。\n";
 constexpr char kCatalogueMismatch[] =
     "目録 mvr.dir に、このコレクションの頁と合わない項目があります。\n";
+const std::string kForeign = "はこのコレクションのものではありません（別のビルドのファイルです）。";
 constexpr char kNotShown[] = "quillwen-search: the page cannot be found or read\n";
 constexpr char kFound[] = "全部で 3 頁で、3 箇所でした。";
 // The pages of 子, without those of 之, whose list is damaged.
@@ -473,6 +495,57 @@ const CorruptionCase kIndexSetCases[] = {
                    {1, Err({kOpenFailed, "$F: missing\n"}), kNothingFound}},
 };
 INSTANTIATE_TEST_SUITE_P(IndexSet, CorruptionTest, ::testing::ValuesIn(kIndexSetCases), CaseLabel);
+
+// The builder's manifest: files of another build, and a collection without one.
+const CorruptionCase kManifestCases[] = {
+    CorruptionCase{"UndamagedWithManifest", nullptr, nullptr, "之", {0, "", kFound}, true},
+    // The full-text set exchanged with the annotations' (which holds nothing here).
+    CorruptionCase{
+        "IndexSetsSwapped",
+        "Index-idx.h",
+        Both(SwapWith("Index_desc-idx.h"),
+             [](const fs::path& file) {
+               SwapWith("Index_desc-idx.m")(file.parent_path() / "Index-idx.m");
+             }),
+        "之",
+        {1,
+         Err({"Index-idx.h " + kForeign + "\nIndex-idx.m " + kForeign + "\nIndex_desc-idx.h " +
+              kForeign + "\nIndex_desc-idx.m " + kForeign + "\n"}),
+         kNothingFound},
+        true},
+    // A content file of another build: unused bytes after the pages, which the
+    // format allows.
+    CorruptionCase{"ContentFileOfAnotherBuild",
+                   "Index-fl.cnt",
+                   Append("x"),
+                   "之",
+                   {1, Err({"Index-fl.cnt " + kForeign + "\n"}), kFound},
+                   true},
+    CorruptionCase{"HeaderOfAnotherBuild",
+                   "Index_content-idx.h",
+                   SetLE32(LastPageFieldOf(CharacterId(U'之')), 2),
+                   "之",
+                   {1, Err({"Index_content-idx.h " + kForeign + "\n"}), kFound},
+                   true},
+    // The main-text set is opened only when asked for; the manifest misses it at once.
+    CorruptionCase{"ListedFileMissing",
+                   "Index_content-idx.m",
+                   Remove(),
+                   "之",
+                   {1, Err({"このコレクションのファイルを読めません。\n$F: missing\n"}), kFound},
+                   true},
+    CorruptionCase{
+        "ManifestDamaged",
+        kManifestFileName,
+        CutTo(40),
+        "之",
+        {1,
+         Err({"照合表 quillwen-manifest.txt を読めないため、ファイルを照合せずに開きました。"
+              "\n$F: the last line has no line break\n"}),
+         kFound},
+        true},
+};
+INSTANTIATE_TEST_SUITE_P(Manifest, CorruptionTest, ::testing::ValuesIn(kManifestCases), CaseLabel);
 
 }  // namespace
 }  // namespace quillwen

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/store/collection_manifest.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/small_collection.h"
@@ -26,6 +27,8 @@ class ScatteredStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::BuildSmallCollection(built_.path());
+    // Laid out by another tool, the collection carries no manifest of ours.
+    fs::remove(built_ / "data" / kManifestFileName);
     fs::copy(built_ / "data", scattered_ / "data");
     testing::ScatterVolumeStore(scattered_ / "data", 20261211);
     ASSERT_NE(testing::ReadFileBytes(built_ / "data" / "Index-fl.cnt"),

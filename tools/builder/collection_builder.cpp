@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/io/file_lock.h"
 #include "core/io/read_only_file.h"
 #include "core/store/catalogue_format.h"
+#include "core/store/collection_lock.h"
+#include "core/store/collection_manifest.h"
 #include "core/store/volume_store_format.h"
 #include "core/writer/catalogue_writer.h"
+#include "core/writer/manifest_writer.h"
 #include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 #include "tools/builder/build_limits.h"
@@ -116,6 +120,7 @@ class Builder {
       summary_->largestVariantGroup = std::max(summary_->largestVariantGroup, group.size());
     }
 
+    if (!LockTargetForBuilding()) return false;
     if (!staging_.Create(options_.target, error_)) return false;
     if (!WriteVariantTable(staging_.Path() / kVariantTableFileName, variants_.Groups(), error_)) {
       return false;
@@ -128,13 +133,44 @@ class Builder {
       *error_ = "catalogue: " + catalogueError;
       return false;
     }
+    // Last of all, the manifest: which files make this build.
+    std::string manifestError;
+    if (!WriteCollectionManifest(staging_.Path(), QUILLWEN_VERSION, NewBuildId(), &manifestError)) {
+      *error_ = "manifest: " + manifestError;
+      return false;
+    }
     progress_->BeginPhase("moving into place", "");
-    if (!staging_.MoveInto(CollectionFileNames(), error_)) return false;
+    if (!MoveIntoPlace()) return false;
     progress_->EndPhase();
     return true;
   }
 
  private:
+  // A second build into the same folder would interleave its moves with ours:
+  // it stops at once. The lock lies beside the target, which need not exist
+  // yet, and goes when the build ends (BuildLock's destructor).
+  bool LockTargetForBuilding() {
+    const fs::path target = fs::absolute(options_.target);
+    buildLock_.file = target.parent_path() / ("." + target.filename().string() + kBuildLockSuffix);
+    buildLock_.lock = io::FileLock::Exclusive(buildLock_.file, false);
+    if (buildLock_.lock.Held() || !buildLock_.lock.Busy()) return true;
+    *error_ = options_.target.string() + ": another build into this folder is running";
+    return false;
+  }
+
+  // The files of the new build replace the old ones while readers of ours wait
+  // on the data folder's lock, so that none opens half of each. A target that
+  // did not exist is the staging folder renamed, in one step.
+  bool MoveIntoPlace() {
+    std::vector<std::string> names = CollectionFileNames();
+    names.push_back(kManifestFileName);
+    std::error_code missing;
+    const io::FileLock readersWait = fs::is_directory(options_.target, missing)
+                                         ? io::FileLock::Exclusive(options_.target, true)
+                                         : io::FileLock();
+    return staging_.MoveInto(names, error_);
+  }
+
   bool WritePages() {
     for (const SourceCategory& category : tree_.categories) {
       for (const SourceBook& book : category.books) {
@@ -315,6 +351,13 @@ class Builder {
   Progress* progress_;
   SourceTree tree_;
   VariantTableBuilder variants_;
+  // Held from before the staging folder is made until it is gone (members go
+  // in the reverse order of their declaration).
+  struct BuildLock {
+    fs::path file;
+    io::FileLock lock;
+    ~BuildLock() { lock.ReleaseAndRemove(file); }
+  } buildLock_;
   StagingFolder staging_;
   VolumeStoreWriter store_;
   std::array<std::unique_ptr<IndexSetBuilder>, 3> indexSets_;

@@ -152,18 +152,24 @@ bool StagingFolder::MoveInto(std::span<const std::string> fileNames, std::string
     return true;
   }
   // Each file replaced keeps its predecessor in the staging folder until all
-  // are in place, so a failed move can put the previous collection back.
+  // are in place, so a failed move can put the previous collection back. The
+  // predecessor is linked there, and the new file renamed over it, so that the
+  // name never goes missing; where the file system has no links it is moved
+  // away first (readers of ours wait on the collection lock meanwhile).
   const fs::path previous = path_ / ".previous";
   fs::create_directory(previous, ec);
   std::vector<std::pair<std::string, bool>> moved;  // name, had a predecessor
   for (const std::string& name : fileNames) {
     const bool existed = fs::exists(target_ / name, ec);
-    if (existed) fs::rename(target_ / name, previous / name, ec);
+    if (existed) {
+      fs::create_hard_link(target_ / name, previous / name, ec);
+      if (ec) fs::rename(target_ / name, previous / name, ec);
+    }
     if (!ec) fs::rename(path_ / name, target_ / name, ec);
     if (ec) {
       *error = (target_ / name).string() + ": cannot be replaced (" + ec.message() + ")";
       std::error_code ignored;
-      if (existed && !fs::exists(target_ / name, ignored))
+      if (existed && !fs::equivalent(target_ / name, previous / name, ignored))
         fs::rename(previous / name, target_ / name, ignored);
       for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
         if (it->second) {

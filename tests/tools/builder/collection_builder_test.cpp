@@ -5,7 +5,10 @@
 
 #include <vector>
 
+#include "core/io/file_lock.h"
 #include "core/store/catalogue.h"
+#include "core/store/collection_lock.h"
+#include "core/store/collection_manifest.h"
 #include "core/store/filelist.h"
 #include "core/store/page_number.h"
 #include "tests/support/temp_dir.h"
@@ -134,6 +137,41 @@ TEST_F(CollectionBuilderTest, RebuildReplacesTheCollectionAndKeepsOtherFiles) {
   ASSERT_TRUE(Build()) << Error();
   EXPECT_EQ(LoadRecords(Data()).size(), 4u);
   EXPECT_EQ(ReadFileBytes(Data() / "reader"), "the program");
+}
+
+TEST_F(CollectionBuilderTest, ASecondBuildIntoTheSameFolderStopsAtOnce) {
+  WriteSource("經/書/卷.txt", "學而時習之");
+  ASSERT_TRUE(Build()) << Error();
+  const std::string before = ReadFileBytes(Data() / kCatalogueFileName);
+  const fs::path lockFile = Dir() / ("." + Data().filename().string() + kBuildLockSuffix);
+  {
+    // Another build holds the folder.
+    const io::FileLock running = io::FileLock::Exclusive(lockFile, false);
+    ASSERT_TRUE(running.Held()) << running.Error();
+    WriteSource("經/書/卷二.txt", "有朋自遠方來");
+    EXPECT_FALSE(Build());
+    EXPECT_EQ(Error(), Data().string() + ": another build into this folder is running");
+    EXPECT_EQ(ReadFileBytes(Data() / kCatalogueFileName), before);
+  }
+  ASSERT_TRUE(Build()) << Error();
+  EXPECT_EQ(LoadRecords(Data()).size(), 4u);
+  // The build's lock goes with it.
+  EXPECT_FALSE(fs::exists(lockFile));
+}
+
+TEST_F(CollectionBuilderTest, EveryBuildWritesAManifestOfItsOwn) {
+  WriteSource("經/書/卷.txt", "學而時習之");
+  ASSERT_TRUE(Build()) << Error();
+  const ManifestCheck first = CheckCollectionAgainstManifest(Data());
+  ASSERT_TRUE(first.present);
+  EXPECT_EQ(first.build.size(), 32u);
+  EXPECT_TRUE(first.foreign.empty());
+  EXPECT_TRUE(first.unreadableFiles.empty());
+  const std::string manifest = ReadFileBytes(Data() / kManifestFileName);
+  for (const std::string& name : CollectionFileNames())
+    EXPECT_NE(manifest.find("file " + name + " "), std::string::npos) << name;
+  ASSERT_TRUE(Build()) << Error();
+  EXPECT_NE(ManifestBuildId(Data()), first.build);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/store/collection_manifest.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/builder/collection_fixture.h"
 #include "tools/builder/collection_builder.h"
@@ -86,8 +87,10 @@ TEST_F(CollectionSpillTest, SpilledPostingsGiveTheSameFilesAsPostingsKeptInMemor
       const std::string& name = CollectionFileNames()[i];
       EXPECT_TRUE(ReadFileBytes(Data() / name) == expected[i]) << name << " differs";
     }
-    // No run is left in the collection, nor a staging folder beside it.
+    // No run is left in the collection, nor a staging folder or the build's
+    // lock beside it; the manifest is the build's own.
     std::vector<std::string> names = CollectionFileNames();
+    names.push_back(kManifestFileName);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(FileNames(Data()), names);
     EXPECT_EQ(FileNames(Dir().path()),
