@@ -39,29 +39,36 @@ std::pair<QString, QString> SplitLocation(const QString& location) {
 // below can run again when the text changes size.
 constexpr int kDeclaredHeightProperty = QTextFormat::UserProperty + 1;
 
+// Hands every frame of `document` below its root, nested ones too, to `visit`.
+template <typename Visit>
+void ForEachFrame(QTextDocument& document, Visit visit) {
+  std::vector<QTextFrame*> pending{document.rootFrame()};
+  while (!pending.empty()) {
+    QTextFrame* frame = pending.back();
+    pending.pop_back();
+    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
+    if (frame != document.rootFrame()) visit(frame);
+  }
+}
+
 // A browser takes a table's height as the least it may have and lets the
 // table grow with its text; the text document takes it as fixed and cuts off
 // whatever lies below, hits and anchors included. Free every fixed height,
 // then give it back to tables whose text is shorter.
 void LetTablesGrowWithTheirText(QTextDocument& document) {
   std::vector<std::pair<QTextFrame*, QTextLength>> fixed;
-  std::vector<QTextFrame*> pending{document.rootFrame()};
-  while (!pending.empty()) {
-    QTextFrame* frame = pending.back();
-    pending.pop_back();
-    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
-    if (frame == document.rootFrame()) continue;
+  ForEachFrame(document, [&fixed](QTextFrame* frame) {
     QTextFrameFormat format = frame->frameFormat();
     QTextLength declared = format.lengthProperty(kDeclaredHeightProperty);
     if (!format.hasProperty(kDeclaredHeightProperty)) {
-      if (format.height().type() != QTextLength::FixedLength) continue;
+      if (format.height().type() != QTextLength::FixedLength) return;
       declared = format.height();
       format.setProperty(kDeclaredHeightProperty, declared);
     }
     fixed.emplace_back(frame, declared);
     format.setHeight(QTextLength());
     frame->setFrameFormat(format);
-  }
+  });
   // Without a width to lay out in, nothing can be measured: the tables grow.
   if (fixed.empty() || document.textWidth() <= 0) return;
   for (const auto& [frame, height] : fixed) {
@@ -77,30 +84,33 @@ int CellTextLength(const QTextTable& table, int column) {
   return cell.isValid() ? cell.lastPosition() - cell.firstPosition() : 0;
 }
 
+// Hands every table of `document`, nested ones too, to `visit`.
+template <typename Visit>
+void ForEachTable(QTextDocument& document, Visit visit) {
+  ForEachFrame(document, [&visit](QTextFrame* frame) {
+    if (auto* table = qobject_cast<QTextTable*>(frame)) visit(table);
+  });
+}
+
 // The result frame gives its first cell 80 pixels and its second 450, and an
 // even page has its text, hits and all, in the first: five characters to a
 // line. Where a narrow fixed first column holds more text than the wider one
 // beside it, the two columns trade widths, so that the text reads as on odd
 // pages; the page's bytes stay as they are.
 void GiveTheTextTheWideColumn(QTextDocument& document) {
-  std::vector<QTextFrame*> pending{document.rootFrame()};
-  while (!pending.empty()) {
-    QTextFrame* frame = pending.back();
-    pending.pop_back();
-    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
-    auto* table = qobject_cast<QTextTable*>(frame);
-    if (table == nullptr || table->columns() < 2 || table->rows() < 1) continue;
+  ForEachTable(document, [](QTextTable* table) {
+    if (table->columns() < 2 || table->rows() < 1) return;
     QTextTableFormat format = table->format();
     QList<QTextLength> widths = format.columnWidthConstraints();
     if (widths.size() < 2 || widths[0].type() != QTextLength::FixedLength ||
         widths[1].type() != QTextLength::FixedLength ||
         widths[0].rawValue() >= widths[1].rawValue())
-      continue;
-    if (CellTextLength(*table, 0) <= CellTextLength(*table, 1)) continue;
+      return;
+    if (CellTextLength(*table, 0) <= CellTextLength(*table, 1)) return;
     std::swap(widths[0], widths[1]);
     format.setColumnWidthConstraints(widths);
     table->setFormat(format);
-  }
+  });
 }
 
 // A stored page declares its margin cell (book, volume, page number) 5em wide
@@ -109,16 +119,11 @@ void GiveTheTextTheWideColumn(QTextDocument& document) {
 // (the result pages fix theirs), the margin column is made as wide as its own
 // lines need, at the size they are drawn.
 void FitMarginColumns(QTextDocument& document) {
-  std::vector<QTextFrame*> pending{document.rootFrame()};
-  while (!pending.empty()) {
-    QTextFrame* frame = pending.back();
-    pending.pop_back();
-    for (QTextFrame* child : frame->childFrames()) pending.push_back(child);
-    auto* table = qobject_cast<QTextTable*>(frame);
-    if (table == nullptr || table->columns() != 2 || table->rows() < 1) continue;
+  ForEachTable(document, [&document](QTextTable* table) {
+    if (table->columns() != 2 || table->rows() < 1) return;
     QTextTableFormat format = table->format();
     QList<QTextLength> widths = format.columnWidthConstraints();
-    if (widths.size() != 2) continue;
+    if (widths.size() != 2) return;
     // Free columns on a page as loaded: the margin is the shorter cell. Fitted
     // once, it is the column of fixed width.
     int margin = -1;
@@ -132,13 +137,13 @@ void FitMarginColumns(QTextDocument& document) {
       margin = 0;
     else if (firstFree && secondFixed)
       margin = 1;
-    if (margin < 0) continue;
+    if (margin < 0) return;
     // Laid out wide enough for no line of the margin to wrap, its lines show
     // the width they need.
     widths[margin] = QTextLength(QTextLength::PercentageLength, 50);
     format.setColumnWidthConstraints(widths);
     table->setFormat(format);
-    if (document.textWidth() <= 0) continue;
+    if (document.textWidth() <= 0) return;
     const QTextTableCell cell = table->cellAt(0, margin);
     qreal needed = 0;
     for (QTextBlock block = document.findBlock(cell.firstPosition());
@@ -155,7 +160,7 @@ void FitMarginColumns(QTextDocument& document) {
     widths[margin] = QTextLength(QTextLength::FixedLength, std::ceil(needed) + 1);
     format.setColumnWidthConstraints(widths);
     table->setFormat(format);
-  }
+  });
 }
 
 // The hit a location's anchor names: the marked text right after the anchor,

@@ -10,6 +10,7 @@
 #include "core/encoding/codeconverter.h"
 #include "core/panel_model/result_csv.h"
 #include "core/writer/catalogue_writer.h"
+#include "tests/core/panel_model/panel_requests.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiny_collection.h"
 
@@ -52,27 +53,9 @@ class LeftFormModelTest : public ::testing::Test {
   RecordingMessageSink messages_;
 };
 
-SearchRequest Keywords(std::u16string keywords, SearchMethod method = SearchMethod::kAnd,
-                       bool variants = true) {
-  SearchRequest request;
-  request.keywords = std::move(keywords);
-  request.method = method;
-  request.variants = variants;
-  return request;
-}
-
-SearchOutcome Outcome(const PanelUpdate& update) {
-  return update.outcome.value_or(SearchOutcome::kRan);
-}
-
-// Every page row of the last search in reading order, each made as the list
-// would make it.
-std::vector<SearchNodeTag> AllRows(const LeftFormModel& model) {
-  std::vector<SearchNodeTag> rows;
-  for (size_t i = 0; i < model.SearchNodes().Count(); ++i)
-    rows.push_back(model.SearchNodes().Row(i));
-  return rows;
-}
+using testing::AllRows;
+using testing::Keywords;
+using testing::Outcome;
 
 TEST_F(LeftFormModelTest, StartsWithTheWholeCollectionAsRangeAndNothingShown) {
   auto model = Make();

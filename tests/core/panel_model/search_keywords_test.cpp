@@ -10,6 +10,7 @@
 
 #include "core/encoding/codeconverter.h"
 #include "core/panel_model/left_form_model.h"
+#include "tests/core/panel_model/panel_requests.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiny_collection.h"
 
@@ -47,24 +48,9 @@ class SearchKeywordsTest : public ::testing::Test {
   RecordingMessageSink messages_;
 };
 
-SearchRequest Keywords(std::u16string keywords, SearchMethod method = SearchMethod::kAnd) {
-  SearchRequest request;
-  request.keywords = std::move(keywords);
-  request.method = method;
-  return request;
-}
-
-SearchOutcome Outcome(const PanelUpdate& update) {
-  return update.outcome.value_or(SearchOutcome::kRan);
-}
-
-// Every row of the last search, in reading order.
-std::vector<SearchNodeTag> AllRows(const LeftFormModel& model) {
-  std::vector<SearchNodeTag> rows;
-  for (size_t i = 0; i < model.SearchNodes().Count(); ++i)
-    rows.push_back(model.SearchNodes().Row(i));
-  return rows;
-}
+using testing::AllRows;
+using testing::Keywords;
+using testing::Outcome;
 
 // Characters without an identifier are passed over by the search; the marker
 // and the hit rows use the term as searched, and the summary says what was left
