@@ -242,6 +242,9 @@ void CLeftForm::Paint(const quillwen::PanelUpdate& update) {
     m_wndList->ClearRows();
     m_wndSummary->clear();
     m_wndSummary->setText(ToQString(*update.summary));
+    // The summary's row is one line: a note after the counts (the characters a
+    // search left out) may run past a narrow panel, and is read whole here.
+    m_wndSummary->setToolTip(ToQString(*update.summary));
   }
   if (update.pager) {
     if (update.rows || update.hitRows) LayoutPager(*update.pager);
