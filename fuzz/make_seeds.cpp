@@ -14,7 +14,9 @@
 #include "core/search/character_id.h"
 #include "core/search/index.h"
 #include "core/store/catalogue_format.h"
+#include "core/store/collection_manifest.h"
 #include "core/store/volume_store_format.h"
+#include "core/writer/manifest_writer.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/tiny_collection.h"
 
@@ -74,6 +76,13 @@ int main(int argc, char** argv) {
   fuzz::AppendField(store, ReadWhole(folder / kCatalogueFileName));
   fuzz::AppendField(store, pageTable);
   WriteSeed(out / "store_files", "collection", store + content);
+
+  std::string manifestError;
+  if (!WriteCollectionManifest(folder, "0.1", NewBuildId(), &manifestError)) {
+    std::fprintf(stderr, "cannot write the seed manifest: %s\n", manifestError.c_str());
+    return 1;
+  }
+  WriteSeed(out / "manifest", "manifest", ReadWhole(folder / kManifestFileName));
 
   std::string table;
   fuzz::AppendField(table, "學而 時習之 說乎");
