@@ -254,11 +254,9 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
   m_nCurHit = 0;
   m_nSearchMethod = request.method;
   m_bVariants = request.variants;
-  if (request.target != m_nSearchTarget) {
-    const PanelUpdate chosen = ChooseTarget(request.target);
-    update.catalogueReloaded = chosen.catalogueReloaded;
-    update.message = chosen.message;
-  }
+  // A rebuilt collection found on opening the target's set is told, with
+  // everything the reload changed.
+  if (request.target != m_nSearchTarget) update = ChooseTarget(request.target);
   if (request.range) {
     m_nRangeNode = *request.range == kWholeCollection
                        ? kWholeCollection
