@@ -37,20 +37,9 @@ const std::vector<TinyEntry> kCollection = {
     {3, u"巻一", {u"之學"}, 1},
 };
 
-class LeftFormModelTest : public ::testing::Test {
+class LeftFormModelTest : public testing::PanelModelTest {
  protected:
   void SetUp() override { WriteTinyCollection(data_.path(), kCollection, "5B78,5B66\n"); }
-
-  std::unique_ptr<LeftFormModel> Make() {
-    auto model = std::make_unique<LeftFormModel>(
-        LeftFormModel::Environment{data_.path(), &messages_, temp_.path(), temp_ / "mvr.txt"});
-    model->InitialUpdate();
-    return model;
-  }
-
-  TempDir data_;
-  TempDir temp_;
-  RecordingMessageSink messages_;
 };
 
 using testing::AllRows;

@@ -20,11 +20,11 @@ namespace {
 using testing::RecordingMessageSink;
 using testing::TempDir;
 
-class SearchKeywordsTest : public ::testing::Test {
+class SearchKeywordsTest : public testing::PanelModelTest {
  protected:
   void SetUp() override {
-    // 經部 (1) > 論語 (2) > 巻一 (3, pages 1-3), 巻二 (4, pages 1-2); 史部 (5) > 史記 (6) > 巻一
-    // (7)
+    // Records 1 to 7: 経部 > 論語 > 巻一 (pages 1-3), 巻二 (pages 1-2);
+    // 史部 > 史記 > 巻一 (page 1).
     testing::WriteTinyCollection(data_.path(),
                                  {{1, u"経部", {}, 1},
                                   {2, u"論語", {}, 1},
@@ -35,17 +35,6 @@ class SearchKeywordsTest : public ::testing::Test {
                                   {3, u"巻一", {u"之學"}, 1}},
                                  "5B78,5B66\n");
   }
-
-  std::unique_ptr<LeftFormModel> Make() {
-    auto model = std::make_unique<LeftFormModel>(
-        LeftFormModel::Environment{data_.path(), &messages_, temp_.path(), temp_ / "mvr.txt"});
-    model->InitialUpdate();
-    return model;
-  }
-
-  TempDir data_;
-  TempDir temp_;
-  RecordingMessageSink messages_;
 };
 
 using testing::AllRows;
