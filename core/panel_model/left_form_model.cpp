@@ -4,11 +4,9 @@
 
 #include "core/io/private_temp_folder.h"
 #include "core/io/write_file.h"
-#include "core/panel_model/citation.h"
 #include "core/panel_model/collection_checks.h"
 #include "core/panel_model/decimal_text.h"
 #include "core/panel_model/panel_layout.h"
-#include "core/panel_model/result_csv.h"
 #include "core/panel_model/search_notes.h"
 #include "core/store/collection_lock.h"
 #include "core/store/collection_manifest.h"
@@ -439,91 +437,6 @@ PanelUpdate LeftFormModel::ShowHitRow(size_t indexOnListPage) {
 void LeftFormModel::ForEachHitRow(const std::function<void(const HitRow&)>& sink) {
   m_hits.ForEachRow(
       m_hitOrder, [this](uint32_t page) { return RenderResultPage(page); }, m_nContextChars, sink);
-}
-
-void LeftFormModel::WriteResultCsv(const std::function<void(std::string_view)>& write) {
-  write(kUtf8ByteOrderMark);
-  if (m_resultView == ResultView::kPages) {
-    write(PageRowsCsvHeader());
-    // Each row is made as it is written: the result may hold 100,000 of them.
-    for (size_t i = 0; i < m_SearchNodes.Count(); ++i) write(CsvRecordOf(OrderedRow(i)));
-    return;
-  }
-  write(HitRowsCsvHeader());
-  ForEachHitRow([&write](const HitRow& row) { write(CsvRecordOf(row)); });
-}
-
-bool LeftFormModel::SaveResultCsv(const std::filesystem::path& file, std::string& error) {
-  // Written beside the target and renamed over it: a failure leaves the target
-  // as it was and takes the partial file away.
-  std::filesystem::path partial = file;
-  partial += ".part";
-  io::OutputFile out;
-  if (!out.Create(partial, io::FileAccess::kShared)) {
-    error = partial.string() + ": cannot be created";
-    return false;
-  }
-  WriteResultCsv([&out](std::string_view bytes) { out.Append(bytes); });
-  std::error_code removed;
-  if (!out.Close()) {
-    std::filesystem::remove(partial, removed);
-    error = file.string() + ": cannot be written";
-    return false;
-  }
-  std::error_code renamed;
-  std::filesystem::rename(partial, file, renamed);
-  if (renamed) {
-    std::filesystem::remove(partial, removed);
-    error = file.string() + ": " + renamed.message();
-    return false;
-  }
-  return true;
-}
-
-std::optional<SearchNodeTag> LeftFormModel::ShownPlace() const {
-  if (m_nShownEntry < 0) return std::nullopt;
-  const PageLocator locator(*m_catalogue.m_pRoot);
-  return locator.Locate(static_cast<uint32_t>(m_nShownEntry));
-}
-
-std::u16string LeftFormModel::WindowCaption() const {
-  std::u16string caption = kMainWindowCaption;
-  const std::optional<SearchNodeTag> place = ShownPlace();
-  if (!place) return caption;
-  const std::u16string where = PlaceText(*place);
-  if (!where.empty()) caption += u" - " + where;
-  return caption;
-}
-
-std::optional<std::u16string> LeftFormModel::CitationOfShownPage(int headingsAbove) const {
-  const std::optional<SearchNodeTag> place = ShownPlace();
-  if (!place) return std::nullopt;
-  std::string page;
-  if (headingsAbove > 0 && m_index.ReadPage(static_cast<uint32_t>(m_nShownEntry), page)) {
-    const std::vector<std::u16string> headings = HeadingsOf(page);
-    if (!headings.empty())
-      return CitationText(
-          *place,
-          headings[std::min<size_t>(headings.size(), static_cast<size_t>(headingsAbove)) - 1]);
-  }
-  return CitationText(*place, HeadingBeforeShownPage());
-}
-
-std::u16string LeftFormModel::HeadingBeforeShownPage() const {
-  // A page that begins inside a poem stands under the last heading of an
-  // earlier page of its volume; a volume without headings is not read through.
-  constexpr int kPagesLookedBack = 32;
-  const int record = m_catalogue.VolumeRecordOf(static_cast<uint32_t>(m_nShownEntry));
-  if (record == 0) return {};
-  const int64_t first = int64_t{m_catalogue.Record(record).docID} - 1;
-  std::string page;
-  for (int64_t entry = int64_t{m_nShownEntry} - 1;
-       entry >= std::max<int64_t>(first, 0) && entry >= m_nShownEntry - kPagesLookedBack; --entry) {
-    if (!m_index.ReadPage(static_cast<uint32_t>(entry), page)) return {};
-    std::u16string heading = LastHeadingOf(page);
-    if (!heading.empty()) return heading;
-  }
-  return {};
 }
 
 PanelUpdate LeftFormModel::ShowResultRow(int32_t page) {
