@@ -17,6 +17,7 @@
 #include "core/store/collection_manifest.h"
 #include "core/store/volume_store_format.h"
 #include "core/writer/manifest_writer.h"
+#include "core/writer/pair_index_writer.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/tiny_collection.h"
 
@@ -114,6 +115,16 @@ int main(int argc, char** argv) {
     fuzz::AppendNumber(seed, entry * 2);
     fuzz::AppendField(seed, entry == 0 ? "學而" : entry == 1 ? "不亦*乎" : "有?自");
     WriteSeed(out / "page_marker", "page" + std::to_string(entry), seed + page);
+  }
+  // The pair index of the same set, whole and with few identifiers covered.
+  for (const uint64_t budget : {uint64_t{0}, uint64_t{20000}}) {
+    const fs::path file = folder / ("pairs" + std::to_string(budget));
+    std::string error;
+    if (!WritePairIndex(index, file, {.maxBytes = budget}, nullptr, &error)) {
+      std::fprintf(stderr, "cannot write the seed pair index: %s\n", error.c_str());
+      return 1;
+    }
+    WriteSeed(out / "pair_index", "pairs" + std::to_string(budget), ReadWhole(file));
   }
   index.Close();
   fs::remove_all(folder);

@@ -17,6 +17,10 @@ inline uint32_t LoadLE32(const unsigned char* p) {
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+inline uint64_t LoadLE64(const unsigned char* p) {
+  return static_cast<uint64_t>(LoadLE32(p)) | (static_cast<uint64_t>(LoadLE32(p + 4)) << 32);
+}
+
 inline uint16_t LoadLE16(const char* p) {
   return LoadLE16(reinterpret_cast<const unsigned char*>(p));
 }
@@ -31,6 +35,11 @@ inline void AppendLE16(std::string& out, uint16_t value) {
 
 inline void AppendLE32(std::string& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+inline void AppendLE64(std::string& out, uint64_t value) {
+  for (int shift = 0; shift < 64; shift += 8)
     out.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 

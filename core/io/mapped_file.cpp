@@ -1,7 +1,9 @@
 #include "core/io/mapped_file.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -38,6 +40,15 @@ bool MappedFile::Map(const std::filesystem::path& path) {
   size_ = static_cast<size_t>(*size);
   mapped_ = true;
   return true;  // the mapping outlives the descriptor
+}
+
+void MappedFile::ReleaseResidentPages(size_t offset, size_t length) const {
+  if (data_ == nullptr || offset >= size_) return;
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t begin = offset / page * page;
+  const size_t end = std::min(size_, offset + std::min(length, size_ - offset));
+  // The mapping is private and never written, so nothing is lost.
+  if (end > begin) ::madvise(data_ + begin, end - begin, MADV_DONTNEED);
 }
 
 void MappedFile::Unmap() {

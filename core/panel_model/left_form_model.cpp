@@ -27,6 +27,11 @@ std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile) {
          u" が壊れています。見つかった頁だけを示しました。";
 }
 
+std::u16string DamagedPairIndexMessage(const std::filesystem::path& pairIndexFile) {
+  return u"補助索引ファイル " + pairIndexFile.u16string() +
+         u" が壊れています。使わずに検索しました（結果は変わりません）。";
+}
+
 IndexScope ScopeOfTarget(SearchTarget target) {
   switch (target) {
     case SearchTarget::kMainText:
@@ -331,6 +336,8 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     notes += (notes.empty() ? u"" : u"\n") + variants;
   if (m_lastResult.damagedList)
     notes += (notes.empty() ? u"" : u"\n") + DamagedIndexMessage(m_index.PostingsPath());
+  if (m_lastResult.damagedPairIndex)
+    notes += (notes.empty() ? u"" : u"\n") + DamagedPairIndexMessage(m_index.Pairs().Path());
   if (!notes.empty()) update.message = update.message ? *update.message + u"\n" + notes : notes;
   ReportList(update);
   return update;

@@ -80,6 +80,9 @@ std::u16string SummaryText(int64_t pages, int64_t places);
 // After a search that met a damaged posting list in `postingsFile`: the rows
 // lack whatever lay behind the damage.
 std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile);
+// A search found the pair index beside the index set damaged: it searched the
+// index set alone, so the result is whole, and leaves the file aside.
+std::u16string DamagedPairIndexMessage(const std::filesystem::path& pairIndexFile);
 
 // The index scope a search target opens, and the part of a page its hits are
 // marked in.

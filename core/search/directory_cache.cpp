@@ -5,8 +5,8 @@
 namespace quillwen {
 
 std::shared_ptr<const BlockDirectory> DirectoryCache::Get(uint32_t id, const PostingSource& source,
-                                                          uint32_t firstBlock,
-                                                          uint32_t lastPage) const {
+                                                          uint32_t firstBlock, uint32_t lastPage,
+                                                          uint32_t firstOffset) const {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (const auto found = directories_.find(id); found != directories_.end()) {
@@ -16,8 +16,8 @@ std::shared_ptr<const BlockDirectory> DirectoryCache::Get(uint32_t id, const Pos
   }
   // Made outside the lock: a survey of a long list takes a while, and two searches
   // that make the same one at once only waste a little work.
-  auto directory =
-      std::make_shared<const BlockDirectory>(PostingCursor::Survey(source, firstBlock, lastPage));
+  auto directory = std::make_shared<const BlockDirectory>(
+      PostingCursor::Survey(source, firstBlock, lastPage, PageMaps::kForLongLists, firstOffset));
   std::lock_guard<std::mutex> lock(mutex_);
   if (const auto found = directories_.find(id); found != directories_.end()) {
     found->second.lastUse = ++uses_;

@@ -29,10 +29,12 @@ class DirectoryCache {
 
   explicit DirectoryCache(size_t budget = kDefaultBudget) : budget_(budget) {}
 
-  // The directory of list `id`, which begins at `firstBlock` and ends at
-  // `lastPage` in `source`: the kept one, or a new one made now.
+  // The directory of list `id`, which begins at byte `firstOffset` of block
+  // `firstBlock` and ends at `lastPage` in `source`: the kept one, or a new one
+  // made now.
   std::shared_ptr<const BlockDirectory> Get(uint32_t id, const PostingSource& source,
-                                            uint32_t firstBlock, uint32_t lastPage) const;
+                                            uint32_t firstBlock, uint32_t lastPage,
+                                            uint32_t firstOffset = 0) const;
 
   // Forgets every directory; for when the index set closes.
   void Clear();

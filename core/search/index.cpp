@@ -104,8 +104,18 @@ bool CIndex::Open(const std::filesystem::path& folder, std::u16string_view baseN
   }
 
   if (!fileList_.Open(folder, baseName)) return FailOpen(fileList_.LastFault());
+  OpenPairIndex(base);
   open_ = true;
   return true;
+}
+
+void CIndex::OpenPairIndex(const std::filesystem::path& base) {
+  std::filesystem::path path = base;
+  path += kPairIndexSuffix;
+  pairsDamaged_ = false;
+  const ServedIndex served{postings_.Size(), PairIndexDigest(firstBlock_, lastPage_),
+                           VariantGroupsDigest(variants_)};
+  pairs_.Open(path, served);
 }
 
 void CIndex::Close() {
@@ -113,6 +123,7 @@ void CIndex::Close() {
   Release(lastPage_);
   Release(nextBlock_);
   directories_.Clear();
+  pairs_.Close();
   postings_.Unmap();
   fileList_.Close();
   open_ = false;
@@ -129,6 +140,7 @@ IndexTables CIndex::Tables() const {
   tables.postings.nextBlockCount = static_cast<uint32_t>(nextBlock_.size());
   tables.postings.blockCount = BlockCountOf(postings_.Size());
   tables.directories = &directories_;
+  if (UsesPairIndex()) tables.pairs = &pairs_;
   return tables;
 }
 

@@ -10,6 +10,7 @@
 // ends that posting list as if it ended there (see PostingCursor), so a damaged
 // set gives fewer hits, never a read outside the mapping or the tables.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "core/io/mapped_file.h"
 #include "core/search/directory_cache.h"
 #include "core/search/index_format.h"
+#include "core/search/pair_index.h"
 #include "core/search/query.h"
 #include "core/search/result_merge.h"
 #include "core/search/term_matcher.h"
@@ -83,6 +85,31 @@ class CIndex {
   std::span<const uint32_t> NextBlock() const { return nextBlock_; }
   // The mapped postings file.
   std::span<const unsigned char> Postings() const { return {postings_.Data(), postings_.Size()}; }
+  // The tables and postings a term matcher reads; empty while closed.
+  IndexTables Tables() const;
+  // For a walk through all the postings at once (the pair index's writer), not
+  // for searches: the postings at [offset, offset + length) leave resident
+  // memory.
+  void ReleaseResidentPostings(size_t offset, size_t length) const {
+    postings_.ReleaseResidentPages(offset, length);
+  }
+
+  // The pair index beside the set (B + "-pairs.qw"), opened with it when it is
+  // there and belongs to it. Searches read its lists where they can and find the
+  // same pages as without it; a collection without one searches as before.
+  const PairIndex& Pairs() const { return pairs_; }
+  // Whether searches read the pair index: it is open, wanted, and no list of it
+  // has been found damaged since the set was opened.
+  bool UsesPairIndex() const {
+    return pairsWanted_ && pairs_.IsOpen() && !pairs_.Damaged() &&
+           !pairsDamaged_.load(std::memory_order_relaxed);
+  }
+  // Why the pair index is not used though it is there: the last Open set it
+  // aside, or a search found it damaged. Empty when it is missing or in use.
+  DataFault PairIndexFault() const { return pairs_.Absent() ? DataFault{} : pairs_.Fault(); }
+  // Searches leave the pair index unread while `wanted` is false: for measuring
+  // it, and for comparing its results with the character lists' own.
+  void WantPairIndex(bool wanted) { pairsWanted_ = wanted; }
 
   // Evaluates `query` on the open set, its terms in order ("and": the first
   // replaces the result, later ones intersect; "or": every term is added by
@@ -167,6 +194,18 @@ class CIndex {
 
  private:
   bool FailOpen(DataFault fault);
+  void OpenPairIndex(const std::filesystem::path& base);
+  // The plan of a normalised term, with pair lists where the pair index has them
+  // and `withPairs`; without, noted in `result`, when its table turns out
+  // damaged.
+  TermPlan Plan(std::u16string_view normalisedTerm, bool useVariants, bool withPairs,
+                SearchResult& result) const;
+  // MatchTerm of `plan` (or MatchTermOn `candidates`, when given), matched again
+  // without pair lists when one of them turns out damaged (noted in `result`).
+  TermMatch MatchWithPairs(std::u16string_view normalisedTerm, const TermPlan& plan,
+                           bool useVariants, const IndexTables& tables,
+                           const std::vector<uint32_t>* candidates, TermMatch recycled,
+                           SearchResult& result) const;
   bool LoadHeader(const std::filesystem::path& headerPath);
   int SearchInto(std::u16string& query, SearchMethod method, bool useVariants);
   // Merges the matches of one normalised term into `result`; false when the term
@@ -176,7 +215,6 @@ class CIndex {
   // "and" of several terms, the term that can match the fewest pages first, each
   // later one looked for only on the pages still in the result (empty on entry).
   void SearchEveryTerm(const Query& query, bool useVariants, SearchResult& result) const;
-  IndexTables Tables() const;
 
   MessageSink* messages_ = nullptr;
   CFileList fileList_;
@@ -185,6 +223,11 @@ class CIndex {
   std::vector<uint32_t> firstBlock_;
   std::vector<uint32_t> lastPage_;
   DirectoryCache directories_;  // of the open set's lists, made as queries need them
+  PairIndex pairs_;
+  bool pairsWanted_ = true;
+  // A list of the pair index was found damaged by a search, which may run
+  // beside others: every search after it goes without the file.
+  mutable std::atomic<bool> pairsDamaged_ = false;
   bool open_ = false;
   SearchResult last_;
   VariantTable variants_;

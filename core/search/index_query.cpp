@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/search/index.h"
+#include "core/search/term_pairs.h"
 
 namespace quillwen {
 
@@ -54,9 +55,42 @@ SearchResult CIndex::Search(const Query& query, SearchMethod method, bool useVar
   return result;
 }
 
+TermPlan CIndex::Plan(std::u16string_view normalisedTerm, bool useVariants, bool withPairs,
+                      SearchResult& result) const {
+  TermPlan plan = PlanTerm(normalisedTerm, useVariants ? &variants_ : nullptr);
+  if (!withPairs) return plan;
+  TermPlan paired = plan;
+  UsePairLists(paired, pairs_);
+  if (!pairs_.Damaged()) return paired;
+  // The pair table turned out damaged where this term looked.
+  pairsDamaged_.store(true, std::memory_order_relaxed);
+  result.damagedPairIndex = true;
+  return plan;
+}
+
+TermMatch CIndex::MatchWithPairs(std::u16string_view normalisedTerm, const TermPlan& plan,
+                                 bool useVariants, const IndexTables& tables,
+                                 const std::vector<uint32_t>* candidates, TermMatch recycled,
+                                 SearchResult& result) const {
+  TermMatch match = candidates != nullptr ? MatchTermOn(plan, tables, *candidates)
+                                          : MatchTerm(plan, tables, std::move(recycled));
+  if (!match.damagedPairList) return match;
+  // The pair index is only a faster way to the same pages: a damaged list of it
+  // is set aside and the term matched by its characters' lists alone.
+  pairsDamaged_.store(true, std::memory_order_relaxed);
+  result.damagedPairIndex = true;
+  result.postingBytes += match.postingBytes;
+  IndexTables withoutPairs = tables;
+  withoutPairs.pairs = nullptr;
+  const TermPlan plain = Plan(normalisedTerm, useVariants, /*withPairs=*/false, result);
+  return candidates != nullptr ? MatchTermOn(plain, withoutPairs, *candidates)
+                               : MatchTerm(plain, withoutPairs, std::move(match));
+}
+
 void CIndex::SearchEveryTerm(const Query& query, bool useVariants, SearchResult& result) const {
   const IndexTables tables = Tables();
   struct PlannedTerm {
+    const std::u16string* term;
     TermPlan plan;
     uint32_t pageBound;
   };
@@ -64,13 +98,11 @@ void CIndex::SearchEveryTerm(const Query& query, bool useVariants, SearchResult&
   for (const std::u16string& term : query.terms) {
     // A term that can match nowhere empties the result, whatever the others hold.
     if (term.size() > kMaxNormalisedTermUnits) return;
-    TermPlan plan = PlanTerm(term, useVariants ? &variants_ : nullptr);
+    TermPlan plan = Plan(term, useVariants, tables.pairs != nullptr, result);
     if (plan.lookups.empty()) return;
-    for (const TermLookup& lookup : plan.lookups) {
-      if (tables.firstBlock[lookup.id] == kNoBlock) return;
-    }
+    if (!AllListsThere(plan, tables)) return;
     const uint32_t bound = TermPageBound(plan, tables);
-    terms.push_back({std::move(plan), bound});
+    terms.push_back({&term, std::move(plan), bound});
   }
   // The intersection and the sums do not depend on the order, and every term's
   // pages ascend, so the result is the one query order would give.
@@ -79,8 +111,9 @@ void CIndex::SearchEveryTerm(const Query& query, bool useVariants, SearchResult&
   });
   bool firstTerm = true;
   for (const PlannedTerm& term : terms) {
-    TermMatch match = firstTerm ? MatchTerm(term.plan, tables, RecycledFrom(result))
-                                : MatchTermOn(term.plan, tables, result.pages);
+    TermMatch match = MatchWithPairs(*term.term, term.plan, useVariants, tables,
+                                     firstTerm ? nullptr : &result.pages,
+                                     firstTerm ? RecycledFrom(result) : TermMatch{}, result);
     result.postingBytes += match.postingBytes;
     result.damagedList |= match.damagedList;
     if (firstTerm) {
@@ -119,8 +152,10 @@ bool CIndex::MergeTerm(std::u16string_view normalisedTerm, MergeMode mode, bool 
                        SearchResult& result) const {
   TermMatch match = mode == MergeReplace ? RecycledFrom(result) : TermMatch{};
   if (open_ && normalisedTerm.size() <= kMaxNormalisedTermUnits) {
-    match = MatchTerm(PlanTerm(normalisedTerm, useVariants ? &variants_ : nullptr), Tables(),
-                      std::move(match));
+    const IndexTables tables = Tables();
+    match = MatchWithPairs(normalisedTerm,
+                           Plan(normalisedTerm, useVariants, tables.pairs != nullptr, result),
+                           useVariants, tables, nullptr, std::move(match), result);
   }
   result.postingBytes += match.postingBytes;
   result.damagedList |= match.damagedList;

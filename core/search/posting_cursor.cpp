@@ -37,7 +37,7 @@ bool PostingCursor::EnterNextBlock() {
 }
 
 bool PostingCursor::Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
-                          const BlockDirectory* directory) {
+                          const BlockDirectory* directory, uint32_t firstOffset) {
   source_ = &source;
   directory_ = directory;
   AimAtDirectoryEntry(0);
@@ -50,8 +50,13 @@ bool PostingCursor::Start(const PostingSource& source, uint32_t firstBlock, uint
   position_ = 0;
   lastPage_ = lastPage;
   blocksEntered_ = 0;
+  firstOffset_ = 0;
   damaged_ = false;
   if (!EnterBlock(firstBlock)) return Fail();
+  // A list that would begin past its block's last byte begins nowhere.
+  if (firstOffset >= limit_) return Fail();
+  offset_ = firstOffset;
+  firstOffset_ = firstOffset;
   return ReadPageHeader(/*firstEntry=*/true);
 }
 
@@ -310,11 +315,11 @@ bool PostingCursor::SkipToSlow(uint32_t target) {
 }
 
 BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t firstBlock,
-                                     uint32_t lastPage, PageMaps pageMaps) {
+                                     uint32_t lastPage, PageMaps pageMaps, uint32_t firstOffset) {
   BlockDirectory directory;
   PostingCursor cursor;
-  if (cursor.Start(source, firstBlock, lastPage)) {
-    directory.entries.push_back({0, firstBlock, 0, 0});
+  if (cursor.Start(source, firstBlock, lastPage, nullptr, firstOffset)) {
+    directory.entries.push_back({0, firstBlock, firstOffset, 0});
     directory.pageCount = 1;
     while (!cursor.AtLastPage()) {
       const uint32_t pageBefore = cursor.page_;
@@ -345,7 +350,7 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
       (pageMaps == PageMaps::kForLongLists && directory.blockCount >= BlockDirectory::kMinBlocks);
   if (!directory.damaged && directory.pageCount > 0 && wanted && affordable &&
       directory.blockCount <= PageMap::kMaxChainLength) {
-    directory.pageMap = MapPages(source, firstBlock, lastPage, directory);
+    directory.pageMap = MapPages(source, firstBlock, firstOffset, lastPage, directory);
   }
   if (directory.blockCount < BlockDirectory::kMinBlocks) {
     std::vector<BlockDirectory::Entry>().swap(directory.entries);
@@ -356,15 +361,16 @@ BlockDirectory PostingCursor::Survey(const PostingSource& source, uint32_t first
 }
 
 std::optional<PageMap> PostingCursor::MapPages(const PostingSource& source, uint32_t firstBlock,
-                                               uint32_t lastPage, const BlockDirectory& directory) {
+                                               uint32_t firstOffset, uint32_t lastPage,
+                                               const BlockDirectory& directory) {
   // A second walk, sized by the first: the map is allocated once, whole. Its
   // positions are read this time, for their residues, and a map must describe
   // only bytes found intact, positions included.
   PageMap map(lastPage, directory.pageCount);
   PostingCursor cursor;
-  if (!cursor.Start(source, firstBlock, lastPage)) return std::nullopt;
+  if (!cursor.Start(source, firstBlock, lastPage, nullptr, firstOffset)) return std::nullopt;
   uint32_t chainIndex = 0;
-  uint32_t offset = 0;
+  uint32_t offset = firstOffset;
   bool ascend = true;
   uint32_t highest = 0;
   for (;;) {

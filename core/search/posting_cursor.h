@@ -89,17 +89,20 @@ struct BlockDirectory {
 class PostingCursor {
  public:
   // start: positions the cursor at the first page entry of the list that begins at
-  // block `firstBlock` and ends at page `lastPage`, and reads that entry's header.
-  // False when the list is damaged there. `directory`, when given, must have been
-  // made of the same list in the same source (Survey) and outlive the cursor.
+  // byte `firstOffset` of block `firstBlock` and ends at page `lastPage`, and reads
+  // that entry's header. False when the list is damaged there. `directory`, when
+  // given, must have been made of the same list in the same source (Survey) and
+  // outlive the cursor. The lists of an index set begin at byte 0 of their block;
+  // those of a pair index, packed, anywhere in it.
   bool Start(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
-             const BlockDirectory* directory = nullptr);
+             const BlockDirectory* directory = nullptr, uint32_t firstOffset = 0);
 
   // Walks the list's headers once and records its directory; when the list is
   // intact and `pageMaps` asks for a page map, a second walk, positions read this
   // time, makes one.
   static BlockDirectory Survey(const PostingSource& source, uint32_t firstBlock, uint32_t lastPage,
-                               PageMaps pageMaps = PageMaps::kForLongLists);
+                               PageMaps pageMaps = PageMaps::kForLongLists,
+                               uint32_t firstOffset = 0);
 
   // next byte: the list's next byte, moving on to the next block when this one is
   // used up. False (and *byte untouched) when the chain is broken.
@@ -157,7 +160,8 @@ class PostingCursor {
   // The bytes of the list from its start up to the cursor, skipped bytes included:
   // what a query made the machine walk through.
   uint64_t BytesSpanned() const {
-    return blocksEntered_ == 0 ? 0 : uint64_t{blocksEntered_ - 1} * kBlockSize + offset_;
+    return blocksEntered_ == 0 ? 0
+                               : uint64_t{blocksEntered_ - 1} * kBlockSize + offset_ - firstOffset_;
   }
 
  private:
@@ -176,7 +180,8 @@ class PostingCursor {
   // The page map of a list that `directory`, made by Survey, found intact; none
   // when the list's positions are damaged.
   static std::optional<PageMap> MapPages(const PostingSource& source, uint32_t firstBlock,
-                                         uint32_t lastPage, const BlockDirectory& directory);
+                                         uint32_t firstOffset, uint32_t lastPage,
+                                         const BlockDirectory& directory);
   bool EnterAt(uint32_t block, uint32_t chainIndex, uint32_t offset);
   bool Jump(const BlockDirectory::Entry& entry);
   bool JumpThroughPageMap(const PageMap& map, uint32_t target);
@@ -205,6 +210,7 @@ class PostingCursor {
   uint32_t position_ = 0;
   uint32_t lastPage_ = 0;
   uint32_t blocksEntered_ = 0;
+  uint32_t firstOffset_ = 0;
   bool damaged_ = false;
   const BlockDirectory* directory_ = nullptr;
   size_t directoryAt_ = 0;  // entries before this one lie behind the cursor

@@ -18,6 +18,9 @@ struct SearchResult {
   // A posting list failed a check while it was read: its matching ended there,
   // so the result may lack pages that the damaged part of the index held.
   bool damagedList = false;
+  // A list of the pair index failed a check: the terms that read it were matched
+  // again without it, so the result is whole, and the file is set aside.
+  bool damagedPairIndex = false;
   // The posting-list bytes the cursors walked through, skipped bytes included.
   uint64_t postingBytes = 0;
 

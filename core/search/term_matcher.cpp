@@ -21,6 +21,39 @@ namespace {
 // A normalised term has fewer looked-up characters than units.
 constexpr size_t kMaxCursors = kMaxNormalisedTermUnits;
 
+// Where a lookup's list lies, in the index set or in its pair index, and the
+// cache that keeps its directory under `key`.
+struct LookupList {
+  const PostingSource* source = nullptr;
+  uint32_t firstBlock = 0;
+  uint32_t firstOffset = 0;
+  uint32_t lastPage = 0;
+  const DirectoryCache* directories = nullptr;
+  uint32_t key = 0;
+};
+
+// Whether the lookup has a list to read, or (an absent pair) knows that it
+// occurs nowhere.
+bool HasList(const TermLookup& lookup, const IndexTables& tables) {
+  if (lookup.kind == LookupKind::kIdentifier) return tables.firstBlock[lookup.id] != kNoBlock;
+  return tables.pairs != nullptr;
+}
+
+// REQUIRES: HasList(lookup, tables), and the lookup is no absent pair.
+LookupList ListOf(const TermLookup& lookup, const IndexTables& tables) {
+  if (lookup.kind == LookupKind::kPair) {
+    return {&tables.pairs->Source(),  lookup.pairList.block,        lookup.pairList.offset,
+            lookup.pairList.lastPage, &tables.pairs->Directories(), lookup.pairList.entry};
+  }
+  return {&tables.postings,           tables.firstBlock[lookup.id], 0,
+          tables.lastPage[lookup.id], tables.directories,           lookup.id};
+}
+
+std::shared_ptr<const BlockDirectory> Directory(const LookupList& list) {
+  return list.directories->Get(list.key, *list.source, list.firstBlock, list.lastPage,
+                               list.firstOffset);
+}
+
 // The most position bytes of its sparsest list a page may have to be matched by
 // intersecting decoded positions; each byte is at most one position. Pages past it
 // are rare and go through the general matcher.
@@ -185,7 +218,7 @@ bool Matcher::StartCursors() {
   cursorCount_ = static_cast<uint32_t>(plan_.lookups.size());
   slots_.resize(cursorCount_);
   for (const TermLookup& lookup : plan_.lookups) {
-    if (tables_.firstBlock[lookup.id] == kNoBlock) return false;
+    if (!HasList(lookup, tables_)) return false;
   }
   for (uint32_t k = 0; k < cursorCount_; ++k) {
     const TermLookup& lookup = plan_.lookups[k];
@@ -203,17 +236,17 @@ void Matcher::Run(std::span<const uint32_t> candidates, bool filtered) {
   if (plan_.lookups.empty() || plan_.lookups.size() > kMaxCursors || !StartCursors()) return;
   result_.hasCursors = true;
   if (filtered && candidates.empty()) return;
+  for (const TermLookup& lookup : plan_.lookups) {
+    if (lookup.kind == LookupKind::kAbsentPair) return;
+  }
 
   const bool intersect = cursorCount_ > 1 || filtered;
   bool intact = true;
   for (uint32_t k = 0; k < cursorCount_ && intact; ++k) {
-    const uint32_t id = plan_.lookups[k].id;
-    if (intersect && tables_.directories != nullptr) {
-      slots_[k].directory = tables_.directories->Get(id, tables_.postings, tables_.firstBlock[id],
-                                                     tables_.lastPage[id]);
-    }
-    intact = slots_[k].cursor.Start(tables_.postings, tables_.firstBlock[id], tables_.lastPage[id],
-                                    slots_[k].directory.get());
+    const LookupList list = ListOf(plan_.lookups[k], tables_);
+    if (intersect && tables_.directories != nullptr) slots_[k].directory = Directory(list);
+    intact = slots_[k].cursor.Start(*list.source, list.firstBlock, list.lastPage,
+                                    slots_[k].directory.get(), list.firstOffset);
   }
   if (intact && !intersect) {
     CountEveryPosition();
@@ -228,7 +261,11 @@ void Matcher::Run(std::span<const uint32_t> candidates, bool filtered) {
   }
   for (uint32_t k = 0; k < cursorCount_; ++k) {
     result_.postingBytes += slots_[k].cursor.BytesSpanned();
-    result_.damagedList |= slots_[k].cursor.Damaged();
+    if (plan_.lookups[k].kind == LookupKind::kPair) {
+      result_.damagedPairList |= slots_[k].cursor.Damaged();
+    } else {
+      result_.damagedList |= slots_[k].cursor.Damaged();
+    }
   }
 }
 
@@ -757,21 +794,24 @@ TermMatch MatchTermOn(const TermPlan& plan, const IndexTables& tables,
   return result;
 }
 
+bool AllListsThere(const TermPlan& plan, const IndexTables& tables) {
+  if (tables.firstBlock == nullptr) return false;
+  for (const TermLookup& lookup : plan.lookups) {
+    if (!HasList(lookup, tables) || lookup.kind == LookupKind::kAbsentPair) return false;
+  }
+  return true;
+}
+
 uint32_t TermPageBound(const TermPlan& plan, const IndexTables& tables) {
   if (tables.firstBlock == nullptr || plan.lookups.empty() || plan.lookups.size() > kMaxCursors)
     return 0;
   for (const TermLookup& lookup : plan.lookups) {
-    if (tables.firstBlock[lookup.id] == kNoBlock) return 0;
+    if (!HasList(lookup, tables) || lookup.kind == LookupKind::kAbsentPair) return 0;
   }
   if (tables.directories == nullptr) return UINT32_MAX;
   uint32_t bound = UINT32_MAX;
-  for (const TermLookup& lookup : plan.lookups) {
-    const uint32_t id = lookup.id;
-    bound = std::min(
-        bound,
-        tables.directories->Get(id, tables.postings, tables.firstBlock[id], tables.lastPage[id])
-            ->pageCount);
-  }
+  for (const TermLookup& lookup : plan.lookups)
+    bound = std::min(bound, Directory(ListOf(lookup, tables))->pageCount);
   return bound;
 }
 

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/search/pair_index.h"
 #include "core/search/posting_cursor.h"
 
 namespace quillwen {
@@ -32,10 +33,23 @@ namespace quillwen {
 class DirectoryCache;
 class VariantTable;
 
+// What a lookup reads: the list of its identifier in the index set, or a pair
+// index's list of two identifiers standing next to each other, which is where
+// the first of them has a position followed by the second (UsePairLists).
+enum class LookupKind : uint8_t {
+  kIdentifier,
+  kPair,
+  // A pair the pair index covers but holds no list for: it occurs nowhere.
+  kAbsentPair,
+};
+
 struct TermLookup {
-  uint32_t id = 0;             // identifier (character or variant group)
-  uint32_t queryPosition = 0;  // q
+  uint32_t id = 0;             // identifier (character or variant group); a pair's first
+  uint32_t queryPosition = 0;  // q: of the pair's first character
   uint32_t segment = 0;        // segments are numbered from 0 and closed by "*"
+  LookupKind kind = LookupKind::kIdentifier;
+  uint32_t secondId = 0;  // a pair's second identifier
+  PairList pairList{};    // a pair's list (kPair)
 };
 
 struct TermPlan {
@@ -56,6 +70,8 @@ struct IndexTables {
   // The lists' block directories, which also tell their sizes. Without them the
   // lists are intersected in term order and skipped header by header.
   const DirectoryCache* directories = nullptr;
+  // The pair index of the set, which the lookups of kind kPair read.
+  const PairIndex* pairs = nullptr;
 };
 
 struct TermMatch {
@@ -66,6 +82,9 @@ struct TermMatch {
   std::vector<uint32_t> placeCounts;  // C, parallel to pages
   uint64_t postingBytes = 0;          // bytes of the lists the cursors walked through
   bool damagedList = false;           // a list failed a check; matching ended there
+  // A pair index's list failed a check: the match may lack pages, and the term
+  // is to be matched again without the pair index.
+  bool damagedPairList = false;
 };
 
 // `recycled`, a match no longer wanted, lends the new one its memory.
@@ -76,6 +95,10 @@ TermMatch MatchTerm(const TermPlan& plan, const IndexTables& tables, TermMatch r
 // needs once an earlier term has named the only pages that can remain.
 TermMatch MatchTermOn(const TermPlan& plan, const IndexTables& tables,
                       std::span<const uint32_t> candidates);
+
+// Whether every lookup of the plan has a list: a term with a character the index
+// set has no list for, or a pair that occurs nowhere, matches no page.
+bool AllListsThere(const TermPlan& plan, const IndexTables& tables);
 
 // The most pages the term can match: the page count of its rarest list, 0 when a
 // list is missing or the term has nothing to look up, UINT32_MAX when `tables`

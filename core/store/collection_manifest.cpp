@@ -7,6 +7,7 @@
 
 #include "core/io/read_only_file.h"
 #include "core/search/index_format.h"
+#include "core/search/pair_index_format.h"
 #include "core/search/variant_table_format.h"
 #include "core/store/catalogue_format.h"
 #include "core/store/volume_store_format.h"
@@ -51,6 +52,7 @@ std::vector<std::string> CollectionDataFileNames() {
   for (const char* set : {"", "_content", "_desc"}) {
     names.push_back(base + set + kIndexHeaderSuffix);
     names.push_back(base + set + kIndexPostingsSuffix);
+    names.push_back(base + set + kPairIndexSuffix);
   }
   names.push_back(kVariantTableFileName);
   return names;

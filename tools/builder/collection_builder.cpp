@@ -5,6 +5,7 @@
 
 #include "core/io/file_lock.h"
 #include "core/io/read_only_file.h"
+#include "core/search/pair_index_format.h"
 #include "core/store/catalogue_format.h"
 #include "core/store/collection_lock.h"
 #include "core/store/collection_manifest.h"
@@ -14,10 +15,12 @@
 #include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 #include "tools/builder/build_limits.h"
+#include "tools/builder/build_lock.h"
 #include "tools/builder/folder_overlap.h"
 #include "tools/builder/index_set_builder.h"
 #include "tools/builder/page_html.h"
 #include "tools/builder/page_positions.h"
+#include "tools/builder/pair_indexes.h"
 #include "tools/builder/source_format.h"
 #include "tools/builder/source_tree.h"
 #include "tools/builder/staging_folder.h"
@@ -37,13 +40,6 @@ constexpr IndexScope kScopes[] = {ScopeFullText, ScopeMainText, ScopeAnnotations
 struct VolumePages {
   uint32_t firstEntry = 0;  // 0-based entry index
   uint32_t count = 0;
-};
-
-class NullProgress : public Progress {
- public:
-  void BeginPhase(std::string_view, std::string_view) override {}
-  void Update(double, uint64_t) override {}
-  void EndPhase() override {}
 };
 
 bool BuildVariantTable(const BuildOptions& options, VariantTableBuilder* table,
@@ -127,6 +123,10 @@ class Builder {
     }
     if (!WritePages()) return false;
     if (!WriteIndexSets()) return false;
+    if (!WritePairIndexes(staging_.Path(), staging_.Path(), *progress_, &summary_->pairIndexes,
+                          error_)) {
+      return false;
+    }
     std::string catalogueError;
     if (!WriteCatalogue(staging_.Path() / kCatalogueFileName, MakeCatalogue(tree_, volumePages_),
                         &catalogueError)) {
@@ -147,16 +147,8 @@ class Builder {
 
  private:
   // A second build into the same folder would interleave its moves with ours:
-  // it stops at once. The lock lies beside the target, which need not exist
-  // yet, and goes when the build ends (BuildLock's destructor).
-  bool LockTargetForBuilding() {
-    const fs::path target = fs::absolute(options_.target);
-    buildLock_.file = target.parent_path() / ("." + target.filename().string() + kBuildLockSuffix);
-    buildLock_.lock = io::FileLock::Exclusive(buildLock_.file, false);
-    if (buildLock_.lock.Held() || !buildLock_.lock.Busy()) return true;
-    *error_ = options_.target.string() + ": another build into this folder is running";
-    return false;
-  }
+  // it stops at once. The lock goes when the build ends.
+  bool LockTargetForBuilding() { return buildLock_.Take(options_.target, error_); }
 
   // The files of the new build replace the old ones while readers of ours wait
   // on the data folder's lock, so that none opens half of each. A target that
@@ -347,17 +339,13 @@ class Builder {
   const BuildOptions& options_;
   BuildSummary* summary_;
   std::string* error_;
-  NullProgress nullProgress_;
+  SilentProgress nullProgress_;
   Progress* progress_;
   SourceTree tree_;
   VariantTableBuilder variants_;
   // Held from before the staging folder is made until it is gone (members go
   // in the reverse order of their declaration).
-  struct BuildLock {
-    fs::path file;
-    io::FileLock lock;
-    ~BuildLock() { lock.ReleaseAndRemove(file); }
-  } buildLock_;
+  BuildLock buildLock_;
   StagingFolder staging_;
   VolumeStoreWriter store_;
   std::array<std::unique_ptr<IndexSetBuilder>, 3> indexSets_;
@@ -376,6 +364,7 @@ const std::vector<std::string>& CollectionFileNames() {
       const std::string base = std::string(kCollectionBaseName) + IndexSetSuffix(scope);
       list.push_back(base + kIndexHeaderSuffix);
       list.push_back(base + kIndexPostingsSuffix);
+      list.push_back(base + kPairIndexSuffix);
     }
     list.push_back(std::string(kCollectionBaseName) + kPageTableSuffix);
     list.push_back(std::string(kCollectionBaseName) + kContentSuffix);

@@ -1,8 +1,8 @@
 #pragma once
 
 // Builds a complete data folder from a source tree: the catalogue "mvr.dir",
-// the volume store "Index-fl.h"/"Index-fl.cnt", the three index sets and the
-// variant table "yitizi.txt". Everything is written into a staging folder
+// the volume store "Index-fl.h"/"Index-fl.cnt", the three index sets with their
+// pair indexes and the variant table "yitizi.txt". Everything is written into a staging folder
 // beside the target and moved into the target only when all of it succeeded.
 
 #include <array>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/writer/pair_index_writer.h"
 #include "tools/builder/page_layout.h"
 #include "tools/builder/progress.h"
 
@@ -51,6 +52,8 @@ struct BuildSummary {
   std::array<uint64_t, 3> postings{};
   // Runs the postings were spilled to, all index sets together.
   size_t postingRuns = 0;
+  // The pair index of each index set, indexed by IndexScope.
+  std::array<PairIndexSummary, 3> pairIndexes{};
 };
 
 // The files a build produces, in the order they are moved into place.

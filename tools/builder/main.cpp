@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/search/index_format.h"
 #include "tools/builder/collection_builder.h"
+#include "tools/builder/pair_indexes.h"
 #include "tools/builder/progress.h"
 
 namespace {
@@ -21,12 +23,17 @@ using quillwen::build::BuildSummary;
 
 constexpr char kUsage[] =
     "Usage: quillwen-build [options] SOURCE TARGET\n"
+    "       quillwen-build [--quiet] --add-pair-index FOLDER\n"
     "\n"
     "Builds the data folder TARGET (catalogue, volume store, index sets, variant\n"
     "table) from the source tree SOURCE/category/book/volume.txt. TARGET's other\n"
     "files stay; the collection's files are replaced only when the build succeeds.\n"
     "The reader and quillwen-search find a collection built into\n"
     "~/.local/share/quillwen without being told where it is.\n"
+    "\n"
+    "--add-pair-index adds the pair indexes, which make phrase searches faster, to\n"
+    "the collection in FOLDER (one made elsewhere or by an older builder), from its\n"
+    "index sets alone; its other files stay as they are.\n"
     "\n"
     "Options:\n"
     "  --unihan FILE        Unihan_Variants.txt: traditional, simplified and Z variants\n"
@@ -44,6 +51,16 @@ bool ParseCount(std::string_view text, size_t* value) {
   return ec == std::errc() && ptr == end && *value > 0;
 }
 
+void PrintPairIndexes(const std::array<quillwen::PairIndexSummary, 3>& summaries) {
+  const char* sets[] = {"full text", "annotations", "main text"};
+  for (int scope = 0; scope < 3; ++scope) {
+    const quillwen::PairIndexSummary& s = summaries[scope];
+    std::printf("  pair index of the %s: %u characters covered, %u pairs, %llu bytes%s\n",
+                sets[scope], s.covered, s.pairs, static_cast<unsigned long long>(s.bytes),
+                s.groupPairs ? ", variant groups too" : "");
+  }
+}
+
 void PrintSummary(const fs::path& target, const BuildSummary& s) {
   std::printf("Built %s\n", target.string().c_str());
   std::printf("  %zu categories, %zu books, %zu volumes: %zu catalogue records\n", s.categories,
@@ -53,6 +70,7 @@ void PrintSummary(const fs::path& target, const BuildSummary& s) {
   std::printf("  %zu variant groups (largest %zu members)\n", s.variantGroups,
               s.largestVariantGroup);
   std::printf("  postings spilled to %zu runs\n", s.postingRuns);
+  PrintPairIndexes(s.pairIndexes);
   std::printf("  positions: full text %llu, main text %llu, annotations %llu\n",
               static_cast<unsigned long long>(s.positions[quillwen::ScopeFullText]),
               static_cast<unsigned long long>(s.positions[quillwen::ScopeMainText]),
@@ -65,11 +83,34 @@ void PrintSummary(const fs::path& target, const BuildSummary& s) {
   }
 }
 
+int AddPairIndexes(const fs::path& folder, bool quiet) {
+  std::unique_ptr<quillwen::build::TerminalProgress> terminal;
+  quillwen::build::SilentProgress silent;
+  quillwen::build::Progress* progress = &silent;
+  if (!quiet && quillwen::build::TerminalProgress::IsTerminal(stdout)) {
+    terminal = std::make_unique<quillwen::build::TerminalProgress>(stdout);
+    progress = terminal.get();
+  }
+  std::array<quillwen::PairIndexSummary, 3> summaries{};
+  std::string error;
+  const bool added = quillwen::build::AddPairIndexes(folder, *progress, &summaries, &error);
+  terminal.reset();
+  if (!added) {
+    std::fprintf(stderr, "quillwen-build: %s\nNothing was changed in %s.\n", error.c_str(),
+                 folder.string().c_str());
+    return 1;
+  }
+  std::printf("Added pair indexes to %s\n", folder.string().c_str());
+  PrintPairIndexes(summaries);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   BuildOptions options;
   bool quiet = false;
+  std::optional<fs::path> addPairIndexTo;
   std::vector<std::string_view> positional;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -95,6 +136,8 @@ int main(int argc, char** argv) {
         return 2;
       }
       options.postingMemory = uint64_t{megabytes} << 20;
+    } else if (arg == "--add-pair-index" && hasValue) {
+      addPairIndexTo = argv[++i];
     } else if (arg == "--quiet") {
       quiet = true;
     } else if (arg.starts_with("--")) {
@@ -104,6 +147,13 @@ int main(int argc, char** argv) {
     } else {
       positional.push_back(arg);
     }
+  }
+  if (addPairIndexTo) {
+    if (!positional.empty()) {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+    return AddPairIndexes(*addPairIndexTo, quiet);
   }
   if (positional.size() != 2) {
     std::fputs(kUsage, stderr);

@@ -21,6 +21,14 @@ class Progress {
   virtual void EndPhase() = 0;
 };
 
+// For a run without a display.
+class SilentProgress : public Progress {
+ public:
+  void BeginPhase(std::string_view, std::string_view) override {}
+  void Update(double, uint64_t) override {}
+  void EndPhase() override {}
+};
+
 class TerminalProgress : public Progress {
  public:
   explicit TerminalProgress(std::FILE* out) : out_(out) {}

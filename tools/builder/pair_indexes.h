@@ -1,0 +1,34 @@
+#pragma once
+
+// The pair indexes of a collection (core/writer/pair_index_writer.h), one beside
+// each index set: written by every build, and added to a collection that has
+// none (made elsewhere, or by an older builder) by `quillwen-build
+// --add-pair-index`.
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/writer/pair_index_writer.h"
+#include "tools/builder/progress.h"
+
+namespace quillwen::build {
+
+// "Index-pairs.qw", "Index_content-pairs.qw", "Index_desc-pairs.qw".
+std::vector<std::string> PairIndexFileNames();
+
+// Writes into `outFolder` the pair index of each index set of the collection in
+// `folder`. False, with *error naming the file and why.
+bool WritePairIndexes(const std::filesystem::path& folder, const std::filesystem::path& outFolder,
+                      Progress& progress, std::array<PairIndexSummary, 3>* summaries,
+                      std::string* error);
+
+// Adds pair indexes to the collection in `folder`, replacing any it has, with
+// the manifest (when it has one) brought up to date: written beside it first and
+// moved in only when all succeeded, while its readers wait, as a build's files
+// are. False, with *error, leaving the collection as it was.
+bool AddPairIndexes(const std::filesystem::path& folder, Progress& progress,
+                    std::array<PairIndexSummary, 3>* summaries, std::string* error);
+
+}  // namespace quillwen::build
