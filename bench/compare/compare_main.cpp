@@ -83,13 +83,6 @@ double Milliseconds(Clock::duration elapsed) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
-// Queries are made of ideographs, as a reader's are: punctuation and kana are
-// indexed too, but no class of the comparison is about them.
-bool IsIdeograph(char32_t c) {
-  return (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0x20000 && c <= 0x2FA1F);
-}
-
 // The ideographs' page counts, most common first.
 std::vector<std::pair<uint32_t, char32_t>> CharactersByPages(
     const std::vector<std::u32string>& pages) {
@@ -250,7 +243,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> texts;
     if (!std::filesystem::exists(cacheFile)) {
       texts.reserve(pages.size());
-      for (const std::u32string& page : pages) texts.push_back(SegmentsAsUtf8(page));
+      for (const std::u32string& page : pages) texts.push_back(BlocksAsUtf8(page));
     }
     if (!fts5.OpenOrBuild(cacheFile, texts, error)) return Fail(error);
   }
