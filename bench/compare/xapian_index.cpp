@@ -141,6 +141,10 @@ bool XapianIndex::OpenOrBuild(const std::filesystem::path& file,
 bool XapianIndex::Pages(const std::vector<std::u16string>& terms, bool all,
                         std::vector<uint32_t>& pages, std::string& error) {
   pages.clear();
+  if (!db_) {
+    error = "the Xapian database is not open";
+    return false;
+  }
   std::vector<Xapian::Query> parts;
   for (const std::u16string& term : terms) {
     std::optional<Xapian::Query> part = PhraseQuery(term);
