@@ -25,8 +25,9 @@ PREFIX ?= /usr/local
 PACKAGE_DIR := build/package
 # `make sample-install`: where an installed reader looks for the user's collection.
 USER_DATA_DIR = $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/quillwen
-# `make bench-compare`: SQLite with FTS5, the search engine ours is measured against.
-COMPARE_PACKAGES := libsqlite3-dev
+# `make bench-compare`: SQLite with FTS5 and Xapian, the search engines ours is
+# measured against.
+COMPARE_PACKAGES := libsqlite3-dev libxapian-dev
 # `make fuzz` and the short fuzzing run of `make test`: clang with libFuzzer and
 # llvm-symbolizer for readable reports.
 FUZZ_PACKAGES := clang libclang-rt-14-dev llvm
@@ -129,8 +130,8 @@ bench: setup
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
-# Our search beside SQLite FTS5 on the sample collection, query class by query
-# class; the FTS5 table is built once and kept in build/bench-compare.
+# Our search beside SQLite FTS5 and Xapian on the sample collection, query class
+# by query class; their indexes are built once and kept in build/bench-compare.
 bench-compare: sample
 	@scripts/install-packages.sh $(COMPARE_PACKAGES)
 	$(RELEASE_CONFIGURE) -DQUILLWEN_BUILD_BENCH=ON

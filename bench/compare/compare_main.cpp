@@ -1,32 +1,34 @@
-// Our search beside SQLite FTS5 (trigram tokenizer) on the same pages.
+// Our search beside SQLite FTS5 (trigram tokenizer) and Xapian (CJK n-grams)
+// on the same pages.
 //
 //   bench_compare DATA_FOLDER [CACHE_FOLDER] [--repetitions N]
 //
 // Reads every page's indexed text back from the collection in DATA_FOLDER with
-// the reader's own page parser, builds an FTS5 table over it once (kept in
-// CACHE_FOLDER, by default "bench-compare" in the working folder, under a name
-// tied to the collection's files), chooses queries per class from the
-// collection's character and n-gram frequencies, and times both engines in one
-// interleaved run: whole collection, full text, no variants, warm, the best of
-// the runs of each query. FTS5 has no
+// the reader's own page parser, builds an FTS5 table and a Xapian database over
+// it once (kept in CACHE_FOLDER, by default "bench-compare" in the working
+// folder, under names tied to the collection's files), chooses queries per
+// class, and times the engines in one interleaved run: whole collection, full
+// text, no variants, warm, the best of the runs of each query. Neither peer has
 // "?" or "*" with our meaning: wildcard terms are timed against a plain scan of
 // the same texts in memory instead. Every query's pages are compared between
-// the two; a difference is printed and makes the exit status 1.
+// ours and each peer that answers it; a difference is printed and makes the
+// exit status 1.
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <iterator>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "bench/compare/compare_report.h"
 #include "bench/compare/fts5_index.h"
 #include "bench/compare/indexed_text.h"
 #include "bench/compare/plain_scan.h"
+#include "bench/compare/query_choice.h"
+#include "bench/compare/xapian_index.h"
 #include "core/common/message_sink.h"
 #include "core/encoding/codeconverter.h"
 #include "core/search/index.h"
@@ -45,140 +47,8 @@ class StderrMessages : public MessageSink {
   }
 };
 
-enum class Peer { kFts5, kPlainScan };
-
-struct QueryCase {
-  std::string queryClass;
-  std::vector<std::u16string> terms;
-  SearchMethod method = SearchMethod::kAnd;
-  Peer peer = Peer::kFts5;
-  std::vector<double> ours, theirs;  // milliseconds per run
-  size_t pages = 0;
-  uint64_t postingBytes = 0;
-  bool agrees = true;
-};
-
-std::u16string Text(const std::u32string& characters) {
-  std::u16string out;
-  for (const char32_t c : characters) AppendUtf16(out, c);
-  return out;
-}
-
-std::string Keywords(const QueryCase& query) {
-  std::u16string joined;
-  for (const std::u16string& term : query.terms) {
-    if (!joined.empty()) joined += query.method == SearchMethod::kAnd ? u" " : u" | ";
-    joined += term;
-  }
-  return ToUtf8(joined);
-}
-
-// The best of the runs: on a shared machine a run can only be slowed down (by
-// another process taking the core), never sped up.
-double Best(const std::vector<double>& values) {
-  return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
-}
-
 double Milliseconds(Clock::duration elapsed) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
-}
-
-// Queries are made of ideographs, as a reader's are: punctuation and kana are
-// indexed too, but no class of the comparison is about them.
-bool IsIdeograph(char32_t c) {
-  return (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0x20000 && c <= 0x2FA1F);
-}
-
-// The ideographs' page counts, most common first.
-std::vector<std::pair<uint32_t, char32_t>> CharactersByPages(
-    const std::vector<std::u32string>& pages) {
-  std::unordered_map<char32_t, std::pair<uint32_t, uint32_t>> seen;  // last page + 1, pages
-  for (uint32_t page = 0; page < pages.size(); ++page) {
-    for (const char32_t c : pages[page]) {
-      if (!IsIdeograph(c)) continue;
-      auto& [last, count] = seen[c];
-      if (last != page + 1) {
-        last = page + 1;
-        ++count;
-      }
-    }
-  }
-  std::vector<std::pair<uint32_t, char32_t>> ranked;
-  for (const auto& [c, counts] : seen) ranked.emplace_back(counts.second, c);
-  std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first > b.first : a.second < b.second;
-  });
-  return ranked;
-}
-
-// The n-grams of ideographs inside one segment, most frequent first,
-// counted on every `stride`-th page.
-std::vector<std::u32string> NgramsByFrequency(const std::vector<std::u32string>& pages, size_t n,
-                                              uint32_t stride) {
-  std::map<std::u32string, uint32_t> counts;
-  for (uint32_t page = 0; page < pages.size(); page += stride) {
-    const std::u32string& text = pages[page];
-    for (size_t at = 0; at + n <= text.size(); ++at) {
-      bool indexed = true;
-      for (size_t i = 0; i < n && indexed; ++i) indexed = IsIdeograph(text[at + i]);
-      if (indexed) ++counts[text.substr(at, n)];
-    }
-  }
-  std::vector<std::pair<uint32_t, std::u32string>> ranked;
-  for (auto& [gram, count] : counts) ranked.emplace_back(count, gram);
-  std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first > b.first : a.second < b.second;
-  });
-  std::vector<std::u32string> grams;
-  for (auto& [count, gram] : ranked) grams.push_back(std::move(gram));
-  return grams;
-}
-
-std::vector<QueryCase> ChooseQueries(const std::vector<std::u32string>& pages) {
-  std::vector<QueryCase> queries;
-  const auto add = [&](const char* queryClass, std::vector<std::u16string> terms,
-                       SearchMethod method = SearchMethod::kAnd, Peer peer = Peer::kFts5) {
-    QueryCase query;
-    query.queryClass = queryClass;
-    query.terms = std::move(terms);
-    query.method = method;
-    query.peer = peer;
-    queries.push_back(std::move(query));
-  };
-  const auto characters = CharactersByPages(pages);
-  for (size_t rank = 0; rank < 4 && rank < characters.size(); ++rank)
-    add("very common character", {Text({characters[rank].second})});
-  // Rare: on about ten pages each.
-  size_t rare = 0;
-  for (const auto& [count, c] : characters) {
-    if (count >= 8 && count <= 12 && rare < 4) {
-      add("rare character", {Text({c})});
-      ++rare;
-    }
-  }
-  const auto bigrams = NgramsByFrequency(pages, 2, 4);
-  const auto trigrams = NgramsByFrequency(pages, 3, 8);
-  const auto fourgrams = NgramsByFrequency(pages, 4, 8);
-  const auto at = [](const std::vector<std::u32string>& grams, size_t rank) {
-    return Text(grams[std::min(rank, grams.size() - 1)]);
-  };
-  for (const size_t rank : {0, 9, 99, 999}) add("two-character phrase", {at(bigrams, rank)});
-  for (const size_t rank : {0, 9, 99, 999})
-    add("three/four-character phrase", {at(trigrams, rank)});
-  for (const size_t rank : {0, 9, 99}) add("three/four-character phrase", {at(fourgrams, rank)});
-  for (const auto& [first, second] : {std::pair{4, 19}, std::pair{49, 199}, std::pair{9, 99}}) {
-    add("\"and\" of two terms", {at(bigrams, first), at(bigrams, second)}, SearchMethod::kAnd);
-    add("\"or\" of two terms", {at(bigrams, first), at(bigrams, second)}, SearchMethod::kOr);
-  }
-  for (const size_t rank : {0, 9, 99}) {
-    const std::u32string gram = trigrams[std::min(rank, trigrams.size() - 1)];
-    add("wildcard ?", {Text({gram[0]}) + u"?" + Text({gram[2]})}, SearchMethod::kAnd,
-        Peer::kPlainScan);
-    add("wildcard *", {Text({gram[0]}) + u"*" + Text({gram[2]})}, SearchMethod::kAnd,
-        Peer::kPlainScan);
-  }
-  return queries;
 }
 
 std::u16string JoinedKeywords(const std::vector<std::u16string>& terms) {
@@ -187,10 +57,9 @@ std::u16string JoinedKeywords(const std::vector<std::u16string>& terms) {
   return joined;
 }
 
-// The cache file's name follows the collection's files, so a rebuilt collection
-// gets a table of its own.
-std::filesystem::path CacheFileOf(const std::filesystem::path& data,
-                                  const std::filesystem::path& cache) {
+// The cache files' names follow the collection's files, so a rebuilt
+// collection gets peers of its own.
+std::string CacheKeyOf(const std::filesystem::path& data) {
   uint64_t key = 1469598103934665603ull;
   for (const char* name : {"Index-fl.cnt", "Index-fl.h", "Index-idx.m"}) {
     std::error_code error;
@@ -201,14 +70,31 @@ std::filesystem::path CacheFileOf(const std::filesystem::path& data,
       key = (key ^ value) * 1099511628211ull;
     }
   }
-  char name[40];
-  std::snprintf(name, sizeof name, "fts5-%016llx.db", static_cast<unsigned long long>(key));
-  return cache / name;
+  char hex[20];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(key));
+  return hex;
 }
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "bench_compare: %s\n", message.c_str());
   return 2;
+}
+
+// Prints how the peer's pages differ from ours; true when they do not.
+bool SamePages(const QueryCase& query, Peer peer, const std::vector<uint32_t>& ours,
+               const std::vector<uint32_t>& theirs) {
+  if (ours == theirs) return true;
+  std::vector<uint32_t> onlyOurs, onlyTheirs;
+  std::set_difference(ours.begin(), ours.end(), theirs.begin(), theirs.end(),
+                      std::back_inserter(onlyOurs));
+  std::set_difference(theirs.begin(), theirs.end(), ours.begin(), ours.end(),
+                      std::back_inserter(onlyTheirs));
+  std::printf(
+      "DIFFERENT PAGES for %s from %s: %zu only ours (first %d), %zu only %s's (first %d)\n",
+      Keywords(query).c_str(), kPeerNames[IndexOf(peer)], onlyOurs.size(),
+      onlyOurs.empty() ? -1 : static_cast<int>(onlyOurs.front()), onlyTheirs.size(),
+      kPeerNames[IndexOf(peer)], onlyTheirs.empty() ? -1 : static_cast<int>(onlyTheirs.front()));
+  return false;
 }
 
 }  // namespace
@@ -243,20 +129,29 @@ int main(int argc, char** argv) {
   if (!index.Open(data, kCollectionBaseNameWide, ScopeFullText))
     return Fail("cannot open the index: " + index.LastError());
 
-  const std::filesystem::path cacheFile = CacheFileOf(data, cache);
+  const std::string key = CacheKeyOf(data);
+  const std::filesystem::path fts5File = cache / ("fts5-" + key + ".db");
   started = Clock::now();
   Fts5Index fts5;
   {
     std::vector<std::string> texts;
-    if (!std::filesystem::exists(cacheFile)) {
+    if (!std::filesystem::exists(fts5File)) {
       texts.reserve(pages.size());
-      for (const std::u32string& page : pages) texts.push_back(SegmentsAsUtf8(page));
+      for (const std::u32string& page : pages) texts.push_back(BlocksAsUtf8(page));
     }
-    if (!fts5.OpenOrBuild(cacheFile, texts, error)) return Fail(error);
+    if (!fts5.OpenOrBuild(fts5File, texts, error)) return Fail(error);
   }
-  std::printf("FTS5 table %s ready in %.1f s (%.0f MB)\n", cacheFile.c_str(),
+  std::printf("FTS5 table %s ready in %.1f s (%.0f MB)\n", fts5File.c_str(),
               Milliseconds(Clock::now() - started) / 1000,
-              std::filesystem::file_size(cacheFile) / 1e6);
+              std::filesystem::file_size(fts5File) / 1e6);
+
+  const std::filesystem::path xapianFile = cache / ("xapian-" + key + ".glass");
+  started = Clock::now();
+  XapianIndex xapian;
+  if (!xapian.OpenOrBuild(xapianFile, pages, error)) return Fail(error);
+  std::printf("Xapian database %s ready in %.1f s (%.0f MB)\n", xapianFile.c_str(),
+              Milliseconds(Clock::now() - started) / 1000,
+              std::filesystem::file_size(xapianFile) / 1e6);
 
   std::vector<QueryCase> queries = ChooseQueries(pages);
   const PlainScan scan(pages);
@@ -267,7 +162,21 @@ int main(int argc, char** argv) {
     parsed.push_back(std::move(*one));
   }
 
-  // One warm-up run that also compares the pages, then the timed runs, the two
+  const auto peerPages = [&](const QueryCase& query, Peer peer, std::vector<uint32_t>& found) {
+    const bool all = query.method == SearchMethod::kAnd;
+    switch (peer) {
+      case Peer::kFts5:
+        return fts5.Pages(query.terms, all, found, error);
+      case Peer::kXapian:
+        return xapian.Pages(query.terms, all, found, error);
+      case Peer::kPlainScan:
+        found = scan.Pages(query.terms.front());
+        return true;
+    }
+    return false;
+  };
+
+  // One warm-up run that also compares the pages, then the timed runs, the
   // engines taking turns on every query.
   int mismatches = 0;
   for (int run = -1; run < repetitions; ++run) {
@@ -276,69 +185,37 @@ int main(int argc, char** argv) {
       auto begin = Clock::now();
       const SearchResult ours = index.Search(parsed[i], query.method, false);
       const double oursMs = Milliseconds(Clock::now() - begin);
-      std::vector<uint32_t> theirs;
-      begin = Clock::now();
-      if (query.peer == Peer::kFts5) {
-        if (!fts5.Pages(query.terms, query.method == SearchMethod::kAnd, theirs, error))
-          return Fail(error);
-      } else {
-        theirs = scan.Pages(query.terms.front());
-      }
-      const double theirsMs = Milliseconds(Clock::now() - begin);
+      std::vector<uint32_t> oursSorted;
       if (run < 0) {
         query.pages = ours.pages.size();
         query.postingBytes = ours.postingBytes;
-        std::vector<uint32_t> oursSorted = ours.pages;
+        oursSorted = ours.pages;
         std::sort(oursSorted.begin(), oursSorted.end());
-        if (oursSorted != theirs) {
-          query.agrees = false;
-          ++mismatches;
-          std::vector<uint32_t> onlyOurs, onlyTheirs;
-          std::set_difference(oursSorted.begin(), oursSorted.end(), theirs.begin(), theirs.end(),
-                              std::back_inserter(onlyOurs));
-          std::set_difference(theirs.begin(), theirs.end(), oursSorted.begin(), oursSorted.end(),
-                              std::back_inserter(onlyTheirs));
-          std::printf(
-              "DIFFERENT PAGES for %s: %zu only ours (first %d), %zu only the peer's "
-              "(first %d)\n",
-              Keywords(query).c_str(), onlyOurs.size(),
-              onlyOurs.empty() ? -1 : static_cast<int>(onlyOurs.front()), onlyTheirs.size(),
-              onlyTheirs.empty() ? -1 : static_cast<int>(onlyTheirs.front()));
-        }
-        continue;
+      } else {
+        query.ours.push_back(oursMs);
       }
-      query.ours.push_back(oursMs);
-      query.theirs.push_back(theirsMs);
+      bool differs = false;
+      for (const Peer peer : kPeers) {
+        if (!query.AskedOf(peer)) continue;
+        std::vector<uint32_t> theirs;
+        begin = Clock::now();
+        if (!peerPages(query, peer, theirs)) return Fail(error);
+        const double theirsMs = Milliseconds(Clock::now() - begin);
+        if (run >= 0) {
+          query.theirs[IndexOf(peer)].push_back(theirsMs);
+        } else if (!SamePages(query, peer, oursSorted, theirs)) {
+          query.agrees[IndexOf(peer)] = false;
+          differs = true;
+        }
+      }
+      if (differs) ++mismatches;
     }
   }
 
-  std::printf("\nbest of %d runs each, milliseconds\n%-30s %-22s %8s %10s %10s %8s\n", repetitions,
-              "class", "query", "pages", "ours ms", "peer ms", "ratio");
-  std::map<std::string, std::pair<double, int>> logRatios;  // per class
-  std::vector<std::string> order;
-  for (const QueryCase& query : queries) {
-    const double ours = Best(query.ours);
-    const double theirs = Best(query.theirs);
-    const double ratio = theirs > 0 ? ours / theirs : 0;
-    std::printf("%-30s %-22s %8zu %10.3f %10.3f %8.3f%s\n", query.queryClass.c_str(),
-                Keywords(query).c_str(), query.pages, ours, theirs, ratio,
-                query.agrees ? "" : "  (pages differ)");
-    if (logRatios.find(query.queryClass) == logRatios.end()) order.push_back(query.queryClass);
-    auto& [sum, count] = logRatios[query.queryClass];
-    if (ratio > 0) {
-      sum += std::log(ratio);
-      ++count;
-    }
-  }
-  std::printf("\n%-30s %-12s %14s\n", "class", "peer", "ours / peer (geometric mean)");
-  for (const std::string& queryClass : order) {
-    const auto& [sum, count] = logRatios[queryClass];
-    const bool scanPeer = queryClass.starts_with("wildcard");
-    std::printf("%-30s %-12s %14.3f\n", queryClass.c_str(), scanPeer ? "plain scan" : "FTS5",
-                count > 0 ? std::exp(sum / count) : 0.0);
-  }
+  PrintReport(queries, repetitions);
   const QueryCase& common = queries.front();
-  const double commonMs = Best(common.ours);
+  const double commonMs =
+      common.ours.empty() ? 0 : *std::min_element(common.ours.begin(), common.ours.end());
   if (commonMs > 0) {
     std::printf("\nposting bytes for %s: %llu, %.2f GB/s\n", Keywords(common).c_str(),
                 static_cast<unsigned long long>(common.postingBytes),

@@ -1,7 +1,7 @@
 #pragma once
 
 // The SQLite FTS5 peer: the pages' indexed text in an FTS5 table with the
-// trigram tokenizer, one row per page (rowid = page-table entry), segments on
+// trigram tokenizer, one row per page (rowid = page-table entry), blocks on
 // lines of their own. Built once per collection and kept in a cache file.
 
 #include <cstdint>

@@ -51,7 +51,7 @@ std::string TagName(std::string_view text, size_t& at) {
   return name;
 }
 
-bool EndsSegment(const std::string& tag) {
+bool EndsBlock(const std::string& tag) {
   const std::string_view name = tag.starts_with('/') ? std::string_view(tag).substr(1) : tag;
   return name == "p" || name == "h1" || name == "h2" || name == "h3" || name == "h4" ||
          name == "h5" || name == "h6" || name == "div" || name == "td" || name == "tr" ||
@@ -77,19 +77,19 @@ std::u32string PositionedTextOfPage(std::string_view storedPage, int pageNumber)
   const ParsedPage parsed = ParsePage(storedPage);
   const std::string_view cell = parsed[pageNumber % 2 == 0 ? 1 : 2].text;
   std::u32string out;
-  bool segmentOpen = false;
+  bool blockOpen = false;
   size_t at = 0;
   while (at < cell.size()) {
     char32_t c;
     if (cell[at] == '<') {
-      if (EndsSegment(TagName(cell, at))) segmentOpen = false;
+      if (EndsBlock(TagName(cell, at))) blockOpen = false;
       continue;
     }
     c = cell[at] == '&' ? Entity(cell, at) : NextCodePoint(cell, at);
     if (TakesNoPosition(c)) continue;
-    if (!segmentOpen) {
-      if (!out.empty()) out.push_back(kSegmentGap);
-      segmentOpen = true;
+    if (!blockOpen) {
+      if (!out.empty()) out.push_back(kBlockBorder);
+      blockOpen = true;
     }
     out.push_back(c);
   }
@@ -117,10 +117,22 @@ std::vector<std::u32string> ReadPositionedTexts(const std::filesystem::path& fol
   return pages;
 }
 
-std::string SegmentsAsUtf8(const std::u32string& positioned) {
+std::vector<std::u32string_view> BlocksOf(const std::u32string& positioned) {
+  std::vector<std::u32string_view> blocks;
+  const std::u32string_view text = positioned;
+  for (size_t from = 0; from < text.size();) {
+    size_t to = text.find(kBlockBorder, from);
+    if (to == std::u32string_view::npos) to = text.size();
+    if (to > from) blocks.push_back(text.substr(from, to - from));
+    from = to + 1;
+  }
+  return blocks;
+}
+
+std::string BlocksAsUtf8(const std::u32string& positioned) {
   std::u16string wide;
   wide.reserve(positioned.size());
-  for (const char32_t c : positioned) AppendUtf16(wide, c == kSegmentGap ? U'\n' : c);
+  for (const char32_t c : positioned) AppendUtf16(wide, c == kBlockBorder ? U'\n' : c);
   return ToUtf8(wide);
 }
 

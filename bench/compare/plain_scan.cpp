@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "bench/compare/indexed_text.h"
 #include "core/search/character_id.h"
 #include "core/search/code_points.h"
 #include "core/search/query.h"
@@ -29,11 +30,34 @@ std::vector<Segment> SegmentsOf(std::u16string_view term) {
   return segments;
 }
 
-// Whether segment `s` stands with its first character at text position p.
-bool StandsAt(const Segment& segment, const std::u32string& text, int64_t d) {
+// Whether `segment` stands in `block` at offset d (block position less place
+// in the term).
+bool StandsAt(const Segment& segment, std::u32string_view block, int64_t d) {
   for (const auto& [place, c] : segment) {
     const int64_t at = d + place;
-    if (at < 0 || at >= static_cast<int64_t>(text.size()) || text[at] != c) return false;
+    if (at < 0 || at >= static_cast<int64_t>(block.size()) || block[at] != c) return false;
+  }
+  return true;
+}
+
+// Whether every segment stands in `block` in order. `feasible[s]` is scratch:
+// the offsets from which segments s onwards can stand, ascending.
+bool MatchesIn(const std::vector<Segment>& segments, std::u32string_view block,
+               std::vector<std::vector<int64_t>>& feasible) {
+  for (size_t s = segments.size(); s-- > 0;) {
+    feasible[s].clear();
+    const auto [firstPlace, firstCharacter] = segments[s].front();
+    for (int64_t p = 0; p < static_cast<int64_t>(block.size()); ++p) {
+      if (block[p] != firstCharacter) continue;
+      const int64_t d = p - firstPlace;
+      if (!StandsAt(segments[s], block, d)) continue;
+      if (s + 1 < segments.size()) {
+        const auto next = std::lower_bound(feasible[s + 1].begin(), feasible[s + 1].end(), d);
+        if (next == feasible[s + 1].end() || *next - d > kMaxGap) continue;
+      }
+      feasible[s].push_back(d);
+    }
+    if (feasible[s].empty()) return false;
   }
   return true;
 }
@@ -44,28 +68,17 @@ std::vector<uint32_t> PlainScan::Pages(std::u16string_view term) const {
   std::vector<uint32_t> found;
   const std::vector<Segment> segments = SegmentsOf(term);
   if (segments.empty()) return found;
-  // feasible[s]: the offsets d (text position less place in the term) from which
-  // segments s onwards can stand, ascending.
   std::vector<std::vector<int64_t>> feasible(segments.size());
   for (uint32_t page = 0; page < pages_.size(); ++page) {
-    const std::u32string& text = pages_[page];
-    bool any = true;
-    for (size_t s = segments.size(); s-- > 0 && any;) {
-      feasible[s].clear();
-      const auto [firstPlace, firstCharacter] = segments[s].front();
-      for (int64_t p = 0; p < static_cast<int64_t>(text.size()); ++p) {
-        if (text[p] != firstCharacter) continue;
-        const int64_t d = p - firstPlace;
-        if (!StandsAt(segments[s], text, d)) continue;
-        if (s + 1 < segments.size()) {
-          const auto next = std::lower_bound(feasible[s + 1].begin(), feasible[s + 1].end(), d);
-          if (next == feasible[s + 1].end() || *next - d > kMaxGap) continue;
-        }
-        feasible[s].push_back(d);
+    const std::u32string_view text = pages_[page];
+    for (size_t from = 0; from < text.size();) {
+      const size_t border = std::min(text.find(kBlockBorder, from), text.size());
+      if (MatchesIn(segments, text.substr(from, border - from), feasible)) {
+        found.push_back(page);
+        break;
       }
-      any = !feasible[s].empty();
+      from = border + 1;
     }
-    if (any) found.push_back(page);
   }
   return found;
 }

@@ -4,7 +4,9 @@
 // in memory, by the rule the index answers: within a segment of the term its
 // characters stand at consecutive positions, "?" taking one position of any
 // kind; each later segment (after a "*") begins after the one before ends, with
-// at most kMaxGap characters between them. No variants.
+// at most kMaxGap characters between them. A match lies within one block of
+// the page: the index leaves more positions between two blocks than any term
+// spans. No variants.
 
 #include <cstdint>
 #include <string>
