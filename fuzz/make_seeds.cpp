@@ -17,7 +17,7 @@
 #include "core/store/collection_manifest.h"
 #include "core/store/volume_store_format.h"
 #include "core/writer/manifest_writer.h"
-#include "core/writer/pair_index_writer.h"
+#include "core/writer/pair_index_from_lists.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/tiny_collection.h"
 

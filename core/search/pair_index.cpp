@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "core/common/little_endian.h"
+#include "core/io/read_only_file.h"
+#include "core/search/variant_fit.h"
 #include "core/search/variants.h"
 
 namespace quillwen {
@@ -40,6 +42,43 @@ uint64_t VariantGroupsDigest(const VariantTable& table) {
     digest.Add(0xFFFFFFFF);  // no code point: where one group ends
   }
   return digest.Value();
+}
+
+std::optional<ServedIndex> DescribeServedIndex(const std::filesystem::path& folder,
+                                               std::u16string_view baseName, IndexScope scope,
+                                               DataFault* fault) {
+  std::filesystem::path base = folder / std::filesystem::path(std::u16string(baseName));
+  base += IndexSetSuffix(scope);
+  std::filesystem::path headerPath = base;
+  headerPath += kIndexHeaderSuffix;
+  std::filesystem::path postingsPath = base;
+  postingsPath += kIndexPostingsSuffix;
+  io::ReadOnlyFile header;
+  std::vector<char> bytes(kFirstBlockBytes);
+  std::vector<uint32_t> firstBlock(kIdentifierCount);
+  std::vector<uint32_t> lastPage(kIdentifierCount);
+  if (!header.Open(headerPath) || !header.ReadExactly(kFirstBlockOffset, bytes)) {
+    *fault = header.LastFault();
+    return std::nullopt;
+  }
+  for (uint32_t id = 0; id < kIdentifierCount; ++id) firstBlock[id] = LoadLE32(&bytes[4 * id]);
+  if (!header.ReadExactly(kLastPageOffset, bytes)) {
+    *fault = header.LastFault();
+    return std::nullopt;
+  }
+  for (uint32_t id = 0; id < kIdentifierCount; ++id) lastPage[id] = LoadLE32(&bytes[4 * id]);
+  std::error_code error;
+  const uint64_t postingsSize = std::filesystem::file_size(postingsPath, error);
+  if (error) {
+    *fault = {postingsPath, error.message()};
+    return std::nullopt;
+  }
+  // The variant table as a search would use it: set aside when it does not fit.
+  VariantTable variants;
+  variants.LoadVariants(folder);
+  const bool fits = !FirstGroupNotFitting(variants, firstBlock, lastPage);
+  return ServedIndex{postingsSize, PairIndexDigest(firstBlock, lastPage),
+                     fits ? VariantGroupsDigest(variants) : 0};
 }
 
 bool PairIndex::Fail(std::string problem) {

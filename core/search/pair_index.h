@@ -20,6 +20,7 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "core/common/data_fault.h"
@@ -53,6 +54,14 @@ struct ServedIndex {
   uint64_t digest = 0;          // PairIndexDigest of its header
   uint64_t variantsDigest = 0;  // VariantGroupsDigest of the variant table in use
 };
+
+// The served index set folder/baseName + IndexSetSuffix(scope), as its files
+// and the folder's variant table describe it, without opening its volume store:
+// for a writer that has just written the set. Nothing, with *fault, when its
+// header cannot be read.
+std::optional<ServedIndex> DescribeServedIndex(const std::filesystem::path& folder,
+                                               std::u16string_view baseName, IndexScope scope,
+                                               DataFault* fault);
 
 class PairIndex {
  public:

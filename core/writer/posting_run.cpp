@@ -27,8 +27,9 @@ bool PostingRunReader::Fail(const std::string& what) {
   return false;
 }
 
-bool PostingRunReader::Open(const std::filesystem::path& file) {
+bool PostingRunReader::Open(const std::filesystem::path& file, uint32_t identifierLimit) {
   path_ = file;
+  identifierLimit_ = identifierLimit;
   error_.clear();
   buffer_.resize(kReadBufferSize);
   begin_ = end_ = 0;
@@ -72,7 +73,7 @@ bool PostingRunReader::ReadHeader() {
   begin_ += kPostingRunPieceHeaderSize;
   const bool ascending = !started_ || id_ > previous;
   started_ = true;
-  if (id_ >= kIdentifierCount || !ascending || length_ == 0) {
+  if (id_ >= identifierLimit_ || !ascending || length_ == 0) {
     return Fail("the posting run is damaged (piece of identifier " + std::to_string(id_) + ", " +
                 std::to_string(length_) + " bytes)");
   }
@@ -96,6 +97,10 @@ bool PostingRunReader::ReadPiece(Sink&& sink) {
 
 bool PostingRunReader::CopyPieceTo(io::OutputFile& out) {
   return ReadPiece([&](std::string_view bytes) { return out.Append(bytes); });
+}
+
+bool PostingRunReader::SkipPiece() {
+  return ReadPiece([](std::string_view) { return true; });
 }
 
 bool PostingRunReader::AppendPieceTo(std::string& out) {

@@ -6,7 +6,7 @@
 // written; nothing else reads them.
 //
 // A run is a sequence of pieces, identifiers strictly ascending:
-//   identifier  u32 little-endian, below 100000
+//   identifier  u32 little-endian, below 100000 (a pair key, for a pair index)
 //   length      u64 little-endian, at least 1
 //   bytes       `length` bytes: the next stretch of the identifier's list
 // The file ends right after a piece.
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/io/read_only_file.h"
+#include "core/search/index_format.h"
 #include "core/io/write_file.h"
 
 namespace quillwen {
@@ -32,8 +33,9 @@ void AppendPostingRunPieceHeader(std::string& out, uint32_t id, uint64_t length)
 // with Error() saying so.
 class PostingRunReader {
  public:
-  // Opens `file` and reads the first piece's header.
-  bool Open(const std::filesystem::path& file);
+  // Opens `file` and reads the first piece's header. Identifiers are below
+  // `identifierLimit`: an index set's, or the keys of a pair index's runs.
+  bool Open(const std::filesystem::path& file, uint32_t identifierLimit = kIdentifierCount);
 
   // True after the last piece, and after an error.
   bool AtEnd() const { return atEnd_; }
@@ -45,6 +47,8 @@ class PostingRunReader {
   // when the run is bad (Error() says why) or `out` refused the bytes.
   bool CopyPieceTo(io::OutputFile& out);
   bool AppendPieceTo(std::string& out);
+  // Moves on to the next piece without handing the bytes on.
+  bool SkipPiece();
 
   // Empty while nothing went wrong.
   const std::string& Error() const { return error_; }
@@ -66,6 +70,7 @@ class PostingRunReader {
   bool atEnd_ = true;
   bool started_ = false;  // a piece has been read
   uint32_t id_ = 0;
+  uint32_t identifierLimit_ = kIdentifierCount;
   uint64_t length_ = 0;
   std::string error_;
 };

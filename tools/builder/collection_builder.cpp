@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "core/io/file_lock.h"
 #include "core/io/read_only_file.h"
+#include "core/search/character_id.h"
+#include "core/search/index.h"
 #include "core/search/pair_index_format.h"
 #include "core/store/catalogue_format.h"
 #include "core/store/collection_lock.h"
@@ -12,6 +15,7 @@
 #include "core/store/volume_store_format.h"
 #include "core/writer/catalogue_writer.h"
 #include "core/writer/manifest_writer.h"
+#include "core/writer/pair_index_writer.h"
 #include "core/writer/variant_table_writer.h"
 #include "core/writer/volume_store_writer.h"
 #include "tools/builder/build_limits.h"
@@ -20,6 +24,7 @@
 #include "tools/builder/index_set_builder.h"
 #include "tools/builder/page_html.h"
 #include "tools/builder/page_positions.h"
+#include "tools/builder/pair_candidates.h"
 #include "tools/builder/pair_indexes.h"
 #include "tools/builder/source_format.h"
 #include "tools/builder/source_tree.h"
@@ -111,6 +116,12 @@ class Builder {
     progress_->BeginPhase("variant table", "");
     if (!BuildVariantTable(options_, &variants_, error_)) return false;
     progress_->EndPhase();
+    progress_->BeginPhase("counting characters", "");
+    if (!CommonestInSources(tree_, variants_, PairIndexOptions{}.maxCandidates, &pairCandidates_,
+                            error_)) {
+      return false;
+    }
+    progress_->EndPhase();
     summary_->variantGroups = variants_.Groups().size();
     for (const auto& group : variants_.Groups()) {
       summary_->largestVariantGroup = std::max(summary_->largestVariantGroup, group.size());
@@ -123,10 +134,7 @@ class Builder {
     }
     if (!WritePages()) return false;
     if (!WriteIndexSets()) return false;
-    if (!WritePairIndexes(staging_.Path(), staging_.Path(), *progress_, &summary_->pairIndexes,
-                          error_)) {
-      return false;
-    }
+    if (!WritePairIndexes()) return false;
     std::string catalogueError;
     if (!WriteCatalogue(staging_.Path() / kCatalogueFileName, MakeCatalogue(tree_, volumePages_),
                         &catalogueError)) {
@@ -175,6 +183,11 @@ class Builder {
     summary_->sourceBytes = totalBytes_;
     for (IndexScope scope : kScopes) {
       indexSets_[scope] = std::make_unique<IndexSetBuilder>(scope, variants_, staging_.Path());
+      pairIndexes_[scope] = std::make_unique<PairIndexWriter>(
+          pairCandidates_, !variants_.Groups().empty(),
+          PairIndexOptions{.runFolder = staging_.Path(),
+                           .runName = PairIndexFileName(scope),
+                           .memory = options_.postingMemory / 3});
     }
     if (!store_.Open(staging_.Path(), kCollectionBaseName, {})) {
       *error_ = store_.Error();
@@ -296,6 +309,20 @@ class Builder {
         *error_ = page + ": " + limit;
         return false;
       }
+      pairPlaces_.clear();
+      for (const PositionedCharacter& c : characters) {
+        const int32_t id = CharacterId(c.codePoint);
+        const int32_t group = variants_.GroupOf(c.codePoint);
+        if (id < 0 && group < 0) continue;
+        pairPlaces_.push_back(
+            {c.position, id >= 0 ? static_cast<uint32_t>(id) : kNoIdentifier,
+             group >= 0 ? VariantIdBase + static_cast<uint32_t>(group) : kNoIdentifier});
+      }
+      if (!pairIndexes_[scope]->AddPage(static_cast<uint32_t>(entryIndex), pairPlaces_)) {
+        *error_ = page + ": " + IndexSetLabel(scope) + " pair index: " +
+                  pairIndexes_[scope]->Error();
+        return false;
+      }
     }
     ++summary_->pages;
     ++placed->count;
@@ -336,6 +363,51 @@ class Builder {
     return true;
   }
 
+  // Each index set's pair index, from the index set just written and the pairs
+  // gathered while the pages were laid out; the file may take as many bytes as
+  // the set itself. The full text's is written beside the two others, which
+  // together take about as long.
+  bool WritePairIndexes() {
+    progress_->BeginPhase("pair indexes", "");
+    std::string fullTextError;
+    bool fullTextWritten = false;
+    std::thread fullText([&] { fullTextWritten = WritePairIndex(ScopeFullText, &fullTextError); });
+    bool written = WritePairIndex(ScopeMainText, error_);
+    if (written) progress_->Update(1.0 / 3.0, 1);
+    written = written && WritePairIndex(ScopeAnnotations, error_);
+    if (written) progress_->Update(2.0 / 3.0, 2);
+    fullText.join();
+    if (written && !fullTextWritten) {
+      *error_ = fullTextError;
+      written = false;
+    }
+    if (!written) return false;
+    progress_->Update(1.0, 3);
+    progress_->EndPhase();
+    return true;
+  }
+
+  bool WritePairIndex(IndexScope scope, std::string* error) {
+    DataFault fault;
+    const std::optional<ServedIndex> served =
+        DescribeServedIndex(staging_.Path(), kCollectionBaseNameWide, scope, &fault);
+    if (!served) {
+      *error = std::string(IndexSetLabel(scope)) + " index set: " + fault.Text();
+      return false;
+    }
+    const std::string base = std::string(kCollectionBaseName) + IndexSetSuffix(scope);
+    std::error_code ignored;
+    const uint64_t setBytes =
+        fs::file_size(staging_.Path() / (base + kIndexHeaderSuffix), ignored) + served->postingsSize;
+    const fs::path file = staging_.Path() / PairIndexFileName(scope);
+    if (!pairIndexes_[scope]->Write(file, *served, setBytes, &summary_->pairIndexes[scope])) {
+      *error = std::string(IndexSetLabel(scope)) + " pair index: " + pairIndexes_[scope]->Error();
+      return false;
+    }
+    pairIndexes_[scope].reset();
+    return true;
+  }
+
   const BuildOptions& options_;
   BuildSummary* summary_;
   std::string* error_;
@@ -349,6 +421,9 @@ class Builder {
   StagingFolder staging_;
   VolumeStoreWriter store_;
   std::array<std::unique_ptr<IndexSetBuilder>, 3> indexSets_;
+  std::vector<uint32_t> pairCandidates_;
+  std::array<std::unique_ptr<PairIndexWriter>, 3> pairIndexes_;
+  std::vector<PairPlace> pairPlaces_;
   PagePositions positions_;
   std::vector<VolumePages> volumePages_;
   uint64_t totalBytes_ = 0;

@@ -1,7 +1,6 @@
 #include "tools/builder/pair_indexes.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "core/io/file_lock.h"
 #include "core/io/read_only_file.h"
@@ -9,6 +8,7 @@
 #include "core/search/index.h"
 #include "core/search/pair_index_format.h"
 #include "core/store/collection_manifest.h"
+#include "core/writer/pair_index_from_lists.h"
 #include "core/store/volume_store_format.h"
 #include "tools/builder/build_lock.h"
 #include "tools/builder/index_set_builder.h"
@@ -19,10 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr IndexScope kScopes[] = {ScopeFullText, ScopeMainText, ScopeAnnotations};
-
-std::string PairIndexFileName(IndexScope scope) {
-  return std::string(kCollectionBaseName) + IndexSetSuffix(scope) + kPairIndexSuffix;
-}
 
 // The manifest of `folder` with the pair indexes of `staging` in place of its
 // own, written into `staging`. Nothing to do for a collection without one.
@@ -74,34 +70,29 @@ std::vector<std::string> PairIndexFileNames() {
   return names;
 }
 
-bool WritePairIndexes(const fs::path& folder, const fs::path& outFolder, Progress& progress,
-                      std::array<PairIndexSummary, 3>* summaries, std::string* error) {
+std::string PairIndexFileName(IndexScope scope) {
+  return std::string(kCollectionBaseName) + IndexSetSuffix(scope) + kPairIndexSuffix;
+}
+
+bool WritePairIndexesFromLists(const fs::path& folder, const fs::path& outFolder,
+                               Progress& progress, std::array<PairIndexSummary, 3>* summaries,
+                               std::string* error) {
   progress.BeginPhase("pair indexes", "");
-  const auto write = [&](IndexScope scope, std::string* problem) {
+  uint64_t done = 0;
+  // One set at a time: each walk keeps thousands of lists open at once.
+  for (IndexScope scope : kScopes) {
     CIndex index;
     if (!index.Open(folder, kCollectionBaseNameWide, scope)) {
-      *problem = std::string(IndexSetLabel(scope)) + " index set: " + index.LastError();
+      *error = std::string(IndexSetLabel(scope)) + " index set: " + index.LastError();
       return false;
     }
-    return WritePairIndex(index, outFolder / PairIndexFileName(scope), {}, &(*summaries)[scope],
-                          problem);
-  };
-  // The full text's beside the two others: they take about as long, and each
-  // walk keeps one processor busy.
-  std::string fullTextProblem;
-  bool fullTextWritten = false;
-  std::thread fullText([&] { fullTextWritten = write(ScopeFullText, &fullTextProblem); });
-  bool written = write(ScopeMainText, error);
-  if (written) progress.Update(1.0 / 3.0, 1);
-  written = written && write(ScopeAnnotations, error);
-  if (written) progress.Update(2.0 / 3.0, 2);
-  fullText.join();
-  if (written && !fullTextWritten) {
-    *error = fullTextProblem;
-    written = false;
+    if (!WritePairIndex(index, outFolder / PairIndexFileName(scope), {}, &(*summaries)[scope],
+                        error)) {
+      return false;
+    }
+    ++done;
+    progress.Update(static_cast<double>(done) / 3.0, done);
   }
-  if (!written) return false;
-  progress.Update(1.0, 3);
   progress.EndPhase();
   return true;
 }
@@ -117,7 +108,7 @@ bool AddPairIndexes(const fs::path& folder, Progress& progress,
   if (!buildLock.Take(folder, error)) return false;
   StagingFolder staging;
   if (!staging.Create(folder, error)) return false;
-  if (!WritePairIndexes(folder, staging.Path(), progress, summaries, error)) return false;
+  if (!WritePairIndexesFromLists(folder, staging.Path(), progress, summaries, error)) return false;
   bool manifest = false;
   if (!UpdateManifest(folder, staging.Path(), &manifest, error)) return false;
   std::vector<std::string> names = PairIndexFileNames();

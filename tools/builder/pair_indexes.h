@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/search/index_format.h"
 #include "core/writer/pair_index_writer.h"
 #include "tools/builder/progress.h"
 
@@ -18,11 +19,14 @@ namespace quillwen::build {
 // "Index-pairs.qw", "Index_content-pairs.qw", "Index_desc-pairs.qw".
 std::vector<std::string> PairIndexFileNames();
 
+// The name of the pair index beside `scope`'s index set.
+std::string PairIndexFileName(IndexScope scope);
+
 // Writes into `outFolder` the pair index of each index set of the collection in
-// `folder`. False, with *error naming the file and why.
-bool WritePairIndexes(const std::filesystem::path& folder, const std::filesystem::path& outFolder,
-                      Progress& progress, std::array<PairIndexSummary, 3>* summaries,
-                      std::string* error);
+// `folder`, from the sets' own lists. False, with *error naming the file and why.
+bool WritePairIndexesFromLists(const std::filesystem::path& folder,
+                               const std::filesystem::path& outFolder, Progress& progress,
+                               std::array<PairIndexSummary, 3>* summaries, std::string* error);
 
 // Adds pair indexes to the collection in `folder`, replacing any it has, with
 // the manifest (when it has one) brought up to date: written beside it first and

@@ -20,7 +20,7 @@
 #include "core/search/character_id.h"
 #include "core/search/index.h"
 #include "core/search/term_pairs.h"
-#include "core/writer/pair_index_writer.h"
+#include "core/writer/pair_index_from_lists.h"
 #include "tests/core/search/search_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -281,6 +281,28 @@ TEST(PairIndexTest, TheWriterKeepsWithinItsBudget) {
     EXPECT_LT(summary.covered, 5u);
     EXPECT_TRUE(index.UsesPairIndex());
   }
+}
+
+std::string FileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Held in memory whole, or spilled every few pages to so many runs that they
+// are merged on the way: the same file.
+TEST(PairIndexTest, TheFileIsTheSameHoweverOftenTheWriterSpills) {
+  std::mt19937 random(17);
+  const std::vector<std::u32string> pages = RandomPages(random, 400, 120);
+  TempDir dir;
+  WriteCollection(dir.path(), Texts(pages), kVariantTable);
+  CIndex index;
+  AddPairIndex(dir.path(), index, {.maxBytes = uint64_t{1} << 30});
+  const std::string whole = FileBytes(PairFile(dir.path()));
+  AddPairIndex(dir.path(), index, {.maxBytes = uint64_t{1} << 30, .memory = 1024});
+  EXPECT_EQ(FileBytes(PairFile(dir.path())), whole);
+  // No run is left beside the file.
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().string().find(".pairs"), std::string::npos) << entry.path();
 }
 
 // The bytes of `file`, changed by `change`.
