@@ -68,8 +68,11 @@ release: setup
 sample: release
 	@scripts/install-packages.sh $(SAMPLE_PACKAGES)
 	@command -v npm >/dev/null || scripts/install-packages.sh nodejs npm
-	@if [ -f $(RELEASE_DIR)/bin/mvr.dir ]; then echo "Sample collection present in $(RELEASE_DIR)/bin"; \
-	else tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build $(RELEASE_DIR)/bin; fi
+	@if [ ! -f $(RELEASE_DIR)/bin/mvr.dir ]; then \
+	  tools/sample/build-sample.sh $(RELEASE_DIR)/bin/quillwen-build $(RELEASE_DIR)/bin; \
+	elif [ ! -f $(RELEASE_DIR)/bin/Index-pairs.qw ]; then \
+	  $(RELEASE_DIR)/bin/quillwen-build --quiet --add-pair-index $(RELEASE_DIR)/bin; \
+	else echo "Sample collection present in $(RELEASE_DIR)/bin"; fi
 
 # The sample collection where the installed reader finds it, for the user who
 # runs `make sample-install`.

@@ -1,7 +1,8 @@
 // Our search beside SQLite FTS5 (trigram tokenizer) and Xapian (CJK n-grams)
 // on the same pages.
 //
-//   bench_compare DATA_FOLDER [CACHE_FOLDER] [--repetitions N]
+//   bench_compare DATA_FOLDER [CACHE_FOLDER] [--repetitions N] [--no-xapian]
+//                 [--without-pairs]
 //
 // Reads every page's indexed text back from the collection in DATA_FOLDER with
 // the reader's own page parser, builds an FTS5 table and a Xapian database over
@@ -12,7 +13,8 @@
 // "?" or "*" with our meaning: wildcard terms are timed against a plain scan of
 // the same texts in memory instead. Every query's pages are compared between
 // ours and each peer that answers it; a difference is printed and makes the
-// exit status 1.
+// exit status 1. --no-xapian leaves Xapian out; --without-pairs searches the
+// index sets alone, as for a collection without pair indexes.
 
 #include <algorithm>
 #include <chrono>
@@ -104,16 +106,24 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::vector<std::string> positional;
   int repetitions = 15;
+  bool withXapian = true;
+  bool withPairs = true;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--repetitions" && i + 1 < argc) {
       repetitions = std::max(1, std::atoi(argv[++i]));
+    } else if (argument == "--no-xapian") {
+      withXapian = false;
+    } else if (argument == "--without-pairs") {
+      withPairs = false;
     } else {
       positional.push_back(argument);
     }
   }
   if (positional.empty() || positional.size() > 2)
-    return Fail("usage: bench_compare DATA_FOLDER [CACHE_FOLDER] [--repetitions N]");
+    return Fail(
+        "usage: bench_compare DATA_FOLDER [CACHE_FOLDER] [--repetitions N] [--no-xapian] "
+        "[--without-pairs]");
   const std::filesystem::path data = positional[0];
   const std::filesystem::path cache = positional.size() > 1 ? positional[1] : "bench-compare";
 
@@ -128,6 +138,10 @@ int main(int argc, char** argv) {
   CIndex index(&messages);
   if (!index.Open(data, kCollectionBaseNameWide, ScopeFullText))
     return Fail("cannot open the index: " + index.LastError());
+  index.WantPairIndex(withPairs);
+  std::printf("ours: %s\n", index.UsesPairIndex() ? "with the pair index"
+                            : !withPairs          ? "without the pair index (asked)"
+                                                  : "without a pair index (none usable)");
 
   const std::string key = CacheKeyOf(data);
   const std::filesystem::path fts5File = cache / ("fts5-" + key + ".db");
@@ -146,14 +160,17 @@ int main(int argc, char** argv) {
               std::filesystem::file_size(fts5File) / 1e6);
 
   const std::filesystem::path xapianFile = cache / ("xapian-" + key + ".glass");
-  started = Clock::now();
   XapianIndex xapian;
-  if (!xapian.OpenOrBuild(xapianFile, pages, error)) return Fail(error);
-  std::printf("Xapian database %s ready in %.1f s (%.0f MB)\n", xapianFile.c_str(),
-              Milliseconds(Clock::now() - started) / 1000,
-              std::filesystem::file_size(xapianFile) / 1e6);
+  if (withXapian) {
+    started = Clock::now();
+    if (!xapian.OpenOrBuild(xapianFile, pages, error)) return Fail(error);
+    std::printf("Xapian database %s ready in %.1f s (%.0f MB)\n", xapianFile.c_str(),
+                Milliseconds(Clock::now() - started) / 1000,
+                std::filesystem::file_size(xapianFile) / 1e6);
+  }
 
   std::vector<QueryCase> queries = ChooseQueries(pages);
+  for (QueryCase& query : queries) query.askXapian = withXapian;
   const PlainScan scan(pages);
   std::vector<Query> parsed;
   for (const QueryCase& query : queries) {

@@ -29,7 +29,8 @@ std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile) {
 
 std::u16string DamagedPairIndexMessage(const std::filesystem::path& pairIndexFile) {
   return u"補助索引ファイル " + pairIndexFile.u16string() +
-         u" が壊れています。使わずに検索しました（結果は変わりません）。";
+         u" が壊れているか、この索引のものではありません。使わずに検索しました（結果は変わりません"
+         u"）。";
 }
 
 IndexScope ScopeOfTarget(SearchTarget target) {
@@ -72,6 +73,7 @@ void LeftFormModel::OpenIndex() {
   m_buildId = ManifestBuildId(dataFolder_);
   m_index.Close();
   m_index.Open(dataFolder_, kCollectionBaseNameWide, ScopeOfTarget(m_nSearchTarget));
+  m_pairIndexAsideUntold = !m_index.PairIndexFault().problem.empty();
 }
 
 LeftFormModel::~LeftFormModel() { m_index.Close(); }
@@ -336,8 +338,11 @@ PanelUpdate LeftFormModel::Search(const SearchRequest& request) {
     notes += (notes.empty() ? u"" : u"\n") + variants;
   if (m_lastResult.damagedList)
     notes += (notes.empty() ? u"" : u"\n") + DamagedIndexMessage(m_index.PostingsPath());
-  if (m_lastResult.damagedPairIndex)
+  // Said once: the file stays aside until the collection is opened again.
+  if (m_lastResult.damagedPairIndex || m_pairIndexAsideUntold) {
     notes += (notes.empty() ? u"" : u"\n") + DamagedPairIndexMessage(m_index.Pairs().Path());
+    m_pairIndexAsideUntold = false;
+  }
   if (!notes.empty()) update.message = update.message ? *update.message + u"\n" + notes : notes;
   ReportList(update);
   return update;

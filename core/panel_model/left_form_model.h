@@ -80,8 +80,8 @@ std::u16string SummaryText(int64_t pages, int64_t places);
 // After a search that met a damaged posting list in `postingsFile`: the rows
 // lack whatever lay behind the damage.
 std::u16string DamagedIndexMessage(const std::filesystem::path& postingsFile);
-// A search found the pair index beside the index set damaged: it searched the
-// index set alone, so the result is whole, and leaves the file aside.
+// The pair index beside the index set is damaged, or belongs to another set: a
+// search reads the index set alone, so its result is whole.
 std::u16string DamagedPairIndexMessage(const std::filesystem::path& pairIndexFile);
 
 // The index scope a search target opens, and the part of a page its hits are
@@ -338,6 +338,9 @@ class LeftFormModel {
   // The contents: m_NodeItem, m_nNodeCount and m_pRoot.
   ContentsCatalogue m_catalogue;
   CIndex m_index;
+  // The pair index beside the open set is there but set aside, and no search
+  // has said so yet.
+  bool m_pairIndexAsideUntold = false;
 
   int32_t m_nCurNode = 0;
   int32_t m_nCurPage = 0;
