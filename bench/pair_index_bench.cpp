@@ -40,7 +40,8 @@ struct QueryClass {
 const QueryClass kClasses[] = {
     {"two", {u"明月", u"春風", u"白雲", u"白云", u"天下", u"不知", u"何處"}},
     {"three_four", {u"不知何處", u"天下之", u"年生間", u"五其君道", u"山見未", u"明月光"}},
-    {"and", {u"明月 春風", u"白雲 青山", u"天下 不知"}},
+    {"and", {u"明月 春風", u"白雲 青山", u"天下 不知", u"次韵 蕭蕭", u"其三 其四"}},
+    {"one", {u"次韵", u"蕭蕭", u"其三", u"其四"}},
 };
 // clang-format on
 

@@ -4,11 +4,17 @@
 #include <algorithm>
 
 #include "core/search/index.h"
+#include "core/search/shared_pages.h"
 #include "core/search/term_pairs.h"
 
 namespace quillwen {
 
 namespace {
+
+// The shared pages of an "and" are matched alone when they are fewer than the
+// rarest term's pages by this much; otherwise matching that term whole, and the
+// others on its pages, costs no more.
+constexpr uint32_t kFewSharedPages = 2;
 
 // `recycled`'s memory, holding nothing.
 SearchResult Emptied(SearchResult recycled) {
@@ -109,11 +115,21 @@ void CIndex::SearchEveryTerm(const Query& query, bool useVariants, SearchResult&
   std::stable_sort(terms.begin(), terms.end(), [](const PlannedTerm& x, const PlannedTerm& y) {
     return x.pageBound < y.pageBound;
   });
+  // The pages every list of every term has, where their page maps tell: when
+  // they are much fewer than the rarest term's, as they are for phrases read
+  // as pairs, only they are matched, the first term too.
+  std::vector<const TermPlan*> plans;
+  for (const PlannedTerm& term : terms) plans.push_back(&term.plan);
+  std::optional<std::vector<uint32_t>> shared = PagesEveryListHas(plans, tables);
+  if (shared && shared->size() > terms.front().pageBound / kFewSharedPages) shared.reset();
   bool firstTerm = true;
   for (const PlannedTerm& term : terms) {
-    TermMatch match = MatchWithPairs(*term.term, term.plan, useVariants, tables,
-                                     firstTerm ? nullptr : &result.pages,
-                                     firstTerm ? RecycledFrom(result) : TermMatch{}, result);
+    const std::vector<uint32_t>* candidates = !firstTerm ? &result.pages
+                                              : shared   ? &*shared
+                                                         : nullptr;
+    TermMatch match =
+        MatchWithPairs(*term.term, term.plan, useVariants, tables, candidates,
+                       candidates == nullptr ? RecycledFrom(result) : TermMatch{}, result);
     result.postingBytes += match.postingBytes;
     result.damagedList |= match.damagedList;
     if (firstTerm) {

@@ -794,6 +794,11 @@ TermMatch MatchTermOn(const TermPlan& plan, const IndexTables& tables,
   return result;
 }
 
+std::shared_ptr<const BlockDirectory> LookupDirectory(const TermLookup& lookup,
+                                                      const IndexTables& tables) {
+  return Directory(ListOf(lookup, tables));
+}
+
 bool AllListsThere(const TermPlan& plan, const IndexTables& tables) {
   if (tables.firstBlock == nullptr) return false;
   for (const TermLookup& lookup : plan.lookups) {

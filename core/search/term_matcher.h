@@ -21,6 +21,7 @@
 // Positions are read only on pages every list has, in term order, as before.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,11 @@ TermMatch MatchTermOn(const TermPlan& plan, const IndexTables& tables,
 // Whether every lookup of the plan has a list: a term with a character the index
 // set has no list for, or a pair that occurs nowhere, matches no page.
 bool AllListsThere(const TermPlan& plan, const IndexTables& tables);
+
+// The directory of the list a lookup reads (REQUIRES: the lookup has a list, and
+// `tables` has directories).
+std::shared_ptr<const BlockDirectory> LookupDirectory(const TermLookup& lookup,
+                                                      const IndexTables& tables);
 
 // The most pages the term can match: the page count of its rarest list, 0 when a
 // list is missing or the term has nothing to look up, UINT32_MAX when `tables`

@@ -19,6 +19,7 @@
 #include "core/encoding/codeconverter.h"
 #include "core/search/character_id.h"
 #include "core/search/index.h"
+#include "core/search/shared_pages.h"
 #include "core/search/term_pairs.h"
 #include "core/writer/pair_index_from_lists.h"
 #include "tests/core/search/search_fixture.h"
@@ -265,6 +266,81 @@ TEST(PairIndexTest, SearchesFindTheSameWithAndWithoutPairs) {
   }
   EXPECT_EQ(compared, 24 * 80 * 4);
   EXPECT_GE(withPairs, 12);
+}
+
+// An "and" of phrases whose pair lists are long enough for page maps: the
+// pages they all share are found from the maps first, and matched alone.
+TEST(PairIndexTest, AnAndOfPhrasesThroughPageMapsFindsTheSame) {
+  // 甲乙 on every third page, 丙丁 on every fifth, each a few times over so
+  // that their lists run to several blocks; they share a third of 丙丁's pages.
+  std::mt19937 random(21);
+  std::vector<std::u32string> pages;
+  for (int p = 0; p < 10000; ++p) {
+    std::u32string text(std::uniform_int_distribution<size_t>(0, 6)(random), U'戊');
+    for (int i = 0; i < 4; ++i) {
+      if (p % 3 == 0) text += U"甲乙。";
+      if (p % 5 == 0) text += U"丙丁。";
+    }
+    pages.push_back(text);
+  }
+  TempDir dir;
+  WriteCollection(dir.path(), Texts(pages), kVariantTable, {.shuffleSeed = 7});
+  CIndex index;
+  AddPairIndex(dir.path(), index, {.maxBytes = uint64_t{1} << 30});
+  const IndexTables tables = index.Tables();
+  for (const char16_t* phrase : {u"甲乙", u"丙丁"}) {
+    TermPlan plan = PlanTerm(phrase, nullptr);
+    UsePairLists(plan, index.Pairs());
+    ASSERT_EQ(plan.lookups.size(), 1u);
+    ASSERT_EQ(plan.lookups[0].kind, LookupKind::kPair);
+    EXPECT_TRUE(LookupDirectory(plan.lookups[0], tables)->pageMap) << ToUtf8(phrase);
+  }
+  // The shared pages are fewer than half of the rarest term's.
+  TermPlan first = PlanTerm(u"甲乙", nullptr);
+  TermPlan second = PlanTerm(u"丙丁", nullptr);
+  UsePairLists(first, index.Pairs());
+  UsePairLists(second, index.Pairs());
+  const std::vector<const TermPlan*> planned = {&first, &second};
+  const std::optional<std::vector<uint32_t>> shared = PagesEveryListHas(planned, tables);
+  ASSERT_TRUE(shared);
+  std::vector<uint32_t> expectedShared;
+  for (uint32_t page = 0; page < 10000; page += 15) expectedShared.push_back(page);
+  EXPECT_EQ(*shared, expectedShared);
+  // Phrases, each found by a plain reading of the texts; the characters' own
+  // lists share pages through their maps too.
+  const std::vector<std::vector<std::u16string>> queries = {
+      {u"甲乙", u"丙丁"}, {u"丙丁", u"甲乙", u"甲"}, {u"乙", u"丁"}};
+  for (const auto& terms : queries) {
+    Query query;
+    query.terms = terms;
+    Outcome expected;
+    for (uint32_t page = 0; page < pages.size(); ++page) {
+      uint32_t places = 0;
+      bool every = true;
+      for (const std::u16string& term : terms) {
+        std::u32string phrase;
+        for (const char16_t c : term) phrase.push_back(c);
+        uint32_t found = 0;
+        for (size_t at = pages[page].find(phrase); at != std::u32string::npos;
+             at = pages[page].find(phrase, at + 1))
+          ++found;
+        every = every && found > 0;
+        places += found;
+      }
+      if (!every) continue;
+      expected.pages.push_back(page);
+      expected.placeCounts.push_back(places);
+    }
+    EXPECT_EQ(SearchOf(index, query, SearchMethod::kAnd, false), expected) << ToUtf8(terms[0]);
+    for (const bool variants : {false, true}) {
+      index.WantPairIndex(true);
+      const Outcome paired = SearchOf(index, query, SearchMethod::kAnd, variants);
+      index.WantPairIndex(false);
+      const Outcome plain = SearchOf(index, query, SearchMethod::kAnd, variants);
+      EXPECT_FALSE(plain.pages.empty());
+      EXPECT_EQ(paired, plain) << ToUtf8(terms[0]) << (variants ? " (variants)" : "");
+    }
+  }
 }
 
 TEST(PairIndexTest, TheWriterKeepsWithinItsBudget) {
