@@ -83,7 +83,9 @@ void ListWalk::PlacesOfPage(std::span<PositionAt> positions) {
     highest = std::max(highest, at.position);
   }
   places_.clear();
-  const auto isGroup = [&](const PositionAt& at) { return candidates_[at.candidate] >= VariantIdBase; };
+  const auto isGroup = [&](const PositionAt& at) {
+    return candidates_[at.candidate] >= VariantIdBase;
+  };
   const uint64_t range = uint64_t{highest} - lowest + 1;
   if (range <= 8 * uint64_t{positions.size()} + 4096) {
     if (characterAt_.size() < range) {
@@ -101,9 +103,8 @@ void ListWalk::PlacesOfPage(std::span<PositionAt> positions) {
       groupAt_[offset] = kNoIdentifier;
     }
   } else {
-    std::sort(positions.begin(), positions.end(), [](const PositionAt& x, const PositionAt& y) {
-      return x.position < y.position;
-    });
+    std::sort(positions.begin(), positions.end(),
+              [](const PositionAt& x, const PositionAt& y) { return x.position < y.position; });
     for (const PositionAt& at : positions) {
       if (places_.empty() || places_.back().position != at.position)
         places_.push_back({at.position, kNoIdentifier, kNoIdentifier});
@@ -241,8 +242,8 @@ bool WritePairIndex(const CIndex& index, const std::filesystem::path& file,
   if (!walk.Run(writer, error)) return false;
   const uint64_t servedBytes =
       index.Postings().size() + kNextBlockOffset + 4 * uint64_t{index.NextBlock().size()};
-  if (!writer.Write(file, ServedIndexOf(index), options.maxBytes != 0 ? options.maxBytes : servedBytes,
-                    summary)) {
+  if (!writer.Write(file, ServedIndexOf(index),
+                    options.maxBytes != 0 ? options.maxBytes : servedBytes, summary)) {
     *error = writer.Error();
     return false;
   }

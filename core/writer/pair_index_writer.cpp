@@ -21,7 +21,9 @@ constexpr uint32_t kDigitBits = 12;
 // merge reads few files whatever the collection's size.
 constexpr size_t kSmallRunsPerMerge = 48;
 
-uint64_t RoundUpToBlock(uint64_t bytes) { return (bytes + kBlockSize - 1) / kBlockSize * kBlockSize; }
+uint64_t RoundUpToBlock(uint64_t bytes) {
+  return (bytes + kBlockSize - 1) / kBlockSize * kBlockSize;
+}
 
 // Stores the shortest VarNum of `value` (at most kMaxVarNum) at `out`; returns
 // the byte after it.
@@ -105,8 +107,7 @@ bool PairIndexWriter::AddPage(uint32_t page, std::span<const PairPlace> places) 
 }
 
 std::filesystem::path PairIndexWriter::NextRunPath() {
-  return options_.runFolder /
-         (options_.runName + ".pairs" + std::to_string(++runFilesMade_));
+  return options_.runFolder / (options_.runName + ".pairs" + std::to_string(++runFilesMade_));
 }
 
 void PairIndexWriter::RemoveRuns() {

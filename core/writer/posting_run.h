@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "core/io/read_only_file.h"
-#include "core/search/index_format.h"
 #include "core/io/write_file.h"
+#include "core/search/index_format.h"
 
 namespace quillwen {
 

@@ -183,11 +183,11 @@ class Builder {
     summary_->sourceBytes = totalBytes_;
     for (IndexScope scope : kScopes) {
       indexSets_[scope] = std::make_unique<IndexSetBuilder>(scope, variants_, staging_.Path());
-      pairIndexes_[scope] = std::make_unique<PairIndexWriter>(
-          pairCandidates_, !variants_.Groups().empty(),
-          PairIndexOptions{.runFolder = staging_.Path(),
-                           .runName = PairIndexFileName(scope),
-                           .memory = options_.postingMemory / 3});
+      pairIndexes_[scope] =
+          std::make_unique<PairIndexWriter>(pairCandidates_, !variants_.Groups().empty(),
+                                            PairIndexOptions{.runFolder = staging_.Path(),
+                                                             .runName = PairIndexFileName(scope),
+                                                             .memory = options_.postingMemory / 3});
     }
     if (!store_.Open(staging_.Path(), kCollectionBaseName, {})) {
       *error_ = store_.Error();
@@ -319,8 +319,8 @@ class Builder {
              group >= 0 ? VariantIdBase + static_cast<uint32_t>(group) : kNoIdentifier});
       }
       if (!pairIndexes_[scope]->AddPage(static_cast<uint32_t>(entryIndex), pairPlaces_)) {
-        *error_ = page + ": " + IndexSetLabel(scope) + " pair index: " +
-                  pairIndexes_[scope]->Error();
+        *error_ =
+            page + ": " + IndexSetLabel(scope) + " pair index: " + pairIndexes_[scope]->Error();
         return false;
       }
     }
@@ -398,7 +398,8 @@ class Builder {
     const std::string base = std::string(kCollectionBaseName) + IndexSetSuffix(scope);
     std::error_code ignored;
     const uint64_t setBytes =
-        fs::file_size(staging_.Path() / (base + kIndexHeaderSuffix), ignored) + served->postingsSize;
+        fs::file_size(staging_.Path() / (base + kIndexHeaderSuffix), ignored) +
+        served->postingsSize;
     const fs::path file = staging_.Path() / PairIndexFileName(scope);
     if (!pairIndexes_[scope]->Write(file, *served, setBytes, &summary_->pairIndexes[scope])) {
       *error = std::string(IndexSetLabel(scope)) + " pair index: " + pairIndexes_[scope]->Error();

@@ -24,14 +24,19 @@ void CountCharacters(std::string_view bytes, std::string& carry, std::vector<uin
   size_t at = 0;
   while (at < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    const size_t length = lead < 0x80    ? 1
+                          : lead >= 0xF0 ? 4
+                          : lead >= 0xE0 ? 3
+                          : lead >= 0xC0 ? 2
+                                         : 1;
     if (at + length > bytes.size()) {
       carry.assign(bytes.substr(at));
       return;
     }
     if (length >= 3) {
       char32_t c = lead & (length == 3 ? 0x0F : 0x07);
-      for (size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(bytes[at + i]) & 0x3F);
+      for (size_t i = 1; i < length; ++i)
+        c = (c << 6) | (static_cast<unsigned char>(bytes[at + i]) & 0x3F);
       if (const int32_t id = CharacterId(c); id >= 0) ++counts[static_cast<uint32_t>(id)];
     }
     at += length;
@@ -40,8 +45,8 @@ void CountCharacters(std::string_view bytes, std::string& carry, std::vector<uin
 
 }  // namespace
 
-bool CommonestInSources(const SourceTree& tree, const VariantTableBuilder& variants,
-                        uint32_t count, std::vector<uint32_t>* candidates, std::string* error) {
+bool CommonestInSources(const SourceTree& tree, const VariantTableBuilder& variants, uint32_t count,
+                        std::vector<uint32_t>* candidates, std::string* error) {
   std::vector<uint64_t> counts(kIdentifierCount, 0);
   std::vector<char> buffer(kReadBytes);
   for (const SourceCategory& category : tree.categories) {
@@ -71,7 +76,8 @@ bool CommonestInSources(const SourceTree& tree, const VariantTableBuilder& varia
   for (size_t group = 0; group < variants.Groups().size(); ++group) {
     uint64_t total = 0;
     for (const char32_t member : variants.Groups()[group]) {
-      if (const int32_t id = CharacterId(member); id >= 0) total += counts[static_cast<uint32_t>(id)];
+      if (const int32_t id = CharacterId(member); id >= 0)
+        total += counts[static_cast<uint32_t>(id)];
     }
     if (VariantIdBase + group < kIdentifierCount) counts[VariantIdBase + group] = total;
   }

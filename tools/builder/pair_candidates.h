@@ -18,7 +18,7 @@ namespace quillwen::build {
 // The identifiers of the characters of `tree`'s volumes and of their groups in
 // `variants`, commonest first (a group counts every member), at most `count`.
 // False, with *error, when a volume cannot be read.
-bool CommonestInSources(const SourceTree& tree, const VariantTableBuilder& variants,
-                        uint32_t count, std::vector<uint32_t>* candidates, std::string* error);
+bool CommonestInSources(const SourceTree& tree, const VariantTableBuilder& variants, uint32_t count,
+                        std::vector<uint32_t>* candidates, std::string* error);
 
 }  // namespace quillwen::build
