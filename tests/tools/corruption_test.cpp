@@ -170,6 +170,11 @@ constexpr char kNoRange[] = "検索範囲をまた指定していません。\n"
 constexpr char kRecordsDropped[] = "目録の一部を読み込めませんでした。\n";
 constexpr char kListDamaged[] =
     "索引ファイル $D/Index-idx.m が壊れています。見つかった頁だけを示しました。\n";
+// The pair index beside the full text, whose index set has changed under it (or
+// which is damaged itself): searched without, and said once.
+constexpr char kPairIndexAside[] =
+    "補助索引ファイル $D/Index-pairs.qw が壊れているか、この索引のものではありません。"
+    "使わずに検索しました（結果は変わりません）。\n";
 constexpr char kVariantsRefused[] =
     "異体字表 yitizi.txt がこの索引のものではないため、異体字を区別して検索しました。\n";
 constexpr char kVariantsMissing[] =
@@ -331,7 +336,8 @@ const CorruptionCase kVariantTableCases[] = {
                    {1,
                     Err({kVariantsRefused,
                          "$F: its list of variant group 1 does not fit "
-                         "yitizi.txt\n"}),
+                         "yitizi.txt\n",
+                         kPairIndexAside}),
                     kFound}},
     // The index holds the groups' lists: without the table variants are lost.
     CorruptionCase{"VariantTableMissing",
@@ -481,7 +487,13 @@ const CorruptionCase kIndexSetCases[] = {
                    "Index-idx.h",
                    SetLE32(FirstBlockFieldOf(U'之'), 0x7FFFFFFF),
                    "--or 之 子",
-                   {1, Err({kListDamaged}), kFoundWithoutDamagedList}},
+                   {1, Err({kListDamaged, kPairIndexAside}), kFoundWithoutDamagedList}},
+    // A pair index that is not one: the index set alone finds the same.
+    CorruptionCase{"PairIndexDamaged",
+                   "Index-pairs.qw",
+                   SetLE32(0, 0),
+                   "之",
+                   {1, Err({kPairIndexAside}), kFound}},
     CorruptionCase{"PostingsMissing",
                    "Index-idx.m",
                    Remove(),
@@ -510,7 +522,7 @@ const CorruptionCase kManifestCases[] = {
         "之",
         {1,
          Err({"Index-idx.h " + kForeign + "\nIndex-idx.m " + kForeign + "\nIndex_desc-idx.h " +
-              kForeign + "\nIndex_desc-idx.m " + kForeign + "\n"}),
+              kForeign + "\nIndex_desc-idx.m " + kForeign + "\n" + kPairIndexAside}),
          kNothingFound},
         true},
     // A content file of another build: unused bytes after the pages, which the
