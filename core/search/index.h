@@ -105,7 +105,8 @@ class CIndex {
            !pairsDamaged_.load(std::memory_order_relaxed);
   }
   // Why the pair index is not used though it is there: the last Open set it
-  // aside, or a search found it damaged. Empty when it is missing or in use.
+  // aside, or a search found its table damaged (a damaged list is told by the
+  // search's result alone). Empty when it is missing or in use.
   DataFault PairIndexFault() const { return pairs_.Absent() ? DataFault{} : pairs_.Fault(); }
   // Searches leave the pair index unread while `wanted` is false: for measuring
   // it, and for comparing its results with the character lists' own.
