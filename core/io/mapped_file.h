@@ -24,12 +24,10 @@ class MappedFile {
   void Unmap();
   bool IsMapped() const { return mapped_; }
 
-  // Tells the system that the pages read so far are not needed soon: they leave
-  // the process's resident memory (they stay in the file cache, and are read
-  // again when touched). For a reader that walks through a file far larger than
-  // the memory it may hold.
-  void ReleaseResidentPages() const { ReleaseResidentPages(0, size_); }
-  // The same for bytes [offset, offset + length), widened to whole pages.
+  // Tells the system that the pages of bytes [offset, offset + length), widened
+  // to whole pages, are not needed soon: they leave the process's resident
+  // memory (they stay in the file cache, and are read again when touched). For
+  // a reader that walks through a file far larger than the memory it may hold.
   void ReleaseResidentPages(size_t offset, size_t length) const;
 
   const unsigned char* Data() const { return data_; }
